@@ -1,0 +1,7 @@
+#include "GenTLBranding.h"
+
+namespace GenTLCore {
+
+GenTLBranding::~GenTLBranding() = default;
+
+} // namespace GenTLCore

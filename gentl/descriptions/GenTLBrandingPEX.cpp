@@ -1,0 +1,7 @@
+#include "GenTLBrandingPEX.h"
+
+namespace GenTLCore {
+
+GenTLBrandingPEX::~GenTLBrandingPEX() = default;
+
+} // namespace GenTLCore
