@@ -1,0 +1,7 @@
+#include "GenTLSrv.h"
+
+namespace GenTLCore {
+
+GenTLSrv::~GenTLSrv() = default;
+
+}  // namespace GenTLCore

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+
+namespace GenTLCore {
+
+// What the producer does while it is loaded and unloaded. The plug-in runs
+// these from one load function and one unload function, so that their order
+// does not depend on the order of static initialisers across files.
+class ProducerLoad {
+public:
+    // Makes the core guard, then the service, which goes to the exports.
+    static void Load();
+    // Frees the unloading thread's last error, then ends the core guard.
+    static void Unload();
+    // The user part of the library entry point: for process detach (0) and
+    // thread detach (3) frees the calling thread's last error; returns 1.
+    static int32_t DllMainHook(void* module, uint32_t reason, void* reserved);
+
+    enum Reason : uint32_t { PROCESS_DETACH = 0, PROCESS_ATTACH = 1, THREAD_ATTACH = 2, THREAD_DETACH = 3 };
+
+private:
+    static void InitCoreAtLoad();
+};
+
+}  // namespace GenTLCore

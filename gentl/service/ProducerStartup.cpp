@@ -1,0 +1,101 @@
+#include "ProducerStartup.h"
+
+#include "BrandingControl.h"
+#include "GenTLBranding.h"
+#include "GenTLSrv.h"
+#include "LastGenTLError.h"
+#include "LoggerInit.h"
+#include "TLSControl.h"
+
+#include <atomic>
+#include <new>
+
+namespace GenTLCore {
+
+namespace {
+
+std::atomic<int32_t> g_coreCount{0};
+std::atomic<int32_t> g_creationCount{0};
+
+LoggerInit* g_logger = nullptr;
+TLSControl* g_tlsControl = nullptr;
+BrandingControl* g_brandingControl = nullptr;
+StaticInitializationHelper* g_extraInit = nullptr;
+
+GenTLSrv* g_directService = nullptr;
+GenTLSrv* g_loggedService = nullptr;
+GenTLSrv* g_currentService = nullptr;
+
+}  // namespace
+
+void StartCoreSingletons()
+{
+    if (g_coreCount.fetch_add(1) + 1 != 1)
+        return;
+    // The accessors answer null when the heap refuses; the sequence ends at
+    // the first that does.
+    g_logger = GetLoggerInit();
+    if (!g_logger)
+        return;
+    g_tlsControl = GetTLSControl();
+    if (!g_tlsControl)
+        return;
+    g_brandingControl = GetBrandingControl();
+}
+
+void StopCoreSingletons()
+{
+    if (g_coreCount.fetch_sub(1) != 1)
+        return;
+    if (g_logger)
+        g_logger->Shutdown();
+    if (g_tlsControl)
+        g_tlsControl->Shutdown();
+    if (g_brandingControl)
+        g_brandingControl->Shutdown();
+    if (g_extraInit)
+        g_extraInit->Shutdown();
+
+    delete g_loggedService;
+    delete g_directService;
+    delete g_extraInit;
+    delete g_brandingControl;
+    delete g_tlsControl;
+    delete g_logger;
+}
+
+int32_t CoreSingletonCount() { return g_coreCount.load(); }
+
+bool HasTLFactories(const ProducerFactoryTable& table)
+{
+    return table.createBranding != nullptr && table.createLibrary != nullptr;
+}
+
+GenTLSrv* CreateGenTLService(const ProducerFactoryTable& table)
+{
+    if (g_creationCount.fetch_add(1) + 1 != 1)
+        return g_currentService;
+    if (!g_logger || !g_tlsControl || !g_brandingControl || !HasTLFactories(table))
+        return nullptr;
+    if (table.createExtraInit) {
+        try {
+            g_extraInit = table.createExtraInit();
+        } catch (const std::bad_alloc&) {
+            g_extraInit = nullptr;
+        }
+        if (!g_extraInit)
+            return nullptr;
+    }
+    // The producer's branding and library factories, and the direct
+    // service that carries the calls to the library object, are not part of
+    // this producer yet: without them there is no service to make.
+    return nullptr;
+}
+
+LoggerInit* StartedLogger() { return g_logger; }
+TLSControl* StartedTLSControl() { return g_tlsControl; }
+BrandingControl* StartedBrandingControl() { return g_brandingControl; }
+StaticInitializationHelper* ExtraInitialization() { return g_extraInit; }
+GenTLSrv* CurrentService() { return g_currentService; }
+
+}  // namespace GenTLCore

@@ -1,0 +1,58 @@
+#pragma once
+#include "CountedPtr.h"
+
+#include <cstdint>
+
+namespace GenTLCore {
+
+class BrandingControl;
+class GenTLBranding;
+class GenTLLibrary;
+class GenTLSrv;
+class LoggerInit;
+class StaticInitializationHelper;
+class TLSControl;
+
+// The factories through which start-up makes the producer's branding and
+// library object without naming their classes. The first two must be
+// present; the third, for an extra initialisation object, may be null.
+struct ProducerFactoryTable {
+    CountedPtr<GenTLBranding> (*createBranding)() = nullptr;
+    CountedPtr<GenTLLibrary> (*createLibrary)() = nullptr;
+    StaticInitializationHelper* (*createExtraInit)() = nullptr;
+};
+
+// Makes the core singletons (logger, last-error store, branding control) on
+// the first of any number of calls. An allocation failure leaves the rest
+// unmade.
+void StartCoreSingletons();
+// Undoes one StartCoreSingletons; the last one shuts the singletons down and
+// deletes the services, the extra initialisation object and the singletons.
+void StopCoreSingletons();
+// Number of StartCoreSingletons not yet undone.
+int32_t CoreSingletonCount();
+
+// The guard whose life brackets the core singletons.
+class CoreSingletonGuard {
+public:
+    CoreSingletonGuard() { StartCoreSingletons(); }
+    ~CoreSingletonGuard() { StopCoreSingletons(); }
+    CoreSingletonGuard(const CoreSingletonGuard&) = delete;
+    CoreSingletonGuard& operator=(const CoreSingletonGuard&) = delete;
+};
+
+// True when the branding and the library factories are both present.
+bool HasTLFactories(const ProducerFactoryTable& table);
+// Makes the service at most once and returns it (null when it cannot be
+// made); later calls return the first call's result without calling any
+// factory.
+GenTLSrv* CreateGenTLService(const ProducerFactoryTable& table);
+
+// What start-up made, for the exports and for tests.
+LoggerInit* StartedLogger();
+TLSControl* StartedTLSControl();
+BrandingControl* StartedBrandingControl();
+StaticInitializationHelper* ExtraInitialization();
+GenTLSrv* CurrentService();
+
+}  // namespace GenTLCore
