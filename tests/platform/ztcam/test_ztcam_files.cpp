@@ -1,0 +1,240 @@
+#include "ZTCamTestSupport.h"
+
+#include <QImage>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <sys/stat.h>
+#include <vector>
+
+using ztcamtest::runCommand;
+using ztcamtest::SdkFixture;
+
+namespace {
+
+long fileSize(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : -1;
+}
+
+} // namespace
+
+class ZTCamFiles : public SdkFixture {
+protected:
+    void SetUp() override
+    {
+        initWith(ztcamtest::cameraSection("SN-F1"));
+        dir = ztcamtest::tempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+
+    // Captures one frame in the given pixel format; block holds header + pixels.
+    ZTCamFrame grab(int formatIndex, std::vector<uint8_t>& block)
+    {
+        EXPECT_EQ(setInt("PixelFormat", formatIndex), ZTCAM_STATUS_SUCCESS);
+        ZTCamFrame f{};
+        f.formatRequest = ZTCAM_FORMAT_REQUEST;
+        f.reserveCount = 1;
+        EXPECT_EQ(ZTCAM_Buf_Alloc(handle, &f), ZTCAM_STATUS_SUCCESS);
+        EXPECT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
+        f.formatRequest = ZTCAM_FORMAT_REQUEST;
+        EXPECT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 1000), ZTCAM_STATUS_SUCCESS);
+        EXPECT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
+        block.assign(static_cast<uint8_t*>(f.data), static_cast<uint8_t*>(f.data) + f.headerSize + f.imageSize);
+        f.data = block.data();
+        return f;
+    }
+
+    std::string dir;
+};
+
+TEST_F(ZTCamFiles, SavesEveryFormatAndToolsReadThem)
+{
+    struct Case {
+        int format;
+        const char* name;
+        int bits;
+        int samples;
+    } cases[] = {{0, "mono8", 8, 1}, {1, "mono12", 16, 1}, {3, "rgb", 8, 3}};
+    for (const Case& c : cases) {
+        std::vector<uint8_t> block;
+        ZTCamFrame f = grab(c.format, block);
+        const std::string base = dir + "/" + c.name;
+        ZTCamFileSaveParams p{};
+        p.formatMask = ZTCAM_FILE_RAW | ZTCAM_FILE_TIF | ZTCAM_FILE_PNG | ZTCAM_FILE_JPG | ZTCAM_FILE_BMP;
+        p.path = base.c_str();
+        p.frame = &f;
+        ASSERT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_SUCCESS) << c.name;
+
+        EXPECT_EQ(fileSize(base + ".raw"), long(f.imageSize)) << c.name;
+        std::ifstream raw(base + ".raw", std::ios::binary);
+        std::vector<uint8_t> rawBytes((std::istreambuf_iterator<char>(raw)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(std::memcmp(rawBytes.data(), block.data() + f.headerSize, f.imageSize), 0) << c.name;
+
+        std::string out;
+        ASSERT_EQ(runCommand("tiffinfo '" + base + ".tif'", &out), 0) << out;
+        EXPECT_NE(out.find("Image Width: 64 Image Length: 48"), std::string::npos) << out;
+        EXPECT_NE(out.find("Bits/Sample: " + std::to_string(c.bits)), std::string::npos) << out;
+        EXPECT_NE(out.find("Samples/Pixel: " + std::to_string(c.samples)), std::string::npos) << out;
+        EXPECT_EQ(out.find("Warning"), std::string::npos) << out;
+
+        for (const char* ext : {".png", ".jpg", ".bmp"}) {
+            QImage img(QString::fromStdString(base + ext));
+            EXPECT_FALSE(img.isNull()) << c.name << ext;
+            EXPECT_EQ(img.width(), 64);
+            EXPECT_EQ(img.height(), 48);
+        }
+    }
+    // 16-bit samples keep their values in TIFF and PNG.
+    std::vector<uint8_t> block;
+    ZTCamFrame f = grab(1, block);
+    const std::string base = dir + "/values";
+    ZTCamFileSaveParams p{};
+    p.formatMask = ZTCAM_FILE_PNG;
+    p.path = base.c_str();
+    p.frame = &f;
+    ASSERT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_SUCCESS);
+    QImage png(QString::fromStdString(base + ".png"));
+    ASSERT_EQ(png.format(), QImage::Format_Grayscale16);
+    const uint16_t* first = reinterpret_cast<const uint16_t*>(png.constScanLine(3));
+    const uint8_t* px = block.data() + f.headerSize + 3 * f.widthStep;
+    EXPECT_EQ(first[5], uint16_t(px[10] | (px[11] << 8)));
+}
+
+TEST_F(ZTCamFiles, SaveRefusesBadRequests)
+{
+    std::vector<uint8_t> block;
+    ZTCamFrame f = grab(0, block);
+    const std::string base = dir + "/bad";
+    ZTCamFileSaveParams p{};
+    p.formatMask = ZTCAM_FILE_TIF;
+    p.path = base.c_str();
+    p.frame = nullptr;
+    EXPECT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_INVALID_PARAM);
+    p.frame = &f;
+    p.formatMask = 0x40;
+    EXPECT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_INVALID_PARAM);
+    p.formatMask = ZTCAM_FILE_TIF;
+    ZTCamFrame lying = f;
+    lying.imageSize = 16;  // claims fewer pixel bytes than its geometry needs
+    p.frame = &lying;
+    EXPECT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_INVALID_PARAM);
+    p.frame = &f;
+    const std::string missing = dir + "/no/such/dir/x";
+    p.path = missing.c_str();
+    EXPECT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_IO_ERROR);
+}
+
+TEST_F(ZTCamFiles, RecordsAviThatFfprobeReads)
+{
+    for (int format : {1, 3}) {
+        ASSERT_EQ(setInt("PixelFormat", format), ZTCAM_STATUS_SUCCESS);
+        ZTCamFrame f{};
+        f.formatRequest = ZTCAM_FORMAT_REQUEST;
+        f.reserveCount = 1;
+        ASSERT_EQ(ZTCAM_Buf_Alloc(handle, &f), ZTCAM_STATUS_SUCCESS);
+        ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
+        const std::string path = dir + "/video" + std::to_string(format) + ".avi";
+        ZTCamRecordParams r{};
+        r.codec = ZTCAM_CODEC_DIB;
+        r.path = path.c_str();
+        r.frameRate = 12.5f;
+        ASSERT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_SUCCESS);
+        EXPECT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_BUSY);
+        for (int i = 0; i < 7; ++i) {
+            f.formatRequest = ZTCAM_FORMAT_REQUEST;
+            ASSERT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 1000), ZTCAM_STATUS_SUCCESS);
+            ASSERT_EQ(ZTCAM_Rec_AppendFrame(handle, &f), ZTCAM_STATUS_SUCCESS);
+        }
+        ASSERT_EQ(ZTCAM_Rec_Stop(handle), ZTCAM_STATUS_SUCCESS);
+        EXPECT_EQ(ZTCAM_Rec_Stop(handle), ZTCAM_STATUS_WRONG_STATE);
+        EXPECT_EQ(ZTCAM_Rec_AppendFrame(handle, &f), ZTCAM_STATUS_WRONG_STATE);
+        ASSERT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
+
+        std::string out;
+        ASSERT_EQ(runCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                             "stream=codec_name,width,height,nb_read_frames,r_frame_rate -of default=nw=1 '" +
+                                 path + "'",
+                             &out),
+                  0)
+            << out;
+        EXPECT_NE(out.find("nb_read_frames=7"), std::string::npos) << out;
+        EXPECT_NE(out.find("width=64"), std::string::npos) << out;
+        EXPECT_NE(out.find("height=48"), std::string::npos) << out;
+        EXPECT_NE(out.find("r_frame_rate=25/2"), std::string::npos) << out;
+        EXPECT_EQ(out.find("rror"), std::string::npos) << out;
+    }
+    ZTCamRecordParams r{};
+    const std::string path = dir + "/x.avi";
+    r.path = path.c_str();
+    r.frameRate = 10;
+    r.codec = 0x47504A4D;  // "MJPG"
+    EXPECT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_NOT_SUPPORTED);
+    r.codec = ZTCAM_CODEC_DIB;
+    r.frameRate = 0;
+    EXPECT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_INVALID_PARAM);
+}
+
+TEST_F(ZTCamFiles, CloseFinishesARunningRecording)
+{
+    ZTCamFrame f{};
+    f.formatRequest = ZTCAM_FORMAT_REQUEST;
+    f.reserveCount = 1;
+    ASSERT_EQ(ZTCAM_Buf_Alloc(handle, &f), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
+    const std::string path = dir + "/open.avi";
+    ZTCamRecordParams r{};
+    r.codec = ZTCAM_CODEC_DIB;
+    r.path = path.c_str();
+    r.frameRate = 25;
+    ASSERT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_SUCCESS);
+    for (int i = 0; i < 3; ++i) {
+        f.formatRequest = ZTCAM_FORMAT_REQUEST;
+        ASSERT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 1000), ZTCAM_STATUS_SUCCESS);
+        ASSERT_EQ(ZTCAM_Rec_AppendFrame(handle, &f), ZTCAM_STATUS_SUCCESS);
+    }
+    ASSERT_EQ(ZTCAM_Dev_Close(handle), ZTCAM_STATUS_SUCCESS);
+    std::string out;
+    ASSERT_EQ(runCommand("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + path + "'",
+                         &out),
+              0)
+        << out;
+    EXPECT_EQ(out, "3\n");
+}
+
+TEST_F(ZTCamFiles, CalibrationDataRoundTrip)
+{
+    const std::string dsnu = dir + "/dsnu.txt";
+    const std::string prnu = dir + "/prnu.txt";
+    ASSERT_EQ(ZTCAM_GenICam_DSNUDataRW(handle, dsnu.c_str(), 0), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(ZTCAM_GenICam_PRNUDataRW(handle, prnu.c_str(), 0), ZTCAM_STATUS_SUCCESS);
+    // New dark data in the camera, then the saved file back in.
+    ZTCamElement gen = element("DSNUGenerate");
+    ASSERT_EQ(ZTCAM_GenICam_SetElementValue(handle, &gen, 0), ZTCAM_STATUS_SUCCESS);
+    const std::string changed = dir + "/dsnu2.txt";
+    ASSERT_EQ(ZTCAM_GenICam_DSNUDataRW(handle, changed.c_str(), 0), ZTCAM_STATUS_SUCCESS);
+    std::string out;
+    EXPECT_NE(runCommand("cmp -s '" + dsnu + "' '" + changed + "'", &out), 0);
+    ASSERT_EQ(ZTCAM_GenICam_DSNUDataRW(handle, dsnu.c_str(), 1), ZTCAM_STATUS_SUCCESS);
+    const std::string again = dir + "/dsnu3.txt";
+    ASSERT_EQ(ZTCAM_GenICam_DSNUDataRW(handle, again.c_str(), 0), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(runCommand("cmp -s '" + dsnu + "' '" + again + "'", &out), 0);
+    // A PRNU file is not DSNU data; missing or damaged files are refused.
+    EXPECT_EQ(ZTCAM_GenICam_DSNUDataRW(handle, prnu.c_str(), 1), ZTCAM_STATUS_FILE_INVALID);
+    EXPECT_EQ(ZTCAM_GenICam_PRNUDataRW(handle, prnu.c_str(), 1), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(ZTCAM_GenICam_PRNUDataRW(handle, (dir + "/missing.txt").c_str(), 1), ZTCAM_STATUS_IO_ERROR);
+    {
+        std::ifstream in(dsnu);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        std::string text = ss.str();
+        text.resize(text.size() / 2);
+        std::ofstream cut(dir + "/cut.txt");
+        cut << text;
+    }
+    EXPECT_EQ(ZTCAM_GenICam_DSNUDataRW(handle, (dir + "/cut.txt").c_str(), 1), ZTCAM_STATUS_FILE_INVALID);
+    EXPECT_EQ(ZTCAM_GenICam_DSNUDataRW(handle, nullptr, 0), ZTCAM_STATUS_INVALID_PARAM);
+    EXPECT_EQ(ZTCAM_GenICam_DSNUDataRW(handle, dsnu.c_str(), 2), ZTCAM_STATUS_INVALID_PARAM);
+}
