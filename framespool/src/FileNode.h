@@ -1,0 +1,35 @@
+#pragma once
+
+#include "CZTMutex.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// One whole-file buffer of a writer's ring.
+class FileNode
+{
+public:
+    // A node with a zeroed buffer of capacity bytes, or null when the memory
+    // cannot be had. Pages of the buffer are only mapped once they are used.
+    static std::unique_ptr<FileNode> Create(int index, int64_t capacity);
+    ~FileNode();
+    FileNode(const FileNode&) = delete;
+    FileNode& operator=(const FileNode&) = delete;
+
+    int index = 0;
+    int64_t capacity = 0;
+    int64_t dataSize = 0;  // bytes to write
+    uint8_t* buffer = nullptr;
+    std::string fileName;
+    CZTMutex lock;  // held while the buffer goes to the disk
+    FileNode* next = nullptr;
+    // Handed to the writer and not yet written; guarded by the owning
+    // writer's state lock.
+    bool queued = false;
+    // The buffer has been filled at least once, so its pages are mapped.
+    bool used = false;
+
+private:
+    FileNode() = default;
+};

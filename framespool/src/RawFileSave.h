@@ -1,0 +1,17 @@
+#pragma once
+
+#include "FileSave.h"
+
+// Headerless RAW: frame i at i * frameBytes, nothing else.
+class RawFileSave : public FileSave
+{
+public:
+    RawFileSave(const std::string& path, int32_t width, int32_t height, int32_t channels, int32_t bitsPerSample,
+                int32_t framesPerFile, int32_t fileCount);
+
+    // Bytes of a whole file, computed in 64 bits.
+    static int64_t FileBytes(int64_t frameBytes, int32_t framesPerFile);
+
+    bool Close() override;
+    bool Append(const void* data, int32_t size) override;
+};

@@ -1,0 +1,180 @@
+// Many files through small rings with a slowed-down writer, write failures,
+// and the shut-down of a slot with files still queued.
+#include "FrameSpool.h"
+#include "SpoolTestFiles.h"
+#include "SpoolTestHooks.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+// Slows every file write of the slots initialised while it lives.
+class SlowWriter
+{
+public:
+    explicit SlowWriter(int ms) { ::setenv(FRAMESPOOL_WRITE_DELAY_ENV, std::to_string(ms).c_str(), 1); }
+    ~SlowWriter() { ::unsetenv(FRAMESPOOL_WRITE_DELAY_ENV); }
+};
+
+std::string fileName(const std::string& stem, int file, const char* ext)
+{
+    return stem + "_" + std::to_string(file) + ext;
+}
+
+uint32_t seedOf(int slot, int file, int frame) { return static_cast<uint32_t>(slot * 100000 + file * 100 + frame); }
+
+// Writes files files of framesPerFile frames (the last one shorter by one
+// frame) through a ring sized for ringFiles files.
+void writeSeries(const SpoolTestFiles& dir, int slot, const char* ext, int files, int framesPerFile, int ringFiles,
+                 int frameBytes)
+{
+    for (int file = 0; file < files; ++file) {
+        const std::string path = dir.Path(fileName("slot" + std::to_string(slot), file, ext));
+        if (file == 0) {
+            ASSERT_EQ(Init_FrameSpool(path.c_str(), frameBytes / 2, 1, 1, 16, framesPerFile, ringFiles, slot), 1);
+        } else {
+            ASSERT_EQ(Open_FrameSpool(path.c_str(), slot), 1);
+        }
+        const int frames = file + 1 == files ? framesPerFile - 1 : framesPerFile;
+        for (int frame = 0; frame < frames; ++frame) {
+            const std::vector<uint8_t> data = Pattern(frameBytes, seedOf(slot, file, frame));
+            ASSERT_EQ(Append_FileBuffer(data.data(), frameBytes, slot), 1);
+        }
+        if (file + 1 < files) {
+            ASSERT_EQ(Close_FrameSpool(slot), 1);
+        }
+    }
+    ASSERT_EQ(Uninit_FrameSpool(slot), 1);  // closes the last file
+}
+
+void checkSeries(const SpoolTestFiles& dir, int slot, bool tiff, int files, int framesPerFile, int frameBytes)
+{
+    for (int file = 0; file < files; ++file) {
+        const std::string path = dir.Path(fileName("slot" + std::to_string(slot), file, tiff ? ".tif" : ".raw"));
+        const std::vector<uint8_t> data = SpoolTestFiles::Read(path);
+        const int frames = file + 1 == files ? framesPerFile - 1 : framesPerFile;
+        const size_t page = tiff ? frameBytes + 162 : frameBytes;
+        ASSERT_EQ(data.size(), frames * page + (tiff ? 8 : 0)) << path;
+        for (int frame = 0; frame < frames; ++frame) {
+            const std::vector<uint8_t> expected = Pattern(frameBytes, seedOf(slot, file, frame));
+            const size_t at = frame * page + (tiff ? 8 : 0);
+            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), data.begin() + at))
+                << path << " frame " << frame;
+        }
+        if (tiff) {
+            std::vector<SpoolTestFiles::TiffPage> pages;
+            std::string text;
+            ASSERT_TRUE(SpoolTestFiles::TiffInfo(path, &pages, &text)) << text;
+            EXPECT_EQ(pages.size(), static_cast<size_t>(frames)) << text;
+        }
+    }
+}
+
+bool waitFor(const std::function<bool()>& done, int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(SpoolRing, ManyFilesThroughSmallRingsWithSlowWriters)
+{
+    SpoolTestFiles dir;
+    SlowWriter slow(15);
+    // Two slots at once from two threads: RAW through a ring of 3 buffers,
+    // TIFF through a ring of a single buffer, 12 files each.
+    std::thread raw([&] { writeSeries(dir, 4, ".raw", 12, 4, 2, 64); });
+    std::thread tif([&] { writeSeries(dir, 0, ".tif", 12, 3, 0, 48); });
+    raw.join();
+    tif.join();
+    checkSeries(dir, 4, false, 12, 4, 64);
+    checkSeries(dir, 0, true, 12, 3, 48);
+    EXPECT_EQ(dir.Names().size(), 24u);
+}
+
+TEST(SpoolRing, UninitWritesEveryQueuedFile)
+{
+    SpoolTestFiles dir;
+    SlowWriter slow(300);
+    // Five files queued behind a writer that needs 1.5 s for them.
+    const auto start = std::chrono::steady_clock::now();
+    writeSeries(dir, 3, ".tif", 5, 2, 5, 32);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1400));
+    checkSeries(dir, 3, true, 5, 2, 32);
+}
+
+TEST(SpoolRing, FailedWriteIsRetriedUntilItSucceeds)
+{
+    SpoolTestFiles dir;
+    const std::string later = dir.Path("later");
+    const std::string path = later + "/a.raw";
+    const std::vector<uint8_t> frame = Pattern(8, 9);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 16, 1, 1, 2), 1);
+    ASSERT_EQ(Append_FileBuffer(frame.data(), 8, 2), 1);
+    ASSERT_EQ(Close_FrameSpool(2), 1);  // the next buffer is free: no wait
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    std::filesystem::create_directory(later);
+    ASSERT_EQ(Uninit_FrameSpool(2), 1);
+    const std::string out = testing::internal::GetCapturedStderr();
+    EXPECT_NE(out.find("Save file failed: " + path + "\n"), std::string::npos) << out;
+    EXPECT_EQ(SpoolTestFiles::Read(path), frame);
+}
+
+TEST(SpoolRing, UnwritableFileIsReportedAtUninitAndTheRestWritten)
+{
+    SpoolTestFiles dir;
+    const std::string bad = dir.Path("missing/a.raw"), good = dir.Path("b.raw");
+    const std::vector<uint8_t> a = Pattern(8, 1), b = Pattern(8, 2);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(Init_FrameSpool(bad.c_str(), 2, 2, 1, 16, 1, 1, 5), 1);
+    ASSERT_EQ(Append_FileBuffer(a.data(), 8, 5), 1);
+    ASSERT_EQ(Close_FrameSpool(5), 1);
+    ASSERT_EQ(Open_FrameSpool(good.c_str(), 5), 1);
+    ASSERT_EQ(Append_FileBuffer(b.data(), 8, 5), 1);
+    EXPECT_EQ(Uninit_FrameSpool(5), 0);
+    const std::string out = testing::internal::GetCapturedStderr();
+    EXPECT_NE(out.find("Save file failed: " + bad + "\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Unsaved file dropped: " + bad + "\n"), std::string::npos) << out;
+    EXPECT_EQ(SpoolTestFiles::Read(good), b);
+    EXPECT_EQ(Uninit_FrameSpool(5), 0);
+    // The slot is free again.
+    ASSERT_EQ(Init_FrameSpool(good.c_str(), 2, 2, 1, 16, 1, 1, 5), 1);
+    EXPECT_EQ(Uninit_FrameSpool(5), 1);
+}
+
+TEST(SpoolRing, FullRingStuckOnTheDiskDoesNotHangOrOverwrite)
+{
+    SpoolTestFiles dir;
+    const std::string later = dir.Path("later");
+    const std::string first = later + "/1.tif", second = dir.Path("2.tif");
+    const std::vector<uint8_t> a = Pattern(8, 1), b = Pattern(8, 2);
+    testing::internal::CaptureStderr();
+    // One buffer only: Close must wait for it, and gives up while the disk refuses.
+    ASSERT_EQ(Init_FrameSpool(first.c_str(), 2, 2, 1, 16, 1, 0, 6), 1);
+    ASSERT_EQ(Append_FileBuffer(a.data(), 8, 6), 1);
+    EXPECT_EQ(Close_FrameSpool(6), 0);
+    ASSERT_EQ(Open_FrameSpool(second.c_str(), 6), 1);
+    EXPECT_EQ(Append_FileBuffer(b.data(), 8, 6), 0);  // the only buffer is still queued
+    std::filesystem::create_directory(later);
+    ASSERT_TRUE(waitFor([&] { return Append_FileBuffer(b.data(), 8, 6) == 1; }, 20000));
+    ASSERT_EQ(Uninit_FrameSpool(6), 1);
+    const std::string out = testing::internal::GetCapturedStderr();
+    EXPECT_NE(out.find("No free file buffer\n"), std::string::npos) << out;
+    std::vector<uint8_t> one = SpoolTestFiles::Read(first), two = SpoolTestFiles::Read(second);
+    ASSERT_EQ(one.size(), 178u);
+    ASSERT_EQ(two.size(), 178u);
+    EXPECT_TRUE(std::equal(a.begin(), a.end(), one.begin() + 8));
+    EXPECT_TRUE(std::equal(b.begin(), b.end(), two.begin() + 8));
+}
