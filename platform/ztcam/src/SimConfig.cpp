@@ -138,6 +138,9 @@ CameraConfig SimConfig::defaultCamera(int index)
     char serial[32];
     std::snprintf(serial, sizeof serial, "ZT2A%06d", 101 + index);
     c.serial = serial;
+    // A camera that no section describes has its full sensor as image.
+    std::vector<std::string> unused;
+    finishCamera(c, unused);
     return c;
 }
 

@@ -41,6 +41,14 @@ TEST(ZTCamSimConfig, DefaultCameraCount)
     const LibraryConfig d = SimConfig::defaults();
     ASSERT_EQ(d.cameras.size(), 2u);
     EXPECT_NE(d.cameras[0].serial, d.cameras[1].serial);
+    // Cameras no section describes still deliver their whole sensor.
+    for (const LibraryConfig& cfg : {d, SimConfig::parse("[global]\ncameras = 3\n")}) {
+        for (const auto& c : cfg.cameras) {
+            EXPECT_EQ(c.width, c.sensorWidth);
+            EXPECT_EQ(c.height, c.sensorHeight);
+            EXPECT_GT(c.width, 0u);
+        }
+    }
 }
 
 TEST(ZTCamPixelFormat, EntryTexts)
