@@ -97,6 +97,9 @@ public:
     template <typename U>
     CountedPtr<U> DynamicCast() const
     {
+        static_assert(std::is_same<std::remove_cv_t<T>, std::remove_cv_t<U>>::value ||
+                          std::has_virtual_destructor<U>::value,
+                      "the cast handle may be the last one: U must destroy the object through a virtual destructor");
         U* object = dynamic_cast<U*>(m_object);
         if (object == nullptr)
             return CountedPtr<U>();
@@ -107,6 +110,9 @@ public:
     template <typename U>
     CountedPtr<U> StaticCast() const
     {
+        static_assert(std::is_same<std::remove_cv_t<T>, std::remove_cv_t<U>>::value ||
+                          std::has_virtual_destructor<U>::value,
+                      "the cast handle may be the last one: U must destroy the object through a virtual destructor");
         if (m_object == nullptr)
             return CountedPtr<U>();
         return CountedPtr<U>(static_cast<U*>(m_object), m_count, SharedCount());

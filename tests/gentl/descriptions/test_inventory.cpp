@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -268,6 +271,47 @@ TEST(DescriptionInventory, PixelFormatEnumerationFollowsThePfncTable)
     EXPECT_EQ(find("Coord3D_ABC32f").ChildText("Description"), "3D coordinate A-B-C 32-bit floating point");
     EXPECT_EQ(find("SCF1WBWG8").ChildText("Description"), "Sparse Color Filter #1 White-Blue-White-Green 8-bit");
     EXPECT_EQ(find("YCbCr709_422_8").ChildText("Value"), "0x02100041");
+}
+
+// Every PixelFormat entry, in order, against the shared PFNC reference table
+// (rows "| # | name | code | short description |").
+TEST(DescriptionInventory, PixelFormatEntriesMatchTheReferenceTableRowByRow)
+{
+    const char* source = std::getenv("LUMA_SOURCE_DIR");
+    const std::string path = std::string(source ? source : "..") + "/../shared/reference/pfnc.md";
+    std::ifstream file(path);
+    ASSERT_TRUE(file.good()) << "reference table missing: " << path;
+    struct Row {
+        std::string name, code, text;
+    };
+    std::vector<Row> rows;
+    std::string line;
+    auto trim = [](std::string text) {
+        const std::size_t first = text.find_first_not_of(' ');
+        const std::size_t last = text.find_last_not_of(' ');
+        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    };
+    while (std::getline(file, line)) {
+        if (line.size() < 3 || line[0] != '|' || line[2] < '0' || line[2] > '9')
+            continue;
+        std::vector<std::string> cells;
+        std::stringstream cellStream(line.substr(1));
+        std::string cell;
+        while (std::getline(cellStream, cell, '|'))
+            cells.push_back(trim(cell));
+        ASSERT_GE(cells.size(), 4u) << line;
+        rows.push_back({cells[1], cells[2], cells[3]});
+    }
+    ASSERT_EQ(rows.size(), 243u);
+    const auto entries = NodeOf("Localdevice", "PixelFormat").ChildrenNamed("EnumEntry");
+    ASSERT_EQ(entries.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE("entry " + std::to_string(i) + " " + rows[i].name);
+        EXPECT_EQ(entries[i]->AttributeOr("Name"), rows[i].name);
+        EXPECT_EQ(entries[i]->ChildText("Value"), rows[i].code);
+        EXPECT_EQ(entries[i]->ChildText("Description"), rows[i].text);
+        EXPECT_EQ(entries[i]->ChildText("ToolTip"), rows[i].text);
+    }
 }
 
 TEST(DescriptionInventory, OtherDescriptionsKeepAFixedDocumentOrder)
