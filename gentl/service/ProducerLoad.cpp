@@ -4,6 +4,8 @@
 #include "LastGenTLError.h"
 #include "ProducerStartup.h"
 
+#include <new>
+
 namespace GenTLCore {
 
 namespace {
@@ -12,8 +14,11 @@ CoreSingletonGuard* g_coreGuard = nullptr;
 
 void ProducerLoad::InitCoreAtLoad()
 {
+    // This runs inside the loader: a refused allocation must not end the
+    // consumer's process. Without the guard there are no singletons, so no
+    // service is made and every export answers that it is not initialised.
     if (!g_coreGuard)
-        g_coreGuard = new CoreSingletonGuard();
+        g_coreGuard = new (std::nothrow) CoreSingletonGuard();
 }
 
 void ProducerLoad::Load()

@@ -4,9 +4,12 @@
 #include <GenTL.h>
 #include <platform/pex/Pex.h>
 
+#include "consumer_c_view.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
@@ -137,7 +140,10 @@ std::set<std::string> definedDynamicSymbols(const std::string& path)
             Elf64_Sym sym;
             std::memcpy(&sym, file.data() + sh.sh_offset + off, sizeof sym);
             const int bind = ELF64_ST_BIND(sym.st_info);
-            if (sym.st_shndx == SHN_UNDEF || sym.st_name == 0 || (bind != STB_GLOBAL && bind != STB_WEAK))
+            // Process-unique symbols are visible to every module as well (and
+            // would keep the file from unloading), so they count as exports.
+            if (sym.st_shndx == SHN_UNDEF || sym.st_name == 0 ||
+                (bind != STB_GLOBAL && bind != STB_WEAK && bind != STB_GNU_UNIQUE))
                 continue;
             names.insert(file.data() + strtab.sh_offset + sym.st_name);
         }
@@ -257,6 +263,29 @@ TEST_F(ProducerHarness, CvnInitHandsOutTheSame16BytesAtEveryCall)
     unsigned char zero[16] = {};
     EXPECT_NE(std::memcmp(first, zero, 16), 0);
     EXPECT_EQ(cvnInit(nullptr), nullptr);
+}
+
+// A consumer written in C sees the same records and reaches the same
+// functions through the header's function-pointer types.
+TEST_F(ProducerHarness, HeadersServeACConsumer)
+{
+    GentlCLayout c{};
+    gentlCLayout(&c);
+    EXPECT_EQ(c.bool8Size, sizeof(bool8_t));
+    EXPECT_EQ(c.bool8Size, 1u);
+    EXPECT_EQ(c.handleSize, sizeof(TL_HANDLE));
+    EXPECT_EQ(c.stackEntrySize, sizeof(PORT_REGISTER_STACK_ENTRY));
+    EXPECT_EQ(c.stackEntrySizeOffset, offsetof(PORT_REGISTER_STACK_ENTRY, Size));
+    EXPECT_EQ(c.chunkDataSize, sizeof(SINGLE_CHUNK_DATA));
+    EXPECT_EQ(c.chunkLengthOffset, offsetof(SINGLE_CHUNK_DATA, ChunkLength));
+    EXPECT_EQ(c.newBufferDataSize, sizeof(EVENT_NEW_BUFFER_DATA));
+    EXPECT_EQ(c.guidSize, 16u);
+
+    load();
+    unsigned char fromC[16] = {}, fromCpp[16] = {};
+    EXPECT_EQ(gentlCCall(symbol("GCInitLib"), symbol("GCGetInfo"), symbol("CvnInit"), fromC), 0);
+    reinterpret_cast<PCvnInit>(symbol("CvnInit"))(reinterpret_cast<CVN_GUID*>(fromCpp));
+    EXPECT_EQ(std::memcmp(fromC, fromCpp, 16), 0);
 }
 
 TEST_F(ProducerHarness, LoadsUnloadsForRealAndLoadsAgain)
