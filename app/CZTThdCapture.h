@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include <ZTCam.h>
+
+class CZTCamView;
+class CZTThdSaveImg;
+class FrameBufferSet;
+class MainWindow;
+
+// One per opened camera: sets up the camera's stream over an announced ring of
+// frame buffers, counts frames and the frame rate in the SDK's data callback,
+// and runs the display loop that reduces frames to 8 bits for the camera's
+// view and feeds the AVI recorder.
+class CZTThdCapture : public QThread
+{
+    Q_OBJECT
+
+public:
+    CZTThdCapture(OpenedCamera camera, MainWindow* owner, int camIndex);
+    ~CZTThdCapture() override;
+
+    bool openCapture(MainWindow* owner);
+    bool closeCapture();
+    bool startThread();
+    void stopThread();
+    void saveImage(bool on);
+    void setFpsEnabled(bool on) { m_bFpsEnabled = on; }
+    bool setPicNumAndCheck(int count, int* maxFrames);
+    void setPicNum(int count) { m_nPicNum = count; }
+    void updateWaitInterval();
+    qint64 ringBufferBytes() const { return static_cast<qint64>(m_nRingBufferSize) * m_nRingCount; }
+
+    void setView(CZTCamView* view) { m_pView = view; }
+    CZTCamView* view() const { return m_pView; }
+    int camIndex() const { return m_nCamIndex; }
+    OpenedCamera openedCamera() const { return m_openedCamera; }
+    bool isOpened() const { return m_bOpened; }
+    bool isSaving() const { return m_bSaving; }
+    bool isRecording() const { return m_bRecording; }
+    qint64 frameCounter() const { return m_nFrameCounter; }
+    double fps() const;
+    int waitInterval() const { return m_nWaitInterval; }
+    int ringCount() const { return m_nRingCount; }
+    int ringBufferSize() const { return m_nRingBufferSize; }
+    int frameBytes() const { return m_nFrameBytes; }
+    int picNum() const { return m_nPicNum; }
+    // The frame description as last filled by the allocation or a wait.
+    ZTCamFrame lastFrameHeader() const;
+    CZTThdSaveImg* saveThread() const { return m_pSaveThread; }
+
+    // The wait before each frame for a preview rate: -1 (do not wait for
+    // frames) for a rate of 0 or less, else 1000 / rate less 10 ms, not below 0.
+    static int waitIntervalFor(int previewFps);
+    // Reduces width x height pixels of channels samples of elementBytes bytes
+    // each to one byte per sample; a 16-bit mono sample is shifted right by
+    // shift (taken modulo 32; 0 takes the high byte).
+    static void reduceTo8Bit(const uint8_t* src, uint8_t* dst, int width, int height, int channels,
+                             int elementBytes, int shift);
+
+signals:
+    void sglWriteLog(QString text);
+    void sglCapFinished(int camIdx, bool isSuccess);
+    void sglVideoFinished();
+    void sglCapMsg(int camIdx, int count);
+    void sglUpdateFrameCounter(int camIdx, qlonglong count);
+    void sglUpdateFps(int camIdx, double fpg);
+
+public slots:
+    void slotCapFinished(int camIdx, bool isSuccess);
+
+protected:
+    void run() override;
+
+private:
+    static void callbackBuffer(void* handle, void* context);
+    void onFrameDelivered();
+    bool openCamCapture();
+    bool closeCamCapture();
+    void failOpen();
+    void releaseRing();
+    void freeRingBuffers();
+    FrameBufferSet* bufferSet() const;
+    int displayShift() const;
+    bool displayFrame();
+    void videoRecord();
+    void closeRecording();
+
+    MainWindow* m_pOwner = nullptr;
+    int m_nCamIndex = 0;
+    OpenedCamera m_openedCamera{};
+    CZTCamView* m_pView = nullptr;
+    ZTCamFrame m_frame{};
+    ZTCamFrame m_callbackFrame{};
+    int m_nFrameBytes = 0;
+    std::atomic<bool> m_bOpened{false};
+    std::atomic<bool> m_bFpsEnabled{false};
+    std::atomic<bool> m_bRecording{false};
+    std::atomic<qint64> m_nFrameCounter{0};
+    double m_dFps = 0.0;
+    int m_nFramesSinceRate = 0;
+    QElapsedTimer m_rateClock;
+    mutable std::mutex m_rateMutex;
+    std::atomic<bool> m_bSaving{false};
+    int m_nRingBufferSize = 0;
+    int m_nRingCount = 0;
+    CZTThdSaveImg* m_pSaveThread = nullptr;  // owned; null in builds without the save thread
+    std::atomic<int> m_nWaitInterval{-1};
+    int m_nPicNum = 0;
+    mutable std::mutex m_frameMutex;  // guards m_lastHeader
+    ZTCamFrame m_lastHeader{};
+};

@@ -1,0 +1,426 @@
+#include "CZTThdSaveImg.h"
+
+#include "CZTThdCapture.h"
+#include "DebugLine.h"
+#include "FrameBufferSet.h"
+#include "MainWindow.h"
+
+#include <FrameSpool.h>
+
+#include <QDir>
+#include <QMutexLocker>
+#include <QThreadPool>
+#include <QTime>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kStackCameras = 4;  // FrameSpool has 8 slots: tif 0..3, raw 4..7
+
+}  // namespace
+
+CZTThdSaveImg::CZTThdSaveImg(MainWindow* owner)
+    : QThread(nullptr)
+    , m_pOwner(owner)
+{
+    if (owner)
+        connect(this, &CZTThdSaveImg::SignalStackCloseFinished, owner, &MainWindow::SlotStackCloseFinished,
+                static_cast<Qt::ConnectionType>(Qt::AutoConnection | Qt::UniqueConnection));
+    m_saveClock.start();
+}
+
+CZTThdSaveImg::~CZTThdSaveImg()
+{
+    StopThread();
+    joinLoop();
+    waitForStackClose();
+    // Nothing may stay initialised in the process-wide slot table.
+    CloseFrameSpool(true);
+}
+
+int CZTThdSaveImg::tifSlot(int camIndex)
+{
+    return camIndex >= 0 && camIndex < kStackCameras ? camIndex : -1;
+}
+
+int CZTThdSaveImg::rawSlot(int camIndex)
+{
+    return camIndex >= 0 && camIndex < kStackCameras ? camIndex + kStackCameras : -1;
+}
+
+void CZTThdSaveImg::SetCameraParams(int camIndex, ZTCamHandle handle, bool stackSave)
+{
+    m_nCamIndex = camIndex;
+    m_handle = handle;
+    m_bStackSave = stackSave;
+    LUMA_DEBUG("CZTThdSaveImg::SetCameraParams", "cur camera(%d), isStackSave = %d", camIndex, stackSave ? 1 : 0);
+}
+
+void CZTThdSaveImg::SetImgParams(int width, int height, int channels, int depth, int frameBytes,
+                                 const ZTCamFrame& header)
+{
+    m_nWidth = width;
+    m_nHeight = height;
+    m_nChannels = channels;
+    // The bit depth follows the samples actually stored, so that an 8-bit
+    // format whose name the caller did not recognise is not written as 16-bit.
+    m_nDepth = (header.elementBytes == 1 || header.elementBytes == 2) ? 8 * header.elementBytes : depth;
+    m_nFrameBytes = frameBytes;
+    m_header = header;
+    LUMA_DEBUG("CZTThdSaveImg::SetImgParams", "width=%d, height=%d, channel=%d, depth=%d", width, height, channels,
+               m_nDepth);
+}
+
+FrameBufferSet* CZTThdSaveImg::bufferSet() const
+{
+    return m_pOwner ? m_pOwner->m_mapBufferSets.value(m_nCamIndex, nullptr) : nullptr;
+}
+
+void CZTThdSaveImg::StartThread(int frames)
+{
+    if (!m_pOwner)
+        return;
+    if (m_bRunning) {
+        LUMA_DEBUG("CZTThdSaveImg::StartThread", "cur thread is running");
+        return;
+    }
+    // The previous series must be wholly over: its loop ended and its stack
+    // files closed.
+    waitForStackClose();
+    joinLoop();
+    CloseFrameSpool(true);
+
+    FrameBufferSet* set = bufferSet();
+    m_nTargetCount = frames;
+    if (set && m_pOwner && m_pOwner->isTriggerMode(m_nCamIndex)) {
+        // In trigger mode nothing is saved before all frames have arrived, so
+        // no more frames than the ring holds can be kept.
+        const int ringLength = set->ringLength();
+        if (ringLength > 0 && frames > ringLength) {
+            LUMA_DEBUG("CZTThdSaveImg::StartThread", "camera%d trigger mode: %d frames capped to the ring of %d",
+                       m_nCamIndex.load(), frames, ringLength);
+            m_nTargetCount = ringLength;
+        }
+    }
+    m_nSavedCount = 0;
+    m_nStackedCount = 0;
+    m_nStackFill = 0;
+    m_nRingStart = 0;
+    m_bRingStartKnown = false;
+    CZTThdCapture* source = nullptr;
+    if (m_pOwner) {
+        CZTThdCapture* capture = m_pOwner->m_vecCapThread.value(m_nCamIndex, nullptr);
+        if (capture && capture->saveThread() == this)
+            source = capture;
+    }
+    m_pSource = source;
+    m_pSet = set;
+    if (set)
+        set->receivedForSave = 0;
+    m_spoolSlots.clear();
+    m_bCloseOwed = m_bStackSave;
+    m_bRunning = true;
+    start(QThread::InheritPriority);
+}
+
+void CZTThdSaveImg::StopThread()
+{
+    if (!m_bRunning.exchange(false))
+        return;
+    quit();
+    if (m_bStackSave) {
+        std::lock_guard<std::mutex> lock(m_closeTaskMutex);
+        m_closeTask = QtConcurrent::run(QThreadPool::globalInstance(), [this] {
+            // Only once the loop has left its current pass.
+            joinLoop();
+            CloseFrameSpool(true);
+            const std::lock_guard<std::mutex> done(m_doneMutex);
+        });
+    }
+}
+
+void CZTThdSaveImg::joinLoop()
+{
+    wait();
+    const std::lock_guard<std::mutex> done(m_doneMutex);
+}
+
+void CZTThdSaveImg::waitForStackClose()
+{
+    QFuture<void> task;
+    {
+        std::lock_guard<std::mutex> lock(m_closeTaskMutex);
+        task = m_closeTask;
+    }
+    task.waitForFinished();
+    const std::lock_guard<std::mutex> done(m_doneMutex);
+}
+
+void CZTThdSaveImg::AddCallbackCounter()
+{
+    if (!m_bRunning) {
+        LUMA_DEBUG("CZTThdSaveImg::AddCallbackCounter", "camera%d cur thread is not running, no need AppendImageData",
+                   m_nCamIndex.load());
+        return;
+    }
+    FrameBufferSet* set = m_pSet;
+    if (!set)
+        return;
+    if (!m_bRingStartKnown) {
+        // The first frame of the series: its ring slot is the number of the
+        // frame in the stream, which the capture thread has just counted.
+        CZTThdCapture* source = m_pSource;
+        m_nRingStart = source ? std::max<qint64>(0, source->frameCounter() - 1) : 0;
+        m_bRingStartKnown = true;
+    }
+    set->receivedForSave.fetch_add(1);
+}
+
+const uint8_t* CZTThdSaveImg::ringEntry() const
+{
+    FrameBufferSet* set = m_pSet;
+    if (!set)
+        return nullptr;
+    const int length = set->ringLength();
+    if (length <= 0)
+        return nullptr;
+    const qint64 position = (m_nRingStart.load() + m_nSavedCount) % length;
+    return set->entryFor(static_cast<int>(position));
+}
+
+QByteArray CZTThdSaveImg::timeText() const
+{
+    return QTime::currentTime().toString("hh_mm_ss_zzz").toLocal8Bit();
+}
+
+void CZTThdSaveImg::run()
+{
+    FrameBufferSet* set = m_pSet;
+    int idle = 0;
+    bool result = false;
+    if (m_bStackSave && tifSlot(m_nCamIndex) < 0) {
+        LUMA_DEBUG("CZTThdSaveImg::run", "camera%d has no stack file slots", m_nCamIndex.load());
+    } else {
+        while (m_bRunning) {
+            if (idle > kIdleLimit)
+                break;
+            if (m_nSavedCount > 0 && m_saveClock.elapsed() < m_pOwner->m_nInterval) {
+                QThread::yieldCurrentThread();
+                continue;
+            }
+            const int received = set ? set->receivedForSave.load() : 0;
+            if (m_nSavedCount >= received) {
+                QThread::msleep(5);
+                ++idle;
+                continue;
+            }
+            if (m_pOwner->isTriggerMode(m_nCamIndex) && received < m_nTargetCount) {
+                LUMA_DEBUG("CZTThdSaveImg::run", "Cam%d is trigger mode, wait for frame", m_nCamIndex.load());
+                QThread::msleep(5);
+                ++idle;
+                continue;
+            }
+            const bool saved = m_bStackSave ? SaveStackImging() : SaveRamImging();
+            if (!saved) {
+                QThread::msleep(5);
+                continue;
+            }
+            ++m_nSavedCount;
+            idle = 0;
+            m_saveClock.restart();
+            emit SignalSendSavedImageCount(m_nCamIndex, m_nSavedCount);
+            if (m_nSavedCount >= m_nTargetCount) {
+                result = true;
+                break;
+            }
+        }
+    }
+    // Whoever clears the flag first owns the end of the series: the loop
+    // (finished or failed) or StopThread (stopped from outside).
+    const bool endedByItself = m_bRunning.exchange(false);
+    if (endedByItself && m_bStackSave)
+        CloseFrameSpool(true);
+    m_nSavedCount = 0;
+    m_nStackedCount = 0;
+    if (set)
+        set->receivedForSave = 0;
+    if (endedByItself)
+        emit SignalSendFinishSaveFlag(m_nCamIndex, result);
+    const std::lock_guard<std::mutex> done(m_doneMutex);
+}
+
+bool CZTThdSaveImg::SaveRamImging()
+{
+    const QString dir = m_pOwner->m_strImgDir;
+    if (!QDir(dir).exists() && !QDir().mkdir(dir)) {
+        LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d Folder creation failed", m_nCamIndex.load());
+        return false;
+    }
+    const uint8_t* entry = ringEntry();
+    if (!entry)
+        return false;
+
+    ZTCamFrame frame = m_header;
+    const size_t headerSize = frame.headerSize;
+    frame.widthStep = static_cast<uint32_t>(frame.elementBytes) * frame.channels * frame.width;
+    const uint32_t oldImageSize = frame.imageSize;
+    frame.imageSize = static_cast<uint32_t>(frame.height) * frame.widthStep;
+    const size_t frameBytes = m_nFrameBytes > 0 ? static_cast<size_t>(m_nFrameBytes) : 0;
+    const size_t pixels = std::max<size_t>({oldImageSize, frame.imageSize, frameBytes});
+    const size_t total = headerSize + pixels + frame.extraSize;
+    if (m_saveBuffer.size() < total)
+        m_saveBuffer.resize(total);
+    std::fill(m_saveBuffer.begin(), m_saveBuffer.begin() + static_cast<std::ptrdiff_t>(total), uint8_t(0));
+    uint8_t* block = m_saveBuffer.data();
+    frame.data = block;
+    std::memcpy(block, &frame, std::min(headerSize, sizeof(frame)));
+    std::memcpy(block + headerSize, entry, frameBytes);
+
+    const QByteArray dirText = dir.toLocal8Bit();
+    const QByteArray name = m_pOwner->imageNameText().toLocal8Bit();
+    char path[1024] = {0};
+    std::snprintf(path, sizeof(path), "%s/Cam%d_%s_%d_%d_%s", dirText.constData(), m_nCamIndex.load(), name.constData(),
+                  m_pOwner->m_nCapCount.load(), m_nSavedCount, timeText().constData());
+    LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d save image(%d) to file(%s) begin", m_nCamIndex.load(),
+               m_nSavedCount, path);
+
+    ZTCamFileSaveParams params{};
+    params.path = path;
+    params.frame = &frame;
+    const int format = m_pOwner->m_nSaveFormat;
+    params.formatMask = format & ~ZTCAM_FILE_RAW;
+    if (params.formatMask != 0)
+        CallSdkSaveFile(params);
+    if (format & ZTCAM_FILE_RAW) {
+        params.formatMask = ZTCAM_FILE_RAW;
+        CallSdkSaveFile(params);
+    }
+    LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d save image(%d) to file end", m_nCamIndex.load(), m_nSavedCount);
+    return true;
+}
+
+bool CZTThdSaveImg::CallSdkSaveFile(ZTCamFileSaveParams params)
+{
+    QMutexLocker lock(&m_pOwner->m_saveMutex);
+    if (ZTCAM_File_SaveImage(m_handle, params) != ZTCAM_STATUS_SUCCESS) {
+        LUMA_DEBUG("CZTThdSaveImg::CallSdkSaveFile", "camera%d Save image(%d) failed", m_nCamIndex.load(), m_nSavedCount);
+        return false;
+    }
+    return true;
+}
+
+bool CZTThdSaveImg::SaveStackImging()
+{
+    if (!m_bSpoolReady && !CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth)) {
+        LUMA_DEBUG("CZTThdSaveImg::SaveStackImging", "camera%d CreateFrameSpool failed", m_nCamIndex.load());
+        return false;
+    }
+    if (!m_bRunning)
+        return false;
+    const uint8_t* entry = ringEntry();
+    if (!entry)
+        return false;
+    {
+        std::lock_guard<std::mutex> lock(m_spoolMutex);
+        for (int slot : m_spoolSlots) {
+            if (!Append_FileBuffer(entry, m_nFrameBytes, slot))
+                LUMA_DEBUG("CZTThdSaveImg::SaveStackImging", "camera%d Append_FileBuffer(%d) failed", m_nCamIndex.load(),
+                           m_nStackedCount);
+        }
+    }
+    ++m_nStackFill;
+    ++m_nStackedCount;
+    if (m_nStackFill >= m_pOwner->m_nStackNum) {
+        CloseFrameSpool(false);
+        CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth);
+    }
+    if (m_nStackedCount >= m_nTargetCount)
+        CloseFrameSpool(true);
+    return true;
+}
+
+bool CZTThdSaveImg::CreateFrameSpool(int width, int height, int channels, int depth)
+{
+    std::lock_guard<std::mutex> lock(m_spoolMutex);
+    const QByteArray time = timeText();
+    m_nStackFill = 0;
+    const qint64 stackNumber = std::max<qint64>(1, m_pOwner->m_nStackNum);
+    const int stackNum = static_cast<int>(std::min<qint64>(stackNumber, 0x7fffffff));
+    const int remaining = m_nTargetCount - m_nStackedCount;
+    const int framesInStack = remaining / stackNum > 0 ? stackNum : remaining % stackNum;
+    const int files = m_nTargetCount / stackNum + (m_nTargetCount % stackNum ? 1 : 0);
+
+    const QString dir = m_pOwner->m_strImgDir;
+    if (!m_bSpoolReady && !QDir(dir).exists())
+        QDir().mkdir(dir);
+    const QByteArray dirText = dir.toLocal8Bit();
+    const QByteArray name = m_pOwner->imageNameText().toLocal8Bit();
+    const int format = m_pOwner->m_nSaveFormat;
+
+    struct Kind {
+        int bit;
+        int slot;
+        const char* extension;
+    };
+    const Kind kinds[] = {{ZTCAM_FILE_TIF, tifSlot(m_nCamIndex), "tif"}, {ZTCAM_FILE_RAW, rawSlot(m_nCamIndex), "raw"}};
+    bool ok = true;
+    for (const Kind& kind : kinds) {
+        if (!(format & kind.bit))
+            continue;
+        char path[1024] = {0};
+        std::snprintf(path, sizeof(path), "%s/Cam%d_%s_num%d_stack%d_w%d_h%d_bit%d_%s.%s", dirText.constData(),
+                      m_nCamIndex.load(), name.constData(), m_nTargetCount, framesInStack, width, height, depth,
+                      time.constData(), kind.extension);
+        if (m_bSpoolReady) {
+            if (!Open_FrameSpool(path, kind.slot))
+                ok = false;
+            continue;
+        }
+        LUMA_DEBUG("CZTThdSaveImg::CreateFrameSpool", "width=%d, height=%d, depth=%d, stackNum=%d", width, height,
+                   depth, stackNum);
+        m_nStackedCount = 0;
+        if (!Init_FrameSpool(path, width, height, channels, depth, stackNum, files, kind.slot)) {
+            LUMA_DEBUG("CZTThdSaveImg::CreateFrameSpool", "Init frame spool failed");
+            // A half set-up spool is undone, so that the next attempt starts
+            // from free slots.
+            for (int slot : m_spoolSlots)
+                Uninit_FrameSpool(slot);
+            m_spoolSlots.clear();
+            return false;
+        }
+        m_spoolSlots.append(kind.slot);
+        LUMA_DEBUG("CZTThdSaveImg::CreateFrameSpool", "camera%d framespool %d path = %s", m_nCamIndex.load(), kind.slot,
+                   path);
+    }
+    m_bSpoolReady = true;
+    return ok;
+}
+
+void CZTThdSaveImg::CloseFrameSpool(bool uninit)
+{
+    std::lock_guard<std::mutex> lock(m_spoolMutex);
+    if (m_bSpoolReady) {
+        for (int i = 0; i < m_spoolSlots.size(); ++i) {
+            if (Close_FrameSpool(m_spoolSlots.at(i)))
+                LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Close frame spool %d success", i);
+            else
+                LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Close frame spool %d failed", i);
+        }
+    }
+    if (!uninit)
+        return;
+    for (int i = 0; i < m_spoolSlots.size(); ++i) {
+        if (Uninit_FrameSpool(m_spoolSlots.at(i)))
+            LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Uninit frame spool %d success", i);
+        else
+            LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Uninit frame spool %d failed", i);
+    }
+    m_spoolSlots.clear();
+    m_bSpoolReady = false;
+    if (m_bCloseOwed.exchange(false))
+        emit SignalStackCloseFinished();
+}

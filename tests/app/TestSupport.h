@@ -1,0 +1,99 @@
+#pragma once
+// Helpers shared by the program's tests.
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+#include "UserPrompt.h"
+
+// The one application object of a test binary (offscreen platform).
+inline QApplication* testApp()
+{
+    static int argc = 1;
+    static char name[] = "lumadeck-test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QApplication(argc, argv);
+    }();
+    return app;
+}
+
+// Runs the event loop until `done` holds or `timeoutMs` passes.
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// Answers boxes and dialogs from a list and records what was asked.
+class FakePrompt : public UserPrompt {
+public:
+    FakePrompt() { UserPrompt::setInstance(this); }
+    ~FakePrompt() override { UserPrompt::setInstance(nullptr); }
+
+    QMessageBox::StandardButton questionAnswer = QMessageBox::No;
+    QStringList fileAnswers;  // returned by the file dialogs, in order
+    QStringList asked;        // "kind|title|text" per prompt
+
+    QMessageBox::StandardButton question(QWidget*, const QString& title, const QString& text,
+                                         QMessageBox::StandardButtons, QMessageBox::StandardButton) override
+    {
+        asked << "question|" + title + "|" + text;
+        return questionAnswer;
+    }
+    void about(QWidget*, const QString& title, const QString& text) override
+    {
+        asked << "about|" + title + "|" + text;
+    }
+    QMessageBox::StandardButton information(QWidget*, const QString& title, const QString& text,
+                                            QMessageBox::StandardButtons, QMessageBox::StandardButton) override
+    {
+        asked << "information|" + title + "|" + text;
+        return QMessageBox::Ok;
+    }
+    QMessageBox::StandardButton warning(QWidget*, const QString& title, const QString& text,
+                                        QMessageBox::StandardButtons, QMessageBox::StandardButton) override
+    {
+        asked << "warning|" + title + "|" + text;
+        return QMessageBox::Ok;
+    }
+    int execMessageBox(QMessageBox& box) override
+    {
+        asked << "box|" + box.windowTitle() + "|" + box.text();
+        return QMessageBox::Cancel;
+    }
+    int execDialog(QDialog&) override
+    {
+        asked << "dialog||";
+        return 0;
+    }
+    QString getSaveFileName(QWidget*, const QString& caption, const QString&, const QString&) override
+    {
+        asked << "save|" + caption + "|";
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    QString getOpenFileName(QWidget*, const QString& caption, const QString&, const QString&) override
+    {
+        asked << "open|" + caption + "|";
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    QString getExistingDirectory(QWidget*, const QString& caption, const QString&) override
+    {
+        asked << "folder|" + caption + "|";
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+};
