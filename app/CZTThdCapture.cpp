@@ -57,8 +57,8 @@ CZTThdCapture::~CZTThdCapture()
         ZTCAM_Cap_Stop(m_openedCamera.handle);
         ZTCAM_Buf_Release(m_openedCamera.handle);
         ZTCAM_Cap_ClearBuffer(m_openedCamera.handle);
-    } else if (isRunning()) {
-        wait();
+    } else {
+        joinRun();
     }
     if (m_bRecording)
         closeRecording();
@@ -126,10 +126,16 @@ void CZTThdCapture::stopThread()
         m_pSaveThread->StopThread();
 #endif
     }
-    if (isRunning())
-        wait();
+    joinRun();
     if (m_bRecording)
         closeRecording();
+}
+
+void CZTThdCapture::joinRun()
+{
+    if (isRunning())
+        wait();
+    (void)m_nRunExits.load(std::memory_order_acquire);
 }
 
 int CZTThdCapture::waitIntervalFor(int previewFps)
@@ -448,6 +454,10 @@ bool CZTThdCapture::displayFrame()
 
 void CZTThdCapture::run()
 {
+    struct ExitMark {
+        std::atomic<int>& exits;
+        ~ExitMark() { exits.fetch_add(1, std::memory_order_release); }
+    } exitMark{m_nRunExits};
     const ZTCamHandle handle = m_openedCamera.handle;
     if (!m_pOwner || !handle || !m_pView || m_pOwner->m_bNoPreview || !m_pView->hasFrameBuffers())
         return;

@@ -91,6 +91,7 @@ private:
     bool displayFrame();
     void videoRecord();
     void closeRecording();
+    void joinRun();
 
     MainWindow* m_pOwner = nullptr;
     int m_nCamIndex = 0;
@@ -112,6 +113,10 @@ private:
     int m_nRingCount = 0;
     CZTThdSaveImg* m_pSaveThread = nullptr;  // owned; null in builds without the save thread
     std::atomic<int> m_nWaitInterval{-1};
+    // Bumped (release) as run() returns and read (acquire) after joining it,
+    // so that what run() did is ordered before what the joiner does next
+    // also for tools that cannot see QThread::wait.
+    std::atomic<int> m_nRunExits{0};
     int m_nPicNum = 0;
     mutable std::mutex m_frameMutex;  // guards m_lastHeader
     ZTCamFrame m_lastHeader{};

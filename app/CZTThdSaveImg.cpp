@@ -346,7 +346,15 @@ bool CZTThdSaveImg::SaveStackImging()
 bool CZTThdSaveImg::CreateFrameSpool(int width, int height, int channels, int depth)
 {
     std::lock_guard<std::mutex> lock(m_spoolMutex);
-    const QByteArray time = timeText();
+    // Stacks of a series differ only by their time of creation; a saver that
+    // catches up on buffered frames can create two stacks within one
+    // millisecond, and the second file would replace the first.
+    QByteArray time = timeText();
+    while (time == m_lastStackTime) {
+        QThread::usleep(100);
+        time = timeText();
+    }
+    m_lastStackTime = time;
     m_nStackFill = 0;
     const qint64 stackNumber = std::max<qint64>(1, m_pOwner->m_nStackNum);
     const int stackNum = static_cast<int>(std::min<qint64>(stackNumber, 0x7fffffff));

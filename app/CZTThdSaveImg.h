@@ -94,6 +94,7 @@ private:
     int m_nStackFill = 0;
     QElapsedTimer m_saveClock;
     QVector<int> m_spoolSlots;
+    QByteArray m_lastStackTime;  // time text of the last stack created
 
     // Ring slot of the first frame of the series: its number in the stream,
     // taken when the callback counts it.

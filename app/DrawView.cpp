@@ -34,10 +34,12 @@ DrawView::~DrawView() = default;
 
 QPointF DrawView::parentPosition(const QPoint& viewPos) const
 {
+    // Mouse events arrive in the coordinates of the view's viewport, which
+    // sits inside the view's frame.
     QWidget* parent = parentWidget();
     if (!parent)
-        return QPointF(viewPos);
-    return QPointF(mapTo(parent, viewPos));
+        return QPointF(viewport()->mapTo(const_cast<DrawView*>(this), viewPos));
+    return QPointF(viewport()->mapTo(parent, viewPos));
 }
 
 void DrawView::slotPaintPreview(QBrush brush, int nWidth, int nHeight)

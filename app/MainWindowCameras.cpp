@@ -121,8 +121,9 @@ bool MainWindow::CombiCamVec(int index)
         box.button(QMessageBox::Ok)->setText("去烧写");
         box.button(QMessageBox::Cancel)->setText("退出程序");
         box.setDefaultButton(QMessageBox::Ok);
-        UserPrompt::instance().execMessageBox(box);
-        if (box.clickedButton() == box.button(QMessageBox::Ok))
+        // The answer is the standard button pressed (the buttons are standard
+        // ones relabelled), also when the box is answered without being shown.
+        if (UserPrompt::instance().execMessageBox(box) == QMessageBox::Ok)
             startFirmwareTool();
         // The program ends with exit code 0 either way; the camera just
         // opened is closed with the others on the way out.

@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -104,7 +105,7 @@ std::vector<int32_t> parseProcessIds(const QString& taskListText)
         if (parts.size() < 2)
             continue;
         const QString idText = parts.at(1).trimmed().split(QLatin1Char(' '), Qt::KeepEmptyParts).at(0);
-        LUMA_DEBUG("main::queryProcessIds", "pid: %s", idText.toLocal8Bit().constData());
+        qDebug().noquote() << QStringLiteral("pid: ") + idText;
         bool ok = false;
         const int id = idText.toInt(&ok, 10);
         ids.push_back(ok ? id : 0);

@@ -62,15 +62,25 @@ bool ZTCamFunc::IsValidTemperature(double celsius)
 }
 
 // A string element's value needs a text buffer of maximum + 1 bytes. Keep the
-// caller's; otherwise lend ours, sized from the element.
+// caller's; otherwise lend ours, sized from the element. A record that comes
+// back holding our buffer from an earlier read (a record reused for the next
+// feature) is lent the buffer again, sized for the new element: the SDK must
+// never write the longer text of one feature into room sized for another.
+// The buffer only grows, and starts large enough for any usual text, so that
+// records still pointing at it stay valid.
 void ZTCamFunc::prepareText(ZTCamElement& element)
 {
-    if (element.type != ZTCAM_ELEM_STRING || element.text)
+    if (element.type != ZTCAM_ELEM_STRING)
+        return;
+    if (element.text && element.text != m_textBuffer.constData())
         return;
     int64_t max = element.maximum.intValue;
     if (max < 0 || max > (1 << 20))
         max = 0;
-    m_textBuffer.fill('\0', static_cast<int>(max) + 1);
+    const int needed = static_cast<int>(max) + 1;
+    if (m_textBuffer.size() < needed)
+        m_textBuffer.resize(needed > kLentTextSize ? needed : kLentTextSize);
+    m_textBuffer.fill('\0');
     element.text = m_textBuffer.data();
 }
 

@@ -78,7 +78,8 @@ private:
     QStringList m_dsnuCommands;
     QStringList m_prnuCommands;
     QMap<ZTCamHandle, int> m_productIds;
-    QByteArray m_textBuffer;
+    static constexpr int kLentTextSize = 4096;
+    QByteArray m_textBuffer;  // lent to string reads (see prepareText)
 
     static std::atomic<ZTCamFunc*> s_instance;
 };

@@ -2,12 +2,13 @@
 
 #include <ZTCam.h>
 
+#include <QDebug>
+
 #include <chrono>
 #include <cstring>
 
 #include <platform/os/SystemInfo.h>
 
-#include "DebugLine.h"
 
 ZTScanCamera::ZTScanCamera(QObject* parent)
     : QThread(parent)
@@ -57,17 +58,17 @@ bool ZTScanCamera::initApi()
         std::memset(path, 0, sizeof path);
         std::memcpy(path, cwd.data(), cwd.size());
     }
-    LUMA_DEBUG("ZTScanCamera::initApi", "szPath = %s", path);
+    qDebug("szPath = %s", path);
 
     ZTCamInitParams params{};
     params.cameraCount = 0;
     params.configPath = path;
     if (ZTCAM_Api_Init(&params, 1000) == ZTCAM_STATUS_SUCCESS) {
-        LUMA_DEBUG("ZTScanCamera::initApi", "ZTCam api init success");
+        qDebug("ZTCam api init success");
         m_cameraCount.store(params.cameraCount);
         return true;
     }
-    LUMA_DEBUG("ZTScanCamera::initApi", "ZTCam api init failed");
+    qDebug("ZTCam api init failed");
     ZTCAM_Api_Uninit();
     return false;
 }

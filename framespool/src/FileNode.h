@@ -27,8 +27,6 @@ public:
     // Handed to the writer and not yet written; guarded by the owning
     // writer's state lock.
     bool queued = false;
-    // The buffer has been filled at least once, so its pages are mapped.
-    bool used = false;
 
 private:
     FileNode() = default;

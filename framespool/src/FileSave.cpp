@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
-#include <utility>
 
 namespace {
 
@@ -93,7 +92,6 @@ bool FileSave::Start()
     for (size_t i = 0; i < nodes.size(); ++i)
         nodes[i]->next = nodes[(i + 1) % nodes.size()].get();
     fillNode = writeNode = nodes.front().get();
-    fillNode->used = true;
 
     m_nodesCount = static_cast<int>(nodes.size());
     SpoolDebug("m_nodesCount = %d", m_nodesCount);
@@ -147,15 +145,6 @@ bool FileSave::TakeFillNode(bool wait)
             m_needNode = true;
             return false;
         }
-        // Filling fresh memory costs a page fault per page. A buffer that has
-        // been written already is as good and keeps the memory in use small,
-        // so an untouched node takes over the buffer of a used free one.
-        FileNode* written = m_lastWritten;
-        if (!fillNode->used && written && written != fillNode && written->used && !written->queued) {
-            std::swap(fillNode->buffer, written->buffer);
-            written->used = false;
-        }
-        fillNode->used = true;
     }
     fillNode->lock.Lock();
     curBuffer = fillNode->buffer;
@@ -178,7 +167,6 @@ void FileSave::FinishWriteNode()
         std::lock_guard<std::mutex> guard(m_stateLock);
         node->queued = false;
         m_failing = false;
-        m_lastWritten = node;
         pending.fetch_sub(1);
     }
     m_nodeWritten.notify_all();
@@ -203,7 +191,7 @@ void FileSave::WriterLoop()
                 std::lock_guard<std::mutex> guard(m_stateLock);
                 fileName = writeNode->fileName;
                 size = writeNode->dataSize;
-                writePtr = writeNode->buffer;  // fixed while the node is queued
+                writePtr = writeNode->buffer;
             }
             if (m_writeDelayMs > 0)
                 platform::os::sleepMs(static_cast<uint32_t>(m_writeDelayMs));
@@ -260,7 +248,7 @@ bool FileSave::Stop()
 void FileSave::DestroyProcessedNodes()
 {
     SpoolDebug("DestroyProcessedNodes");
-    fillNode = writeNode = m_lastWritten = nullptr;
+    fillNode = writeNode = nullptr;
     nodes.clear();
 }
 

@@ -84,11 +84,9 @@ private:
     FileNode* writeNode = nullptr;  // writer thread only, once started
     std::vector<std::unique_ptr<FileNode>> nodes;
 
-    // Guards the nodes' queued and used flags, buffers, names and sizes,
-    // m_lastWritten and m_failing.
+    // Guards the nodes' queued flags, names and sizes, and m_failing.
     std::mutex m_stateLock;
     std::condition_variable m_nodeWritten;
-    FileNode* m_lastWritten = nullptr;  // the node the writer freed last
     bool m_failing = false;      // the file at the head of the queue cannot be written
     bool m_needNode = false;     // Close could not take the next buffer
     int m_lostFiles = 0;         // writer thread only until joined

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "TestSupport.h"
@@ -235,6 +236,40 @@ TEST_F(CamFunc, DeviceVersionTextIsRead)
     ASSERT_TRUE(f->QueryGenICamElement(cams[0].handle, "DeviceVersion", e));
     ASSERT_NE(e.text, nullptr);
     EXPECT_STREQ(e.text, "V02_FF01_ZT");
+}
+
+TEST(CamFuncText, RecordReusedForALongerTextGetsRoomForIt)
+{
+    // A 60-byte serial number: longer than the user id read before it.
+    const std::string serial(60, 'S');
+    const std::string config = "[camera]\nserial=" + serial + "\nuser_id=short\n";
+    ZTCamSim_UseConfigText(config.c_str());
+    ZTCamInitParams init{};
+    init.configPath = ".";
+    ASSERT_EQ(ZTCAM_Api_Init(&init, 1000), ZTCAM_STATUS_SUCCESS);
+    OpenedCamera cam{};
+    ASSERT_EQ(ZTCAM_Dev_Open(&cam), ZTCAM_STATUS_SUCCESS);
+
+    ZTCamFunc* f = ZTCamFunc::instance();
+    ZTCamElement e{};
+    ASSERT_TRUE(f->QueryGenICamElement(cam.handle, "DeviceUserID", e));
+    EXPECT_STREQ(e.text, "short");
+    ASSERT_TRUE(f->QueryGenICamElement(cam.handle, "DeviceSerialNumber", e));
+    EXPECT_EQ(std::string(e.text), serial);
+    f->GetGenICamElement(e, cam.handle, "DeviceUserID");
+    EXPECT_STREQ(e.text, "short");
+
+    // A caller's own buffer is left to the caller.
+    char own[64] = {0};
+    ZTCamElement mine{};
+    mine.text = own;
+    ASSERT_TRUE(f->QueryGenICamElement(cam.handle, "DeviceSerialNumber", mine));
+    EXPECT_EQ(mine.text, own);
+    EXPECT_EQ(std::string(own), serial);
+
+    ZTCAM_Dev_Close(cam.handle);
+    ZTCAM_Api_Uninit();
+    ZTCamSim_UseConfigText(nullptr);
 }
 
 }  // namespace

@@ -34,6 +34,10 @@ private:
     std::string m_dir;
 };
 
+// While gtest captures stderr: waits until the captured text holds text;
+// false after ms milliseconds.
+bool WaitForCapturedStderr(const std::string& text, int ms);
+
 // Little-endian byte builders for expected file images.
 void le16(std::vector<uint8_t>& out, uint16_t v);
 void le32(std::vector<uint8_t>& out, uint32_t v);

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -184,6 +186,11 @@ TEST(StackLayout, RawSequenceAcrossOpenAndClose)
     ASSERT_EQ(Open_FrameSpool(files.Path("s1.RAW").c_str(), 4), 1);
     for (int i : {3, 4})
         ASSERT_EQ(Append_FileBuffer(frames[i].data(), f, 4), 1);
+    // With the first file on disk already, the third still gets a buffer of
+    // its own: the rest of its short frame is zero, not a stale frame.
+    for (int i = 0; i < 4000 && SpoolTestFiles::Read(files.Path("s0.raw")).size() < 3u * f; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_EQ(Close_FrameSpool(4), 1);
     ASSERT_EQ(Open_FrameSpool(files.Path("s2.raw").c_str(), 4), 1);
     ASSERT_EQ(Append_FileBuffer(frames[5].data(), 5, 4), 1);  // short frame: zeros after it

@@ -321,11 +321,13 @@ ZTCAM_STATIC_ASSERT(offsetof(ZTCamDeviceInfo, id) == 0, "ZTCamDeviceInfo.id");
 ZTCAM_STATIC_ASSERT(offsetof(ZTCamDeviceInfo, value) == 4, "ZTCamDeviceInfo.value");
 ZTCAM_STATIC_ASSERT(offsetof(ZTCamDeviceInfo, text) == 8, "ZTCamDeviceInfo.text");
 
+ZTCAM_STATIC_ASSERT(sizeof(ZTCamPropAttr) == 48, "ZTCamPropAttr size");
 ZTCAM_STATIC_ASSERT(offsetof(ZTCamPropAttr, id) == 0, "ZTCamPropAttr.id");
 ZTCAM_STATIC_ASSERT(offsetof(ZTCamPropAttr, minimum) == 8, "ZTCamPropAttr.minimum");
 ZTCAM_STATIC_ASSERT(offsetof(ZTCamPropAttr, maximum) == 16, "ZTCamPropAttr.maximum");
 ZTCAM_STATIC_ASSERT(offsetof(ZTCamPropAttr, defaultValue) == 24, "ZTCamPropAttr.defaultValue");
 
+ZTCAM_STATIC_ASSERT(sizeof(ZTCamCapaAttr) == 24, "ZTCamCapaAttr size");
 ZTCAM_STATIC_ASSERT(offsetof(ZTCamCapaAttr, id) == 0, "ZTCamCapaAttr.id");
 ZTCAM_STATIC_ASSERT(offsetof(ZTCamCapaAttr, defaultValue) == 12, "ZTCamCapaAttr.defaultValue");
 

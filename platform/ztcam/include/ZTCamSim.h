@@ -54,9 +54,10 @@ ZTCAM_API ZTCamStatus ZTCamSim_SetFault(int cameraIndex, const char* key, int va
 /* Base temperatures in degrees Celsius as the features SensorTemperature
  * and DeviceTemperature report them (fan and TEC add their offsets). */
 ZTCAM_API ZTCamStatus ZTCamSim_SetTemperature(int cameraIndex, double sensor, double device);
-/* connected 0: the camera is gone (device info 24 reads 1, frames stop,
- * per-camera calls other than close, info and element reads fail with
- * ZTCAM_STATUS_DISCONNECTED). 1: it is back. */
+/* connected 0: the camera is gone: device info 24 reads 1, frames stop,
+ * and element, value, register, calibration, allocation and capture-start
+ * calls fail with ZTCAM_STATUS_DISCONNECTED; device info, close, capture
+ * stop, buffer release and clear still succeed. 1: it is back. */
 ZTCAM_API ZTCamStatus ZTCamSim_SetConnected(int cameraIndex, int connected);
 /* Frames generated since the last ZTCAM_Cap_Start of the camera. */
 ZTCAM_API ZTCamStatus ZTCamSim_GetFrameCount(int cameraIndex, uint64_t* count);

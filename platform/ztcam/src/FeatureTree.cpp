@@ -214,11 +214,14 @@ void FeatureTree::buildCamera(const CameraConfig& c, NodeMap& map)
     b.command("UserSetLoad", "Loads the selected user set");
     b.command("UserSetSave", "Saves the current settings in the selected user set");
     b.enumeration("UserSetDefault", {"Default", "UserSet1", "UserSet2"}, 0, "User set loaded at power-up");
-    b.command("UserSetRefresh", "Reloads the settings of the current user set", INVISIBLE);
+    b.command("UserSetRefresh", "Updates the list of stored user sets; settings stay as they are", INVISIBLE);
 
     b.category("TransportLayerControl", 0, "Connection", EXPERT);
     FeatureNode& ip = b.integer("GevCurrentIPAddress", 0xC0A80164, 0, 0xFFFFFFFFll, 1, "IP address", RO, EXPERT);
     ip.representation = ZTCAM_REPR_IPV4;
+    FeatureNode& persistentIp = b.integer("GevPersistentIPAddress", 0xC0A80164, 0, 0xFFFFFFFFll, 1,
+                                          "IP address used after the next restart", RW, EXPERT);
+    persistentIp.representation = ZTCAM_REPR_IPV4;
     FeatureNode& mac = b.integer("GevMACAddress", 0x00A0B1C2D300ll + (c.serial.empty() ? 0 : c.serial.back()), 0,
                                  0xFFFFFFFFFFFFll, 1, "MAC address", RO, EXPERT);
     mac.representation = ZTCAM_REPR_MAC;

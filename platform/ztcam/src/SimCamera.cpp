@@ -52,9 +52,21 @@ double bitsFloat(int64_t v)
     return f;
 }
 
+// True when [address, address + count) lies inside [base, base + size);
+// written so that no sum can wrap around.
+bool inBlock(uint64_t address, uint32_t count, uint64_t base, uint64_t size)
+{
+    return address >= base && count <= size && address - base <= size - count;
+}
+
 bool isGeometry(const std::string& name)
 {
     return name == "Width" || name == "Height" || name == "OffsetX" || name == "OffsetY";
+}
+
+bool isBinning(const std::string& name)
+{
+    return name == "SensorBinning" || name == "BinningHorizontal" || name == "BinningVertical";
 }
 
 } // namespace
@@ -64,6 +76,9 @@ SimCamera::SimCamera(int index, const CameraConfig& config) : index_(index), con
     FeatureTree::buildCamera(config_, cameraMap_);
     FeatureTree::buildStream(config_, streamMap_);
     updateGeometryRanges();
+    updateExposureRange();
+    FeatureNode* exposure = cameraMap_.find("ExposureTime");
+    exposure->floatValue = std::min(exposure->floatValue, exposure->floatMax);
     defaultValues_ = snapshotValues();
 
     properties_[5] = {0, 255, 128, 128};
@@ -159,13 +174,35 @@ void SimCamera::updateGeometryRanges()
     FeatureNode* h = cameraMap_.find("Height");
     FeatureNode* ox = cameraMap_.find("OffsetX");
     FeatureNode* oy = cameraMap_.find("OffsetY");
-    const int64_t sw = config_.sensorWidth, sh = config_.sensorHeight;
+    // Binning shrinks the image the sensor can deliver; a size or offset that
+    // no longer fits is brought inside.
+    const int64_t sensorBin = cameraMap_.find("SensorBinning")->intValue != 0 ? 2 : 1;
+    const int64_t binX = sensorBin * std::max<int64_t>(1, cameraMap_.find("BinningHorizontal")->intValue);
+    const int64_t binY = sensorBin * std::max<int64_t>(1, cameraMap_.find("BinningVertical")->intValue);
+    const int64_t sw = std::max<int64_t>(w->intMin, config_.sensorWidth / binX);
+    const int64_t sh = std::max<int64_t>(h->intMin, config_.sensorHeight / binY);
+    w->intValue = std::min(w->intValue, std::max<int64_t>(w->intMin, sw / w->intInc * w->intInc));
+    h->intValue = std::min(h->intValue, std::max<int64_t>(h->intMin, sh / h->intInc * h->intInc));
+    if (ox->intValue + w->intValue > sw)
+        ox->intValue = 0;
+    if (oy->intValue + h->intValue > sh)
+        oy->intValue = 0;
     w->intMax = std::max<int64_t>(w->intMin, (sw - ox->intValue) / w->intInc * w->intInc);
     h->intMax = std::max<int64_t>(h->intMin, (sh - oy->intValue) / h->intInc * h->intInc);
     ox->intMax = std::max<int64_t>(0, (sw - w->intValue) / ox->intInc * ox->intInc);
     oy->intMax = std::max<int64_t>(0, (sh - h->intValue) / oy->intInc * oy->intInc);
     FeatureNode* bh = streamMap_.find("BufferHeight");
     bh->intValue = h->intValue;
+}
+
+// With a fixed frame rate the exposure cannot outlast one frame period. A
+// value above the new limit stays until it is written again.
+void SimCamera::updateExposureRange()
+{
+    FeatureNode* exposure = cameraMap_.find("ExposureTime");
+    const bool fixedRate = cameraMap_.find("FrameRateMode")->intValue != 0;
+    const double period = 1.0e6 / std::max(0.1, currentFrameRate());
+    exposure->floatMax = fixedRate ? std::max(exposure->floatMin, std::min(kMaxExposureUs, period)) : kMaxExposureUs;
 }
 
 void SimCamera::updateLevelRanges()
@@ -275,6 +312,9 @@ ZTCamStatus SimCamera::getInfo(ZTCamDeviceInfo* info)
 {
     if (!info)
         return ZTCAM_STATUS_INVALID_PARAM;
+    // The text handed out is a copy per calling thread: it stays as it is
+    // until that thread asks again, whatever other threads do meanwhile.
+    thread_local char text[sizeof message_];
     std::lock_guard<std::mutex> lock(mutex_);
     if (ZTCamStatus s = checkOpen(); s != ZTCAM_STATUS_SUCCESS)
         return s;
@@ -283,27 +323,27 @@ ZTCamStatus SimCamera::getInfo(ZTCamDeviceInfo* info)
     case ZTCAM_INFO_TRANSFER_RATE: {
         const double kbps = (capturing_ && up && !paused_) ? double(generator_.imageSize()) * currentFrameRate() / 1000.0 : 0;
         info->value = int32_t(std::min(kbps, 2.0e9));
-        std::snprintf(infoText_, sizeof infoText_, "%.1f MB/s", kbps / 1000.0);
+        std::snprintf(text, sizeof text, "%.1f MB/s", kbps / 1000.0);
         break;
     }
     case ZTCAM_INFO_CONNECTION_STATE:
         info->value = up ? 0 : 1;
-        std::snprintf(infoText_, sizeof infoText_, "%s", up ? "connected" : "disconnected");
+        std::snprintf(text, sizeof text, "%s", up ? "connected" : "disconnected");
         break;
     case ZTCAM_INFO_PAYLOAD_SIZE:
         info->value = config_.payloadZero
                           ? 0
                           : int32_t(uint64_t(currentWidth()) * currentHeight() * currentFormat().bytesPerPixel());
-        std::snprintf(infoText_, sizeof infoText_, "%d", info->value);
+        std::snprintf(text, sizeof text, "%d", info->value);
         break;
     case ZTCAM_INFO_STATUS_TEXT:
         info->value = 0;
-        info->text = message_;
-        return ZTCAM_STATUS_SUCCESS;
+        std::snprintf(text, sizeof text, "%s", message_);
+        break;
     default:
         return ZTCAM_STATUS_NOT_FOUND;
     }
-    info->text = infoText_;
+    info->text = text;
     return ZTCAM_STATUS_SUCCESS;
 }
 
@@ -619,12 +659,19 @@ ZTCamStatus SimCamera::writeNode(FeatureNode& node, const ZTCamElement& e, bool 
     }
     setMessage(text);
     if (!stream) {
-        if (isGeometry(node.name))
+        if (isGeometry(node.name) || isBinning(node.name)) {
             updateGeometryRanges();
-        else if (node.name == "PixelFormat")
+        } else if (node.name == "FrameRateMode") {
+            updateExposureRange();
+        } else if (node.name == "AcquisitionFrameRate") {
+            updateExposureRange();
+            rateChanged_ = true;
+            frameCv_.notify_all();
+        } else if (node.name == "PixelFormat") {
             updateLevelRanges();
-        else if (node.name == "PRNUSelector")
+        } else if (node.name == "PRNUSelector") {
             ++cameraMap_.find("PRNUStatus")->intValue;
+        }
     }
     return ZTCAM_STATUS_SUCCESS;
 }
@@ -660,8 +707,12 @@ ZTCamStatus SimCamera::runCommand(FeatureNode& node, bool stream)
             return ZTCAM_STATUS_ACCESS_DENIED;
         }
         userSets_[slot] = snapshotValues();
-    } else if (n == "UserSetLoad" || n == "UserSetRefresh") {
-        const int64_t slot = cameraMap_.find(n == "UserSetLoad" ? "UserSetSelector" : "UserSetDefault")->intValue;
+    } else if (n == "UserSetRefresh") {
+        // Brings the camera's list of stored user sets up to date; the
+        // current settings stay as they are. LumaDeck runs it whenever the
+        // user picks a camera, so it must never undo what was set.
+    } else if (n == "UserSetLoad") {
+        const int64_t slot = cameraMap_.find("UserSetSelector")->intValue;
         auto it = userSets_.find(slot);
         const auto& values = (slot == 0 || it == userSets_.end()) ? defaultValues_ : it->second;
         if (capturing_) {
@@ -766,8 +817,16 @@ bool SimCamera::applyUserSetBlock(const std::vector<int32_t>& words)
     if (items < 0 || length != 2 + 2 * items || int64_t(words.size()) < length)
         return false;
     std::vector<std::pair<int, int64_t>> values;
-    for (int64_t i = 0; i < items; ++i)
-        values.emplace_back(words[size_t(2 + 2 * i)], words[size_t(3 + 2 * i)]);
+    for (int64_t i = 0; i < items; ++i) {
+        const int index = words[size_t(2 + 2 * i)];
+        const int32_t word = words[size_t(3 + 2 * i)];
+        // A word holds the low 32 bits; features that cannot be negative
+        // (an IPv4 address, say) read it back unsigned.
+        const bool unsignedValue = index >= 0 && size_t(index) < cameraMap_.size() &&
+                                   cameraMap_.at(size_t(index)).type == ZTCAM_ELEM_INTEGER &&
+                                   cameraMap_.at(size_t(index)).intMin >= 0;
+        values.emplace_back(index, unsignedValue ? int64_t(uint32_t(word)) : int64_t(word));
+    }
     if (capturing_)
         return false;
     return applyValues(values);
@@ -782,13 +841,13 @@ ZTCamStatus SimCamera::readRegister(uint8_t* bytes, uint64_t address, uint32_t c
         return s;
     if (!connected())
         return ZTCAM_STATUS_DISCONNECTED;
-    if (address >= kRegDeviceString && address + count <= kRegDeviceString + ZTCAM_REG_DEVICE_STRING_LEN) {
+    if (inBlock(address, count, kRegDeviceString, ZTCAM_REG_DEVICE_STRING_LEN)) {
         uint8_t buf[ZTCAM_REG_DEVICE_STRING_LEN] = {};
         std::memcpy(buf, config_.serial.data(), std::min<size_t>(config_.serial.size(), sizeof buf - 1));
         std::memcpy(bytes, buf + (address - kRegDeviceString), count);
         return ZTCAM_STATUS_SUCCESS;
     }
-    if (address >= kRegProductId && address + count <= kRegProductId + 4) {
+    if (inBlock(address, count, kRegProductId, 4)) {
         uint8_t buf[4];
         writeBE32(buf, config_.productId);
         std::memcpy(bytes, buf + (address - kRegProductId), count);
@@ -1066,6 +1125,7 @@ ZTCamStatus SimCamera::capStart(int32_t mode)
     lastWaited_ = UINT64_MAX;
     stopRequested_ = false;
     paused_ = false;
+    rateChanged_ = false;
     capturing_ = true;
     frameThread_ = std::thread(&SimCamera::frameLoop, this);
     return ZTCAM_STATUS_SUCCESS;
@@ -1083,9 +1143,15 @@ void SimCamera::frameLoop()
         const Clock::time_point now = Clock::now();
         if (next + period < now)
             next = now;  // fell behind: no burst of late frames
-        frameCv_.wait_until(lock, next, [this] { return stopRequested_; });
+        frameCv_.wait_until(lock, next, [this] { return stopRequested_ || rateChanged_; });
         if (stopRequested_)
             break;
+        if (rateChanged_) {
+            // A new frame rate counts from now, not after the old period.
+            rateChanged_ = false;
+            next = Clock::now();
+            continue;
+        }
         if (!connected() || paused_)
             continue;
         const uint64_t n = frameNumber_++;
@@ -1208,8 +1274,9 @@ ZTCamStatus SimCamera::bufRelease()
         return s;
     if (capturing_)
         return ZTCAM_STATUS_WRONG_STATE;
-    // The blocks stay allocated until the camera goes away, so a frame record
-    // a caller still holds never points to freed memory.
+    // The blocks are kept, so the data of a frame record from the last
+    // allocation or wait stays readable until a larger frame needs a new
+    // block or the camera goes away.
     allocated_ = false;
     return ZTCAM_STATUS_SUCCESS;
 }

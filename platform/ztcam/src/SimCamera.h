@@ -89,6 +89,7 @@ public:
     uint64_t frameCount();
 
     static constexpr uint16_t kHeaderSize = 64;
+    static constexpr double kMaxExposureUs = 1000000.0;
 
 private:
     struct Property {
@@ -114,6 +115,7 @@ private:
     uint32_t currentHeight() const;
     double currentFrameRate() const;
     void updateGeometryRanges();
+    void updateExposureRange();
     void updateLevelRanges();
     ZTCamFrame makeHeader(uint8_t* block) const;
     void ensureBlock(std::vector<uint8_t>& block);
@@ -145,7 +147,6 @@ private:
     bool forcedDisconnect_ = false;
     bool resetDisconnect_ = false;
     char message_[256] = {};
-    char infoText_[256] = {};
 
     NodeMap cameraMap_;
     NodeMap streamMap_;
@@ -179,6 +180,7 @@ private:
     bool capturing_ = false;
     bool stopRequested_ = false;
     bool paused_ = false;
+    bool rateChanged_ = false;
     std::vector<RingEntry> ring_;
     FrameGenerator generator_;
     std::vector<uint8_t> waitBlock_;

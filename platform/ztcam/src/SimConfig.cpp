@@ -20,6 +20,17 @@ std::string trim(const std::string& s)
     return s.substr(b, e - b + 1);
 }
 
+// A '#' or ';' at the start of a value or after white space begins a
+// comment that runs to the end of the line.
+std::string withoutComment(const std::string& value)
+{
+    for (size_t i = 0; i < value.size(); ++i) {
+        if ((value[i] == '#' || value[i] == ';') && (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t'))
+            return trim(value.substr(0, i));
+    }
+    return value;
+}
+
 bool parseBool(const std::string& v, bool& out)
 {
     if (v == "1" || v == "true" || v == "yes" || v == "on" || v == "On" || v == "ON") {
@@ -186,7 +197,7 @@ LibraryConfig SimConfig::parse(const std::string& text)
             continue;
         }
         std::string key = trim(t.substr(0, eq));
-        std::string value = trim(t.substr(eq + 1));
+        std::string value = withoutComment(trim(t.substr(eq + 1)));
         bool ok = false;
         if (section == Section::Global) {
             uint64_t n = 0;

@@ -242,3 +242,21 @@ TEST_F(StackSeries, TearingDownTheCaptureThreadDuringAStackSeriesDoesNotCrash)
     EXPECT_GE(tifs.size(), 1);
     EXPECT_TRUE(slotFree(0));
 }
+
+TEST_F(StackSeries, StacksCreatedWithinOneMillisecondDoNotReplaceEachOther)
+{
+    // A saver catching up on a full ring writes many small stacks at once;
+    // their names differ only by the time of creation.
+    open(kOneCamera, 1);
+    window->m_nStackNum = 2;
+    StandaloneSave s(*window, 1, true, 16);
+    s.start(16);
+    for (int k = 0; k < 16; ++k)
+        s.deliver(k);
+    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    EXPECT_TRUE(s.events->finished[0].second);
+    const QStringList tifs = files("Cam1_*.tif");
+    EXPECT_EQ(tifs.size(), 8) << tifs.join(" ").toStdString();
+    for (const QString& f : tifs)
+        EXPECT_EQ(tiffPages(imgDir() + "/" + f), 2) << f.toStdString();
+}

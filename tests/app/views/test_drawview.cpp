@@ -120,6 +120,21 @@ TEST_F(DrawViewTest, ZoomDoublesAndHalvesWithinLimits)
     EXPECT_FLOAT_EQ(view->zoom(), 2.0f);
 }
 
+TEST_F(DrawViewTest, ZoomAsksToKeepThePointUnderTheCursor)
+{
+    view->move(0, 0);
+    paint(100, 80);
+    ASSERT_GT(view->frameWidth(), 0);
+    const QPointF scene = view->mapToScene(QPoint(10, 10));
+    wheel(120);
+    ASSERT_EQ(sliders.size(), 1u);
+    // The cursor's place in the parent is the viewport point plus the frame.
+    const double px = 10 + view->frameWidth();
+    const double py = 10 + view->frameWidth();
+    EXPECT_DOUBLE_EQ(sliders[0].x(), view->width() * (scene.x() / 100.0) - px);
+    EXPECT_DOUBLE_EQ(sliders[0].y(), view->height() * (scene.y() / 80.0) - py);
+}
+
 TEST_F(DrawViewTest, DragWithoutMarkingScrollsByTheDelta)
 {
     paint(100, 80);

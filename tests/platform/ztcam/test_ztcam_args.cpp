@@ -93,6 +93,24 @@ TEST_F(ZTCamArgs, UnknownIdsNamesAndMaps)
     EXPECT_EQ(ZTCAM_Cap_Start(handle, 5), ZTCAM_STATUS_INVALID_PARAM);
 }
 
+TEST_F(ZTCamArgs, RegisterRangesThatWrapAroundAreRefused)
+{
+    uint8_t b[8] = {};
+    for (uint64_t base : {uint64_t(ZTCAM_REG_DEVICE_STRING), uint64_t(ZTCAM_REG_PRODUCT_ID)}) {
+        // address + count wraps to a small number inside the block
+        EXPECT_NE(ZTCAM_GenICam_GetRegisterValue(handle, b, UINT64_MAX, 2), ZTCAM_STATUS_SUCCESS) << base;
+        EXPECT_NE(ZTCAM_GenICam_GetRegisterValue(handle, b, UINT64_MAX - 1, 4), ZTCAM_STATUS_SUCCESS) << base;
+        EXPECT_NE(ZTCAM_GenICam_GetRegisterValue(handle, b, base + 2, UINT32_MAX), ZTCAM_STATUS_SUCCESS) << base;
+    }
+    // Reads inside a block at an offset still work.
+    ASSERT_EQ(ZTCAM_GenICam_GetRegisterValue(handle, b, ZTCAM_REG_PRODUCT_ID + 2, 2), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(b[0], 0xE4);
+    EXPECT_EQ(b[1], 0x27);
+    ASSERT_EQ(ZTCAM_GenICam_GetRegisterValue(handle, b, ZTCAM_REG_DEVICE_STRING + 3, 2), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(b[0], 'A');
+    EXPECT_EQ(b[1], '1');
+}
+
 TEST_F(ZTCamArgs, ClosedAndUnknownHandlesFailCleanly)
 {
     int fake = 0;
@@ -154,6 +172,9 @@ TEST_F(ZTCamArgs, UserSetBlockThroughTheWindow)
     const int64_t gain = element("BlackLevel").value.intValue;
     ASSERT_EQ(setInt("BlackLevel", gain + 11), ZTCAM_STATUS_SUCCESS);
     ASSERT_EQ(setInt("Width", 32), ZTCAM_STATUS_SUCCESS);
+    const int64_t address = element("GevPersistentIPAddress").value.intValue;
+    ASSERT_GT(address, int64_t(INT32_MAX));  // 192.168.x.x does not fit a signed word
+    ASSERT_EQ(setInt("GevPersistentIPAddress", 0x0A000001), ZTCAM_STATUS_SUCCESS);
     ASSERT_EQ(writeReg(handle, 0x8000, 7), ZTCAM_STATUS_SUCCESS);
     ASSERT_EQ(writeReg(handle, 0x800C, 1), ZTCAM_STATUS_SUCCESS);
     EXPECT_NE(readReg(handle, 0x8010), 0u);  // busy until the end of the transfer
@@ -167,6 +188,7 @@ TEST_F(ZTCamArgs, UserSetBlockThroughTheWindow)
     EXPECT_EQ(readReg(handle, 0x8010), 0u);
     EXPECT_EQ(element("BlackLevel").value.intValue, gain);
     EXPECT_EQ(element("Width").value.intValue, 64);
+    EXPECT_EQ(element("GevPersistentIPAddress").value.intValue, address);
 
     // A damaged block is not taken.
     block[1] = int32_t(words + 10);

@@ -225,6 +225,22 @@ TEST_F(ZTCamCapture, AbortWaitEndsAPendingWait)
     EXPECT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
 }
 
+TEST_F(ZTCamCapture, AFasterFrameRateTakesEffectAtOnce)
+{
+    ZTCamElement rate = element("AcquisitionFrameRate");
+    rate.value.floatValue = 0.1;  // one frame per 10 s
+    ASSERT_EQ(ZTCAM_GenICam_SetElementValue(handle, &rate, 0), ZTCAM_STATUS_SUCCESS);
+    alloc();
+    ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    rate.value.floatValue = 200;
+    ASSERT_EQ(ZTCAM_GenICam_SetElementValue(handle, &rate, 0), ZTCAM_STATUS_SUCCESS);
+    ZTCamFrame f{};
+    f.formatRequest = ZTCAM_FORMAT_REQUEST;
+    EXPECT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 2000), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
+}
+
 TEST_F(ZTCamCapture, StopReleaseClearInOrderAndRestart)
 {
     const ZTCamFrame f = alloc();
@@ -276,6 +292,7 @@ TEST_F(ZTCamCapture, ThreadsMayCallConcurrently)
     ASSERT_EQ(ZTCAM_Buf_DataCallBack(handle, onFrame, &state), ZTCAM_STATUS_SUCCESS);
     ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
     std::atomic<bool> run{true};
+    std::atomic<size_t> messageBytes{0};
     std::thread display([&] {
         ZTCamFrame w{};
         while (run) {
@@ -291,6 +308,23 @@ TEST_F(ZTCamCapture, ThreadsMayCallConcurrently)
             ZTCamDeviceInfo i{};
             i.id = ZTCAM_INFO_CONNECTION_STATE;
             ZTCAM_Dev_GetInfo(handle, &i);
+            // The message text stays readable while another thread's
+            // writes make new messages.
+            i.id = ZTCAM_INFO_STATUS_TEXT;
+            if (ZTCAM_Dev_GetInfo(handle, &i) == ZTCAM_STATUS_SUCCESS && i.text)
+                messageBytes += std::strlen(i.text);
+        }
+    });
+    std::thread writer([&] {
+        for (int n = 0; run; ++n) {
+            ZTCamElement e{};
+            ZTCAM_GenICam_ElementAttr(handle, &e, "ExposureTime", 0);
+            e.value.floatValue = 1000.0 + n % 100;
+            ZTCAM_GenICam_SetElementValue(handle, &e, 0);
+            ZTCamDeviceInfo i{};
+            i.id = ZTCAM_INFO_TRANSFER_RATE;
+            if (ZTCAM_Dev_GetInfo(handle, &i) == ZTCAM_STATUS_SUCCESS && i.text)
+                messageBytes += std::strlen(i.text);
         }
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
@@ -299,5 +333,7 @@ TEST_F(ZTCamCapture, ThreadsMayCallConcurrently)
     run = false;
     display.join();
     panel.join();
+    writer.join();
     EXPECT_GT(state.calls.load(), 0);
+    EXPECT_GT(messageBytes.load(), 0u);
 }

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <string>
 #include <vector>
 
 using namespace ztcam;
@@ -31,6 +34,46 @@ TEST(ZTCamSimConfig, ParsesCamerasAndReportsBadLines)
     EXPECT_EQ(cfg.cameras[1].serial, "");
     EXPECT_EQ(cfg.cameras[1].frameRate, 25.0);
     EXPECT_EQ(cfg.warnings.size(), 5u);  // frame_rate, bogus, pixel_formats, [nowhere], x
+}
+
+TEST(ZTCamSimConfig, TheReadmeExampleIsAWorkingFile)
+{
+    // The example of README.md, comments after the values included, must be
+    // usable as it stands.
+    const char* source = std::getenv("LUMA_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::ifstream readme(std::string(source) + "/platform/ztcam/README.md");
+    ASSERT_TRUE(readme.good());
+    std::string line, example;
+    bool inside = false;
+    while (std::getline(readme, line)) {
+        if (line.rfind("```", 0) == 0) {
+            if (inside)
+                break;
+            inside = line == "```ini";
+            continue;
+        }
+        if (inside)
+            example += line + "\n";
+    }
+    ASSERT_FALSE(example.empty());
+    const LibraryConfig cfg = SimConfig::parse(example);
+    EXPECT_TRUE(cfg.warnings.empty()) << cfg.warnings.front();
+    ASSERT_EQ(cfg.cameras.size(), 1u);
+    const CameraConfig& c = cfg.cameras[0];
+    EXPECT_EQ(c.serial, "ZT2A000101");
+    EXPECT_EQ(c.deviceVersion, "V01_2505_ZT");
+    EXPECT_EQ(c.userId, "");
+    EXPECT_EQ(c.productId, 0xE415u);
+    EXPECT_EQ(c.pixelFormats.size(), 4u);
+    EXPECT_EQ(c.pixelFormat, "Mono 12");
+    EXPECT_EQ(c.frameRate, 25.0);
+
+    // A comment needs white space before it; inside a value the sign stays.
+    const LibraryConfig marked = SimConfig::parse("[camera]\nserial = A#1 ; first\nmodel = X;Y\n");
+    ASSERT_EQ(marked.cameras.size(), 1u);
+    EXPECT_EQ(marked.cameras[0].serial, "A#1");
+    EXPECT_EQ(marked.cameras[0].modelName, "X;Y");
 }
 
 TEST(ZTCamSimConfig, DefaultCameraCount)

@@ -185,6 +185,38 @@ TEST_F(ZTCamElements, WritesAreCheckedAndReported)
     EXPECT_EQ(right.maximum, 255.0);
 }
 
+TEST_F(ZTCamElements, RangesFollowBinningAndFrameRate)
+{
+    // Binning shrinks the image: Width's range follows and a width that no
+    // longer fits is brought inside (64 x 48 sensor).
+    ASSERT_EQ(element("Width").maximum.intValue, 64);
+    ASSERT_EQ(setInt("BinningHorizontal", 2), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(element("Width").maximum.intValue, 32);
+    EXPECT_EQ(element("Width").value.intValue, 32);
+    EXPECT_EQ(element("Height").maximum.intValue, 48);
+    ASSERT_EQ(setInt("SensorBinning", 1), ZTCAM_STATUS_SUCCESS);  // 2x2 on top
+    EXPECT_EQ(element("Width").maximum.intValue, 16);
+    EXPECT_EQ(element("Height").maximum.intValue, 24);
+    EXPECT_EQ(setInt("Width", 20), ZTCAM_STATUS_OUT_OF_RANGE);
+    ZTCamDeviceInfo payload{};
+    payload.id = ZTCAM_INFO_PAYLOAD_SIZE;
+    ASSERT_EQ(ZTCAM_Dev_GetInfo(handle, &payload), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(payload.value, 16 * 24 * 2);  // Mono 12
+    ASSERT_EQ(setInt("SensorBinning", 0), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(setInt("BinningHorizontal", 1), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(element("Width").maximum.intValue, 64);
+
+    // With a fixed frame rate the exposure fits into one frame period.
+    ASSERT_EQ(entryText("FrameRateMode"), "On");
+    EXPECT_DOUBLE_EQ(element("ExposureTime").maximum.floatValue, 1.0e6 / 200);
+    ZTCamElement rate = element("AcquisitionFrameRate");
+    rate.value.floatValue = 50;
+    ASSERT_EQ(ZTCAM_GenICam_SetElementValue(handle, &rate, 0), ZTCAM_STATUS_SUCCESS);
+    EXPECT_DOUBLE_EQ(element("ExposureTime").maximum.floatValue, 1.0e6 / 50);
+    ASSERT_EQ(setInt("FrameRateMode", 0), ZTCAM_STATUS_SUCCESS);
+    EXPECT_DOUBLE_EQ(element("ExposureTime").maximum.floatValue, 1.0e6);
+}
+
 TEST_F(ZTCamElements, GeometryIsLockedWhileCapturing)
 {
     ZTCamFrame f{};
@@ -204,15 +236,20 @@ TEST_F(ZTCamElements, GeometryIsLockedWhileCapturing)
 
 TEST_F(ZTCamElements, CommandsRunFromAZeroedRecord)
 {
-    // The user-set refresh of the main window: a zeroed record named
-    // "UserSetRefresh", read, then written back.
+    // The user-set refresh the main window runs whenever a camera is picked:
+    // a zeroed record named "UserSetRefresh", read, then written back. It
+    // must leave the camera's settings alone.
     ASSERT_EQ(setInt("Width", 32), ZTCAM_STATUS_SUCCESS);
     ZTCamElement e{};
     e.name = "UserSetRefresh";
     ASSERT_EQ(ZTCAM_GenICam_GetElementValue(handle, &e, 0), ZTCAM_STATUS_SUCCESS);
     EXPECT_EQ(e.type, ZTCAM_ELEM_COMMAND);
     ASSERT_EQ(ZTCAM_GenICam_SetElementValue(handle, &e, 0), ZTCAM_STATUS_SUCCESS);
-    EXPECT_EQ(element("Width").value.intValue, 64);  // default user set back
+    EXPECT_EQ(element("Width").value.intValue, 32);
+    // Loading the default user set does bring the defaults back.
+    ZTCamElement load = element("UserSetLoad");
+    ASSERT_EQ(ZTCAM_GenICam_SetElementValue(handle, &load, 0), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(element("Width").value.intValue, 64);
 
     const int64_t before = element("DSNUStatus").value.intValue;
     ZTCamElement gen = element("DSNUGenerate");
