@@ -354,7 +354,8 @@ ZTCAM_API ZTCamStatus ZTCAM_Capa_SetValue(ZTCamHandle handle, int32_t id, int32_
 /* GenICam elements. ElementAttr fills element with the attributes of the
  * named feature; ElementAttrNext with those of the feature after the named
  * one in depth-first order (start with "Root"), element->name pointing to the
- * SDK-owned name. Get/Set use element->name. */
+ * SDK-owned name. Get/Set use element->name; Set on a command executes it
+ * when element->commandValue is the command value ElementAttr reports. */
 ZTCAM_API ZTCamStatus ZTCAM_GenICam_ElementAttr(ZTCamHandle handle, ZTCamElement* element,
                                                 const char* name, int32_t nodeMap);
 ZTCAM_API ZTCamStatus ZTCAM_GenICam_ElementAttrNext(ZTCamHandle handle, ZTCamElement* element,

@@ -49,7 +49,8 @@ ZTCAM_API void ZTCamSim_UseConfigText(const char* text);
  *   camera: "fail_open", "fail_alloc", "fail_announce", "fail_start",
  *           "payload_zero", "wait_timeout", "ffc_fails"
  * value 0 clears the fault. Library faults persist across initialisations
- * until cleared; camera faults last until ZTCAM_Api_Uninit. */
+ * until cleared, and clearing one hands the decision back to the
+ * configuration; camera faults last until ZTCAM_Api_Uninit. */
 ZTCAM_API ZTCamStatus ZTCamSim_SetFault(int cameraIndex, const char* key, int value);
 /* Base temperatures in degrees Celsius as the features SensorTemperature
  * and DeviceTemperature report them (fan and TEC add their offsets). */

@@ -652,6 +652,11 @@ ZTCamStatus SimCamera::writeNode(FeatureNode& node, const ZTCamElement& e, bool 
         break;
     }
     case ZTCAM_ELEM_COMMAND:
+        // Writing the command value the element carries executes it.
+        if (e.commandValue != node.commandValue) {
+            setMessage(node.name + ": not the command value");
+            return ZTCAM_STATUS_OUT_OF_RANGE;
+        }
         return runCommand(node, stream);
     default:
         setMessage(node.name + " has no value");
@@ -805,6 +810,11 @@ std::vector<int32_t> SimCamera::buildUserSetBlock() const
         words.push_back(index);
         words.push_back(int32_t(value));
     }
+    // A longer block (as newer firmware keeps) ends in zero words.
+    if (config_.userSetWords > words.size()) {
+        words.resize(config_.userSetWords, 0);
+        words[1] = int32_t(words.size());
+    }
     return words;
 }
 
@@ -814,7 +824,7 @@ bool SimCamera::applyUserSetBlock(const std::vector<int32_t>& words)
         return false;
     const int64_t items = words[0];
     const int64_t length = words[1];
-    if (items < 0 || length != 2 + 2 * items || int64_t(words.size()) < length)
+    if (items < 0 || length < 2 + 2 * items || int64_t(words.size()) < length)
         return false;
     std::vector<std::pair<int, int64_t>> values;
     for (int64_t i = 0; i < items; ++i) {

@@ -107,6 +107,7 @@ bool applyCameraKey(CameraConfig& c, const std::string& key, const std::string& 
     if (key == "fan") { if (!parseBool(value, b)) return false; c.fanOn = b; return true; }
     if (key == "tec") { if (!parseBool(value, b)) return false; c.tecOn = b; return true; }
     if (key == "disconnect_after_ms") { if (!parseUnsigned(value, n) || n > 0xFFFFFFFFu) return false; c.disconnectAfterMs = uint32_t(n); return true; }
+    if (key == "user_set_words") { if (!parseUnsigned(value, n) || n > 65536) return false; c.userSetWords = uint32_t(n); return true; }
     if (key == "ffc_phase_ms") { if (!parseUnsigned(value, n) || n > 60000) return false; c.ffcPhaseMs = uint32_t(n); return true; }
     if (!parseBool(value, b))
         return false;

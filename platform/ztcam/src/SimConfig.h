@@ -36,6 +36,7 @@ struct CameraConfig {
     bool ffcFails = false;
     uint32_t disconnectAfterMs = 0;  // 0: never
     uint32_t ffcPhaseMs = 500;
+    uint32_t userSetWords = 0;  // words of the user-set block; 0: as many as it needs
 };
 
 struct LibraryConfig {

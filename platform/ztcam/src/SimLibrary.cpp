@@ -151,12 +151,19 @@ void SimLibrary::useConfigText(const char* text)
 ZTCamStatus SimLibrary::setLibraryFault(const std::string& key, bool value)
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    // Setting forces the fault; clearing drops what was forced, so the
+    // configuration decides again.
+    std::optional<bool>* fault = nullptr;
     if (key == "init_fails")
-        initFailsOverride_ = value;
+        fault = &initFailsOverride_;
     else if (key == "zero_cameras")
-        zeroCamerasOverride_ = value;
+        fault = &zeroCamerasOverride_;
     else
         return ZTCAM_STATUS_NOT_FOUND;
+    if (value)
+        *fault = true;
+    else
+        fault->reset();
     return ZTCAM_STATUS_SUCCESS;
 }
 

@@ -203,6 +203,30 @@ TEST_F(ZTCamArgs, UserSetBlockThroughTheWindow)
     EXPECT_NE(ZTCAM_GenICam_GetRegisterValue(handle, big.data(), 0x9000, 8192), ZTCAM_STATUS_SUCCESS);
 }
 
+TEST_F(ZTCamArgs, ALongUserSetBlockMovesInPieces)
+{
+    ZTCAM_Api_Uninit();
+    initWith(ztcamtest::cameraSection("SN-LONG", "user_set_words = 1030\n"));
+    ASSERT_EQ(writeReg(handle, 0x8000, 7), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(writeReg(handle, 0x800C, 2), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(readReg(handle, 0x8004), 1030u);
+    std::vector<int32_t> block(1030);
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(block.data());
+    ASSERT_EQ(ZTCAM_GenICam_GetRegisterValue(handle, bytes, 0x9000, 4096), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(ZTCAM_GenICam_GetRegisterValue(handle, bytes + 4096, 0x9000, 24), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(writeReg(handle, 0x800C, 0), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(block[1], 1030);
+    EXPECT_EQ(block[1029], 0);
+
+    ASSERT_EQ(setInt("BlackLevel", 7), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(writeReg(handle, 0x800C, 1), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(ZTCAM_GenICam_SetRegisterValue(handle, bytes, 0x9000, 4096), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(ZTCAM_GenICam_SetRegisterValue(handle, bytes + 4096, 0x9000, 24), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(writeReg(handle, 0x800C, 0), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(readReg(handle, 0x8010), 0u);
+    EXPECT_EQ(element("BlackLevel").value.intValue, 100);
+}
+
 TEST_F(ZTCamArgs, OldFirmwareHasNoUserSetRegisters)
 {
     ZTCAM_Api_Uninit();

@@ -253,8 +253,15 @@ TEST_F(ZTCamElements, CommandsRunFromAZeroedRecord)
 
     const int64_t before = element("DSNUStatus").value.intValue;
     ZTCamElement gen = element("DSNUGenerate");
+    EXPECT_NE(gen.commandValue, 0u);
     ASSERT_EQ(ZTCAM_GenICam_SetElementValue(handle, &gen, 0), ZTCAM_STATUS_SUCCESS);
     EXPECT_GT(element("DSNUStatus").value.intValue, before);
+    // A record that does not carry the command value executes nothing.
+    const int64_t after = element("DSNUStatus").value.intValue;
+    ZTCamElement bare{};
+    bare.name = "DSNUGenerate";
+    EXPECT_NE(ZTCAM_GenICam_SetElementValue(handle, &bare, 0), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(element("DSNUStatus").value.intValue, after);
 }
 
 TEST_F(ZTCamElements, PolledAndRepresentedElements)

@@ -96,6 +96,11 @@ TEST_F(ZTCamConfigFile, LibraryFaults)
     EXPECT_NE(initCount(&count), ZTCAM_STATUS_SUCCESS);
     ASSERT_EQ(ZTCamSim_SetFault(-1, "init_fails", 0), ZTCAM_STATUS_SUCCESS);
     EXPECT_EQ(initCount(&count), ZTCAM_STATUS_SUCCESS);
+    ZTCAM_Api_Uninit();
+    // A cleared fault no longer hides the configuration's own.
+    ZTCamSim_UseConfigText("[global]\ninit_fails = 1\n");
+    EXPECT_NE(initCount(&count), ZTCAM_STATUS_SUCCESS);
+    ZTCamSim_UseConfigText(nullptr);
 }
 
 class ZTCamFaults : public SdkFixture {
