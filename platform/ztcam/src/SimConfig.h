@@ -20,7 +20,7 @@ struct CameraConfig {
     uint32_t width = 0;   // 0: sensor width
     uint32_t height = 0;  // 0: sensor height
     std::vector<std::string> pixelFormats{"Mono 8", "Mono 12", "Mono 16", "RGB 8"};
-    std::string pixelFormat = "Mono 12";
+    std::string pixelFormat = "Mono 8";
     double frameRate = 25.0;
     double sensorTemperature = 35.0;
     double deviceTemperature = 45.0;
