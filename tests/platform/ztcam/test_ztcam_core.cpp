@@ -66,7 +66,7 @@ TEST(ZTCamSimConfig, TheReadmeExampleIsAWorkingFile)
     EXPECT_EQ(c.userId, "");
     EXPECT_EQ(c.productId, 0xE415u);
     EXPECT_EQ(c.pixelFormats.size(), 4u);
-    EXPECT_EQ(c.pixelFormat, "Mono 12");
+    EXPECT_EQ(c.pixelFormat, "Mono 8");
     EXPECT_EQ(c.frameRate, 25.0);
 
     // A comment needs white space before it; inside a value the sign stays.
