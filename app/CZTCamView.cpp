@@ -23,17 +23,6 @@ ZTCamFrame readHeader(const uint8_t* buffer)
     return header;
 }
 
-// The name of an enumeration element's current entry; entries run from 0 to
-// the element's maximum.
-QString currentEntryName(const ZTCamElement& element)
-{
-    const int64_t value = element.value.intValue;
-    if (!element.entries || value < 0 || value > element.maximum.intValue)
-        return QString();
-    const char* name = element.entries[value];
-    return name ? QString::fromUtf8(name) : QString();
-}
-
 }  // namespace
 
 CZTCamView::CZTCamView(MainWindow* parent, QString name)
@@ -319,7 +308,7 @@ void CZTCamView::on_pb_grayCurve_clicked()
     if (m_pLineProfile->isHidden()) {
         ZTCamElement element{};
         ZTCamFunc::instance()->GetGenICamElement(element, m_openedCam.handle, "PixelFormat");
-        const QString entry = currentEntryName(element);
+        const QString entry = ZTCamFunc::CurrentEntryName(element);
         if (!entry.isEmpty())
             m_pLineProfile->SlotUpdatePixelFormat(entry);
         m_pLineProfile->show();

@@ -23,19 +23,6 @@
 #define LUMA_HAVE_SAVE_THREAD 0
 #endif
 
-namespace {
-
-QString currentEntryName(const ZTCamElement& element)
-{
-    const int64_t value = element.value.intValue;
-    if (!element.entries || value < 0 || value > element.maximum.intValue)
-        return QString();
-    const char* name = element.entries[value];
-    return name ? QString::fromUtf8(name) : QString();
-}
-
-}  // namespace
-
 CZTThdCapture::CZTThdCapture(OpenedCamera camera, MainWindow* owner, int camIndex)
     : QThread(nullptr)
     , m_pOwner(owner)
@@ -550,7 +537,7 @@ void CZTThdCapture::saveImage(bool on)
     m_bSaving = true;
     ZTCamElement element{};
     ZTCamFunc::instance()->GetGenICamElement(element, m_openedCamera.handle, "PixelFormat");
-    const int depth = currentEntryName(element) == "Mono 8" ? 8 : 16;
+    const int depth = ZTCamFunc::CurrentEntryName(element) == "Mono 8" ? 8 : 16;
     const ZTCamFrame header = lastFrameHeader();
 #if LUMA_HAVE_SAVE_THREAD
     m_pSaveThread->SetCameraParams(m_nCamIndex, m_openedCamera.handle, m_pOwner->m_bStackSave);

@@ -40,15 +40,6 @@ constexpr int kPngBit = ZTCAM_FILE_PNG;
 constexpr int kJpgBit = ZTCAM_FILE_JPG;
 constexpr int kBmpBit = ZTCAM_FILE_BMP;
 
-QString currentEntryName(const ZTCamElement& element)
-{
-    const int64_t value = element.value.intValue;
-    if (!element.entries || value < 0 || value > element.maximum.intValue)
-        return QString();
-    const char* name = element.entries[value];
-    return name ? QString::fromUtf8(name) : QString();
-}
-
 // Width x height x bytes per pixel of a camera as its features say now.
 struct Geometry {
     int64_t width = 0;
@@ -68,7 +59,7 @@ Geometry readGeometry(ZTCamHandle handle)
     g.height = element.value.intValue;
     element = ZTCamElement{};
     func->GetGenICamElement(element, handle, "PixelFormat");
-    g.pixelFormat = currentEntryName(element);
+    g.pixelFormat = ZTCamFunc::CurrentEntryName(element);
     return g;
 }
 

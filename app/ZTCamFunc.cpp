@@ -279,3 +279,12 @@ bool ZTCamFunc::IsProductGroupB(ZTCamHandle handle)
 }
 
 void ZTCamFunc::ClearProductIds() { m_productIds.clear(); }
+
+QString ZTCamFunc::CurrentEntryName(const ZTCamElement& element)
+{
+    const int64_t value = element.value.intValue;
+    if (!element.entries || value < 0 || value > element.maximum.intValue)
+        return QString();
+    const char* name = element.entries[value];
+    return name ? QString::fromUtf8(name) : QString();
+}

@@ -24,6 +24,9 @@ public:
     static constexpr double FpgaTempLimitE41A = 80.0;
     static constexpr double FpgaTempLimitGroupA = 75.0;
     static bool IsValidTemperature(double celsius);
+    // The entry text of an enumeration element's current value; empty when
+    // the value lies outside its entries.
+    static QString CurrentEntryName(const ZTCamElement& element);
 
     QStringList elementNames() const { return m_elementNames; }
     QStringList dsnuCommands() const { return m_dsnuCommands; }
