@@ -11,24 +11,32 @@ using GenTLCore::ExportedService;
 using GenTLCore::GenTLSrv;
 using GenTLCore::PexSettingBracket;
 
+namespace {
+
+// Runs one call on the service with the imaging library's application
+// setting cleared; without a service the library is not initialised.
+template <class Call>
+GC_ERROR Forward(Call call)
+{
+    GenTLSrv* service = ExportedService();
+    if (!service)
+        return GC_ERR_NOT_INITIALIZED;
+    PexSettingBracket bracket;
+    return call(service);
+}
+
+}  // namespace
+
 extern "C" {
 
 GC_API GCGetInfo(TL_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCGetInfo(iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->GCGetInfo(iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API GCGetLastError(GC_ERROR *piErrorCode, char *sErrText, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCGetLastError(piErrorCode, sErrText, piSize);
+    return Forward([&](GenTLSrv* service) { return service->GCGetLastError(piErrorCode, sErrText, piSize); });
 }
 
 GC_API GCInitLib()
@@ -49,479 +57,267 @@ GC_API GCCloseLib()
 
 GC_API GCReadPort(PORT_HANDLE hPort, uint64_t iAddress, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCReadPort(hPort, iAddress, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->GCReadPort(hPort, iAddress, pBuffer, piSize); });
 }
 
 GC_API GCWritePort(PORT_HANDLE hPort, uint64_t iAddress, const void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCWritePort(hPort, iAddress, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->GCWritePort(hPort, iAddress, pBuffer, piSize); });
 }
 
 GC_API GCGetPortURL(PORT_HANDLE hPort, char *sURL, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCGetPortURL(hPort, sURL, piSize);
+    return Forward([&](GenTLSrv* service) { return service->GCGetPortURL(hPort, sURL, piSize); });
 }
 
 GC_API GCGetPortInfo(PORT_HANDLE hPort, PORT_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCGetPortInfo(hPort, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->GCGetPortInfo(hPort, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API GCRegisterEvent(EVENTSRC_HANDLE hEventSrc, EVENT_TYPE iEventID, EVENT_HANDLE *phEvent)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCRegisterEvent(hEventSrc, iEventID, phEvent);
+    return Forward([&](GenTLSrv* service) { return service->GCRegisterEvent(hEventSrc, iEventID, phEvent); });
 }
 
 GC_API GCUnregisterEvent(EVENTSRC_HANDLE hEventSrc, EVENT_TYPE iEventID)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCUnregisterEvent(hEventSrc, iEventID);
+    return Forward([&](GenTLSrv* service) { return service->GCUnregisterEvent(hEventSrc, iEventID); });
 }
 
 GC_API EventGetData(EVENT_HANDLE hEvent, void *pBuffer, size_t *piSize, uint64_t iTimeout)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->EventGetData(hEvent, pBuffer, piSize, iTimeout);
+    return Forward([&](GenTLSrv* service) { return service->EventGetData(hEvent, pBuffer, piSize, iTimeout); });
 }
 
 GC_API EventGetDataInfo(EVENT_HANDLE hEvent, const void *pInBuffer, size_t iInSize, EVENT_DATA_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pOutBuffer, size_t *piOutSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->EventGetDataInfo(hEvent, pInBuffer, iInSize, iInfoCmd, piType, pOutBuffer, piOutSize);
+    return Forward([&](GenTLSrv* service) { return service->EventGetDataInfo(hEvent, pInBuffer, iInSize, iInfoCmd, piType, pOutBuffer, piOutSize); });
 }
 
 GC_API EventGetInfo(EVENT_HANDLE hEvent, EVENT_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->EventGetInfo(hEvent, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->EventGetInfo(hEvent, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API EventFlush(EVENT_HANDLE hEvent)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->EventFlush(hEvent);
+    return Forward([&](GenTLSrv* service) { return service->EventFlush(hEvent); });
 }
 
 GC_API EventKill(EVENT_HANDLE hEvent)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->EventKill(hEvent);
+    return Forward([&](GenTLSrv* service) { return service->EventKill(hEvent); });
 }
 
 GC_API TLOpen(TL_HANDLE *phTL)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->TLOpen(phTL);
+    return Forward([&](GenTLSrv* service) { return service->TLOpen(phTL); });
 }
 
 GC_API TLClose(TL_HANDLE hTL)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->TLClose(hTL);
+    return Forward([&](GenTLSrv* service) { return service->TLClose(hTL); });
 }
 
 GC_API TLGetInfo(TL_HANDLE hTL, TL_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->TLGetInfo(hTL, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->TLGetInfo(hTL, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API TLGetNumInterfaces(TL_HANDLE hTL, uint32_t *piNumIfaces)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->TLGetNumInterfaces(hTL, piNumIfaces);
+    return Forward([&](GenTLSrv* service) { return service->TLGetNumInterfaces(hTL, piNumIfaces); });
 }
 
 GC_API TLGetInterfaceID(TL_HANDLE hTL, uint32_t iIndex, char *sID, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->TLGetInterfaceID(hTL, iIndex, sID, piSize);
+    return Forward([&](GenTLSrv* service) { return service->TLGetInterfaceID(hTL, iIndex, sID, piSize); });
 }
 
 GC_API TLGetInterfaceInfo(TL_HANDLE hTL, const char *sIfaceID, INTERFACE_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->TLGetInterfaceInfo(hTL, sIfaceID, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->TLGetInterfaceInfo(hTL, sIfaceID, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API TLOpenInterface(TL_HANDLE hTL, const char *sIfaceID, IF_HANDLE *phIface)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->TLOpenInterface(hTL, sIfaceID, phIface);
+    return Forward([&](GenTLSrv* service) { return service->TLOpenInterface(hTL, sIfaceID, phIface); });
 }
 
 GC_API TLUpdateInterfaceList(TL_HANDLE hTL, bool8_t *pbChanged, uint64_t iTimeout)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->TLUpdateInterfaceList(hTL, pbChanged, iTimeout);
+    return Forward([&](GenTLSrv* service) { return service->TLUpdateInterfaceList(hTL, pbChanged, iTimeout); });
 }
 
 GC_API IFClose(IF_HANDLE hIface)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->IFClose(hIface);
+    return Forward([&](GenTLSrv* service) { return service->IFClose(hIface); });
 }
 
 GC_API IFGetInfo(IF_HANDLE hIface, INTERFACE_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->IFGetInfo(hIface, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->IFGetInfo(hIface, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API IFGetNumDevices(IF_HANDLE hIface, uint32_t *piNumDevices)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->IFGetNumDevices(hIface, piNumDevices);
+    return Forward([&](GenTLSrv* service) { return service->IFGetNumDevices(hIface, piNumDevices); });
 }
 
 GC_API IFGetDeviceID(IF_HANDLE hIface, uint32_t iIndex, char *sIDeviceID, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->IFGetDeviceID(hIface, iIndex, sIDeviceID, piSize);
+    return Forward([&](GenTLSrv* service) { return service->IFGetDeviceID(hIface, iIndex, sIDeviceID, piSize); });
 }
 
 GC_API IFUpdateDeviceList(IF_HANDLE hIface, bool8_t *pbChanged, uint64_t iTimeout)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->IFUpdateDeviceList(hIface, pbChanged, iTimeout);
+    return Forward([&](GenTLSrv* service) { return service->IFUpdateDeviceList(hIface, pbChanged, iTimeout); });
 }
 
 GC_API IFGetDeviceInfo(IF_HANDLE hIface, const char *sDeviceID, DEVICE_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->IFGetDeviceInfo(hIface, sDeviceID, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->IFGetDeviceInfo(hIface, sDeviceID, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API IFOpenDevice(IF_HANDLE hIface, const char *sDeviceID, DEVICE_ACCESS_FLAGS iOpenFlag, DEV_HANDLE *phDevice)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->IFOpenDevice(hIface, sDeviceID, iOpenFlag, phDevice);
+    return Forward([&](GenTLSrv* service) { return service->IFOpenDevice(hIface, sDeviceID, iOpenFlag, phDevice); });
 }
 
 GC_API DevGetPort(DEV_HANDLE hDevice, PORT_HANDLE *phRemoteDevice)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DevGetPort(hDevice, phRemoteDevice);
+    return Forward([&](GenTLSrv* service) { return service->DevGetPort(hDevice, phRemoteDevice); });
 }
 
 GC_API DevGetNumDataStreams(DEV_HANDLE hDevice, uint32_t *piNumDataStreams)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DevGetNumDataStreams(hDevice, piNumDataStreams);
+    return Forward([&](GenTLSrv* service) { return service->DevGetNumDataStreams(hDevice, piNumDataStreams); });
 }
 
 GC_API DevGetDataStreamID(DEV_HANDLE hDevice, uint32_t iIndex, char *sDataStreamID, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DevGetDataStreamID(hDevice, iIndex, sDataStreamID, piSize);
+    return Forward([&](GenTLSrv* service) { return service->DevGetDataStreamID(hDevice, iIndex, sDataStreamID, piSize); });
 }
 
 GC_API DevOpenDataStream(DEV_HANDLE hDevice, const char *sDataStreamID, DS_HANDLE *phDataStream)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DevOpenDataStream(hDevice, sDataStreamID, phDataStream);
+    return Forward([&](GenTLSrv* service) { return service->DevOpenDataStream(hDevice, sDataStreamID, phDataStream); });
 }
 
 GC_API DevGetInfo(DEV_HANDLE hDevice, DEVICE_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DevGetInfo(hDevice, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->DevGetInfo(hDevice, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API DevClose(DEV_HANDLE hDevice)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DevClose(hDevice);
+    return Forward([&](GenTLSrv* service) { return service->DevClose(hDevice); });
 }
 
 GC_API DSAnnounceBuffer(DS_HANDLE hDataStream, void *pBuffer, size_t iSize, void *pPrivate, BUFFER_HANDLE *phBuffer)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSAnnounceBuffer(hDataStream, pBuffer, iSize, pPrivate, phBuffer);
+    return Forward([&](GenTLSrv* service) { return service->DSAnnounceBuffer(hDataStream, pBuffer, iSize, pPrivate, phBuffer); });
 }
 
 GC_API DSAllocAndAnnounceBuffer(DS_HANDLE hDataStream, size_t iSize, void *pPrivate, BUFFER_HANDLE *phBuffer)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSAllocAndAnnounceBuffer(hDataStream, iSize, pPrivate, phBuffer);
+    return Forward([&](GenTLSrv* service) { return service->DSAllocAndAnnounceBuffer(hDataStream, iSize, pPrivate, phBuffer); });
 }
 
 GC_API DSFlushQueue(DS_HANDLE hDataStream, ACQ_QUEUE_TYPE iOperation)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSFlushQueue(hDataStream, iOperation);
+    return Forward([&](GenTLSrv* service) { return service->DSFlushQueue(hDataStream, iOperation); });
 }
 
 GC_API DSStartAcquisition(DS_HANDLE hDataStream, ACQ_START_FLAGS iStartFlags, uint64_t iNumToAcquire)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSStartAcquisition(hDataStream, iStartFlags, iNumToAcquire);
+    return Forward([&](GenTLSrv* service) { return service->DSStartAcquisition(hDataStream, iStartFlags, iNumToAcquire); });
 }
 
 GC_API DSStopAcquisition(DS_HANDLE hDataStream, ACQ_STOP_FLAGS iStopFlags)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSStopAcquisition(hDataStream, iStopFlags);
+    return Forward([&](GenTLSrv* service) { return service->DSStopAcquisition(hDataStream, iStopFlags); });
 }
 
 GC_API DSGetInfo(DS_HANDLE hDataStream, STREAM_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSGetInfo(hDataStream, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->DSGetInfo(hDataStream, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API DSGetBufferID(DS_HANDLE hDataStream, uint32_t iIndex, BUFFER_HANDLE *phBuffer)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSGetBufferID(hDataStream, iIndex, phBuffer);
+    return Forward([&](GenTLSrv* service) { return service->DSGetBufferID(hDataStream, iIndex, phBuffer); });
 }
 
 GC_API DSClose(DS_HANDLE hDataStream)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSClose(hDataStream);
+    return Forward([&](GenTLSrv* service) { return service->DSClose(hDataStream); });
 }
 
 GC_API DSRevokeBuffer(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, void **pBuffer, void **pPrivate)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSRevokeBuffer(hDataStream, hBuffer, pBuffer, pPrivate);
+    return Forward([&](GenTLSrv* service) { return service->DSRevokeBuffer(hDataStream, hBuffer, pBuffer, pPrivate); });
 }
 
 GC_API DSQueueBuffer(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSQueueBuffer(hDataStream, hBuffer);
+    return Forward([&](GenTLSrv* service) { return service->DSQueueBuffer(hDataStream, hBuffer); });
 }
 
 GC_API DSGetBufferInfo(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, BUFFER_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSGetBufferInfo(hDataStream, hBuffer, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->DSGetBufferInfo(hDataStream, hBuffer, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API GCGetNumPortURLs(PORT_HANDLE hPort, uint32_t *piNumURLs)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCGetNumPortURLs(hPort, piNumURLs);
+    return Forward([&](GenTLSrv* service) { return service->GCGetNumPortURLs(hPort, piNumURLs); });
 }
 
 GC_API GCGetPortURLInfo(PORT_HANDLE hPort, uint32_t iURLIndex, URL_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCGetPortURLInfo(hPort, iURLIndex, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->GCGetPortURLInfo(hPort, iURLIndex, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 GC_API GCReadPortStacked(PORT_HANDLE hPort, PORT_REGISTER_STACK_ENTRY *pEntries, size_t *piNumEntries)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCReadPortStacked(hPort, pEntries, piNumEntries);
+    return Forward([&](GenTLSrv* service) { return service->GCReadPortStacked(hPort, pEntries, piNumEntries); });
 }
 
 GC_API GCWritePortStacked(PORT_HANDLE hPort, PORT_REGISTER_STACK_ENTRY *pEntries, size_t *piNumEntries)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->GCWritePortStacked(hPort, pEntries, piNumEntries);
+    return Forward([&](GenTLSrv* service) { return service->GCWritePortStacked(hPort, pEntries, piNumEntries); });
 }
 
 GC_API DSGetBufferChunkData(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, SINGLE_CHUNK_DATA *pChunkData, size_t *piNumChunks)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSGetBufferChunkData(hDataStream, hBuffer, pChunkData, piNumChunks);
+    return Forward([&](GenTLSrv* service) { return service->DSGetBufferChunkData(hDataStream, hBuffer, pChunkData, piNumChunks); });
 }
 
 GC_API IFGetParentTL(IF_HANDLE hIface, TL_HANDLE *phSystem)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->IFGetParentTL(hIface, phSystem);
+    return Forward([&](GenTLSrv* service) { return service->IFGetParentTL(hIface, phSystem); });
 }
 
 GC_API DevGetParentIF(DEV_HANDLE hDevice, IF_HANDLE *phIface)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DevGetParentIF(hDevice, phIface);
+    return Forward([&](GenTLSrv* service) { return service->DevGetParentIF(hDevice, phIface); });
 }
 
 GC_API DSGetParentDev(DS_HANDLE hDataStream, DEV_HANDLE *phDevice)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSGetParentDev(hDataStream, phDevice);
+    return Forward([&](GenTLSrv* service) { return service->DSGetParentDev(hDataStream, phDevice); });
 }
 
 GC_API DSGetNumBufferParts(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, uint32_t *piNumParts)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSGetNumBufferParts(hDataStream, hBuffer, piNumParts);
+    return Forward([&](GenTLSrv* service) { return service->DSGetNumBufferParts(hDataStream, hBuffer, piNumParts); });
 }
 
 GC_API DSGetBufferPartInfo(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, uint32_t iPartIndex, BUFFER_PART_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize)
 {
-    GenTLSrv* service = ExportedService();
-    if (!service)
-        return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return service->DSGetBufferPartInfo(hDataStream, hBuffer, iPartIndex, iInfoCmd, piType, pBuffer, piSize);
+    return Forward([&](GenTLSrv* service) { return service->DSGetBufferPartInfo(hDataStream, hBuffer, iPartIndex, iInfoCmd, piType, pBuffer, piSize); });
 }
 
 }  // extern "C"
