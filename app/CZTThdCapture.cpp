@@ -49,11 +49,14 @@ CZTThdCapture::~CZTThdCapture()
     }
     if (m_bRecording)
         closeRecording();
-    freeRingBuffers();
 #if LUMA_HAVE_SAVE_THREAD
+    // The save loop reads the ring: it ends (and its stack files close)
+    // before the ring goes.
+    m_bSaving = false;
     delete m_pSaveThread;
     m_pSaveThread = nullptr;
 #endif
+    freeRingBuffers();
 }
 
 FrameBufferSet* CZTThdCapture::bufferSet() const

@@ -496,6 +496,8 @@ void MainWindow::SlotStackCloseFinished()
     if (m_nStackCloseCount >= m_vecCapThread.size()) {
         setCaptureButtonState(false);
         ui->pb_cap->setEnabled(m_bLive);
+        // As at every other end of a capture: no recording without live view.
+        ui->pb_video->setEnabled(m_bLive);
         m_nStackCloseCount = 0;
     }
 }
