@@ -66,6 +66,19 @@ QMessageBox::StandardButton scriptedButton(const QString& answer, QMessageBox::S
         return defaultButton;
     return (buttons & QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::NoButton;
 }
+
+// The queued answer to an information or warning box, whose default is Ok;
+// false when no answer is queued.
+bool scriptedOkBox(const QString& title, const QString& text, QMessageBox::StandardButtons buttons,
+                   QMessageBox::StandardButton defaultButton, QMessageBox::StandardButton* result)
+{
+    QString answer;
+    if (!g_script.next(&answer))
+        return false;
+    logPrompt(title, text, answer);
+    *result = scriptedButton(answer, buttons, defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton);
+    return true;
+}
 #endif
 
 }  // namespace
@@ -110,11 +123,9 @@ QMessageBox::StandardButton UserPrompt::information(QWidget* parent, const QStri
                                                     QMessageBox::StandardButton defaultButton)
 {
 #ifdef LUMA_TEST_HOOKS
-    QString answer;
-    if (g_script.next(&answer)) {
-        logPrompt(title, text, answer);
-        return scriptedButton(answer, buttons, defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton);
-    }
+    QMessageBox::StandardButton scripted;
+    if (scriptedOkBox(title, text, buttons, defaultButton, &scripted))
+        return scripted;
 #endif
     return QMessageBox::information(parent, title, text, buttons, defaultButton);
 }
@@ -124,11 +135,9 @@ QMessageBox::StandardButton UserPrompt::warning(QWidget* parent, const QString& 
                                                 QMessageBox::StandardButton defaultButton)
 {
 #ifdef LUMA_TEST_HOOKS
-    QString answer;
-    if (g_script.next(&answer)) {
-        logPrompt(title, text, answer);
-        return scriptedButton(answer, buttons, defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton);
-    }
+    QMessageBox::StandardButton scripted;
+    if (scriptedOkBox(title, text, buttons, defaultButton, &scripted))
+        return scripted;
 #endif
     return QMessageBox::warning(parent, title, text, buttons, defaultButton);
 }

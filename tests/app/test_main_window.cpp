@@ -26,6 +26,7 @@
 
 #include "MainWindow.h"
 #include "TestSupport.h"
+#include "WindowFixture.h"
 
 namespace {
 
@@ -55,24 +56,9 @@ std::vector<std::string> callNames()
     return calls;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowFixture {
 protected:
-    void SetUp() override
-    {
-        testApp();
-        MainWindow::setExitWaitMs(0);
-        ASSERT_TRUE(workDir.isValid());
-        oldDir = QDir::currentPath();
-        QDir::setCurrent(workDir.path());
-        ZTCamSim_UseConfigText(nullptr);
-        ZTCamSim_CallLogClear();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        QDir::setCurrent(oldDir);
-        ZTCamSim_UseConfigText(nullptr);
-    }
+    MainWindowTest() : WindowFixture(false) {}
     MainWindow& make()
     {
         window = std::make_unique<MainWindow>();
@@ -83,10 +69,7 @@ protected:
         ASSERT_TRUE(waitFor([&] { return w.isEnabled(); }, 10000));
     }
 
-    QTemporaryDir workDir;
-    QString oldDir;
     FakePrompt prompt;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(MainWindowTest, SettingsStartAtTheirDefaults)

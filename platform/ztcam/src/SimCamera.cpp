@@ -349,6 +349,23 @@ ZTCamStatus SimCamera::getInfo(ZTCamDeviceInfo* info)
 
 // ---------------------------------------------------------------- properties
 
+namespace {
+
+// Range and default of a property or capability; NOT_FOUND for an unknown id.
+template <class Table, class Attr>
+ZTCamStatus copyAttributes(const Table& table, Attr* attr)
+{
+    auto it = table.find(attr->id);
+    if (it == table.end())
+        return ZTCAM_STATUS_NOT_FOUND;
+    attr->minimum = it->second.minimum;
+    attr->maximum = it->second.maximum;
+    attr->defaultValue = it->second.defaultValue;
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+}  // namespace
+
 ZTCamStatus SimCamera::propGetAttr(ZTCamPropAttr* attr)
 {
     if (!attr)
@@ -356,13 +373,7 @@ ZTCamStatus SimCamera::propGetAttr(ZTCamPropAttr* attr)
     std::lock_guard<std::mutex> lock(mutex_);
     if (ZTCamStatus s = checkOpen(); s != ZTCAM_STATUS_SUCCESS)
         return s;
-    auto it = properties_.find(attr->id);
-    if (it == properties_.end())
-        return ZTCAM_STATUS_NOT_FOUND;
-    attr->minimum = it->second.minimum;
-    attr->maximum = it->second.maximum;
-    attr->defaultValue = it->second.defaultValue;
-    return ZTCAM_STATUS_SUCCESS;
+    return copyAttributes(properties_, attr);
 }
 
 ZTCamStatus SimCamera::capaGetAttr(ZTCamCapaAttr* attr)
@@ -372,13 +383,7 @@ ZTCamStatus SimCamera::capaGetAttr(ZTCamCapaAttr* attr)
     std::lock_guard<std::mutex> lock(mutex_);
     if (ZTCamStatus s = checkOpen(); s != ZTCAM_STATUS_SUCCESS)
         return s;
-    auto it = capabilities_.find(attr->id);
-    if (it == capabilities_.end())
-        return ZTCAM_STATUS_NOT_FOUND;
-    attr->minimum = it->second.minimum;
-    attr->maximum = it->second.maximum;
-    attr->defaultValue = it->second.defaultValue;
-    return ZTCAM_STATUS_SUCCESS;
+    return copyAttributes(capabilities_, attr);
 }
 
 ZTCamStatus SimCamera::propGetValue(int32_t id, double* value, int32_t channel)

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "../TestSupport.h"
+#include "../WindowFixture.h"
 #include "CZTThdCapture.h"
 #include "CZTThdSaveImg.h"
 #include "FrameBufferSet.h"
@@ -71,25 +72,8 @@ inline int tiffPages(const QString& path, QString* info = nullptr)
     return text.count("TIFF Directory at offset");
 }
 
-class SaveFixture : public ::testing::Test {
+class SaveFixture : public WindowFixture {
 protected:
-    void SetUp() override
-    {
-        testApp();
-        MainWindow::setExitWaitMs(0);
-        ASSERT_TRUE(workDir.isValid());
-        oldDir = QDir::currentPath();
-        QDir::setCurrent(workDir.path());
-        ZTCamSim_CallLogSkipFrameCalls(1);
-        ZTCamSim_CallLogClear();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        QDir::setCurrent(oldDir);
-        ZTCamSim_UseConfigText(nullptr);
-        ZTCamSim_CallLogSkipFrameCalls(0);
-    }
     MainWindow& open(const char* config, int cameras)
     {
         ZTCamSim_UseConfigText(config);
@@ -141,9 +125,6 @@ protected:
     }
 
     AcceptingPrompt prompt;
-    QTemporaryDir workDir;
-    QString oldDir;
-    std::unique_ptr<MainWindow> window;
 };
 
 // One small 16-bit camera.

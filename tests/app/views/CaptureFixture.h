@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "../TestSupport.h"
+#include "../WindowFixture.h"
 #include "CZTCamView.h"
 #include "CZTThdCapture.h"
 #include "FrameBufferSet.h"
@@ -52,25 +53,8 @@ inline std::vector<std::string> simCalls(bool streamOnly = true)
     return calls;
 }
 
-class CaptureFixture : public ::testing::Test {
+class CaptureFixture : public WindowFixture {
 protected:
-    void SetUp() override
-    {
-        testApp();
-        MainWindow::setExitWaitMs(0);
-        ASSERT_TRUE(workDir.isValid());
-        oldDir = QDir::currentPath();
-        QDir::setCurrent(workDir.path());
-        ZTCamSim_CallLogSkipFrameCalls(1);
-        ZTCamSim_CallLogClear();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        QDir::setCurrent(oldDir);
-        ZTCamSim_UseConfigText(nullptr);
-        ZTCamSim_CallLogSkipFrameCalls(0);
-    }
     // Builds the window and waits until discovery has set the cameras up.
     MainWindow& open(const char* config, int expectedCameras)
     {
@@ -87,9 +71,6 @@ protected:
     FrameBufferSet* bufferSet(int i = 0) const { return window->m_mapBufferSets.value(i); }
 
     SelectingPrompt prompt;
-    QTemporaryDir workDir;
-    QString oldDir;
-    std::unique_ptr<MainWindow> window;
 };
 
 // One small 16-bit camera.
