@@ -68,7 +68,10 @@ const std::string& XmlWriter::Text() const
     return m_text;
 }
 
-std::string XmlWriter::EscapeText(const std::string& text)
+namespace {
+
+// Markup characters as entities; quotes too inside attribute values.
+std::string Escape(const std::string& text, bool quotes)
 {
     std::string out;
     out.reserve(text.size());
@@ -77,26 +80,19 @@ std::string XmlWriter::EscapeText(const std::string& text)
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
+        case '"':
+            out += quotes ? "&quot;" : "\"";
+            break;
         default: out += c; break;
         }
     }
     return out;
 }
 
-std::string XmlWriter::EscapeAttribute(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c; break;
-        }
-    }
-    return out;
-}
+} // namespace
+
+std::string XmlWriter::EscapeText(const std::string& text) { return Escape(text, false); }
+
+std::string XmlWriter::EscapeAttribute(const std::string& text) { return Escape(text, true); }
 
 } // namespace GenTLCore
