@@ -16,6 +16,8 @@ public:
 QtAbstractPropertyManager::QtAbstractPropertyManager(QObject *parent)
     : QObject(parent)
 {
+    // For queued connections and signal spies of the change signals.
+    qRegisterMetaType<QtProperty *>();
 }
 
 QtAbstractPropertyManager::~QtAbstractPropertyManager()

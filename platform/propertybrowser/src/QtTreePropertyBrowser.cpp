@@ -27,6 +27,10 @@ QtTreePropertyBrowser::~QtTreePropertyBrowser()
     disconnect(m_tree, nullptr, this, nullptr);
     closeEditor();
     clear();
+    // The tree goes while this browser is whole: its editors' ends reach the
+    // bookkeeping of the base class.
+    delete m_tree;
+    m_tree = nullptr;
 }
 
 void QtTreePropertyBrowser::setResizeMode(ResizeMode mode)
