@@ -69,7 +69,11 @@ TEST_F(TreeBrowser, ShowsRowsAsTheManagerChangesThem)
 
     ASSERT_EQ(browser.items(width).size(), 1);
     QtBrowserItem *item = browser.items(width).first();
-    EXPECT_EQ(item->parent(), browser.topLevelItems().first());
+    QtBrowserItem *top = browser.topLevelItems().first();
+    EXPECT_EQ(item->parent(), top);
+    EXPECT_TRUE(browser.isExpanded(top)); // rows come expanded
+    browser.setExpanded(top, false);
+    EXPECT_FALSE(row("Device")->isExpanded());
     browser.setItemVisible(item, false);
     EXPECT_FALSE(browser.isItemVisible(item));
     EXPECT_TRUE(row("Width")->isHidden());
