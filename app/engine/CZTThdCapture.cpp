@@ -1,6 +1,7 @@
 #include "CZTThdCapture.h"
 
 #include "CZTCamView.h"
+#include "CZTThdSaveImg.h"
 #include "DebugLine.h"
 #include "FrameBufferSet.h"
 #include "MainWindow.h"
@@ -16,24 +17,15 @@
 #include <emmintrin.h>
 #endif
 
-#if __has_include("CZTThdSaveImg.h")
-#include "CZTThdSaveImg.h"
-#define LUMA_HAVE_SAVE_THREAD 1
-#else
-#define LUMA_HAVE_SAVE_THREAD 0
-#endif
-
 CZTThdCapture::CZTThdCapture(OpenedCamera camera, MainWindow* owner, int camIndex)
     : QThread(nullptr)
     , m_pOwner(owner)
     , m_nCamIndex(camIndex)
     , m_openedCamera(camera)
 {
-#if LUMA_HAVE_SAVE_THREAD
     m_pSaveThread = new CZTThdSaveImg(owner);
     connect(m_pSaveThread, &CZTThdSaveImg::SignalSendSavedImageCount, this, &CZTThdCapture::sglCapMsg);
     connect(m_pSaveThread, &CZTThdSaveImg::SignalSendFinishSaveFlag, this, &CZTThdCapture::slotCapFinished);
-#endif
     m_rateClock.start();
 }
 
@@ -49,13 +41,11 @@ CZTThdCapture::~CZTThdCapture()
     }
     if (m_bRecording)
         closeRecording();
-#if LUMA_HAVE_SAVE_THREAD
     // The save loop reads the ring: it ends (and its stack files close)
     // before the ring goes.
     m_bSaving = false;
     delete m_pSaveThread;
     m_pSaveThread = nullptr;
-#endif
     freeRingBuffers();
 }
 
@@ -112,9 +102,7 @@ void CZTThdCapture::stopThread()
         LUMA_DEBUG("CZTThdCapture::stopThread", "ZTCAM_Buf_AbortWait failed");
     if (m_bSaving) {
         m_bSaving = false;
-#if LUMA_HAVE_SAVE_THREAD
         m_pSaveThread->StopThread();
-#endif
     }
     joinRun();
     if (m_bRecording)
@@ -343,9 +331,7 @@ void CZTThdCapture::onFrameDelivered()
         emit sglUpdateFps(m_nCamIndex, rate);
 
     if (m_bSaving) {
-#if LUMA_HAVE_SAVE_THREAD
         m_pSaveThread->AddCallbackCounter();
-#endif
     }
 }
 
@@ -532,9 +518,7 @@ void CZTThdCapture::saveImage(bool on)
 {
     if (!on) {
         m_bSaving = false;
-#if LUMA_HAVE_SAVE_THREAD
         m_pSaveThread->StopThread();
-#endif
         return;
     }
     m_bSaving = true;
@@ -542,14 +526,9 @@ void CZTThdCapture::saveImage(bool on)
     ZTCamFunc::instance()->GetGenICamElement(element, m_openedCamera.handle, "PixelFormat");
     const int depth = ZTCamFunc::CurrentEntryName(element) == "Mono 8" ? 8 : 16;
     const ZTCamFrame header = lastFrameHeader();
-#if LUMA_HAVE_SAVE_THREAD
     m_pSaveThread->SetCameraParams(m_nCamIndex, m_openedCamera.handle, m_pOwner->m_bStackSave);
     m_pSaveThread->SetImgParams(header.width, header.height, header.channels, depth, m_nFrameBytes, header);
     m_pSaveThread->StartThread(m_pOwner->m_nFrames);
-#else
-    Q_UNUSED(depth);
-    Q_UNUSED(header);
-#endif
 }
 
 bool CZTThdCapture::setPicNumAndCheck(int count, int* maxFrames)
@@ -574,8 +553,6 @@ bool CZTThdCapture::setPicNumAndCheck(int count, int* maxFrames)
 void CZTThdCapture::slotCapFinished(int camIdx, bool isSuccess)
 {
     m_bSaving = false;
-#if LUMA_HAVE_SAVE_THREAD
     m_pSaveThread->StopThread();
-#endif
     emit sglCapFinished(camIdx, isSuccess);
 }

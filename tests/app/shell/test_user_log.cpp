@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "MainWindow.h"
-#include "TestSupport.h"
+#include "../TestSupport.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Stack series through FrameSpool: file names, page counts, raw beside tif,
 // the bit depth, and the ends of a series (finished, failed, stopped, torn down).
-#include "SaveFixture.h"
+#include "../SaveFixture.h"
 
 #include <FrameSpool.h>
 

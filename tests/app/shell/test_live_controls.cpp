@@ -1,6 +1,6 @@
 // The left-hand control column: live, save formats, frame and interval
 // fields, capture bookkeeping, counters and video recording.
-#include "SaveFixture.h"
+#include "../SaveFixture.h"
 
 #include <QLineEdit>
 #include <QSpinBox>

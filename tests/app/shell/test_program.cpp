@@ -19,7 +19,7 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 
-#include "TestSupport.h"
+#include "../TestSupport.h"
 
 namespace {
 

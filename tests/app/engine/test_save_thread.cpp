@@ -1,6 +1,6 @@
 // Single-image series through the SDK's image writer, trigger mode and the
 // idle limit of the save loop.
-#include "SaveFixture.h"
+#include "../SaveFixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "../TestSupport.h"
-#include "../WindowFixture.h"
+#include "TestSupport.h"
+#include "WindowFixture.h"
 #include "CZTThdCapture.h"
 #include "CZTThdSaveImg.h"
 #include "FrameBufferSet.h"

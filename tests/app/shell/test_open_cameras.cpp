@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "CaptureFixture.h"
+#include "../CaptureFixture.h"
 #include "DrawView.h"
 #include <QComboBox>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "TestSupport.h"
+#include "../TestSupport.h"
 #include "ZTCamFunc.h"
 
 namespace {

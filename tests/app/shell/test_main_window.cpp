@@ -25,8 +25,8 @@
 #include <thread>
 
 #include "MainWindow.h"
-#include "TestSupport.h"
-#include "WindowFixture.h"
+#include "../TestSupport.h"
+#include "../WindowFixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TestSupport.h"
+#include "../TestSupport.h"
 #include "ZTScanCamera.h"
 
 namespace {

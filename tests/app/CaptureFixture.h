@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "../TestSupport.h"
-#include "../WindowFixture.h"
+#include "TestSupport.h"
+#include "WindowFixture.h"
 #include "CZTCamView.h"
 #include "CZTThdCapture.h"
 #include "FrameBufferSet.h"

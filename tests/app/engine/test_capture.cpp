@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "CaptureFixture.h"
+#include "../CaptureFixture.h"
 #include "DrawView.h"
 
 namespace {

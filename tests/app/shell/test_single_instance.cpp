@@ -12,7 +12,7 @@
 #include <platform/os/Process.h>
 
 #include "SingleInstance.h"
-#include "TestSupport.h"
+#include "../TestSupport.h"
 #include "WaitSignal.h"
 
 namespace {

@@ -30,7 +30,10 @@
 
 #include <platform/os/SystemInfo.h>
 
+#include "CZTCamView.h"
+#include "CZTThdCapture.h"
 #include "DebugLine.h"
+#include "FrameBufferSet.h"
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
 #include "ZTScanCamera.h"
@@ -44,18 +47,6 @@
 #if __has_include("ztstreamgrp.h")
 #include "ztstreamgrp.h"
 #define LUMA_HAVE_STREAMGRP 1
-#endif
-#if __has_include("CZTThdCapture.h")
-#include "CZTThdCapture.h"
-#define LUMA_HAVE_CAPTURE 1
-#endif
-#if __has_include("FrameBufferSet.h")
-#include "FrameBufferSet.h"
-#define LUMA_HAVE_BUFFERSET 1
-#endif
-#if __has_include("CZTCamView.h")
-#include "CZTCamView.h"
-#define LUMA_HAVE_CAMVIEW 1
 #endif
 
 namespace {
@@ -244,20 +235,16 @@ MainWindow::~MainWindow()
     }
 #endif
     m_vecStreamGrp.clear();
-#ifdef LUMA_HAVE_CAPTURE
     for (int i = m_vecCapThread.size() - 1; i >= 0; --i)
         delete m_vecCapThread[i];
-#endif
     m_vecCapThread.clear();
 
     for (int i = m_vecOpenedCam.size() - 1; i >= 0; --i)
         ZTCAM_Dev_Close(m_vecOpenedCam[i].handle);
     m_vecOpenedCam.clear();
 
-#ifdef LUMA_HAVE_BUFFERSET
     for (int i = m_mapBufferSets.size() - 1; i >= 0; --i)
         delete m_mapBufferSets.value(i, nullptr);
-#endif
     m_mapBufferSets.clear();
 
     ZTCAM_Api_Uninit();
@@ -401,7 +388,6 @@ void MainWindow::SetElementDown(QString name, QString value)
 
 void MainWindow::enableSingleViewport(bool single, CZTCamView* view)
 {
-#ifdef LUMA_HAVE_CAMVIEW
     if (single) {
         for (CZTCamView* v : m_vecCamView)
             if (v != view)
@@ -415,9 +401,6 @@ void MainWindow::enableSingleViewport(bool single, CZTCamView* view)
             v->show();
         LUMA_DEBUG("MainWindow::enableSingleViewport", "Multi Viewport");
     }
-#else
-    (void)view;
-#endif
     m_bSingleViewport = single;
 }
 
@@ -482,12 +465,8 @@ void MainWindow::OnUpdateMousePosition(int camIdx, QPointF pos, QPointF offsetPo
 void MainWindow::SlotButtonGroupClicked(QAbstractButton* button)
 {
     const int position = m_buttonGroup.id(button);
-#ifdef LUMA_HAVE_CAMVIEW
     if (position >= 0 && position < m_vecCamView.size() && m_vecCamView[position])
         m_vecCamView[position]->on_pb_grayCurve_clicked();
-#else
-    (void)position;
-#endif
 }
 
 void MainWindow::SlotStackCloseFinished()
