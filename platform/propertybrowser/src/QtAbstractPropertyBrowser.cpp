@@ -11,6 +11,8 @@ QtAbstractPropertyBrowser::QtAbstractPropertyBrowser(QWidget *parent)
 QtAbstractPropertyBrowser::~QtAbstractPropertyBrowser()
 {
     // The subclass has removed its rows already; only the bookkeeping is left.
+    for (const OpenEditor &open : qAsConst(m_editors))
+        disconnect(open.editor, nullptr, this, nullptr);
     for (const QList<QtBrowserItem *> &items : qAsConst(m_items))
         qDeleteAll(items);
     for (QtAbstractPropertyManager *manager : m_managers)
@@ -41,9 +43,8 @@ QWidget *QtAbstractPropertyBrowser::createEditor(QtProperty *property, QWidget *
         return nullptr;
     QWidget *editor = factory->createEditor(property, parent);
     if (editor) {
-        m_editors.insert(editor, {property, factory});
-        connect(editor, &QObject::destroyed, this,
-                [this](QObject *object) { m_editors.remove(static_cast<QWidget *>(object)); });
+        m_editors.insert(editor, {editor, property, factory});
+        connect(editor, &QObject::destroyed, this, [this](QObject *object) { m_editors.remove(object); });
     }
     return editor;
 }
@@ -59,24 +60,7 @@ bool QtAbstractPropertyBrowser::bindFactory(QtAbstractPropertyManager *manager,
         return true;
     if (old)
         old->breakConnection(manager);
-    const bool known = !m_factories.keys(factory).isEmpty();
     m_factories.insert(manager, factory);
-    if (known)
-        return true;
-    connect(factory, &QObject::destroyed, this, [this](QObject *object) {
-        for (auto it = m_factories.begin(); it != m_factories.end();) {
-            if (it.value() == object)
-                it = m_factories.erase(it);
-            else
-                ++it;
-        }
-        for (auto it = m_editors.begin(); it != m_editors.end();) {
-            if (it->factory == object)
-                it = m_editors.erase(it);
-            else
-                ++it;
-        }
-    });
     return true;
 }
 
@@ -146,9 +130,9 @@ void QtAbstractPropertyBrowser::propertyChanged(QtProperty *property)
 {
     for (QtBrowserItem *item : m_items.value(property))
         itemChanged(item);
-    for (auto it = m_editors.cbegin(); it != m_editors.cend(); ++it) {
-        if (it->property == property)
-            it->factory->updateEditor(it.key(), property);
+    for (const OpenEditor &open : qAsConst(m_editors)) {
+        if (open.property == property && open.factory)
+            open.factory->updateEditor(open.editor, property);
     }
 }
 

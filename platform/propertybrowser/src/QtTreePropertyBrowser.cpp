@@ -27,6 +27,10 @@ QtTreePropertyBrowser::~QtTreePropertyBrowser()
     disconnect(m_tree, nullptr, this, nullptr);
     closeEditor();
     clear();
+    // The tree goes while this browser is whole: its editors' ends reach the
+    // bookkeeping of the base class.
+    delete m_tree;
+    m_tree = nullptr;
 }
 
 void QtTreePropertyBrowser::setResizeMode(ResizeMode mode)
@@ -84,6 +88,7 @@ void QtTreePropertyBrowser::itemInserted(QtBrowserItem *item, QtBrowserItem *aft
                           : new QTreeWidgetItem(m_tree, afterRow);
     m_rows.insert(item, row);
     m_itemOfRow.insert(row, item);
+    row->setExpanded(true);
     itemChanged(item);
 }
 
@@ -110,7 +115,8 @@ void QtTreePropertyBrowser::itemChanged(QtBrowserItem *item)
     row->setText(1, property->valueText());
     row->setToolTip(0, property->toolTip());
     row->setToolTip(1, property->toolTip());
-    row->setDisabled(!property->isEnabled());
+    if (row->isDisabled() == property->isEnabled())
+        row->setDisabled(!property->isEnabled());
     if (row == m_tree->currentItem() && (m_editorRow == row) != property->isEnabled()) {
         closeEditor();
         openEditor(row);

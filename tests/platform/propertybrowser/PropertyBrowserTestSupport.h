@@ -13,3 +13,9 @@ inline QApplication *testApp()
     }();
     return app;
 }
+
+// Base of fixtures whose members are widgets: the application comes first.
+struct WithTestApp
+{
+    WithTestApp() { testApp(); }
+};

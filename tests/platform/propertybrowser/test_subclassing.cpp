@@ -4,12 +4,17 @@
 #include "PropertyBrowserTestSupport.h"
 #include "qteditorfactory.h"
 #include "qtpropertymanager.h"
+#include "qttreepropertybrowser.h"
+#include "qtvariantproperty.h"
 
 #include <gtest/gtest.h>
 
 #include <QHBoxLayout>
 #include <QMap>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
 
 class CommandManager : public QtStringPropertyManager
 {
@@ -74,13 +79,43 @@ private:
     QtLineEditFactory *m_lineEditFactory;
 };
 
-TEST(Subclassing, CommandRowShowsItsText)
+TEST(Subclassing, CommandRowRunsFromItsButton)
 {
     testApp();
-    CommandManager manager;
-    QtProperty *command = manager.addProperty("AcquisitionStart");
-    manager.setValue(command, "{Command}");
-    EXPECT_EQ(command->valueText(), "{Command}");
+    QtVariantPropertyManager variants;
+    CommandManager commands;
+    CommandFactory factory;
+    QtTreePropertyBrowser browser;
+    QtProperty *group = variants.addProperty(QtVariantPropertyManager::groupTypeId(), "AcquisitionControl");
+    browser.addProperty(group);
+    QtProperty *start = commands.addProperty("AcquisitionStart");
+    commands.setValue(start, "{Command}");
+    group->addSubProperty(start);
+    browser.setFactoryForManager(&commands, &factory);
+    QSignalSpy spy(&factory, &CommandFactory::valueChanged);
+
+    auto *tree = browser.findChild<QTreeWidget *>();
+    QTreeWidgetItem *row = tree->topLevelItem(0)->child(0);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->text(0), "AcquisitionStart");
+    EXPECT_EQ(row->text(1), "{Command}");
+
+    tree->setCurrentItem(row);
+    QWidget *editor = tree->itemWidget(row, 1);
+    ASSERT_NE(editor, nullptr);
+    auto *button = editor->findChild<QPushButton *>();
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "PushButton");
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).value<QtProperty *>(), start);
+    EXPECT_EQ(spy.at(0).at(1).toString(), "AcquisitionStart");
+
+    // Once the manager is served no more, its rows get no editor.
+    tree->setCurrentItem(tree->topLevelItem(0));
+    factory.removePropertyManager(&commands);
+    tree->setCurrentItem(row);
+    EXPECT_EQ(tree->itemWidget(row, 1), nullptr);
 }
 
 #include "test_subclassing.moc"

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "propertybrowser/QtAbstractPropertyManager.h"
 #include "propertybrowser/QtProperty.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 
-class QtAbstractPropertyManager;
 class QWidget;
 
 // Makes editor widgets for the properties of the managers it serves. The
@@ -48,7 +49,7 @@ public:
     {
         if (!manager || m_managers.contains(manager))
             return;
-        m_managers.insert(manager);
+        m_managers.insert(manager, manager);
         connectPropertyManager(manager);
         QObject::connect(manager, &QObject::destroyed, this, &QtAbstractEditorFactory::managerDestroyed);
     }
@@ -62,17 +63,17 @@ public:
         m_managers.remove(manager);
     }
 
-    QSet<PropertyManager *> propertyManagers() const { return m_managers; }
+    QSet<PropertyManager *> propertyManagers() const
+    {
+        QSet<PropertyManager *> managers;
+        for (PropertyManager *manager : m_managers)
+            managers.insert(manager);
+        return managers;
+    }
 
     PropertyManager *propertyManager(QtProperty *property) const
     {
-        if (!property)
-            return nullptr;
-        for (PropertyManager *manager : m_managers) {
-            if (manager == property->propertyManager())
-                return manager;
-        }
-        return nullptr;
+        return property ? m_managers.value(property->propertyManager()) : nullptr;
     }
 
 protected:
@@ -83,24 +84,17 @@ protected:
     void managerDestroyed(QObject *manager) override
     {
         // The manager is half destroyed: it is only forgotten, not disconnected.
-        for (PropertyManager *m : m_managers) {
-            if (static_cast<QObject *>(m) == manager) {
-                m_managers.remove(m);
-                return;
-            }
-        }
+        m_managers.remove(manager);
     }
 
 private:
     void breakConnection(QtAbstractPropertyManager *manager) override
     {
-        for (PropertyManager *m : m_managers) {
-            if (static_cast<QtAbstractPropertyManager *>(m) == manager) {
-                removePropertyManager(m);
-                return;
-            }
-        }
+        if (PropertyManager *served = m_managers.value(manager))
+            removePropertyManager(served);
     }
 
-    QSet<PropertyManager *> m_managers;
+    // Keyed by the manager as a QObject, which is all that is left of it
+    // when it announces its end.
+    QHash<QObject *, PropertyManager *> m_managers;
 };

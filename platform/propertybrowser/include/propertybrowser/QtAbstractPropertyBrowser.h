@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 class QtAbstractPropertyManager;
@@ -61,12 +62,15 @@ private:
 
     QList<QtBrowserItem *> m_topLevelItems;
     QHash<QtProperty *, QList<QtBrowserItem *>> m_items;
-    QHash<QtAbstractPropertyManager *, QtAbstractEditorFactoryBase *> m_factories;
+    QHash<QtAbstractPropertyManager *, QPointer<QtAbstractEditorFactoryBase>> m_factories;
     QList<QtAbstractPropertyManager *> m_managers;
     struct OpenEditor
     {
+        QWidget *editor;
         QtProperty *property;
-        QtAbstractEditorFactoryBase *factory;
+        QPointer<QtAbstractEditorFactoryBase> factory;
     };
-    QHash<QWidget *, OpenEditor> m_editors;
+    // Keyed by the editor as a QObject, which is all that is left of it when
+    // it announces its end.
+    QHash<QObject *, OpenEditor> m_editors;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 class QtAbstractPropertyManager;
@@ -40,3 +41,5 @@ private:
     QList<QtProperty *> m_subProperties;
     QList<QtProperty *> m_parents;
 };
+
+Q_DECLARE_METATYPE(QtProperty *)
