@@ -103,13 +103,17 @@ void CZTPropGrp::buildTree()
 
     QVector<QtProperty*> lastAtLevel;  // last category seen per tree level
     QtProperty* current = nullptr;     // category the element rows join
+    // The browser gets each top-level row with everything below it once the
+    // walk is done, so that no row is shown and re-shown while it grows.
+    QVector<QtProperty*> topLevel;
+    QVector<QtProperty*> hidden;
 
     ZTCamElement element{};
     ZTCamStatus status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, "Root", ZTCAM_NODEMAP_CAMERA);
     while (status == ZTCAM_STATUS_SUCCESS) {
         if (element.name) {
             if (element.type == ZTCAM_ELEM_CATEGORY) {
-                addCategory(element, lastAtLevel, current);
+                addCategory(element, lastAtLevel, current, topLevel);
             } else if (QtProperty* row = createRow(element)) {
                 const QString name = QString::fromLocal8Bit(element.name);
                 registerProperty(row, element);
@@ -118,12 +122,9 @@ void CZTPropGrp::buildTree()
                 if (current)
                     current->addSubProperty(row);
                 else
-                    m_pBrowser->addProperty(row);  // a row before any category
-                if (m_nLevel < element.visibility) {
-                    const QList<QtBrowserItem*> items = m_pBrowser->items(row);
-                    if (!items.isEmpty())
-                        m_pBrowser->setItemVisible(items.first(), false);
-                }
+                    topLevel.append(row);  // a row before any category
+                if (m_nLevel < element.visibility)
+                    hidden.append(row);
                 syncTimeStampCapability(element);
                 updateTriggerState(element);
             }
@@ -135,6 +136,13 @@ void CZTPropGrp::buildTree()
         status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, previous, ZTCAM_NODEMAP_CAMERA);
     }
 
+    for (QtProperty* row : topLevel)
+        m_pBrowser->addProperty(row);
+    for (QtProperty* row : hidden) {
+        const QList<QtBrowserItem*> items = m_pBrowser->items(row);
+        if (!items.isEmpty())
+            m_pBrowser->setItemVisible(items.first(), false);
+    }
     if (!m_bPollTimerOn) {
         m_nPollTimerId = startTimer(1000, Qt::CoarseTimer);
         m_bPollTimerOn = m_nPollTimerId != 0;
@@ -150,7 +158,8 @@ void CZTPropGrp::buildTree()
             SLOT(valueChanged(QtProperty*, const QVariant&)));
 }
 
-void CZTPropGrp::addCategory(const ZTCamElement& element, QVector<QtProperty*>& lastAtLevel, QtProperty*& current)
+void CZTPropGrp::addCategory(const ZTCamElement& element, QVector<QtProperty*>& lastAtLevel, QtProperty*& current,
+                             QVector<QtProperty*>& topLevel)
 {
     QtProperty* group =
         m_pVariantManager->addProperty(QtVariantPropertyManager::groupTypeId(), QString::fromLocal8Bit(element.name));
@@ -160,8 +169,7 @@ void CZTPropGrp::addCategory(const ZTCamElement& element, QVector<QtProperty*>& 
         parent->addSubProperty(group);
     } else {
         // Level 0, or a level whose parent category never came: top level.
-        if (QtBrowserItem* item = m_pBrowser->addProperty(group))
-            m_pBrowser->setExpanded(item, false);
+        topLevel.append(group);
     }
     if (lastAtLevel.size() <= level)
         lastAtLevel.resize(level + 1);

@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QString>
 #include <QVariant>
+#include <QVector>
 #include <QWidget>
 
 #include <ZTCam.h>
@@ -114,7 +115,8 @@ public:
 private:
     // Tree walk: the row of one element under the current category.
     QtProperty* createRow(ZTCamElement& element);
-    void addCategory(const ZTCamElement& element, QVector<QtProperty*>& lastAtLevel, QtProperty*& current);
+    void addCategory(const ZTCamElement& element, QVector<QtProperty*>& lastAtLevel, QtProperty*& current,
+                     QVector<QtProperty*>& topLevel);
     void setFloatRange(QtProperty* property, const ZTCamElement& element);
     void setIntegerRange(QtProperty* property, const ZTCamElement& element, bool withStep);
     void setRowValue(QtProperty* property, const ZTCamElement& element, const QString& text);
