@@ -7,6 +7,8 @@
 //               target is at most 3 for the build).
 #include <benchmark/benchmark.h>
 
+#include "BenchTiming.h"
+
 #include <ZTCam.h>
 #include <ZTCamSim.h>
 
@@ -68,14 +70,6 @@ int walkElements(ZTCamHandle handle)
         status = ZTCAM_GenICam_ElementAttrNext(handle, &element, previous, ZTCAM_NODEMAP_CAMERA);
     }
     return count;
-}
-
-double secondsPer(int reps, const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < reps; ++i)
-        work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / reps;
 }
 
 // Seconds of one element walk (the baseline of this run).
