@@ -281,3 +281,18 @@ TEST_F(PanelTest, FanOffOnOtherModelsShowsNoBox)
     EXPECT_EQ(ZTCamFunc::CurrentEntryName(camera("FanOperationMode")), "Off");
     EXPECT_TRUE(prompt.asked.isEmpty());
 }
+
+TEST_F(PanelTest, TriggerModeReachesTheSaveThreadsFlag)
+{
+    MainWindow& w = open(kOneCamera, 1);
+    EXPECT_FALSE(w.isTriggerMode(0));
+    const QStringList names = attribute("TriggerMode", "enumNames").toStringList();
+    edit("TriggerMode", names.indexOf("On"));
+    EXPECT_TRUE(panel()->m_bTriggerMode);
+    EXPECT_TRUE(w.m_bTriggerMode);
+    EXPECT_TRUE(w.isTriggerMode(0));
+    w.m_bCounterReset = false;
+    edit("TriggerMode", names.indexOf("Off"));
+    EXPECT_FALSE(w.isTriggerMode(0));
+    EXPECT_TRUE(w.m_bCounterReset);
+}
