@@ -3,9 +3,11 @@
 #include "BrandingControl.h"
 #include "GenTLBranding.h"
 #include "GenTLSrv.h"
+#include "GenTLSrvLogged.h"
 #include "LastGenTLError.h"
 #include "LoggerInit.h"
 #include "TLSControl.h"
+#include "TracingSwitch.h"
 
 #include <atomic>
 #include <new>
@@ -90,6 +92,14 @@ GenTLSrv* CreateGenTLService(const ProducerFactoryTable& table)
     // service that carries the calls to the library object, are not part of
     // this producer yet: without them there is no service to make.
     return nullptr;
+}
+
+GenTLSrv* InstallGenTLServices(GenTLSrv* direct, const GenTLBranding& branding)
+{
+    g_directService = direct;
+    g_loggedService = direct ? WrapForTracing(*direct, branding) : nullptr;
+    g_currentService = g_loggedService ? g_loggedService : direct;
+    return g_currentService;
 }
 
 LoggerInit* StartedLogger() { return g_logger; }

@@ -6,7 +6,7 @@
 #include <QTimerEvent>
 #include <cstring>
 
-#include "CaptureFixture.h"
+#include "../CaptureFixture.h"
 #include "DrawView.h"
 #include "LineProfileUI.h"
 

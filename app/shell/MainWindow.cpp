@@ -1,0 +1,591 @@
+#include "MainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCursor>
+#include <QDateTime>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QPushButton>
+#include <QRegExp>
+#include <QRegExpValidator>
+#include <QScrollBar>
+#include <QTableWidgetItem>
+#include <QTextStream>
+#include <QThread>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include <platform/os/SystemInfo.h>
+
+#include "CZTCamView.h"
+#include "CZTPropGrp.h"
+#include "CZTThdCapture.h"
+#include "DebugLine.h"
+#include "FontEditDialog.h"
+#include "FrameBufferSet.h"
+#include "UserPrompt.h"
+#include "ZTCamFunc.h"
+#include "ZTScanCamera.h"
+
+// The stream panel joins the build in its own time; until it exists its list
+// stays empty and nothing of it has to be torn down.
+#if __has_include("ztstreamgrp.h")
+#include "ztstreamgrp.h"
+#define LUMA_HAVE_STREAMGRP 1
+#endif
+
+namespace {
+
+const char* const kVersion = "1.1.12.0";
+std::atomic<int> g_exitWaitMs{2000};
+std::atomic<int> g_reconnectWaitMs{30000};
+
+}  // namespace
+
+int MainWindow::formatLogLine(char* buffer, const char* format, ...)
+{
+    if (!buffer)
+        return 0;
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buffer, kDebugLineCapacity, format ? format : "", args);
+    va_end(args);
+    if (n < 0) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    return n < static_cast<int>(kDebugLineCapacity) ? n : static_cast<int>(kDebugLineCapacity) - 1;
+}
+
+void MainWindow::setExitWaitMs(int ms) { g_exitWaitMs.store(ms < 0 ? 0 : ms); }
+int MainWindow::exitWaitMs() { return g_exitWaitMs.load(); }
+void MainWindow::setReconnectWaitMs(int ms) { g_reconnectWaitMs.store(ms < 0 ? 0 : ms); }
+int MainWindow::reconnectWaitMs() { return g_reconnectWaitMs.load(); }
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    FontEditDialog::install();
+
+    // The resources live in the program's static library: register them.
+    Q_INIT_RESOURCE(LumaDeck);
+    setWindowIcon(QIcon(":/images/LumaDeck.ico"));
+    m_strTitle = QStringLiteral("LumaDeck v") + QLatin1String(kVersion);
+    setWindowTitle(m_strTitle);
+    setMinimumSize(800, 600);
+
+    ui->centralWidget->setContentsMargins(0, 0, 0, 0);
+    ui->horizontalLayout->setContentsMargins(0, 0, 0, 0);
+    ui->scrollAreaLeft->setContentsMargins(0, 0, 0, 0);
+    ui->wgt_preview->setContentsMargins(0, 0, 0, 0);
+    ui->verticalLayoutRight->setContentsMargins(0, 0, 0, 0);
+    const QString grey = QStringLiteral("QWidget {background-color: rgb(230, 230, 230)}");
+    ui->widgetImage->setStyleSheet(grey);
+    ui->widgetVideo->setStyleSheet(grey);
+    ui->widgetParam->setStyleSheet(grey);
+    ui->wgt_more_params->setStyleSheet(grey);
+
+    ui->chk_jpg->setChecked(false);
+    ui->chk_bmp->setChecked(false);
+    ui->chk_png->setChecked(false);
+    ui->chk_tif->setChecked(true);
+    ui->pb_cap->setEnabled(false);
+    ui->pb_video->setEnabled(false);
+    ui->chk_ffc->setEnabled(false);
+    ui->lab_img_video->hide();
+    ui->widgetVideo->hide();
+    ui->chk_vflip->hide();
+    ui->chk_hflip->hide();
+    ui->pb_ffc->hide();
+    ui->chk_ffc->hide();
+
+    ui->comboBoxBackGround->addItem(QStringLiteral("DSNU"));
+    ui->comboBoxBackGround->addItem(QStringLiteral("PRNU"));
+    ui->cb_visibility->addItem(tr("Beginner"));
+    ui->cb_visibility->addItem(tr("Expert"));
+    ui->cb_visibility->addItem(tr("Guru"));
+    ui->cb_visibility->setCurrentIndex(2);
+
+    for (int i = 0; i < ui->tabWidget->count(); ++i) {
+        QWidget* page = ui->tabWidget->widget(i);
+        auto* layout = new QHBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        page->setContentsMargins(0, 0, 0, 0);
+        page->hide();
+    }
+
+    m_strImgDir = QDir::currentPath() + QStringLiteral("/img");
+    if (!QDir(m_strImgDir).exists()) {
+        if (QDir().mkpath(m_strImgDir))
+            LUMA_DEBUG("MainWindow::MainWindow", "Path created successfully");
+        else
+            LUMA_DEBUG("MainWindow::MainWindow", "Failed to create path");
+    }
+    ui->txt_path->setText(m_strImgDir);
+    ui->txt_path->setToolTip(m_strImgDir);
+
+    auto validator = [this](const char* pattern) {
+        return new QRegExpValidator(QRegExp(QString::fromLatin1(pattern), Qt::CaseSensitive), this);
+    };
+    ui->txt_frames->setValidator(validator("^([1-9]|([1-9][0-9]{0,8}))$"));
+    ui->txt_frames->installEventFilter(this);
+    ui->txt_frames->setText(QStringLiteral("1"));
+    m_nFrames = 1;
+    ui->txt_intervaltm->setValidator(validator("[0-9]+$"));
+    ui->txt_intervaltm->installEventFilter(this);
+    ui->txt_intervaltm->setText(QStringLiteral("0"));
+    m_nInterval = 0;
+    ui->txt_fps_2->setValidator(validator("^([0-9]|[1-9][0-9]{0,2}|1000)$"));
+    ui->txt_fps_2->installEventFilter(this);
+    ui->txt_fps_2->setText(QStringLiteral("25"));
+    m_nVideoFps = 25;
+    ui->txt_imgname->setValidator(validator("[^\\\\/:*?\"<>|!]*"));
+    ui->txt_contrast->setValidator(validator("[0-9]+$"));
+    ui->txt_contrast->installEventFilter(this);
+    ui->txt_llvl->setValidator(validator("[0-9]+$"));
+    ui->txt_llvl->installEventFilter(this);
+    ui->txt_rlvl->setValidator(validator("[0-9]+$"));
+    ui->txt_rlvl->installEventFilter(this);
+
+    // Mirrors of the widgets that the engine threads ask about.
+    mirrorImageName(ui->txt_imgname->text());
+    mirrorCurrentCameraIndex(ui->cb_cam_idx->currentIndex());
+    connect(ui->txt_imgname, &QLineEdit::textChanged, this, &MainWindow::mirrorImageName);
+    connect(ui->cb_cam_idx, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &MainWindow::mirrorCurrentCameraIndex);
+
+    setWindowState(Qt::WindowMaximized);
+    QTableWidget* table = ui->tableWidget;
+    table->setColumnCount(2);
+    table->setHorizontalHeaderLabels(QStringList{tr("Index"), tr("Description")});
+    table->setColumnWidth(0, 200);
+    table->setColumnWidth(1, 1000);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setFocusPolicy(Qt::NoFocus);
+    table->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    ZTCAM_Api_Config(0, 8);
+    setEnabled(false);
+
+    m_pScanCamera = new ZTScanCamera(this);
+    connect(m_pScanCamera, &ZTScanCamera::sglScanFinished, this, &MainWindow::slotScanCamFinished);
+    m_pScanCamera->startScan(0);
+    connect(&m_titleTimer, &QTimer::timeout, this, &MainWindow::slotUpdateTime);
+    m_nScanSeconds = 0;
+    m_titleTimer.start(1000);
+
+    ui->spinBox_previewFps->setValue(m_nPreviewFps);
+    onWritelog(QStringLiteral("The program has started successfully"));
+    onWritelog(QStringLiteral("Enjoy using it"));
+    LUMA_DEBUG("MainWindow::MainWindow", "Program started");
+}
+
+MainWindow::~MainWindow()
+{
+    if (m_pScanCamera) {
+        disconnect(m_pScanCamera, &ZTScanCamera::sglScanFinished, this, &MainWindow::slotScanCamFinished);
+        m_pScanCamera->stopScan();
+        m_pScanCamera->quit();
+        // A scan still inside the SDK's initialisation must end before the
+        // SDK is shut down below.
+        m_pScanCamera->wait();
+    }
+    m_titleTimer.stop();
+    if (m_bLive)
+        onCapturing();
+
+    for (int* id : {&m_nDisconnectTimerId, &m_nLeftLevelTimerId, &m_nRightLevelTimerId}) {
+        if (*id)
+            killTimer(*id);
+        *id = 0;
+    }
+
+    for (int i = m_vecPropGrp.size() - 1; i >= 0; --i) {
+        if (m_vecPropGrp[i]) {
+            m_vecPropGrp[i]->stopPollTimer();
+            delete m_vecPropGrp[i];
+        }
+    }
+    m_vecPropGrp.clear();
+#ifdef LUMA_HAVE_STREAMGRP
+    for (int i = m_vecStreamGrp.size() - 1; i >= 0; --i) {
+        if (m_vecStreamGrp[i]) {
+            m_vecStreamGrp[i]->stopPollTimer();
+            delete m_vecStreamGrp[i];
+        }
+    }
+#endif
+    m_vecStreamGrp.clear();
+    for (int i = m_vecCapThread.size() - 1; i >= 0; --i)
+        delete m_vecCapThread[i];
+    m_vecCapThread.clear();
+
+    for (int i = m_vecOpenedCam.size() - 1; i >= 0; --i)
+        ZTCAM_Dev_Close(m_vecOpenedCam[i].handle);
+    m_vecOpenedCam.clear();
+
+    for (int i = m_mapBufferSets.size() - 1; i >= 0; --i)
+        delete m_mapBufferSets.value(i, nullptr);
+    m_mapBufferSets.clear();
+
+    ZTCAM_Api_Uninit();
+    platform::os::sleepMs(static_cast<uint32_t>(exitWaitMs()));
+
+    delete ui;
+    ui = nullptr;
+    LUMA_DEBUG("MainWindow::~MainWindow", "Program exited");
+}
+
+// ---------------------------------------------------------------- mirrors
+
+void MainWindow::mirrorCurrentCameraIndex(int index) { m_nCamIndexMirror.store(index); }
+
+void MainWindow::mirrorImageName(const QString& text)
+{
+    QMutexLocker lock(&m_mirrorMutex);
+    m_strImageNameMirror = text;
+}
+
+int MainWindow::currentCameraIndex() const { return m_nCamIndexMirror.load(); }
+
+QString MainWindow::imageNameText() const
+{
+    QMutexLocker lock(&m_mirrorMutex);
+    return m_strImageNameMirror;
+}
+
+bool MainWindow::isTriggerMode(int position) const
+{
+    QMutexLocker lock(&m_mirrorMutex);
+    if (position < 0 || position >= m_vecTriggerMirror.size())
+        return false;
+    return m_vecTriggerMirror.at(position);
+}
+
+void MainWindow::setPanelTriggerMode(int position, bool on)
+{
+    if (position < 0)
+        return;
+    QMutexLocker lock(&m_mirrorMutex);
+    if (position >= m_vecTriggerMirror.size())
+        m_vecTriggerMirror.resize(position + 1);
+    m_vecTriggerMirror[position] = on;
+}
+
+int MainWindow::videoFps() const { return m_nVideoFps.load(); }
+
+int MainWindow::displayShift(int sdkIndex) const
+{
+    QMutexLocker lock(&m_displayShiftMutex);
+    auto it = m_mapDisplayShift.constFind(sdkIndex);
+    if (it == m_mapDisplayShift.constEnd())
+        return 0;
+    int shift = it.value();
+    if (shift == -1)
+        shift = m_mapDisplayShift.value(0, 0);
+    return shift < 0 ? 0 : shift;
+}
+
+void MainWindow::setDisplayShift(int sdkIndex, int shift)
+{
+    QMutexLocker lock(&m_displayShiftMutex);
+    m_mapDisplayShift[sdkIndex] = shift;
+}
+
+void MainWindow::clearDisplayShifts()
+{
+    QMutexLocker lock(&m_displayShiftMutex);
+    m_mapDisplayShift.clear();
+}
+
+// ---------------------------------------------------------------- small operations
+
+void MainWindow::setCounterReset() { m_bCounterReset = true; }
+
+void MainWindow::setTriggerModeFlag(bool on) { m_bTriggerMode = on; }
+
+void MainWindow::setPanelTriggerMode(CZTPropGrp* panel, bool on)
+{
+    const int position = m_vecPropGrp.indexOf(panel);
+    if (position >= 0)
+        setPanelTriggerMode(position, on);
+}
+
+void MainWindow::storeCameraLevels(OpenedCamera camera, int left, int right)
+{
+    const int key = static_cast<int>(camera.index);
+    auto it = m_mapCamLevels.find(key);
+    if (it != m_mapCamLevels.end()) {
+        if (left >= 0)
+            it->left = left;
+        if (right > 0)
+            it->right = right;
+        return;
+    }
+    CamLevels levels;
+    levels.left = left < 0 ? 0 : left;
+    levels.right = right < 0 ? 0 : right;
+    m_mapCamLevels.insert(key, levels);
+}
+
+void MainWindow::storeLevelsForAllCameras()
+{
+    const int left = ui->hls_llvl->value();
+    const int right = ui->hls_rlvl->value();
+    for (const OpenedCamera& camera : m_vecOpenedCam)
+        storeCameraLevels(camera, left, right);
+}
+
+void MainWindow::SetElementDown(QString name, QString value)
+{
+    if (name.isEmpty() || value.isEmpty()) {
+        LUMA_DEBUG("MainWindow::SetElementDown", "name = %s, value = %s", name.toUtf8().constData(),
+                   value.toUtf8().constData());
+        return;
+    }
+    const QByteArray utf8 = name.toUtf8();
+    ZTCamElement element{};
+    const ZTCamStatus status = ZTCAM_GenICam_ElementAttr(m_curCam.handle, &element, utf8.constData(),
+                                                         ZTCAM_NODEMAP_CAMERA);
+    LUMA_DEBUG("MainWindow::SetElementDown", "---------------ret=%u, node.pName =%s \n\n",
+               static_cast<unsigned>(status), utf8.constData());
+    if (status != ZTCAM_STATUS_SUCCESS)
+        return;
+    // The SDK's record names the element by our text while we write it.
+    element.name = utf8.constData();
+    switch (element.type) {
+    case ZTCAM_ELEM_INTEGER:
+    case ZTCAM_ELEM_ENUMERATION:
+        element.value.intValue = value.toInt(nullptr, 10);
+        ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
+        break;
+    case ZTCAM_ELEM_BOOLEAN:
+        if (name == QLatin1String("LUTEnable")) {
+            element.value.intValue = value.toInt(nullptr, 10);
+            ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
+        }
+        break;
+    case ZTCAM_ELEM_FLOAT:
+        element.value.floatValue = value.toDouble();
+        ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::enableSingleViewport(bool single, CZTCamView* view)
+{
+    if (single) {
+        for (CZTCamView* v : m_vecCamView)
+            if (v != view)
+                v->hide();
+        LUMA_DEBUG("MainWindow::enableSingleViewport", "Single Viewport");
+        const int position = m_vecCamView.indexOf(view);
+        if (position >= 0)
+            ui->cb_cam_idx->setCurrentIndex(position);
+    } else {
+        for (CZTCamView* v : m_vecCamView)
+            v->show();
+        LUMA_DEBUG("MainWindow::enableSingleViewport", "Multi Viewport");
+    }
+    m_bSingleViewport = single;
+}
+
+void MainWindow::setCaptureButtonState(bool capturing)
+{
+    if (!capturing) {
+        ui->pb_video->setEnabled(true);
+        ui->lab_cap_msg->clear();
+        ui->pb_cap->setText(QStringLiteral("Capture"));
+        setCaptureControlsEnabled(true);
+        on_spinBox_stackNum_valueChanged(ui->spinBox_stackNum->value());
+    } else {
+        ui->pb_cap->setText(QStringLiteral("Stop Capture"));
+        setCaptureControlsEnabled(false);
+    }
+}
+
+void MainWindow::setCaptureControlsEnabled(bool on)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->pb_browse, ui->chk_jpg, ui->chk_bmp, ui->chk_png, ui->chk_tif,
+                                                      ui->chk_raw, ui->txt_frames, ui->txt_intervaltm,
+                                                      ui->txt_imgname, ui->spinBox_stackNum})
+        w->setEnabled(on);
+}
+
+// ---------------------------------------------------------------- slots of the window
+
+void MainWindow::OnUpdateImageSize(QSize size)
+{
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, [this, size] { OnUpdateImageSize(size); }, Qt::QueuedConnection);
+        return;
+    }
+    ui->label_size->setText(QStringLiteral("Size: ") + QString::number(size.width()) + QStringLiteral("x") +
+                            QString::number(size.height()));
+}
+
+void MainWindow::OnUpdateMousePosition(int camIdx, QPointF pos, QPointF offsetPos)
+{
+    (void)offsetPos;
+    if (pos.x() < 0 || pos.y() < 0)
+        return;
+    int gray = 0;
+    if (m_bLive) {
+        for (const OpenedCamera& camera : m_vecOpenedCam) {
+            if (static_cast<int>(camera.index) != camIdx)
+                continue;
+            ZTCamElement width{};
+            ZTCamFunc::instance()->QueryGenICamElement(m_curCam.handle, "Width", width);
+            if (pos.x() >= static_cast<double>(width.value.intValue))
+                return;
+            gray = ZTCamFunc::instance()->GetGrayValue(camera.handle, static_cast<int>(pos.x()),
+                                                       static_cast<int>(pos.y()));
+            break;
+        }
+    }
+    ui->label_value->setText(QStringLiteral("GrayValue: ") + QString::number(gray));
+    ui->label_pos->setText(QStringLiteral("Pos: x: ") + QString::number(static_cast<int>(pos.x())) +
+                           QStringLiteral(" y:") + QString::number(static_cast<int>(pos.y())));
+}
+
+void MainWindow::SlotButtonGroupClicked(QAbstractButton* button)
+{
+    const int position = m_buttonGroup.id(button);
+    if (position >= 0 && position < m_vecCamView.size() && m_vecCamView[position])
+        m_vecCamView[position]->on_pb_grayCurve_clicked();
+}
+
+void MainWindow::SlotStackCloseFinished()
+{
+    ++m_nStackCloseCount;
+    if (m_nStackCloseCount >= m_vecCapThread.size()) {
+        setCaptureButtonState(false);
+        ui->pb_cap->setEnabled(m_bLive);
+        // As at every other end of a capture: no recording without live view.
+        ui->pb_video->setEnabled(m_bLive);
+        m_nStackCloseCount = 0;
+    }
+}
+
+void MainWindow::slotUpdateTime()
+{
+    ++m_nScanSeconds;
+    setWindowTitle(tr("Find Camera... ") + QString::number(m_nScanSeconds) + QStringLiteral("s"));
+}
+
+void MainWindow::slotShowMaximizedWin()
+{
+    showMaximized();
+    setFocus(Qt::ActiveWindowFocusReason);
+}
+
+// ---------------------------------------------------------------- user log
+
+void MainWindow::onWritelog(QString text)
+{
+    const int n = m_nLogRowCount;
+    const QString index = QString::asprintf("[%04d] ", n) +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    QTableWidget* table = ui->tableWidget;
+    table->setRowCount(n + 1);
+    auto* first = new QTableWidgetItem(index);
+    first->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto* second = new QTableWidgetItem(text);
+    second->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    table->setItem(n, 0, first);
+    table->setItem(n, 1, second);
+    table->scrollToBottom();
+    m_nLogRowCount += 1;
+    // The rows also go to the debugger output, where they can be followed
+    // without the window.
+    LUMA_DEBUG("MainWindow::onWritelog", "%s %s", index.toUtf8().constData(), text.toUtf8().constData());
+}
+
+void MainWindow::on_tableWidget_customContextMenuRequested(QPoint pos)
+{
+    (void)pos;
+    auto* menu = new QMenu(this);
+    auto* action = new QAction(tr("Save as"), this);
+    action->setData(1);
+    menu->addAction(action);
+    connect(action, SIGNAL(triggered()), this, SLOT(onTaskBoxContextMenuEvent()));
+    menu->exec(QCursor::pos());
+    const QList<QAction*> actions = menu->actions();
+    for (QAction* a : actions)
+        delete a;
+    delete menu;
+}
+
+void MainWindow::onTaskBoxContextMenuEvent()
+{
+    QString name = UserPrompt::instance().getSaveFileName(nullptr, tr("Choose open path"), m_strImgDir,
+                                                          QStringLiteral("File(*.log)"));
+    if (name.isEmpty())
+        return;
+    if (name.right(4) != QLatin1String(".log"))
+        name += QStringLiteral(".log");
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
+        return;
+    QTextStream out(&file);
+    out.setCodec("UTF-8");
+    QTableWidget* table = ui->tableWidget;
+    for (int row = 0; row < m_nLogRowCount; ++row) {
+        const QTableWidgetItem* first = table->item(row, 0);
+        const QTableWidgetItem* second = table->item(row, 1);
+        out << (first ? first->text() : QString()) << " " << (second ? second->text() : QString()) << Qt::endl;
+    }
+    file.close();
+    UserPrompt::instance().about(this, QStringLiteral("LumaDeck"), QStringLiteral("File saving was completed"));
+}
+
+void MainWindow::on_MainWindow_customContextMenuRequested(QPoint pos) { (void)pos; }
+
+// ---------------------------------------------------------------- events
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == ui->txt_contrast && ui->txt_contrast->text().isEmpty())
+            ui->txt_contrast->setText(QString::number(ui->hls_contrast->minimum()));
+        else if (watched == ui->txt_llvl && ui->txt_llvl->text().isEmpty())
+            ui->txt_llvl->setText(QString::number(ui->hls_llvl->minimum()));
+        else if (watched == ui->txt_rlvl && ui->txt_rlvl->text().isEmpty())
+            ui->txt_rlvl->setText(QString::number(ui->hls_rlvl->minimum()));
+        else if (watched == ui->txt_frames)
+            on_txt_frames_editingFinished();
+        else if (watched == ui->txt_intervaltm && ui->txt_intervaltm->text().isEmpty())
+            ui->txt_intervaltm->setText(QStringLiteral("0"));
+        else if (watched == ui->txt_fps_2 && ui->txt_fps_2->text().isEmpty())
+            ui->txt_fps_2->setText(QStringLiteral("1"));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) { (void)event; }
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    (void)event;
+    // Gives the live views' hand-off room while the window is dragged.
+    if (m_bLive)
+        platform::os::sleepMs(150);
+}

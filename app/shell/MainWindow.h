@@ -1,0 +1,269 @@
+#pragma once
+// The program's only top-level window and the owner of everything per camera.
+// It also holds the acquisition and save settings that the capture and save
+// threads read; the ones those threads read while the GUI thread may write
+// them are atomics, the others change only while the matching operation is
+// idle (their controls are disabled meanwhile).
+
+#include <QButtonGroup>
+#include <QMainWindow>
+#include <QMap>
+#include <QMutex>
+#include <QPoint>
+#include <QPointF>
+#include <QSize>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+
+#include <atomic>
+
+#include <ZTCam.h>
+
+class QAbstractButton;
+class QEvent;
+class QLabel;
+class QPaintEvent;
+class QPushButton;
+class QResizeEvent;
+class QTimerEvent;
+
+class CZTCamView;
+class CZTPropGrp;
+class CZTThdCapture;
+class FrameBufferSet;
+class ZTScanCamera;
+class ztstreamgrp;
+
+namespace Ui {
+class MainWindow;
+}
+
+// Display levels remembered per camera.
+struct CamLevels {
+    int left = 0;
+    int right = 0;
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // printf-style formatting into a caller's buffer of 1024 bytes (the debug
+    // line buffer); see DebugLine.h for the line builder every class uses.
+    static int formatLogLine(char* buffer, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    // Waits of the window that tests shorten: after the SDK shut-down at exit
+    // (2000 ms) and before the cameras are looked for again on reconnection
+    // (30000 ms).
+    static void setExitWaitMs(int ms);
+    static int exitWaitMs();
+    static void setReconnectWaitMs(int ms);
+    static int reconnectWaitMs();
+
+    // ---- called from the engine threads (safe on any thread) ----
+    int currentCameraIndex() const;
+    QString imageNameText() const;
+    bool isTriggerMode(int position) const;
+    int videoFps() const;
+    // Display shift (16-bit to 8-bit right shift) per SDK camera index:
+    // absent -> 0; -1 (not known yet) -> the value under key 0 (absent: 0);
+    // negative -> 0.
+    int displayShift(int sdkIndex) const;
+    void setDisplayShift(int sdkIndex, int shift);
+    void clearDisplayShifts();
+    // Trigger flag of the property panel at `position`, mirrored for the
+    // save thread (the panels call this whenever their flag changes).
+    void setPanelTriggerMode(int position, bool on);
+
+    // ---- GUI thread ----
+    void UpdateFrames(int frames);
+    void storeCameraLevels(OpenedCamera camera, int left, int right);
+    void storeLevelsForAllCameras();
+    void SetElementDown(QString name, QString value);
+    void enableSingleViewport(bool single, CZTCamView* view);
+    void setCounterReset();
+    void setTriggerModeFlag(bool on);
+    // The trigger flag of a property panel, filed under the panel's position.
+    void setPanelTriggerMode(CZTPropGrp* panel, bool on);
+    double getCamSysMemoryAvailable();
+    void updatePixelFormatInfo();
+    void setCaptureButtonState(bool capturing);
+    void setCaptureControlsEnabled(bool on);
+
+    // Live acquisition on / off for all cameras.
+    void onCapturing();
+    // Tears every camera down and opens them again.
+    void reConnectCam(bool wasLive);
+    // Re-reads the level ranges and values (bit 0 left, bit 1 right).
+    void updateLevels(int which, bool write);
+    void updateImageControls();
+
+    // Discovery results and opening cameras.
+    void DiscoverCamEnd(int count);
+    bool CombiCamVec(int index);
+    bool IsHostCamera(int index, ZTCamHandle handle);
+    void initUI();
+    void buildCameraInfoPanel(int count);
+    void updateParamApplyState(int position);
+    void initImageControlRanges();
+
+    // The form (widgets by object name, see MainWindow.ui).
+    Ui::MainWindow* form() const { return ui; }
+
+signals:
+    void sglWritelog(QString text);
+    void SignalUpdatePixelFormat(QString pixelFormat);
+    void SignalAcquisitionStart(bool isStart);
+
+public slots:
+    void onWritelog(QString text);
+    void onRefreshPropUI(QString id);
+    void OnUpdateMousePosition(int camIdx, QPointF pos, QPointF offsetPos);
+    void OnUpdateImageSize(QSize size);
+    void onUpdateCamFrameCounter(int camIdx, qlonglong count);
+    void onUpdateCamFps(int camIdx, double fps);
+    void onFinishImageCapture(int camIdx, bool isSuccess);
+    void onUpdatePropertyElemRange(CZTPropGrp* propGrp, QString id);
+    void onUpdatePropertyElemEnum(CZTPropGrp* propGrp, QString id);
+    void onUpdateStreamElemValue(CZTPropGrp* propGrp, QString id);
+    void slotShowMaximizedWin();
+    void SlotStackCloseFinished();
+
+    void on_pb_live_clicked();
+    void on_pb_cap_clicked();
+    void on_pb_browse_clicked();
+    void slot_finish_capture();
+    void slot_finish_video();
+    void slot_msg_capture(int camIdx, int count);
+
+    void on_hls_gamma_valueChanged(int value);
+    void on_hls_contrast_valueChanged(int value);
+    void on_hls_llvl_valueChanged(int value);
+    void on_hls_rlvl_valueChanged(int value);
+    void on_chk_vflip_clicked(bool checked);
+    void on_chk_hflip_clicked(bool checked);
+    void on_chk_jpg_clicked(bool checked);
+    void on_chk_bmp_clicked(bool checked);
+    void on_chk_tif_clicked(bool checked);
+    void on_chk_png_clicked(bool checked);
+    void on_chk_raw_clicked(bool checked);
+    void on_pb_video_clicked();
+    void on_pb_default_clicked();
+    void on_chk_ffc_clicked(bool checked);
+    void on_pb_ffc_clicked();
+    void on_chk_atl_clicked();
+    void on_chk_atr_clicked();
+    void on_MainWindow_customContextMenuRequested(QPoint pos);
+    void onTaskBoxContextMenuEvent();
+    void on_tableWidget_customContextMenuRequested(QPoint pos);
+    void onCamIndexCurrentIndexChanged(int index);
+    void on_cb_visibility_currentIndexChanged(int index);
+    void on_pushButtonRead_clicked();
+    void on_pushButtonWrite_clicked();
+    void on_pushButtonParamApply_clicked();
+    void on_pushButtonMoreParamApply_clicked();
+    void on_txt_llvl_editingFinished();
+    void on_txt_rlvl_editingFinished();
+    void on_txt_contrast_editingFinished();
+    void slotScanCamFinished();
+    void slotUpdateTime();
+    void on_pushButton_Save_clicked();
+    void on_pushButton_Load_clicked();
+    void on_txt_rlvl_textEdited(QString text);
+    void SlotButtonGroupClicked(QAbstractButton* button);
+    void on_txt_contrast_textEdited(QString text);
+    void on_txt_llvl_textEdited(QString text);
+    void on_txt_frames_editingFinished();
+    void on_txt_intervaltm_textEdited(QString text);
+    void on_spinBox_bufferCount_editingFinished();
+    void on_spinBox_previewFps_editingFinished();
+    void on_tabWidget_currentChanged(int index);
+    void on_dbSpinBox_gamma_editingFinished();
+    void on_spinBox_stackNum_valueChanged(int arg1);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+public:
+    // ---- members, in this order; the engine reads the settings directly ----
+    std::atomic<bool> m_bLive{false};
+    bool m_bCapturing = false;
+    QString m_strImgDir;
+    int m_nLeftLevelTimerId = 0;
+    int m_nRightLevelTimerId = 0;
+    std::atomic<int> m_nCapMode{0};
+    std::atomic<int> m_nFrames{1};
+    std::atomic<int> m_nInterval{0};
+    int m_nFormatCount = 1;
+    std::atomic<int> m_nSaveFormat{2};
+    std::atomic<int> m_nCapCount{0};
+    std::atomic<bool> m_bRecord{false};
+    std::atomic<bool> m_bStopRecord{false};
+    QMap<int, int> m_mapDisplayShift;  // guarded by m_displayShiftMutex
+    QMutex m_saveMutex;
+    std::atomic<qint64> m_nStackNum{1};
+    std::atomic<bool> m_bStackSave{false};
+    std::atomic<bool> m_bNoPreview{false};
+    QMap<int, FrameBufferSet*> m_mapBufferSets;
+    std::atomic<qint64> m_nBufferCount{4};
+    std::atomic<int> m_nPreviewFps{25};
+    Ui::MainWindow* ui = nullptr;
+    ZTCamInitParams m_camInit{};
+    OpenedCamera m_curCam{};
+    CZTPropGrp* m_pCurPropGrp = nullptr;
+    ztstreamgrp* m_pCurStreamGrp = nullptr;
+    ZTScanCamera* m_pScanCamera = nullptr;
+    bool m_bGammaGuard = false;
+    bool m_bContrastGuard = false;
+    bool m_bLeftLevelGuard = false;
+    bool m_bRightLevelGuard = false;
+    int m_nFfcStep = 1;
+    int m_nScanSeconds = 0;
+    bool m_bReconnecting = false;
+    QVector<OpenedCamera> m_vecOpenedCam;
+    QVector<CZTThdCapture*> m_vecCapThread;
+    QVector<CZTPropGrp*> m_vecPropGrp;
+    QVector<ztstreamgrp*> m_vecStreamGrp;
+    int m_nCurCamIndex = 0;
+    QVector<CZTCamView*> m_vecCamView;
+    QVector<QLabel*> m_vecCounterLabels;
+    QVector<QPushButton*> m_vecGrayCurveButtons;
+    QButtonGroup m_buttonGroup;
+    bool m_bSingleViewport = false;
+    int m_nCapFinishCount = 0;
+    int m_nDisconnectTimerId = 0;
+    std::atomic<int> m_nVideoFps{25};
+    QTimer m_titleTimer;
+    bool m_bTriggerMode = false;
+    bool m_bCounterReset = true;
+    int m_nSavedFrames = 0;
+    int m_nLogRowCount = 0;
+    int m_nStackCloseCount = 0;
+    QMap<int, QString> m_mapCamName;
+    QMap<int, QString> m_mapCamSN;
+    QMap<int, CamLevels> m_mapCamLevels;
+    QMap<int, bool> m_mapHostCam;
+    int m_nCamCount = 0;
+    QString m_strTitle;
+
+    // Configuration path handed to the SDK by the reconnection (m_camInit
+    // points into it).
+    char m_szCamInitPath[1024] = {0};
+
+private:
+    void mirrorCurrentCameraIndex(int index);
+    void mirrorImageName(const QString& text);
+
+    mutable QMutex m_displayShiftMutex;
+    mutable QMutex m_mirrorMutex;         // guards the mirrors below
+    QString m_strImageNameMirror;         // txt_imgname
+    QVector<bool> m_vecTriggerMirror;     // trigger flag per panel position
+    std::atomic<int> m_nCamIndexMirror{-1};  // cb_cam_idx current index
+};

@@ -1,0 +1,218 @@
+#pragma once
+// A main window over the simulated SDK with its cameras opened, plus helpers
+// to run save series and to look at the files they leave.
+
+#include <gtest/gtest.h>
+
+#include <ZTCam.h>
+#include <ZTCamSim.h>
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "WindowFixture.h"
+#include "CZTThdCapture.h"
+#include "CZTThdSaveImg.h"
+#include "FrameBufferSet.h"
+#include "MainWindow.h"
+#include "ui_MainWindow.h"
+
+// Accepts the camera selection as offered ("AllCamera").
+class AcceptingPrompt : public FakePrompt {
+public:
+    int execDialog(QDialog&) override
+    {
+        asked << "dialog||";
+        return QDialog::Accepted;
+    }
+};
+
+inline int simCallCount(const char* name)
+{
+    int n = 0;
+    for (size_t i = 0; i < ZTCamSim_CallLogSize(); ++i) {
+        const char* entry = nullptr;
+        if (ZTCamSim_CallLogEntry(i, &entry, nullptr) && entry && std::string(entry) == name)
+            ++n;
+    }
+    return n;
+}
+
+// Runs a tool and returns its standard output ("" when it cannot run).
+inline QString runTool(const QString& program, const QStringList& args, int* exitCode = nullptr)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000)) {
+        if (exitCode)
+            *exitCode = -1;
+        return QString();
+    }
+    if (exitCode)
+        *exitCode = p.exitCode();
+    return QString::fromLocal8Bit(p.readAllStandardOutput()) + QString::fromLocal8Bit(p.readAllStandardError());
+}
+
+// Pages of a TIFF file as tiffinfo lists them.
+inline int tiffPages(const QString& path, QString* info = nullptr)
+{
+    const QString text = runTool("tiffinfo", {path});
+    if (info)
+        *info = text;
+    return text.count("TIFF Directory at offset");
+}
+
+class SaveFixture : public WindowFixture {
+protected:
+    MainWindow& open(const char* config, int cameras)
+    {
+        ZTCamSim_UseConfigText(config);
+        window = std::make_unique<MainWindow>();
+        EXPECT_TRUE(waitFor([&] { return window->isEnabled(); }, 15000));
+        waitFor([&] { return window->m_vecCapThread.size() >= cameras; }, 5000);
+        EXPECT_EQ(window->m_vecCapThread.size(), cameras);
+        return *window;
+    }
+    Ui::MainWindow* ui() const { return window->form(); }
+    CZTThdCapture* capture(int i = 0) const { return window->m_vecCapThread.value(i); }
+    CZTThdSaveImg* saver(int i = 0) const { return capture(i) ? capture(i)->saveThread() : nullptr; }
+    QString imgDir() const { return window->m_strImgDir; }
+    QStringList files(const QString& pattern) const
+    {
+        return QDir(imgDir()).entryList({pattern}, QDir::Files, QDir::Name);
+    }
+    void goLive()
+    {
+        // A ring long enough that a saver slowed down by a sanitizer does not
+        // fall a whole ring behind the camera.
+        window->m_nBufferCount = 16;
+        window->onCapturing();
+        ASSERT_TRUE(window->m_bLive.load());
+        // Frames are flowing.
+        ASSERT_TRUE(waitFor([&] { return capture()->frameCounter() > 2; }, 5000));
+    }
+    // Ticks exactly the formats of mask through the boxes' own slots.
+    void chooseFormats(int mask)
+    {
+        QCheckBox* boxes[] = {ui()->chk_raw, ui()->chk_tif, ui()->chk_png, ui()->chk_jpg, ui()->chk_bmp};
+        for (int bit = 0; bit < 5; ++bit)
+            if ((mask >> bit) & 1)
+                if (!boxes[bit]->isChecked())
+                    boxes[bit]->click();
+        for (int bit = 0; bit < 5; ++bit)
+            if (!((mask >> bit) & 1))
+                if (boxes[bit]->isChecked())
+                    boxes[bit]->click();
+    }
+    // Starts a capture from the button and waits until every camera finished.
+    bool captureAndWait(int frames, int timeoutMs = 20000)
+    {
+        ui()->txt_frames->setText(QString::number(frames));
+        ui()->pb_cap->click();
+        if (!window->m_bCapturing)
+            return false;
+        return waitFor([&] { return !window->m_bCapturing && ui()->pb_cap->text() == "Capture"; }, timeoutMs);
+    }
+
+    AcceptingPrompt prompt;
+};
+
+// One small 16-bit camera.
+constexpr const char* kOneCamera =
+    "[camera]\nserial = SAVE01\nsensor_width=64\nsensor_height=48\npixel_format=Mono 12\nframe_rate=50\n";
+
+// Records a save thread's signals on the GUI thread.
+class SaveEvents : public QObject {
+public:
+    explicit SaveEvents(CZTThdSaveImg* thread)
+    {
+        connect(thread, &CZTThdSaveImg::SignalSendSavedImageCount, this,
+                [this](int, int count) { saved.push_back(count); }, Qt::QueuedConnection);
+        connect(thread, &CZTThdSaveImg::SignalSendFinishSaveFlag, this,
+                [this](int cam, bool ok) { finished.push_back({cam, ok}); }, Qt::QueuedConnection);
+        connect(thread, &CZTThdSaveImg::SignalStackCloseFinished, this, [this] { ++closes; },
+                Qt::QueuedConnection);
+    }
+    std::vector<int> saved;
+    std::vector<std::pair<int, bool>> finished;
+    int closes = 0;
+};
+
+// A save thread of its own over a hand-filled ring of 64 x 48 16-bit frames
+// at camera position `position` of the window; the test plays the SDK's
+// callback thread.
+class StandaloneSave {
+public:
+    static constexpr int kWidth = 64;
+    static constexpr int kHeight = 48;
+    static constexpr int kFrameBytes = kWidth * kHeight * 2;
+
+    StandaloneSave(MainWindow& window, int position, bool stack, int ringLength = 4)
+        : window_(window)
+        , position_(position)
+    {
+        set_ = new FrameBufferSet;
+        for (int i = 0; i < ringLength; ++i)
+            set_->ringBuffers.append(new uint8_t[kFrameBytes]());
+        set_->announcedCount = ringLength;
+        delete window.m_mapBufferSets.value(position, nullptr);
+        window.m_mapBufferSets[position] = set_;
+        thread = new CZTThdSaveImg(&window);
+        events = std::make_unique<SaveEvents>(thread);
+        ZTCamFrame header{};
+        header.headerSize = 64;
+        header.width = kWidth;
+        header.height = kHeight;
+        header.widthStep = kWidth * 2;
+        header.channels = 1;
+        header.elementBytes = 2;
+        header.imageSize = kFrameBytes;
+        thread->SetCameraParams(position, window.m_vecOpenedCam.value(0).handle, stack);
+        thread->SetImgParams(kWidth, kHeight, 1, 16, kFrameBytes, header);
+    }
+    ~StandaloneSave()
+    {
+        delete thread;
+        delete window_.m_mapBufferSets.take(position_);
+    }
+    // Frame number k of the stream arrives.
+    void deliver(int k)
+    {
+        const int length = set_->ringLength();
+        ZTCamSim_GenerateFrame(set_->ringBuffers.at(k % length), kFrameBytes, kWidth, kHeight, "Mono 12",
+                               static_cast<uint64_t>(k));
+        thread->AddCallbackCounter();
+    }
+    // Delivers frames from..to-1, each once the previous one has been saved.
+    void deliverPaced(int from, int to)
+    {
+        for (int k = from; k < to; ++k) {
+            deliver(k);
+            waitFor([&] { return static_cast<int>(events->saved.size()) > k - from0_; }, 5000);
+        }
+    }
+    void start(int frames)
+    {
+        from0_ = 0;
+        thread->StartThread(frames);
+    }
+
+    CZTThdSaveImg* thread = nullptr;
+    std::unique_ptr<SaveEvents> events;
+
+private:
+    MainWindow& window_;
+    int position_;
+    FrameBufferSet* set_ = nullptr;
+    int from0_ = 0;
+};

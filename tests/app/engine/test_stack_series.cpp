@@ -1,0 +1,331 @@
+// Stack series through FrameSpool: file names, page counts, raw beside tif,
+// the bit depth, and the ends of a series (finished, failed, stopped, torn down).
+#include "../SaveFixture.h"
+
+#include <FrameSpool.h>
+
+#include <QFile>
+
+namespace {
+
+// 64 x 48 camera in the given pixel format at 100 frames per second.
+std::string cameraConfig(const char* pixelFormat)
+{
+    return std::string("[camera]\nserial = STACK01\nsensor_width=64\nsensor_height=48\npixel_format=") + pixelFormat +
+           "\nframe_rate=100\n";
+}
+
+int stackSizeOf(const QString& name)
+{
+    const QRegularExpressionMatch m = QRegularExpression("_stack(\\d+)_").match(name);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The test below frees a FrameSpool slot from the test thread while the save
+// thread retries it, which the library's unlocked slot table does not allow
+// (one caller per slot). Under ThreadSanitizer the test thread's own accesses
+// in that call are left out, and only those.
+#if defined(__SANITIZE_THREAD__)
+extern "C" void AnnotateIgnoreReadsBegin(const char* file, int line);
+extern "C" void AnnotateIgnoreReadsEnd(const char* file, int line);
+extern "C" void AnnotateIgnoreWritesBegin(const char* file, int line);
+extern "C" void AnnotateIgnoreWritesEnd(const char* file, int line);
+#endif
+
+void uninitFromOtherThread(int slot)
+{
+#if defined(__SANITIZE_THREAD__)
+    AnnotateIgnoreReadsBegin(__FILE__, __LINE__);
+    AnnotateIgnoreWritesBegin(__FILE__, __LINE__);
+#endif
+    Uninit_FrameSpool(slot);
+#if defined(__SANITIZE_THREAD__)
+    AnnotateIgnoreWritesEnd(__FILE__, __LINE__);
+    AnnotateIgnoreReadsEnd(__FILE__, __LINE__);
+#endif
+}
+
+bool slotFree(int slot)
+{
+    QTemporaryDir dir;
+    const QByteArray path = (dir.path() + "/probe.tif").toLocal8Bit();
+    if (!Init_FrameSpool(path.constData(), 4, 4, 1, 8, 1, 1, slot))
+        return false;
+    Uninit_FrameSpool(slot);
+    return true;
+}
+
+}  // namespace
+
+using StackSeries = SaveFixture;
+
+TEST_F(StackSeries, TwentyFiveFramesInStacksOfTenMakeThreeTiffFiles)
+{
+    const std::string config = cameraConfig("Mono 12");
+    open(config.c_str(), 1);
+    goLive();
+    ui()->txt_frames->setText("25");
+    ui()->spinBox_stackNum->setValue(10);
+    EXPECT_EQ(window->m_nStackNum.load(), 10);
+    SaveEvents events(saver());
+    ASSERT_TRUE(captureAndWait(25));
+    EXPECT_TRUE(window->m_bStackSave.load());
+    ASSERT_TRUE(waitFor([&] { return events.closes == 1 && !events.finished.empty(); }));
+    EXPECT_TRUE(events.finished[0].second);
+
+    const QStringList tifs = files("Cam0_*.tif");
+    ASSERT_EQ(tifs.size(), 3) << tifs.join(" ").toStdString();
+    const QRegularExpression name(
+        "^Cam0_TS_num25_stack(10|5)_w64_h48_bit16_\\d\\d_\\d\\d_\\d\\d_\\d\\d\\d\\.tif$");
+    QList<int> stacks;
+    QList<int> pages;
+    for (const QString& f : tifs) {
+        EXPECT_TRUE(name.match(f).hasMatch()) << f.toStdString();
+        stacks << stackSizeOf(f);
+        QString info;
+        pages << tiffPages(imgDir() + "/" + f, &info);
+        EXPECT_TRUE(info.contains("Image Width: 64 Image Length: 48")) << info.toStdString();
+        EXPECT_TRUE(info.contains("Bits/Sample: 16")) << info.toStdString();
+    }
+    std::sort(stacks.begin(), stacks.end());
+    std::sort(pages.begin(), pages.end());
+    EXPECT_EQ(stacks, (QList<int>{5, 10, 10}));
+    EXPECT_EQ(pages, (QList<int>{5, 10, 10}));
+    EXPECT_TRUE(files("Cam0_*.raw").isEmpty());
+    EXPECT_EQ(ui()->pb_cap->text(), "Capture");
+    EXPECT_TRUE(ui()->pb_cap->isEnabled());
+    // The slots are free again.
+    EXPECT_TRUE(slotFree(0));
+}
+
+TEST_F(StackSeries, RawStacksAreWrittenBesideTheTiffStacks)
+{
+    const std::string config = cameraConfig("Mono 12");
+    open(config.c_str(), 1);
+    goLive();
+    ui()->txt_frames->setText("25");
+    ui()->spinBox_stackNum->setValue(10);
+    window->m_nSaveFormat = ZTCAM_FILE_RAW | ZTCAM_FILE_TIF;
+    window->m_nFormatCount = 2;
+    ASSERT_TRUE(captureAndWait(25));
+    ASSERT_TRUE(waitFor([&] { return files("Cam0_*.raw").size() == 3; }));
+    QList<qint64> sizes;
+    for (const QString& f : files("Cam0_*.raw")) {
+        sizes << QFileInfo(imgDir() + "/" + f).size();
+        EXPECT_TRUE(f.contains("_w64_h48_bit16_")) << f.toStdString();
+    }
+    std::sort(sizes.begin(), sizes.end());
+    const qint64 frame = 64 * 48 * 2;
+    EXPECT_EQ(sizes, (QList<qint64>{5 * frame, 10 * frame, 10 * frame}));
+    EXPECT_EQ(files("Cam0_*.tif").size(), 3);
+    EXPECT_TRUE(slotFree(0));
+    EXPECT_TRUE(slotFree(4));
+}
+
+TEST_F(StackSeries, EightBitColourStacksClaimEightBits)
+{
+    const std::string config = cameraConfig("RGB 8");
+    open(config.c_str(), 1);
+    goLive();
+    ui()->txt_frames->setText("4");
+    ui()->spinBox_stackNum->setValue(2);
+    ASSERT_TRUE(captureAndWait(4));
+    EXPECT_EQ(saver()->depth(), 8);
+    ASSERT_TRUE(waitFor([&] { return files("Cam0_*.tif").size() == 2; }));
+    for (const QString& f : files("Cam0_*.tif")) {
+        EXPECT_TRUE(f.contains("_bit8_")) << f.toStdString();
+        QString info;
+        EXPECT_EQ(tiffPages(imgDir() + "/" + f, &info), 2);
+        EXPECT_TRUE(info.contains("Bits/Sample: 8")) << info.toStdString();
+        EXPECT_TRUE(info.contains("Samples/Pixel: 3")) << info.toStdString();
+        EXPECT_EQ(QFileInfo(imgDir() + "/" + f).size(), 2 * (64 * 48 * 3 + 162) + 8);
+    }
+}
+
+TEST_F(StackSeries, StoppedPartWayClosesWhatWasSavedAndTheButtonComesBack)
+{
+    const std::string config = cameraConfig("Mono 12");
+    open(config.c_str(), 1);
+    goLive();
+    ui()->spinBox_stackNum->setValue(10);  // frames field says 1: pulled down
+    EXPECT_EQ(window->m_nStackNum.load(), 1);
+    ui()->txt_frames->setText("1000");
+    ui()->spinBox_stackNum->setValue(10);
+    SaveEvents events(saver());
+    ui()->pb_cap->click();
+    ASSERT_TRUE(window->m_bCapturing);
+    ASSERT_TRUE(waitFor([&] { return events.saved.size() >= 15; }));
+    ui()->pb_cap->click();
+    EXPECT_EQ(ui()->pb_cap->text(), "Waitting......");
+    EXPECT_FALSE(ui()->pb_cap->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return ui()->pb_cap->text() == "Capture"; }));
+    EXPECT_TRUE(ui()->pb_cap->isEnabled());
+    // The window gets the close signal first; this test's own queued copy of
+    // it (and every saved count before it) may still be on its way.
+    ASSERT_TRUE(waitFor([&] { return events.closes >= 1; }));
+    EXPECT_EQ(events.closes, 1);
+    EXPECT_TRUE(events.finished.empty());  // stopped, not finished
+    int pages = 0;
+    for (const QString& f : files("Cam0_*.tif"))
+        pages += tiffPages(imgDir() + "/" + f);
+    EXPECT_EQ(pages, static_cast<int>(events.saved.size()));
+    EXPECT_TRUE(slotFree(0));
+}
+
+TEST_F(StackSeries, RestartingLiveWithALargerRingWaitsForTheSaveLoop)
+{
+    const std::string config = cameraConfig("Mono 12");
+    open(config.c_str(), 1);
+    goLive();
+    ui()->txt_frames->setText("1000");
+    ui()->spinBox_stackNum->setValue(10);
+    SaveEvents events(saver());
+    ui()->pb_cap->click();
+    ASSERT_TRUE(waitFor([&] { return events.saved.size() >= 5; }));
+    // Live off stops the series; live on at once with a larger ring frees the
+    // old ring while the loop may still be in its last pass.
+    window->onCapturing();
+    ASSERT_FALSE(window->m_bLive.load());
+    window->m_nBufferCount = 40;
+    window->onCapturing();
+    ASSERT_TRUE(window->m_bLive.load());
+    EXPECT_EQ(capture()->ringCount(), 40);
+    EXPECT_FALSE(saver()->isSeriesRunning());
+    ASSERT_TRUE(waitFor([&] { return events.closes >= 1; }));
+    EXPECT_TRUE(slotFree(0));
+}
+
+TEST_F(StackSeries, ASeriesThatRunsDryClosesItsFilesAndFreesTheSlots)
+{
+    open(kOneCamera, 1);
+    window->m_nStackNum = 10;
+    StandaloneSave s(*window, 1, true);
+    s.start(25);
+    s.deliverPaced(0, 12);
+    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 10000));
+    EXPECT_FALSE(s.events->finished[0].second);
+    EXPECT_EQ(s.events->closes, 1);
+    QList<int> pages;
+    for (const QString& f : files("Cam1_*.tif"))
+        pages << tiffPages(imgDir() + "/" + f);
+    std::sort(pages.begin(), pages.end());
+    EXPECT_EQ(pages, (QList<int>{2, 10}));
+    EXPECT_TRUE(slotFree(1));
+}
+
+TEST_F(StackSeries, AHalfSetUpSpoolIsUndoneSoThatTheNextAttemptWorks)
+{
+    open(kOneCamera, 1);
+    window->m_nStackNum = 2;
+    window->m_nSaveFormat = ZTCAM_FILE_RAW | ZTCAM_FILE_TIF;
+    // Someone else holds the raw slot of camera 1 for a while.
+    QTemporaryDir other;
+    const QByteArray blocker = (other.path() + "/other.raw").toLocal8Bit();
+    ASSERT_TRUE(Init_FrameSpool(blocker.constData(), 4, 4, 1, 8, 1, 1, CZTThdSaveImg::rawSlot(1)));
+    StandaloneSave s(*window, 1, true);
+    s.start(2);
+    s.deliver(0);
+    s.deliver(1);
+    waitFor([] { return false; }, 200);
+    EXPECT_TRUE(s.events->saved.empty());
+    uninitFromOtherThread(CZTThdSaveImg::rawSlot(1));
+    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 5000));
+    EXPECT_TRUE(s.events->finished[0].second);
+    EXPECT_EQ(files("Cam1_*.tif").size(), 1);
+    EXPECT_EQ(files("Cam1_*.raw").size(), 1);
+}
+
+TEST_F(StackSeries, PositionsWithoutSlotsAreRefusedAtOnce)
+{
+    open(kOneCamera, 1);
+    window->m_nStackNum = 2;
+    EXPECT_EQ(CZTThdSaveImg::tifSlot(3), 3);
+    EXPECT_EQ(CZTThdSaveImg::rawSlot(3), 7);
+    EXPECT_EQ(CZTThdSaveImg::tifSlot(4), -1);
+    StandaloneSave s(*window, 4, true);
+    s.start(2);
+    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 2000));
+    EXPECT_FALSE(s.events->finished[0].second);
+    EXPECT_EQ(s.events->closes, 1);
+}
+
+TEST_F(StackSeries, NoStackFormatCountsFramesAndStillReportsTheClose)
+{
+    open(kOneCamera, 1);
+    window->m_nStackNum = 2;
+    window->m_nSaveFormat = ZTCAM_FILE_PNG;
+    StandaloneSave s(*window, 1, true);
+    s.start(3);
+    s.deliverPaced(0, 3);
+    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    EXPECT_TRUE(s.events->finished[0].second);
+    EXPECT_EQ(s.events->closes, 1);
+    EXPECT_TRUE(files("Cam1_*").isEmpty());
+}
+
+TEST_F(StackSeries, TearingDownRightAfterAStopLosesNothing)
+{
+    open(kOneCamera, 1);
+    window->m_nStackNum = 10;
+    auto s = std::make_unique<StandaloneSave>(*window, 1, true);
+    s->start(100);
+    s->deliverPaced(0, 5);
+    s->thread->StopThread();
+    s.reset();  // the close task may still be pending
+    const QStringList tifs = files("Cam1_*.tif");
+    ASSERT_EQ(tifs.size(), 1);
+    EXPECT_EQ(tiffPages(imgDir() + "/" + tifs[0]), 5);
+    EXPECT_TRUE(slotFree(1));
+}
+
+TEST_F(StackSeries, TearingDownTheCaptureThreadDuringAStackSeriesDoesNotCrash)
+{
+    const std::string config = cameraConfig("Mono 12");
+    open(config.c_str(), 1);
+    goLive();
+    ui()->txt_frames->setText("1000");
+    ui()->spinBox_stackNum->setValue(10);
+    ui()->pb_cap->click();
+    ASSERT_TRUE(waitFor([&] { return capture()->isSaving() && files("Cam0_*.tif").size() >= 1; }, 5000));
+    window.reset();  // live, capture and stack files still running
+    QStringList tifs = QDir(workDir.path() + "/img").entryList({"Cam0_*.tif"}, QDir::Files);
+    EXPECT_GE(tifs.size(), 1);
+    EXPECT_TRUE(slotFree(0));
+}
+
+TEST_F(StackSeries, StacksCreatedWithinOneMillisecondDoNotReplaceEachOther)
+{
+    // A saver catching up on a full ring writes many small stacks at once;
+    // their names differ only by the time of creation.
+    open(kOneCamera, 1);
+    window->m_nStackNum = 2;
+    StandaloneSave s(*window, 1, true, 16);
+    s.start(16);
+    for (int k = 0; k < 16; ++k)
+        s.deliver(k);
+    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    EXPECT_TRUE(s.events->finished[0].second);
+    const QStringList tifs = files("Cam1_*.tif");
+    EXPECT_EQ(tifs.size(), 8) << tifs.join(" ").toStdString();
+    for (const QString& f : tifs)
+        EXPECT_EQ(tiffPages(imgDir() + "/" + f), 2) << f.toStdString();
+}
+
+TEST_F(StackSeries, StoppingLiveDuringAStackSeriesLeavesTheVideoButtonOff)
+{
+    const std::string config = cameraConfig("Mono 12");
+    open(config.c_str(), 1);
+    goLive();
+    ui()->txt_frames->setText("1000");
+    ui()->spinBox_stackNum->setValue(10);
+    SaveEvents events(saver());
+    ui()->pb_cap->click();
+    ASSERT_TRUE(waitFor([&] { return events.saved.size() >= 3; }));
+    window->onCapturing();  // live off: the stack files close on the pool
+    ASSERT_TRUE(waitFor([&] { return events.closes == 1; }));
+    waitFor([] { return false; }, 50);  // the window's own close report
+    EXPECT_EQ(ui()->pb_cap->text(), "Capture");
+    EXPECT_FALSE(ui()->pb_cap->isEnabled());
+    EXPECT_FALSE(ui()->pb_video->isEnabled()) << "no recording without live view";
+    EXPECT_TRUE(slotFree(0));
+}

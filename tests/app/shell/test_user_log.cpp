@@ -1,0 +1,138 @@
+// The user log: numbered, time-stamped rows and the saved ".log" file.
+#include <gtest/gtest.h>
+
+#include <ZTCamSim.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTextStream>
+
+#include <memory>
+
+#include "MainWindow.h"
+#include "../TestSupport.h"
+
+namespace {
+
+class UserLog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testApp();
+        MainWindow::setExitWaitMs(0);
+        ASSERT_TRUE(dir.isValid());
+        oldDir = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        w = std::make_unique<MainWindow>();
+        table = w->findChild<QTableWidget*>("tableWidget");
+        ASSERT_NE(table, nullptr);
+    }
+    void TearDown() override
+    {
+        w.reset();
+        QDir::setCurrent(oldDir);
+    }
+    QStringList readLines(const QString& path)
+    {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text)) << path.toStdString();
+        QStringList lines;
+        QTextStream in(&f);
+        in.setCodec("UTF-8");
+        while (!in.atEnd())
+            lines << in.readLine();
+        return lines;
+    }
+
+    QTemporaryDir dir;
+    QString oldDir;
+    FakePrompt prompt;
+    std::unique_ptr<MainWindow> w;
+    QTableWidget* table = nullptr;
+};
+
+TEST_F(UserLog, StartUpRowsAreNumberedFromZeroWithTheirTime)
+{
+    ASSERT_EQ(table->columnCount(), 2);
+    EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Index");
+    EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Description");
+    EXPECT_EQ(table->columnWidth(0), 200);
+    EXPECT_EQ(table->columnWidth(1), 1000);
+    EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(table->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(table->contextMenuPolicy(), Qt::CustomContextMenu);
+
+    ASSERT_EQ(table->rowCount(), 2);
+    const QRegularExpression index("^\\[0000\\] \\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$");
+    EXPECT_TRUE(index.match(table->item(0, 0)->text()).hasMatch()) << table->item(0, 0)->text().toStdString();
+    EXPECT_EQ(table->item(0, 1)->text(), "The program has started successfully");
+    EXPECT_TRUE(table->item(1, 0)->text().startsWith("[0001] "));
+    EXPECT_EQ(table->item(1, 1)->text(), "Enjoy using it");
+    EXPECT_EQ(table->item(1, 1)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
+
+    const QDateTime stamp =
+        QDateTime::fromString(table->item(0, 0)->text().mid(7), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    ASSERT_TRUE(stamp.isValid());
+    EXPECT_LE(qAbs(stamp.secsTo(QDateTime::currentDateTime())), 60);
+}
+
+TEST_F(UserLog, RowNumbersArePaddedToFourDigitsButNeverCut)
+{
+    w->onWritelog("third");
+    EXPECT_TRUE(table->item(2, 0)->text().startsWith("[0002] "));
+    w->m_nLogRowCount = 10000;
+    w->onWritelog("far on");
+    EXPECT_EQ(table->rowCount(), 10001);
+    EXPECT_TRUE(table->item(10000, 0)->text().startsWith("[10000] "));
+    EXPECT_EQ(w->m_nLogRowCount, 10001);
+}
+
+TEST_F(UserLog, SaveAsWritesOneLinePerRow)
+{
+    w->onWritelog("Camera0 open successfully.");
+    prompt.fileAnswers << dir.filePath("run1");
+    w->onTaskBoxContextMenuEvent();
+    const QStringList lines = readLines(dir.filePath("run1.log"));
+    ASSERT_EQ(lines.size(), 3);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(lines[row], table->item(row, 0)->text() + " " + table->item(row, 1)->text());
+    EXPECT_TRUE(lines[2].endsWith(" Camera0 open successfully."));
+    ASSERT_EQ(prompt.asked.size(), 2);
+    EXPECT_EQ(prompt.asked[0], "save|Choose open path|");
+    EXPECT_EQ(prompt.asked[1], "about|LumaDeck|File saving was completed");
+}
+
+TEST_F(UserLog, ExtensionTestIsCaseSensitive)
+{
+    prompt.fileAnswers << dir.filePath("run1.LOG") << dir.filePath("run2.log");
+    w->onTaskBoxContextMenuEvent();
+    w->onTaskBoxContextMenuEvent();
+    EXPECT_TRUE(QFile::exists(dir.filePath("run1.LOG.log")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("run2.log")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("run2.log.log")));
+}
+
+TEST_F(UserLog, SavingAgainReplacesTheFile)
+{
+    const QString path = dir.filePath("again.log");
+    prompt.fileAnswers << path << path;
+    w->onTaskBoxContextMenuEvent();
+    w->onWritelog("one more");
+    w->onTaskBoxContextMenuEvent();
+    EXPECT_EQ(readLines(path).size(), 3);
+}
+
+TEST_F(UserLog, CancelledOrUnwritableSaveEndsSilently)
+{
+    w->onTaskBoxContextMenuEvent();  // no answer: cancelled
+    prompt.fileAnswers << dir.filePath("no/such/folder/x");
+    w->onTaskBoxContextMenuEvent();
+    EXPECT_FALSE(QFile::exists(dir.filePath("no/such/folder/x.log")));
+    for (const QString& a : prompt.asked)
+        EXPECT_FALSE(a.startsWith("about|")) << a.toStdString();
+}
+
+}  // namespace
