@@ -45,6 +45,8 @@ struct PexSystemConfig {
 // The simulated installation: systems, their boards and the cameras on them.
 struct PexSimConfig {
     std::vector<PexSystemConfig> systems;
+    // Fault: size forms of texts leave out the terminating NUL.
+    bool sizesWithoutNul = false;
     std::vector<std::string> warnings;  // lines that were not understood
 
     // One system of type 14 "TarsilCXP" with one board and two cameras.
