@@ -64,6 +64,12 @@ bool setCamera(PexCameraConfig& c, const std::string& key, const std::string& va
         c.pixelFormat = value;
     else if (key == "frame_rate")
         c.frameRate = std::atof(value.c_str());
+    else if (key == "exposure_timer" && toInt(value, &n) && n >= 0 && n <= 4)
+        c.exposureTimer = int(n);
+    else if (key == "io_period_ms" && toInt(value, &n) && n >= 0)
+        c.ioPeriodMs = n;
+    else if (key == "io_pin" && toInt(value, &n) && n >= 0x501 && n <= 0x51F)
+        c.ioPin = n;
     else if (key == "fail_dig_alloc")
         c.failDigAlloc = toBool(value);
     else if (key == "fail_control" && toInt(value, &n))

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <vector>
 
 namespace platform::pex {
 
@@ -22,7 +23,7 @@ std::chrono::steady_clock::time_point atSeconds(double seconds)
 }
 
 // Fires the hooks of an event on objects, one type after the other.
-void deliver(const PexEventInfo& info, std::initializer_list<std::pair<PEX_ID, PEX_INT>> hooks)
+void deliver(const PexEventInfo& info, const std::vector<std::pair<PEX_ID, PEX_INT>>& hooks)
 {
     PexHooks& h = PexHooks::instance();
     const PEX_ID event = h.beginEvent(info);
@@ -64,8 +65,7 @@ void PexGrabEngine::cancelGrab(std::unique_lock<std::mutex>& lock, const PexQueu
     PexBuffer* buf = PexLibrary::find(lib.buffers, op.buffer);
     if (buf && !buf->freeing && !dig->camera->config().silentAbort) {
         PexEventInfo info;
-        info.timeStamp = PexLibrary::now();
-        info.values[code::kInfoEventCounter] = ++dig->events;
+        dig->stampEvent(&info);
         lock.unlock();
         deliver(info, {{op.buffer, code::kHookCancelled}});
         lock.lock();
@@ -89,8 +89,7 @@ void PexGrabEngine::runGrab(std::unique_lock<std::mutex>& lock, const PexQueuedO
     buf->busy = true;
 
     PexEventInfo start;
-    start.timeStamp = PexLibrary::now();
-    start.values[code::kInfoEventCounter] = ++dig->events;
+    dig->stampEvent(&start);
     start.values[code::kInfoFrameCounter] = int64_t(dig->camera->frameCounter());
     lock.unlock();
     deliver(start, {{op.digitizer, code::kHookGrabStart}});
@@ -132,8 +131,12 @@ void PexGrabEngine::runGrab(std::unique_lock<std::mutex>& lock, const PexQueuedO
     job.pitch = size_t(buf->pitch);
     if (PexBuffer* c = dig->coefficients ? PexLibrary::find(lib.buffers, dig->coefficients) : nullptr)
         std::copy_n(reinterpret_cast<const float*>(c->data), 3, job.coefficients);
+    // A timer set to run around each exposure ends before the frame comes.
+    const int timer = dig->camera->config().exposureTimer;
+    if (timer)
+        ++dig->timers[timer - 1];
     PexEventInfo info;
-    info.values[code::kInfoEventCounter] = ++dig->events;
+    dig->stampEvent(&info);
     info.values[code::kInfoFrameCounter] = int64_t(frame);
     info.values[code::kInfoGrabStatus] = 0;
     info.values[code::kInfoOffsetX] = job.roiX;
@@ -156,11 +159,15 @@ void PexGrabEngine::runGrab(std::unique_lock<std::mutex>& lock, const PexQueuedO
     buf->busy = false;
     lib.changed.notify_all();
     lock.unlock();
-    deliver(info, {{op.digitizer, code::kHookFrameStart},
-                   {op.digitizer, code::kHookLineEnd},
-                   {op.digitizer, code::kHookFrameEnd},
-                   {op.digitizer, code::kHookGrabEnd},
-                   {op.buffer, code::kHookModified}});
+    std::vector<std::pair<PEX_ID, PEX_INT>> hooks;
+    if (timer) {
+        hooks.push_back({op.digitizer, code::kHookTimerStart1 + timer - 1});
+        hooks.push_back({op.digitizer, code::kHookTimerEnd1 + timer - 1});
+    }
+    for (PEX_INT type : {code::kHookFrameStart, code::kHookLineEnd, code::kHookFrameEnd, code::kHookGrabEnd})
+        hooks.push_back({op.digitizer, type});
+    hooks.push_back({op.buffer, code::kHookModified});
+    deliver(info, hooks);
     lock.lock();
     finish(lib, dig);
 }

@@ -179,9 +179,11 @@ TEST_F(PexGrabTest, PayloadSizeIsTheStreamPayloadOfAOneLineBuffer)
 
 TEST_F(PexGrabTest, AGrabOnASelectedThreadFiresItsHooksInOrderWithTheFrame)
 {
-    open("[camera]\nwidth = 64\nheight = 16\npixel_format = Mono16\nframe_rate = 0\n");
+    open("[camera]\nwidth = 64\nheight = 16\npixel_format = Mono16\nframe_rate = 0\nexposure_timer = 1\n");
     HookLog log;
     hookAll(log);
+    PexDigHookFunction(dig, 0x301, &HookLog::hook, &log);
+    PexDigHookFunction(dig, 0x401, &HookLog::hook, &log);
     const PEX_ID buf = PexBufAllocColor(system, 1, 64, 16, 16, 12, nullptr);
     PexBufHookFunction(buf, 21, &HookLog::hook, &log);
     const PEX_ID thr = PexThrAlloc(system, 4096, PEX_DEFAULT, 0, 0, 0);
@@ -203,7 +205,7 @@ TEST_F(PexGrabTest, AGrabOnASelectedThreadFiresItsHooksInOrderWithTheFrame)
         EXPECT_NE(c.thread, std::this_thread::get_id()) << "hooks run on the library's thread";
         EXPECT_GT(c.stamp, 0.0);
     }
-    EXPECT_EQ(order, (std::vector<PEX_INT>{4, 0xD, 0x200000, 5, 3, 21}));
+    EXPECT_EQ(order, (std::vector<PEX_INT>{4, 0x301, 0x401, 0xD, 0x200000, 5, 3, 21}));
     const auto& modified = calls.back();
     EXPECT_EQ(modified.info[0], 64);
     EXPECT_EQ(modified.info[1], 16);
@@ -504,4 +506,21 @@ TEST_F(PexGrabTest, WhiteBalanceOnceFillsTheCoefficientBuffer)
     PexDigControl(dig, 5328, PEX_INT(own));
     EXPECT_EQ(PEX_ID(inquire(5328)), own);
     PexBufFree(own);
+}
+
+TEST_F(PexGrabTest, PeriodicEdgesReachAnArmedPinUntilTheDigitizerIsFreed)
+{
+    open("[camera]\nio_period_ms = 2\nio_pin = 0x510\n");
+    HookLog log;
+    log.codes = {0x8A000};
+    PexDigHookFunction(dig, 0x8B000, &HookLog::hook, &log);
+    PexDigControl(dig, 0x85510, 12);
+    PexDigControl(dig, 0x89510, -9997);
+    ASSERT_TRUE(log.waitFor(0x8B000, 3));
+    EXPECT_EQ(log.snapshot().front().info[0], 0x510);
+    PexDigFree(dig);
+    const size_t calls = log.snapshot().size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(log.snapshot().size(), calls) << "no edge after the free";
+    dig = 0;
 }
