@@ -85,7 +85,9 @@ void PexGrabEngine::runGrab(std::unique_lock<std::mutex>& lock, const PexQueuedO
         return;
     }
     const uint64_t aborts = dig->abortCount;
-    auto stopped = [&] { return dig->abortCount != aborts || (thread && thread->stopping) || buf->freeing; };
+    auto stopped = [&] {
+        return dig->abortCount != aborts || dig->stopping || (thread && thread->stopping) || buf->freeing;
+    };
     buf->busy = true;
 
     PexEventInfo start;
@@ -207,7 +209,7 @@ bool PexThread::release(PEX_ID id, bool autoFree)
     PexLibrary& lib = PexLibrary::instance();
     std::unique_lock<std::mutex> lock(lib.mutex);
     PexThread* thread = PexLibrary::find(lib.threads, id);
-    if (!thread)
+    if (!thread || thread->stopping)
         return false;
     if (!thread->isEvent) {
         PexGrabEngine::dropPending(*thread, 0, true);
@@ -236,6 +238,8 @@ namespace {
 PexThread* findThread(PexLibrary& lib, PEX_ID id, bool event, const wchar_t* operation, PexFailure& failure)
 {
     PexThread* thread = PexLibrary::find(lib.threads, id);
+    if (thread && thread->stopping)
+        thread = nullptr;  // being freed
     if (!thread || thread->isEvent != event)
         failure.set(id, code::kErrInvalidId,
                     std::wstring(operation) + (event ? L": invalid event identifier." : L": invalid thread identifier."));
@@ -365,9 +369,9 @@ void PexDigGrab(PEX_ID digitizer, PEX_ID buffer)
         PexQueuedOp op;
         op.digitizer = digitizer;
         op.buffer = buffer;
-        if (!dig) {
+        if (!dig || dig->stopping) {
             failure.set(digitizer, code::kErrInvalidId, L"PexDigGrab: invalid digitizer identifier.");
-        } else if (!buf || buf->type == code::kBufFloat32) {
+        } else if (!buf || buf->freeing || buf->type == code::kBufFloat32) {
             failure.set(buffer, code::kErrInvalidId, L"PexDigGrab: invalid image buffer identifier.");
         } else if (t_selected != PEX_ID(PEX_DEFAULT)) {
             if (PexThread* worker = findThread(lib, t_selected, false, L"PexDigGrab", failure)) {
