@@ -1,5 +1,7 @@
 #include "FileNode.h"
 
+#include "FileBufferPool.h"
+
 #include <sys/mman.h>
 
 #include <cstdlib>
@@ -22,11 +24,15 @@ std::unique_ptr<FileNode> FileNode::Create(int index, int64_t capacity)
         return nullptr;
     void* memory = nullptr;
     if (capacity >= kMappedBytes) {
-        memory = ::mmap(nullptr, static_cast<size_t>(capacity), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                        -1, 0);
-        if (memory == MAP_FAILED)
-            return nullptr;
-        ::madvise(memory, static_cast<size_t>(capacity), MADV_HUGEPAGE);
+        // A buffer of the last series of this size is mapped already.
+        memory = FileBufferPool::Instance().Take(capacity);
+        if (!memory) {
+            memory = ::mmap(nullptr, static_cast<size_t>(capacity), PROT_READ | PROT_WRITE,
+                            MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (memory == MAP_FAILED)
+                return nullptr;
+            ::madvise(memory, static_cast<size_t>(capacity), MADV_HUGEPAGE);
+        }
         node->m_mapped = true;
     } else {
         memory = std::calloc(1, static_cast<size_t>(capacity));
@@ -43,7 +49,7 @@ std::unique_ptr<FileNode> FileNode::Create(int index, int64_t capacity)
 FileNode::~FileNode()
 {
     if (m_mapped)
-        ::munmap(buffer, static_cast<size_t>(capacity));
+        FileBufferPool::Instance().Give(buffer, capacity);
     else
         std::free(buffer);
 }

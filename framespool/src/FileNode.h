@@ -10,9 +10,11 @@
 class FileNode
 {
 public:
-    // A node with a zeroed buffer of capacity bytes, or null when the memory
-    // cannot be had. Pages of a large buffer are only mapped once they are
-    // used or populated.
+    // A node with a buffer of capacity bytes, or null when the memory cannot
+    // be had. A small buffer is zeroed; a large one is fresh zero pages, only
+    // mapped once used or populated, or the kept buffer of an earlier series
+    // of the same size. Every byte a file is written with has been put there
+    // for that file, so old contents never reach the disk.
     static std::unique_ptr<FileNode> Create(int index, int64_t capacity);
     ~FileNode();
     FileNode(const FileNode&) = delete;

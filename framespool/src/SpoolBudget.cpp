@@ -1,5 +1,6 @@
 #include "SpoolBudget.h"
 
+#include "FileBufferPool.h"
 #include "SpoolTestHooks.h"
 
 #include <platform/os/SystemInfo.h>
@@ -35,7 +36,9 @@ int64_t SpoolBudget::AvailableBytes()
     platform::os::PhysicalMemory memory;
     if (!platform::os::physicalMemory(&memory))
         return 0;
-    return static_cast<int64_t>(std::min<uint64_t>(memory.availableBytes, INT64_MAX / 2));
+    // Buffers kept from the last series are free for the next one.
+    return static_cast<int64_t>(std::min<uint64_t>(memory.availableBytes, INT64_MAX / 4)) +
+           FileBufferPool::Instance().KeptBytes();
 }
 
 int64_t SpoolBudget::Reserve(int64_t bufferBytes, int64_t wanted, int64_t* fit)

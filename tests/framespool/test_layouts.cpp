@@ -242,3 +242,21 @@ TEST(StackLayout, ShortFrameInAReusedBufferKeepsNothingOfTheEarlierFile)
         EXPECT_EQ(SpoolTestFiles::Read(second), tiff ? expectedTiff(2, 2, 1, 16, 1, {padded}) : padded) << ext;
     }
 }
+
+TEST(StackLayout, NextSeriesOfTheSameSizeKeepsNothingOfTheLastOne)
+{
+    // 2 MiB files: their buffers outlive the series and serve the next one.
+    SpoolTestFiles files;
+    const int32_t bytes = 1024 * 1024 * 2;
+    const std::vector<uint8_t> full = Pattern(bytes, 40), part = Pattern(1000, 41);
+    ASSERT_EQ(Init_FrameSpool(files.Path("a.raw").c_str(), 1024, 1024, 1, 16, 1, 1, 7), 1);
+    ASSERT_EQ(Append_FileBuffer(full.data(), bytes, 7), 1);
+    ASSERT_EQ(Uninit_FrameSpool(7), 1);
+    ASSERT_EQ(Init_FrameSpool(files.Path("b.raw").c_str(), 1024, 1024, 1, 16, 1, 1, 7), 1);
+    ASSERT_EQ(Append_FileBuffer(part.data(), 1000, 7), 1);
+    ASSERT_EQ(Uninit_FrameSpool(7), 1);
+    std::vector<uint8_t> expected = part;
+    expected.resize(bytes, 0);
+    EXPECT_EQ(SpoolTestFiles::Read(files.Path("a.raw")), full);
+    EXPECT_TRUE(SpoolTestFiles::Read(files.Path("b.raw")) == expected);
+}
