@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "TextFit.h"
 #include "ui_MainWindow.h"
 
 #include <QAbstractButton>
@@ -81,6 +82,8 @@ MainWindow::MainWindow(QWidget* parent)
 {
     ui->setupUi(this);
     FontEditDialog::install();
+    // Texts the form's fixed sizes cut in the fonts at hand get the room they need.
+    TextFit::fitChildren(this);
 
     // The resources live in the program's static library: register them.
     Q_INIT_RESOURCE(LumaDeck);
@@ -179,6 +182,10 @@ MainWindow::MainWindow(QWidget* parent)
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table->setFocusPolicy(Qt::NoFocus);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Clicking a row (the right button for the menu included) must not
+    // scroll the wide description cell over the rows; new rows still
+    // scroll into sight by themselves.
+    table->setAutoScroll(false);
 
     ZTCAM_Api_Config(0, 8);
     setEnabled(false);
