@@ -31,19 +31,17 @@
 #include <platform/os/SystemInfo.h>
 
 #include "CZTCamView.h"
+#include "CZTPropGrp.h"
 #include "CZTThdCapture.h"
 #include "DebugLine.h"
+#include "FontEditDialog.h"
 #include "FrameBufferSet.h"
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
 #include "ZTScanCamera.h"
 
-// Per-camera classes join the build in their own time; until one exists its
-// list stays empty and nothing of it has to be torn down.
-#if __has_include("CZTPropGrp.h")
-#include "CZTPropGrp.h"
-#define LUMA_HAVE_PROPGRP 1
-#endif
+// The stream panel joins the build in its own time; until it exists its list
+// stays empty and nothing of it has to be torn down.
 #if __has_include("ztstreamgrp.h")
 #include "ztstreamgrp.h"
 #define LUMA_HAVE_STREAMGRP 1
@@ -82,6 +80,7 @@ MainWindow::MainWindow(QWidget* parent)
     , ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
+    FontEditDialog::install();
 
     // The resources live in the program's static library: register them.
     Q_INIT_RESOURCE(LumaDeck);
@@ -217,14 +216,12 @@ MainWindow::~MainWindow()
         *id = 0;
     }
 
-#ifdef LUMA_HAVE_PROPGRP
     for (int i = m_vecPropGrp.size() - 1; i >= 0; --i) {
         if (m_vecPropGrp[i]) {
             m_vecPropGrp[i]->stopPollTimer();
             delete m_vecPropGrp[i];
         }
     }
-#endif
     m_vecPropGrp.clear();
 #ifdef LUMA_HAVE_STREAMGRP
     for (int i = m_vecStreamGrp.size() - 1; i >= 0; --i) {
@@ -322,6 +319,13 @@ void MainWindow::clearDisplayShifts()
 void MainWindow::setCounterReset() { m_bCounterReset = true; }
 
 void MainWindow::setTriggerModeFlag(bool on) { m_bTriggerMode = on; }
+
+void MainWindow::setPanelTriggerMode(CZTPropGrp* panel, bool on)
+{
+    const int position = m_vecPropGrp.indexOf(panel);
+    if (position >= 0)
+        setPanelTriggerMode(position, on);
+}
 
 void MainWindow::storeCameraLevels(OpenedCamera camera, int left, int right)
 {

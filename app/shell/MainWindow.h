@@ -100,6 +100,8 @@ public:
     void enableSingleViewport(bool single, CZTCamView* view);
     void setCounterReset();
     void setTriggerModeFlag(bool on);
+    // The trigger flag of a property panel, filed under the panel's position.
+    void setPanelTriggerMode(CZTPropGrp* panel, bool on);
     double getCamSysMemoryAvailable();
     void updatePixelFormatInfo();
     void setCaptureButtonState(bool capturing);

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "qtpropertymanager.h"
+#include "propertybrowser/QtFontEditWidget.h"
+#include "propertybrowser/QtLineEditFactory.h"

@@ -1,0 +1,4 @@
+#pragma once
+
+#include "qtpropertybrowser.h"
+#include "propertybrowser/QtTreePropertyBrowser.h"

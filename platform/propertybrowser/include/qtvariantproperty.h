@@ -1,0 +1,6 @@
+#pragma once
+
+#include "qtpropertybrowser.h"
+#include "propertybrowser/QtVariantEditorFactory.h"
+#include "propertybrowser/QtVariantProperty.h"
+#include "propertybrowser/QtVariantPropertyManager.h"

@@ -1,0 +1,10 @@
+#include "propertybrowser/QtAbstractEditorFactory.h"
+
+QtAbstractEditorFactoryBase::QtAbstractEditorFactoryBase(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void QtAbstractEditorFactoryBase::updateEditor(QWidget *, QtProperty *)
+{
+}
