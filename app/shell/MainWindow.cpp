@@ -258,7 +258,7 @@ void MainWindow::mirrorCurrentCameraIndex(int index) { m_nCamIndexMirror.store(i
 
 void MainWindow::mirrorImageName(const QString& text)
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     m_strImageNameMirror = text;
 }
 
@@ -266,13 +266,13 @@ int MainWindow::currentCameraIndex() const { return m_nCamIndexMirror.load(); }
 
 QString MainWindow::imageNameText() const
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     return m_strImageNameMirror;
 }
 
 bool MainWindow::isTriggerMode(int position) const
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     if (position < 0 || position >= m_vecTriggerMirror.size())
         return false;
     return m_vecTriggerMirror.at(position);
@@ -282,7 +282,7 @@ void MainWindow::setPanelTriggerMode(int position, bool on)
 {
     if (position < 0)
         return;
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     if (position >= m_vecTriggerMirror.size())
         m_vecTriggerMirror.resize(position + 1);
     m_vecTriggerMirror[position] = on;
@@ -292,7 +292,7 @@ int MainWindow::videoFps() const { return m_nVideoFps.load(); }
 
 int MainWindow::displayShift(int sdkIndex) const
 {
-    QMutexLocker lock(&m_displayShiftMutex);
+    std::lock_guard<std::mutex> lock(m_displayShiftMutex);
     auto it = m_mapDisplayShift.constFind(sdkIndex);
     if (it == m_mapDisplayShift.constEnd())
         return 0;
@@ -304,13 +304,13 @@ int MainWindow::displayShift(int sdkIndex) const
 
 void MainWindow::setDisplayShift(int sdkIndex, int shift)
 {
-    QMutexLocker lock(&m_displayShiftMutex);
+    std::lock_guard<std::mutex> lock(m_displayShiftMutex);
     m_mapDisplayShift[sdkIndex] = shift;
 }
 
 void MainWindow::clearDisplayShifts()
 {
-    QMutexLocker lock(&m_displayShiftMutex);
+    std::lock_guard<std::mutex> lock(m_displayShiftMutex);
     m_mapDisplayShift.clear();
 }
 

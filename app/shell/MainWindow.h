@@ -17,6 +17,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <mutex>
 
 #include <ZTCam.h>
 
@@ -261,8 +262,10 @@ private:
     void mirrorCurrentCameraIndex(int index);
     void mirrorImageName(const QString& text);
 
-    mutable QMutex m_displayShiftMutex;
-    mutable QMutex m_mirrorMutex;         // guards the mirrors below
+    // Standard mutexes: the engine threads take them too, and the sanitizer
+    // sees the order they give (it cannot see into Qt's own mutex).
+    mutable std::mutex m_displayShiftMutex;
+    mutable std::mutex m_mirrorMutex;     // guards the mirrors below
     QString m_strImageNameMirror;         // txt_imgname
     QVector<bool> m_vecTriggerMirror;     // trigger flag per panel position
     std::atomic<int> m_nCamIndexMirror{-1};  // cb_cam_idx current index
