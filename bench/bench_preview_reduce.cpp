@@ -6,6 +6,8 @@
 //   BM_FourCameras: "shown_ratio" = frames shown / frames delivered.
 #include <benchmark/benchmark.h>
 
+#include "BenchTiming.h"
+
 #include <ZTCam.h>
 #include <ZTCamSim.h>
 
@@ -46,14 +48,6 @@ Frames& frames()
 {
     static Frames f;
     return f;
-}
-
-double secondsPer(int reps, const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < reps; ++i)
-        work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / reps;
 }
 
 void reduceBench(benchmark::State& state, int shift)

@@ -61,6 +61,28 @@ bool ZTCamFunc::IsValidTemperature(double celsius)
     return celsius - 200.0 <= 0.000001 && celsius + 100.0 >= 0.000001;
 }
 
+int ZTCamFunc::PixelBitDepth(const QString& pixelFormat)
+{
+    if (!pixelFormat.startsWith(QLatin1String("Mono")))
+        return 0;
+    QStringRef digits = pixelFormat.midRef(4);
+    if (digits.startsWith(QLatin1Char(' ')))
+        digits = digits.mid(1);
+    if (digits.isEmpty() || digits.size() > 2)
+        return 0;
+    for (QChar c : digits)
+        if (!c.isDigit())
+            return 0;
+    const int bits = digits.toInt();
+    return bits >= 8 && bits <= 16 ? bits : 0;
+}
+
+int ZTCamFunc::DisplayShift(const QString& pixelFormat)
+{
+    const int bits = PixelBitDepth(pixelFormat);
+    return bits > 0 ? bits - 8 : 2;
+}
+
 // A string element's value needs a text buffer of maximum + 1 bytes. Keep the
 // caller's; otherwise lend ours, sized from the element. A record that comes
 // back holding our buffer from an earlier read (a record reused for the next

@@ -27,6 +27,12 @@ public:
     // The entry text of an enumeration element's current value; empty when
     // the value lies outside its entries.
     static QString CurrentEntryName(const ZTCamElement& element);
+    // Significant bits of a mono PixelFormat entry ("Mono 8" .. "Mono 16",
+    // with or without the space); 0 for any other entry.
+    static int PixelBitDepth(const QString& pixelFormat);
+    // Right shift that turns a sample of that format into an 8-bit display
+    // value: bits - 8 for a known mono depth, 2 for anything else.
+    static int DisplayShift(const QString& pixelFormat);
 
     QStringList elementNames() const { return m_elementNames; }
     QStringList dsnuCommands() const { return m_dsnuCommands; }

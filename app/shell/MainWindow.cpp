@@ -32,19 +32,17 @@
 #include <platform/os/SystemInfo.h>
 
 #include "CZTCamView.h"
+#include "CZTPropGrp.h"
 #include "CZTThdCapture.h"
 #include "DebugLine.h"
+#include "FontEditDialog.h"
 #include "FrameBufferSet.h"
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
 #include "ZTScanCamera.h"
 
-// Per-camera classes join the build in their own time; until one exists its
-// list stays empty and nothing of it has to be torn down.
-#if __has_include("CZTPropGrp.h")
-#include "CZTPropGrp.h"
-#define LUMA_HAVE_PROPGRP 1
-#endif
+// The stream panel joins the build in its own time; until it exists its list
+// stays empty and nothing of it has to be torn down.
 #if __has_include("ztstreamgrp.h")
 #include "ztstreamgrp.h"
 #define LUMA_HAVE_STREAMGRP 1
@@ -83,6 +81,7 @@ MainWindow::MainWindow(QWidget* parent)
     , ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
+    FontEditDialog::install();
     // Texts the form's fixed sizes cut in the fonts at hand get the room they need.
     TextFit::fitChildren(this);
 
@@ -224,14 +223,12 @@ MainWindow::~MainWindow()
         *id = 0;
     }
 
-#ifdef LUMA_HAVE_PROPGRP
     for (int i = m_vecPropGrp.size() - 1; i >= 0; --i) {
         if (m_vecPropGrp[i]) {
             m_vecPropGrp[i]->stopPollTimer();
             delete m_vecPropGrp[i];
         }
     }
-#endif
     m_vecPropGrp.clear();
 #ifdef LUMA_HAVE_STREAMGRP
     for (int i = m_vecStreamGrp.size() - 1; i >= 0; --i) {
@@ -330,6 +327,13 @@ void MainWindow::setCounterReset() { m_bCounterReset = true; }
 
 void MainWindow::setTriggerModeFlag(bool on) { m_bTriggerMode = on; }
 
+void MainWindow::setPanelTriggerMode(CZTPropGrp* panel, bool on)
+{
+    const int position = m_vecPropGrp.indexOf(panel);
+    if (position >= 0)
+        setPanelTriggerMode(position, on);
+}
+
 void MainWindow::storeCameraLevels(OpenedCamera camera, int left, int right)
 {
     const int key = static_cast<int>(camera.index);
@@ -353,44 +357,6 @@ void MainWindow::storeLevelsForAllCameras()
     const int right = ui->hls_rlvl->value();
     for (const OpenedCamera& camera : m_vecOpenedCam)
         storeCameraLevels(camera, left, right);
-}
-
-void MainWindow::SetElementDown(QString name, QString value)
-{
-    if (name.isEmpty() || value.isEmpty()) {
-        LUMA_DEBUG("MainWindow::SetElementDown", "name = %s, value = %s", name.toUtf8().constData(),
-                   value.toUtf8().constData());
-        return;
-    }
-    const QByteArray utf8 = name.toUtf8();
-    ZTCamElement element{};
-    const ZTCamStatus status = ZTCAM_GenICam_ElementAttr(m_curCam.handle, &element, utf8.constData(),
-                                                         ZTCAM_NODEMAP_CAMERA);
-    LUMA_DEBUG("MainWindow::SetElementDown", "---------------ret=%u, node.pName =%s \n\n",
-               static_cast<unsigned>(status), utf8.constData());
-    if (status != ZTCAM_STATUS_SUCCESS)
-        return;
-    // The SDK's record names the element by our text while we write it.
-    element.name = utf8.constData();
-    switch (element.type) {
-    case ZTCAM_ELEM_INTEGER:
-    case ZTCAM_ELEM_ENUMERATION:
-        element.value.intValue = value.toInt(nullptr, 10);
-        ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
-        break;
-    case ZTCAM_ELEM_BOOLEAN:
-        if (name == QLatin1String("LUTEnable")) {
-            element.value.intValue = value.toInt(nullptr, 10);
-            ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
-        }
-        break;
-    case ZTCAM_ELEM_FLOAT:
-        element.value.floatValue = value.toDouble();
-        ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
-        break;
-    default:
-        break;
-    }
 }
 
 void MainWindow::enableSingleViewport(bool single, CZTCamView* view)

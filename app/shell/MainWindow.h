@@ -13,6 +13,7 @@
 #include <QPointF>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QVector>
 
@@ -83,10 +84,24 @@ public:
     void UpdateFrames(int frames);
     void storeCameraLevels(OpenedCamera camera, int left, int right);
     void storeLevelsForAllCameras();
+    // Sets one feature of the current camera from its text in a parameter
+    // file; a value that is no number is named in the log and not set.
     void SetElementDown(QString name, QString value);
+    // The user-set data block (selector 7): camera -> file and file ->
+    // camera. Results: 1 done (the user has been told), 0x80000000 no data,
+    // 0x80000115 no file, 0x80000312 the firmware keeps no block.
+    uint32_t DataFileRead(ZTCamHandle handle, int selector);
+    uint32_t DataFileWrite(ZTCamHandle handle, int selector);
+    // Copy one feature, capability or property of the current camera to the
+    // other opened cameras; they return the positions that refused it.
+    QList<int> SyncAllCameraElement(ZTCamElement element);
+    QList<int> SyncAllCameraCapaParam(int id, int value);
+    QList<int> SyncAllCameraPropParam(int id, double value, int channel);
     void enableSingleViewport(bool single, CZTCamView* view);
     void setCounterReset();
     void setTriggerModeFlag(bool on);
+    // The trigger flag of a property panel, filed under the panel's position.
+    void setPanelTriggerMode(CZTPropGrp* panel, bool on);
     double getCamSysMemoryAvailable();
     void updatePixelFormatInfo();
     void setCaptureButtonState(bool capturing);
@@ -98,7 +113,13 @@ public:
     void reConnectCam(bool wasLive);
     // Re-reads the level ranges and values (bit 0 left, bit 1 right).
     void updateLevels(int which, bool write);
+    // Loads the levels, gamma and contrast page from the current camera and
+    // writes its remembered levels back; the camera switch calls it.
     void updateImageControls();
+    void restoreCameraLevels();
+    // One tick of a level timer; false when timerId is no level timer.
+    // timerEvent hands every tick here first.
+    bool levelTimerTick(int timerId);
 
     // Discovery results and opening cameras.
     void DiscoverCamEnd(int count);
@@ -257,6 +278,16 @@ public:
 
 private:
     void mirrorCurrentCameraIndex(int index);
+    // Levels: which = 1 left, 2 right.
+    void setAutoLevelState(int which, bool automatic);
+    void autoLevelClicked(int which);
+    // Re-reads a device panel after its camera's settings changed: every
+    // row with ranges and entries (allValues) or from the root.
+    void refreshPanel(CZTPropGrp* panel, bool allValues);
+    bool moveCalibrationData(const QString& path, int direction);
+    // One log row per camera that refused a copied setting, naming what it
+    // refused; `success` when none did.
+    void logApplyResult(const QMap<int, QStringList>& refused, const QString& success);
     void mirrorImageName(const QString& text);
 
     mutable QMutex m_displayShiftMutex;

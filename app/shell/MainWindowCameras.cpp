@@ -6,6 +6,7 @@
 #include "ui_MainWindow.h"
 
 #include "CZTCamView.h"
+#include "CZTPropGrp.h"
 #include "CZTThdCapture.h"
 #include "CameraSelect.h"
 #include "DebugLine.h"
@@ -216,8 +217,28 @@ void MainWindow::initUI()
         onWritelog("No camera found.");
     }
 
-    // The device and stream property panels are added here per camera by
-    // their own set-up; without them the property tabs stay as built.
+    // One device property panel per camera; the current camera's sits in the
+    // first tab. (The stream panels and their tab come with their own class.)
+    for (int i = 0; i < n; ++i) {
+        auto* panel = new CZTPropGrp(m_vecOpenedCam.at(i), ui->tabWidget);
+        m_vecPropGrp.append(panel);
+        panel->hide();
+        panel->init(this);
+        panel->m_nLevel = ui->cb_visibility->currentIndex();
+        panel->resetTECOperationMode();
+        panel->refreshRoot();
+        panel->lockScanType();
+    }
+    if (!m_vecPropGrp.isEmpty()) {
+        m_pCurPropGrp = m_vecPropGrp.first();
+        ui->tabWidget->setTabText(0, tr("Device Properties"));
+        QWidget* page = ui->tabWidget->widget(0);
+        if (QLayout* layout = page->layout())
+            layout->addWidget(m_pCurPropGrp);
+        page->setVisible(true);
+        m_pCurPropGrp->show();
+        ui->tabWidget->setCurrentIndex(0);
+    }
 
     m_nDisconnectTimerId = startTimer(3000, Qt::CoarseTimer);
     if (n == 1)

@@ -17,6 +17,7 @@
 #include <platform/os/SystemInfo.h>
 
 #include "CZTCamView.h"
+#include "CZTPropGrp.h"
 #include "CZTThdCapture.h"
 #include "DebugLine.h"
 #include "FrameBufferSet.h"
@@ -24,10 +25,6 @@
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
 
-#if __has_include("CZTPropGrp.h")
-#include "CZTPropGrp.h"
-#define LUMA_LIVE_HAVE_PROPGRP 1
-#endif
 #if __has_include("ztstreamgrp.h")
 #include "ztstreamgrp.h"
 #define LUMA_LIVE_HAVE_STREAMGRP 1
@@ -170,11 +167,9 @@ void MainWindow::onCapturing()
         }
         if (started == 0)
             m_bLive = false;
-#ifdef LUMA_LIVE_HAVE_PROPGRP
         for (int i = m_vecPropGrp.size() - 1; i >= 0; --i)
             if (m_vecPropGrp.at(i))
                 m_vecPropGrp.at(i)->requestRefreshUI();
-#endif
         if (m_curCam.handle) {
             if (!ui->chk_atl->isChecked())
                 ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, ui->txt_llvl->text().toInt(), 0);
@@ -196,11 +191,9 @@ void MainWindow::onCapturing()
             thread->stopThread();
             thread->closeCapture();
         }
-#ifdef LUMA_LIVE_HAVE_PROPGRP
         for (int i = m_vecPropGrp.size() - 1; i >= 0; --i)
             if (m_vecPropGrp.at(i))
                 m_vecPropGrp.at(i)->requestRefreshUI();
-#endif
         // Every camera closed its recording when its display loop ended; no
         // recording survives the end of live view.
         m_bStopRecord = false;
@@ -235,12 +228,10 @@ void MainWindow::onCapturing()
             view->setPreviewState(live);
     }
     slot_finish_capture();
-#ifdef LUMA_LIVE_HAVE_PROPGRP
     if (!live)
         for (int i = m_vecPropGrp.size() - 1; i >= 0; --i)
             if (m_vecPropGrp.at(i))
                 m_vecPropGrp.at(i)->refreshRoot();
-#endif
     ui->pushButtonParamApply->setEnabled(m_nCamCount > 1 && hostFlag(*this, ui->cb_cam_idx->currentIndex()) && !live);
     ui->pushButtonMoreParamApply->setEnabled(!live && m_vecOpenedCam.size() != 1);
     ui->spinBox_bufferCount->setEnabled(!live && m_nCamCount > 0);
@@ -447,13 +438,11 @@ void MainWindow::onCamIndexCurrentIndexChanged(int index)
             old->setFpsEnabled(false);
         if (CZTThdCapture* now = m_vecCapThread.value(index, nullptr))
             now->setFpsEnabled(true);
-#ifdef LUMA_LIVE_HAVE_PROPGRP
         if (m_pCurPropGrp) {
             if (QLayout* layout = ui->tabWidget->widget(0)->layout())
                 layout->removeWidget(m_pCurPropGrp);
             m_pCurPropGrp->hide();
         }
-#endif
 #ifdef LUMA_LIVE_HAVE_STREAMGRP
         if (m_pCurStreamGrp) {
             if (QLayout* layout = ui->tabWidget->widget(1)->layout())
@@ -461,24 +450,20 @@ void MainWindow::onCamIndexCurrentIndexChanged(int index)
             m_pCurStreamGrp->hide();
         }
 #endif
-#ifdef LUMA_LIVE_HAVE_PROPGRP
         m_pCurPropGrp = m_vecPropGrp.value(index, nullptr);
         if (m_pCurPropGrp) {
             if (QLayout* layout = ui->tabWidget->widget(0)->layout())
                 layout->addWidget(m_pCurPropGrp);
             m_pCurPropGrp->show();
         }
-#endif
         // Reading and writing back "UserSetRefresh" runs the camera's
         // user-set refresh command.
         ZTCamElement element{};
         element.name = "UserSetRefresh";
         ZTCAM_GenICam_GetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
         ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
-#ifdef LUMA_LIVE_HAVE_PROPGRP
         if (m_pCurPropGrp)
             m_pCurPropGrp->refreshElements(QStringLiteral("root"));
-#endif
 #ifdef LUMA_LIVE_HAVE_STREAMGRP
         if (index < m_vecStreamGrp.size()) {
             m_pCurStreamGrp = m_vecStreamGrp.at(index);
@@ -502,16 +487,12 @@ void MainWindow::onCamIndexCurrentIndexChanged(int index)
 
 void MainWindow::on_cb_visibility_currentIndexChanged(int index)
 {
-#ifdef LUMA_LIVE_HAVE_PROPGRP
     for (CZTPropGrp* panel : m_vecPropGrp) {
         if (!panel)
             continue;
         panel->m_nLevel = index;
         panel->refreshRoot();
     }
-#else
-    (void)index;
-#endif
 }
 
 void MainWindow::on_tabWidget_currentChanged(int index)
@@ -529,18 +510,13 @@ void MainWindow::on_tabWidget_currentChanged(int index)
 
 void MainWindow::onRefreshPropUI(QString id)
 {
-#ifdef LUMA_LIVE_HAVE_PROPGRP
     for (int i = m_vecPropGrp.size() - 1; i >= 0; --i)
         if (m_vecPropGrp.at(i))
             m_vecPropGrp.at(i)->refreshElements(id);
-#else
-    (void)id;
-#endif
 }
 
 void MainWindow::onUpdatePropertyElemRange(CZTPropGrp* propGrp, QString id)
 {
-#ifdef LUMA_LIVE_HAVE_PROPGRP
     if (!propGrp)
         return;
     const ZTCamHandle sender = propGrp->handle();
@@ -549,15 +525,10 @@ void MainWindow::onUpdatePropertyElemRange(CZTPropGrp* propGrp, QString id)
         if (handle != sender && ZTCamFunc::instance()->IsSameDevice(handle, sender) && m_vecPropGrp.at(i))
             m_vecPropGrp.at(i)->updateElemRange(id);
     }
-#else
-    (void)propGrp;
-    (void)id;
-#endif
 }
 
 void MainWindow::onUpdatePropertyElemEnum(CZTPropGrp* propGrp, QString id)
 {
-#ifdef LUMA_LIVE_HAVE_PROPGRP
     if (!propGrp)
         return;
     const ZTCamHandle sender = propGrp->handle();
@@ -566,15 +537,11 @@ void MainWindow::onUpdatePropertyElemEnum(CZTPropGrp* propGrp, QString id)
         if (handle != sender && ZTCamFunc::instance()->IsSameDevice(handle, sender) && m_vecPropGrp.at(i))
             m_vecPropGrp.at(i)->updateElemEnum(id);
     }
-#else
-    (void)propGrp;
-    (void)id;
-#endif
 }
 
 void MainWindow::onUpdateStreamElemValue(CZTPropGrp* propGrp, QString id)
 {
-#if defined(LUMA_LIVE_HAVE_PROPGRP) && defined(LUMA_LIVE_HAVE_STREAMGRP)
+#ifdef LUMA_LIVE_HAVE_STREAMGRP
     if (!propGrp)
         return;
     const ZTCamHandle sender = propGrp->handle();

@@ -84,12 +84,8 @@ int LineProfileUI::grayValueAt(int x, int y)
 
 void LineProfileUI::SlotUpdatePixelFormat(QString pixelFormat)
 {
-    int depth = 8;
-    if (pixelFormat == "Mono 10" || pixelFormat == "Mono10")
-        depth = 10;
-    else if (pixelFormat == "Mono 12" || pixelFormat == "Mono12")
-        depth = 12;
-    m_nMaxGray = 1 << depth;
+    const int depth = ZTCamFunc::PixelBitDepth(pixelFormat);
+    m_nMaxGray = 1 << (depth > 0 ? depth : 8);
 }
 
 void LineProfileUI::SlotGetMarkPos(QPointF posStart, QPointF posEnd)

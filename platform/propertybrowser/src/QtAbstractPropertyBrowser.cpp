@@ -130,8 +130,9 @@ void QtAbstractPropertyBrowser::propertyChanged(QtProperty *property)
 {
     for (QtBrowserItem *item : m_items.value(property))
         itemChanged(item);
-    for (const OpenEditor &open : qAsConst(m_editors)) {
-        if (open.property == property && open.factory)
+    const QList<OpenEditor> editors = m_editors.values();
+    for (const OpenEditor &open : editors) {
+        if (open.property == property && open.factory && m_editors.contains(open.editor))
             open.factory->updateEditor(open.editor, property);
     }
 }

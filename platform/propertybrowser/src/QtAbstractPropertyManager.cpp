@@ -23,9 +23,7 @@ QtAbstractPropertyManager::QtAbstractPropertyManager(QObject *parent)
 QtAbstractPropertyManager::~QtAbstractPropertyManager()
 {
     clear();
-    const QList<QtAbstractPropertyBrowser *> browsers = m_browsers;
-    for (QtAbstractPropertyBrowser *browser : browsers)
-        browser->managerDestroyed(this);
+    forEachBrowser([this](QtAbstractPropertyBrowser *browser) { browser->managerDestroyed(this); });
 }
 
 QtProperty *QtAbstractPropertyManager::addProperty(const QString &name)
@@ -43,9 +41,7 @@ void QtAbstractPropertyManager::clear()
 {
     while (!m_properties.isEmpty()) {
         QtProperty *property = m_properties.takeLast();
-        const QList<QtAbstractPropertyBrowser *> browsers = m_browsers;
-        for (QtAbstractPropertyBrowser *browser : browsers)
-            browser->propertyDestroyed(property);
+        forEachBrowser([property](QtAbstractPropertyBrowser *browser) { browser->propertyDestroyed(property); });
         // Listeners keep plain pointers: they hear of the end of a property
         // even while the manager's other signals are blocked.
         const bool blocked = blockSignals(false);
@@ -74,27 +70,30 @@ QtProperty *QtAbstractPropertyManager::createProperty()
     return new PlainProperty(this);
 }
 
-void QtAbstractPropertyManager::notifyChanged(QtProperty *property)
+void QtAbstractPropertyManager::forEachBrowser(const std::function<void(QtAbstractPropertyBrowser *)> &call)
 {
     const QList<QtAbstractPropertyBrowser *> browsers = m_browsers;
-    for (QtAbstractPropertyBrowser *browser : browsers)
-        browser->propertyChanged(property);
+    for (QtAbstractPropertyBrowser *browser : browsers) {
+        if (m_browsers.contains(browser)) // a browser may end while others update
+            call(browser);
+    }
+}
+
+void QtAbstractPropertyManager::notifyChanged(QtProperty *property)
+{
+    forEachBrowser([property](QtAbstractPropertyBrowser *browser) { browser->propertyChanged(property); });
     emit propertyChanged(property);
 }
 
 void QtAbstractPropertyManager::notifyInserted(QtProperty *property, QtProperty *parent,
                                                QtProperty *preceding)
 {
-    const QList<QtAbstractPropertyBrowser *> browsers = m_browsers;
-    for (QtAbstractPropertyBrowser *browser : browsers)
-        browser->propertyInserted(property, parent, preceding);
+    forEachBrowser([=](QtAbstractPropertyBrowser *browser) { browser->propertyInserted(property, parent, preceding); });
     emit propertyInserted(property, parent, preceding);
 }
 
 void QtAbstractPropertyManager::notifyRemoved(QtProperty *property, QtProperty *parent)
 {
-    const QList<QtAbstractPropertyBrowser *> browsers = m_browsers;
-    for (QtAbstractPropertyBrowser *browser : browsers)
-        browser->propertyRemoved(property, parent);
+    forEachBrowser([=](QtAbstractPropertyBrowser *browser) { browser->propertyRemoved(property, parent); });
     emit propertyRemoved(property, parent);
 }

@@ -88,6 +88,7 @@ void QtTreePropertyBrowser::itemInserted(QtBrowserItem *item, QtBrowserItem *aft
                           : new QTreeWidgetItem(m_tree, afterRow);
     m_rows.insert(item, row);
     m_itemOfRow.insert(row, item);
+    row->setExpanded(true);
     itemChanged(item);
 }
 
@@ -114,7 +115,8 @@ void QtTreePropertyBrowser::itemChanged(QtBrowserItem *item)
     row->setText(1, property->valueText());
     row->setToolTip(0, property->toolTip());
     row->setToolTip(1, property->toolTip());
-    row->setDisabled(!property->isEnabled());
+    if (row->isDisabled() == property->isEnabled())
+        row->setDisabled(!property->isEnabled());
     if (row == m_tree->currentItem() && (m_editorRow == row) != property->isEnabled()) {
         closeEditor();
         openEditor(row);

@@ -7,13 +7,6 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 
-namespace {
-// The value a spin box showed when it was last brought up to its property:
-// finishing an edit without typing writes nothing, even when the box shows
-// the stored value rounded to its decimals.
-const char *const kShownValue = "qtpropertybrowser_shown";
-} // namespace
-
 QtVariantEditorFactory::QtVariantEditorFactory(QObject *parent)
     : QtAbstractEditorFactory<QtVariantPropertyManager>(parent), m_editors(new EditorTracker(this))
 {
@@ -37,12 +30,12 @@ QWidget *QtVariantEditorFactory::createEditor(QtVariantPropertyManager *manager,
     const int type = manager->propertyType(property);
     QWidget *editor = nullptr;
     if (type == QVariant::Double) {
+        // Without keyboard tracking the box reports a typed number once, on
+        // Enter or when the focus leaves, and every step of its arrows.
         auto *spin = new QDoubleSpinBox(parent);
         spin->setKeyboardTracking(false);
-        connect(spin, &QDoubleSpinBox::editingFinished, this, [this, spin] {
-            if (spin->value() != spin->property(kShownValue).toDouble())
-                commit(spin, spin->value());
-        });
+        connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+                [this, spin](double value) { commit(spin, value); });
         editor = spin;
     } else if (type == QVariant::Bool) {
         auto *check = new QCheckBox(parent);
@@ -85,7 +78,6 @@ void QtVariantEditorFactory::updateEditor(QWidget *editor, QtProperty *property)
                        manager->attributeValue(property, QStringLiteral("maximum")).toDouble());
         spin->setSingleStep(manager->attributeValue(property, QStringLiteral("singleStep")).toDouble());
         spin->setValue(value.toDouble());
-        spin->setProperty(kShownValue, spin->value());
     } else if (auto *check = qobject_cast<QCheckBox *>(editor)) {
         check->setChecked(value.toBool());
         check->setText(property->valueText());

@@ -71,7 +71,7 @@ TEST_F(OpenCamerasTest, TheOnlyCameraIsOpenedAndSetUp)
     EXPECT_TRUE(widget<QSpinBox>(w, "spinBox_previewFps")->isEnabled());
     EXPECT_FALSE(widget<QPushButton>(w, "pushButtonMoreParamApply")->isEnabled());
     EXPECT_FALSE(widget<QPushButton>(w, "pushButtonParamApply")->isEnabled());
-    EXPECT_EQ(w.displayShift(0), 0);  // -1 until the panels know the format
+    EXPECT_EQ(w.displayShift(0), 4);  // the device panel read "Mono 12"
     EXPECT_EQ(w.m_curCam.handle, w.m_vecOpenedCam[0].handle);
     EXPECT_NE(w.m_nDisconnectTimerId, 0);
 }

@@ -146,6 +146,8 @@ TEST_F(LineProfileTest, ValueAxisFollowsTheBitDepth)
     EXPECT_EQ(dialog->maxGray(), 4096);
     dialog->SlotUpdatePixelFormat("Mono10");
     EXPECT_EQ(dialog->maxGray(), 1024);
+    dialog->SlotUpdatePixelFormat("Mono 16");
+    EXPECT_EQ(dialog->maxGray(), 65536);
     dialog->SlotUpdatePixelFormat("Mono12p");
     EXPECT_EQ(dialog->maxGray(), 256);
     dialog->SlotUpdatePixelFormat("mono 12");

@@ -69,7 +69,11 @@ TEST_F(TreeBrowser, ShowsRowsAsTheManagerChangesThem)
 
     ASSERT_EQ(browser.items(width).size(), 1);
     QtBrowserItem *item = browser.items(width).first();
-    EXPECT_EQ(item->parent(), browser.topLevelItems().first());
+    QtBrowserItem *top = browser.topLevelItems().first();
+    EXPECT_EQ(item->parent(), top);
+    EXPECT_TRUE(browser.isExpanded(top)); // rows come expanded
+    browser.setExpanded(top, false);
+    EXPECT_FALSE(row("Device")->isExpanded());
     browser.setItemVisible(item, false);
     EXPECT_FALSE(browser.isItemVisible(item));
     EXPECT_TRUE(row("Width")->isHidden());
@@ -129,8 +133,8 @@ TEST_F(TreeBrowser, TypedNumberIsWrittenOnceWhenEditingFinishes)
     auto *spin = select<QDoubleSpinBox>("ExposureTime");
     ASSERT_NE(spin, nullptr);
     EXPECT_EQ(spin->maximum(), 1000);
-    // Leaving the box untouched writes nothing, though it shows 1.23.
-    emit spin->editingFinished();
+    // Finishing without typing writes nothing, though the box shows 1.23.
+    QTest::keyClick(spin, Qt::Key_Return);
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(exposure->value().toDouble(), 1.23456);
 
@@ -140,8 +144,14 @@ TEST_F(TreeBrowser, TypedNumberIsWrittenOnceWhenEditingFinishes)
     QTest::keyClick(spin, Qt::Key_Return);
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(exposure->value().toDouble(), 427.0);
-    emit spin->editingFinished(); // the focus leaving afterwards
+    QTest::keyClick(spin, Qt::Key_Return); // and again, or the focus leaving
     EXPECT_EQ(spy.count(), 1);
+
+    // An arrow step is written at once.
+    exposure->setAttribute("singleStep", 10);
+    QTest::keyClick(spin, Qt::Key_Up);
+    ASSERT_EQ(spy.count(), 2);
+    EXPECT_EQ(exposure->value().toDouble(), 437.0);
 
     // The camera's read-back comes into the open editor.
     exposure->setValue(425.5);

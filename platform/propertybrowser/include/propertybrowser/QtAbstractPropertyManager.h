@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QtAbstractPropertyBrowser;
 class QtProperty;
 
@@ -42,6 +44,7 @@ private:
     friend class QtAbstractPropertyBrowser;
     void notifyInserted(QtProperty *property, QtProperty *parent, QtProperty *preceding);
     void notifyRemoved(QtProperty *property, QtProperty *parent);
+    void forEachBrowser(const std::function<void(QtAbstractPropertyBrowser *)> &call);
 
     QList<QtProperty *> m_properties;
     QList<QtAbstractPropertyBrowser *> m_browsers;

@@ -5,10 +5,10 @@
 
 class EditorTracker;
 
-// Editors for variant properties: a double spin box (written back when
-// editing finishes, never per keystroke), a check box and a combo box
-// (written at once), a line edit (written when editing finishes). Groups get
-// no editor.
+// Editors for variant properties: a double spin box (a typed number is
+// written back when editing finishes, never per keystroke; arrow steps at
+// once), a check box and a combo box (written at once), a line edit (written
+// when editing finishes). Groups get no editor.
 class QtVariantEditorFactory : public QtAbstractEditorFactory<QtVariantPropertyManager>
 {
     Q_OBJECT

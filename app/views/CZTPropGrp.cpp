@@ -1,0 +1,315 @@
+// Construction of the device property panel and the walk of the camera's
+// feature tree.
+#include "CZTPropGrp.h"
+
+#include "ui_cztpropgrp.h"
+
+#include <QMetaType>
+#include <QMutex>
+#include <QResizeEvent>
+#include <QVector>
+
+#include <qteditorfactory.h>
+#include <qttreepropertybrowser.h>
+#include <qtvariantproperty.h>
+
+#include <algorithm>
+
+#include "DebugLine.h"
+#include "ElementText.h"
+#include "MainWindow.h"
+#include "ZTCamFunc.h"
+#include "ZTStringFactory.h"
+#include "ZTStringPropertyManager.h"
+#include "ZtMsgBox.h"
+
+namespace {
+
+bool isRateWithoutBounds(const char* name)
+{
+    return name && (qstrcmp(name, "AcquisitionLineRate") == 0 || qstrcmp(name, "AcquisitionFrameRate") == 0);
+}
+
+}  // namespace
+
+CZTPropGrp::CZTPropGrp(OpenedCamera camera, QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::CZTPropGrp)
+    , m_openedCam(camera)
+{
+    static const int registered = qRegisterMetaType<CZTPropGrp*>("CZTPropGrp*");
+    (void)registered;
+    ui->setupUi(this);
+    setGeometry(0, 0, 296, 550);
+    m_pElemMutex = new QMutex;
+    LUMA_DEBUG("CZTPropGrp::CZTPropGrp", "GraphicsPropertyUI initialized");
+}
+
+CZTPropGrp::~CZTPropGrp()
+{
+    clearTree();
+    delete m_pElemMutex;
+    m_pElemMutex = nullptr;
+    delete ui;
+}
+
+void CZTPropGrp::init(MainWindow* window)
+{
+    m_pMainWindow = window;
+    buildTree();
+    if (window) {
+        connect(this, &CZTPropGrp::sglRefreshUI, window, &MainWindow::onRefreshPropUI);
+        connect(this, &CZTPropGrp::sglUpdatePropertyElemRange, window, &MainWindow::onUpdatePropertyElemRange);
+        connect(this, &CZTPropGrp::sglUpdatePropertyElemEnum, window, &MainWindow::onUpdatePropertyElemEnum);
+        connect(this, &CZTPropGrp::sglUpdateStreamElem, window, &MainWindow::onUpdateStreamElemValue);
+    }
+    if (!m_pWarnBox)
+        m_pWarnBox = new ZtMsgBox(window);
+}
+
+void CZTPropGrp::clearTree()
+{
+    stopPollTimer();
+    m_propNames.clear();
+    m_propMap.clear();
+    m_pollMap.clear();
+    m_staticMap.clear();
+    if (m_pBrowser)
+        m_pBrowser->clear();
+    // The browser goes first: it holds editors made by the factories for
+    // rows of the managers.
+    delete m_pBrowser;
+    m_pBrowser = nullptr;
+    delete m_pVariantFactory;
+    m_pVariantFactory = nullptr;
+    delete m_pStringFactory;
+    m_pStringFactory = nullptr;
+    delete m_pVariantManager;
+    m_pVariantManager = nullptr;
+    delete m_pStringManager;
+    m_pStringManager = nullptr;
+}
+
+void CZTPropGrp::buildTree()
+{
+    clearTree();
+    if (!handle())
+        return;
+    m_pBrowser = new QtTreePropertyBrowser(this);
+    m_pVariantFactory = new QtVariantEditorFactory(this);
+    m_pVariantManager = new QtVariantPropertyManager(this);
+    m_pStringFactory = new ZTStringFactory(this);
+    m_pStringManager = new ZTStringPropertyManager(this);
+
+    QVector<QtProperty*> lastAtLevel;  // last category seen per tree level
+    QtProperty* current = nullptr;     // category the element rows join
+    // The browser gets each top-level row with everything below it once the
+    // walk is done, so that no row is shown and re-shown while it grows.
+    QVector<QtProperty*> topLevel;
+    QVector<QtProperty*> hidden;
+
+    ZTCamElement element{};
+    ZTCamStatus status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, "Root", ZTCAM_NODEMAP_CAMERA);
+    while (status == ZTCAM_STATUS_SUCCESS) {
+        if (element.name) {
+            if (element.type == ZTCAM_ELEM_CATEGORY) {
+                addCategory(element, lastAtLevel, current, topLevel);
+            } else if (QtProperty* row = createRow(element)) {
+                const QString name = QString::fromLocal8Bit(element.name);
+                registerProperty(row, element);
+                m_propMap[name] = row;
+                m_propNames[row] = name;
+                if (current)
+                    current->addSubProperty(row);
+                else
+                    topLevel.append(row);  // a row before any category
+                if (m_nLevel < element.visibility)
+                    hidden.append(row);
+                syncTimeStampCapability(element);
+                updateTriggerState(element);
+            }
+        } else {
+            break;  // no name to continue the walk from
+        }
+        const char* previous = element.name;
+        element = ZTCamElement{};
+        status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, previous, ZTCAM_NODEMAP_CAMERA);
+    }
+
+    for (QtProperty* row : topLevel)
+        m_pBrowser->addProperty(row);
+    for (QtProperty* row : hidden) {
+        const QList<QtBrowserItem*> items = m_pBrowser->items(row);
+        if (!items.isEmpty())
+            m_pBrowser->setItemVisible(items.first(), false);
+    }
+    if (!m_bPollTimerOn) {
+        m_nPollTimerId = startTimer(1000, Qt::CoarseTimer);
+        m_bPollTimerOn = m_nPollTimerId != 0;
+    }
+    m_pBrowser->setGeometry(0, 0, width() - 6, height() - 35);
+    m_pBrowser->setResizeMode(QtTreePropertyBrowser::Interactive);
+    m_pBrowser->setSplitterPosition(width() / 2);
+    for (QtBrowserItem* item : m_pBrowser->topLevelItems())
+        m_pBrowser->setExpanded(item, false);
+    connect(m_pStringFactory, SIGNAL(valueChanged(QtProperty*, const QVariant&)), this,
+            SLOT(valueChanged(QtProperty*, const QVariant&)));
+    connect(m_pVariantManager, SIGNAL(valueChanged(QtProperty*, const QVariant&)), this,
+            SLOT(valueChanged(QtProperty*, const QVariant&)));
+}
+
+void CZTPropGrp::addCategory(const ZTCamElement& element, QVector<QtProperty*>& lastAtLevel, QtProperty*& current,
+                             QVector<QtProperty*>& topLevel)
+{
+    QtProperty* group =
+        m_pVariantManager->addProperty(QtVariantPropertyManager::groupTypeId(), QString::fromLocal8Bit(element.name));
+    const int level = element.level;
+    QtProperty* parent = level > 0 && level - 1 < lastAtLevel.size() ? lastAtLevel.at(level - 1) : nullptr;
+    if (parent) {
+        parent->addSubProperty(group);
+    } else {
+        // Level 0, or a level whose parent category never came: top level.
+        topLevel.append(group);
+    }
+    if (lastAtLevel.size() <= level)
+        lastAtLevel.resize(level + 1);
+    lastAtLevel[level] = group;
+    current = group;
+    m_pBrowser->setFactoryForManager(m_pVariantManager, m_pVariantFactory);
+}
+
+QtProperty* CZTPropGrp::createRow(ZTCamElement& element)
+{
+    const QString name = QString::fromLocal8Bit(element.name);
+    QtVariantPropertyManager* vm = m_pVariantManager;
+    switch (element.type) {
+    case ZTCAM_ELEM_INTEGER: {
+        const QString text = ElementText::representedText(element);
+        if (!text.isNull()) {
+            QtProperty* row = vm->addProperty(QVariant::String, name);
+            vm->setValue(row, text);
+            return row;
+        }
+        QtProperty* row = vm->addProperty(QVariant::Double, name);
+        setIntegerRange(row, element, true);
+        vm->setValue(row, static_cast<double>(element.value.intValue));
+        return row;
+    }
+    case ZTCAM_ELEM_BOOLEAN: {
+        QtProperty* row = vm->addProperty(QVariant::Bool, name);
+        vm->setValue(row, element.value.intValue != 0);
+        return row;
+    }
+    case ZTCAM_ELEM_COMMAND: {
+        QtProperty* row = m_pStringManager->addProperty(name);
+        m_pStringManager->setValue(row, QStringLiteral("{Command}"));
+        m_pBrowser->setFactoryForManager(m_pStringManager, m_pStringFactory);
+        return row;
+    }
+    case ZTCAM_ELEM_FLOAT: {
+        QtProperty* row = vm->addProperty(QVariant::Double, name);
+        setFloatRange(row, element);
+        vm->setValue(row, element.value.floatValue);
+        return row;
+    }
+    case ZTCAM_ELEM_STRING: {
+        QtProperty* row = vm->addProperty(QVariant::String, name);
+        vm->setValue(row, ElementText::readString(handle(), element));
+        return row;
+    }
+    case ZTCAM_ELEM_ENUMERATION: {
+        QtProperty* row = vm->addProperty(QtVariantPropertyManager::enumTypeId(), name);
+        vm->setAttribute(row, QStringLiteral("enumNames"), ElementText::entryNames(element));
+        vm->setValue(row, static_cast<int>(element.value.intValue));
+        return row;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+void CZTPropGrp::setIntegerRange(QtProperty* property, const ZTCamElement& element, bool withStep)
+{
+    QtVariantPropertyManager* vm = m_pVariantManager;
+    vm->setAttribute(property, QStringLiteral("minimum"), static_cast<double>(element.minimum.intValue));
+    vm->setAttribute(property, QStringLiteral("maximum"), static_cast<double>(element.maximum.intValue));
+    if (withStep) {
+        vm->setAttribute(property, QStringLiteral("singleStep"), static_cast<double>(element.increment.intValue));
+        vm->setAttribute(property, QStringLiteral("decimals"), 0);
+    }
+}
+
+void CZTPropGrp::setFloatRange(QtProperty* property, const ZTCamElement& element)
+{
+    QtVariantPropertyManager* vm = m_pVariantManager;
+    if (!isRateWithoutBounds(element.name)) {
+        vm->setAttribute(property, QStringLiteral("minimum"), element.minimum.floatValue);
+        vm->setAttribute(property, QStringLiteral("maximum"), element.maximum.floatValue);
+    }
+    vm->setAttribute(property, QStringLiteral("decimals"), static_cast<int>(std::clamp<int64_t>(element.decimals, 1, 6)));
+    const double step = element.increment.floatValue;
+    vm->setAttribute(property, QStringLiteral("singleStep"), step < 1e-6 ? 1.0 : step);
+}
+
+void CZTPropGrp::registerProperty(QtProperty* property, const ZTCamElement& element)
+{
+    if (!property)
+        return;
+    property->setToolTip(element.tooltip ? QString::fromLocal8Bit(element.tooltip) : QString());
+    property->setEnabled(element.access == ZTCAM_ACCESS_WRITE_ONLY || element.access == ZTCAM_ACCESS_READ_WRITE);
+    const QString name = element.name ? QString::fromLocal8Bit(element.name) : property->propertyName();
+    if (element.polled && element.type != ZTCAM_ELEM_COMMAND)
+        m_pollMap[name] = property;
+    else if (element.type != ZTCAM_ELEM_CATEGORY)
+        m_staticMap[name] = property;
+}
+
+void CZTPropGrp::refreshAttributes(const ZTCamElement& element, QtProperty* property)
+{
+    if (!m_pBrowser || !property || element.type == ZTCAM_ELEM_CATEGORY)
+        return;
+    const QList<QtBrowserItem*> items = m_pBrowser->items(property);
+    if (!items.isEmpty())
+        m_pBrowser->setItemVisible(items.first(), m_nLevel >= element.visibility);
+}
+
+void CZTPropGrp::lockScanType()
+{
+    if (!m_bScanTypeLocked || !handle())
+        return;
+    if (QtProperty* row = m_staticMap.value(QStringLiteral("DeviceScanType"), nullptr))
+        row->setEnabled(false);
+}
+
+void CZTPropGrp::stopPollTimer()
+{
+    if (m_nPollTimerId)
+        killTimer(m_nPollTimerId);
+    m_nPollTimerId = 0;
+    m_bPollTimerOn = false;
+}
+
+void CZTPropGrp::refreshRoot()
+{
+    refreshElements(QStringLiteral("Root"));
+}
+
+void CZTPropGrp::requestRefreshUI()
+{
+    emit sglRefreshUI(QStringLiteral("root"));
+}
+
+void CZTPropGrp::resizeEvent(QResizeEvent* event)
+{
+    if (QWidget* p = parentWidget())
+        setGeometry(0, 0, p->width(), p->height());
+    QWidget::resizeEvent(event);
+}
+
+void CZTPropGrp::applyDisplayShift(const ZTCamElement& element)
+{
+    if (!m_pMainWindow || !element.name || qstrcmp(element.name, "PixelFormat") != 0)
+        return;
+    m_pMainWindow->setDisplayShift(static_cast<int>(m_openedCam.index),
+                                   ZTCamFunc::DisplayShift(ZTCamFunc::CurrentEntryName(element)));
+}
