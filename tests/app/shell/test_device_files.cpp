@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QTableWidget>
 
+#include <qtvariantproperty.h>
+
+#include "CZTPropGrp.h"
+
 namespace {
 
 constexpr const char* kFlatField = "[camera]\nserial = FFC01\nsensor_width=64\nsensor_height=48\nffc_phase_ms=60\n";
@@ -153,6 +157,10 @@ TEST_F(DeviceFiles, ApplyDeviceParametersCopiesFeaturesToTheOtherCamera)
     window->on_pushButtonParamApply_clicked();
     EXPECT_DOUBLE_EQ(feature("ExposureTime", 1).value.floatValue, 12345);
     EXPECT_EQ(feature("Width", 1).value.intValue, 32);
+    // The other camera's panel shows what it got.
+    CZTPropGrp* panel = window->m_vecPropGrp.value(1);
+    ASSERT_TRUE(panel);
+    EXPECT_DOUBLE_EQ(panel->m_pVariantManager->value(panel->m_propMap.value("ExposureTime")).toDouble(), 12345);
     EXPECT_EQ(logRows(ui()->tableWidget).last(), "Apply device parameters to other devices successfully");
 }
 
