@@ -5,6 +5,9 @@ function(luma_add_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  # The source tree as the binary was built from it, for tests that read
+  # files there; a binary started by hand finds it without the environment.
+  target_compile_definitions(${name} PRIVATE LUMA_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   set(env ${T_ENV} "LUMA_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "LUMA_BINARY_DIR=${PROJECT_BINARY_DIR}")
   if(T_GUI)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")

@@ -3,15 +3,8 @@
 // interface, so that tests can answer them without a person.
 //
 // UserPrompt::instance() is the one in force: by default it shows the real Qt
-// boxes and dialogs. Tests install their own with setInstance().
-//
-// Builds with test hooks (LUMA_TEST_HOOKS, on whenever the tests are built)
-// also honour the environment variable LUMA_PROMPT_ANSWERS: a list of answers
-// separated by ';', used in order, one per box or dialog ("Yes", "No", "Ok",
-// "Cancel" for boxes, a path or "" for file dialogs). While the variable is
-// set no box is shown; each prompt is written to the debugger output as
-// "UserPrompt: <title> | <text> -> <answer>". When the list runs out, boxes
-// get their default button (or Cancel) and dialogs an empty answer.
+// boxes and dialogs. Tests install their own with setInstance(); the program
+// itself reads no scripted answers.
 
 #include <QMessageBox>
 #include <QString>

@@ -149,6 +149,9 @@ void CZTThdCapture::failOpen()
 
 void CZTThdCapture::releaseRing()
 {
+    // A save loop still finishing its pass reads the ring.
+    if (m_pSaveThread)
+        m_pSaveThread->joinLoop();
     if (FrameBufferSet* set = bufferSet())
         set->freeArrayBuffers();
     m_nRingBufferSize = 0;

@@ -43,6 +43,9 @@ public:
 
     // Waits until a stack close handed to the thread pool has finished.
     void waitForStackClose();
+    // Waits until the loop of the last series has ended, so that the ring
+    // it reads may go.
+    void joinLoop();
 
     bool isSeriesRunning() const { return m_bRunning.load(); }
     int targetCount() const { return m_nTargetCount; }
@@ -65,8 +68,6 @@ protected:
     void run() override;
 
 private:
-    // Waits until the loop of the last series has ended.
-    void joinLoop();
     FrameBufferSet* bufferSet() const;
     const uint8_t* ringEntry() const;
     bool SaveRamImging();

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "TextFit.h"
 #include "ui_MainWindow.h"
 
 #include <QAbstractButton>
@@ -81,6 +82,8 @@ MainWindow::MainWindow(QWidget* parent)
 {
     ui->setupUi(this);
     FontEditDialog::install();
+    // Texts the form's fixed sizes cut in the fonts at hand get the room they need.
+    TextFit::fitChildren(this);
 
     // The resources live in the program's static library: register them.
     Q_INIT_RESOURCE(LumaDeck);
@@ -179,6 +182,10 @@ MainWindow::MainWindow(QWidget* parent)
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table->setFocusPolicy(Qt::NoFocus);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Clicking a row (the right button for the menu included) must not
+    // scroll the wide description cell over the rows; new rows still
+    // scroll into sight by themselves.
+    table->setAutoScroll(false);
 
     ZTCAM_Api_Config(0, 8);
     setEnabled(false);
@@ -258,7 +265,7 @@ void MainWindow::mirrorCurrentCameraIndex(int index) { m_nCamIndexMirror.store(i
 
 void MainWindow::mirrorImageName(const QString& text)
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     m_strImageNameMirror = text;
 }
 
@@ -266,13 +273,13 @@ int MainWindow::currentCameraIndex() const { return m_nCamIndexMirror.load(); }
 
 QString MainWindow::imageNameText() const
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     return m_strImageNameMirror;
 }
 
 bool MainWindow::isTriggerMode(int position) const
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     if (position < 0 || position >= m_vecTriggerMirror.size())
         return false;
     return m_vecTriggerMirror.at(position);
@@ -282,7 +289,7 @@ void MainWindow::setPanelTriggerMode(int position, bool on)
 {
     if (position < 0)
         return;
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     if (position >= m_vecTriggerMirror.size())
         m_vecTriggerMirror.resize(position + 1);
     m_vecTriggerMirror[position] = on;
@@ -292,7 +299,7 @@ int MainWindow::videoFps() const { return m_nVideoFps.load(); }
 
 int MainWindow::displayShift(int sdkIndex) const
 {
-    QMutexLocker lock(&m_displayShiftMutex);
+    std::lock_guard<std::mutex> lock(m_displayShiftMutex);
     auto it = m_mapDisplayShift.constFind(sdkIndex);
     if (it == m_mapDisplayShift.constEnd())
         return 0;
@@ -304,13 +311,13 @@ int MainWindow::displayShift(int sdkIndex) const
 
 void MainWindow::setDisplayShift(int sdkIndex, int shift)
 {
-    QMutexLocker lock(&m_displayShiftMutex);
+    std::lock_guard<std::mutex> lock(m_displayShiftMutex);
     m_mapDisplayShift[sdkIndex] = shift;
 }
 
 void MainWindow::clearDisplayShifts()
 {
-    QMutexLocker lock(&m_displayShiftMutex);
+    std::lock_guard<std::mutex> lock(m_displayShiftMutex);
     m_mapDisplayShift.clear();
 }
 

@@ -18,6 +18,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <mutex>
 
 #include <ZTCam.h>
 
@@ -290,8 +291,10 @@ private:
     void logApplyResult(const QMap<int, QStringList>& refused, const QString& success);
     void mirrorImageName(const QString& text);
 
-    mutable QMutex m_displayShiftMutex;
-    mutable QMutex m_mirrorMutex;         // guards the mirrors below
+    // Standard mutexes: the engine threads take them too, and the sanitizer
+    // sees the order they give (it cannot see into Qt's own mutex).
+    mutable std::mutex m_displayShiftMutex;
+    mutable std::mutex m_mirrorMutex;     // guards the mirrors below
     QString m_strImageNameMirror;         // txt_imgname
     QVector<bool> m_vecTriggerMirror;     // trigger flag per panel position
     std::atomic<int> m_nCamIndexMirror{-1};  // cb_cam_idx current index

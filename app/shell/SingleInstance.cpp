@@ -30,7 +30,9 @@ SingleInstanceHooks defaultSingleInstanceHooks()
 {
     SingleInstanceHooks hooks;
     hooks.isFirstInstance = [] { return isFirstInstance(); };
-    hooks.queryProcessIds = [](const QString& image) { return queryProcessIds(image); };
+    // Only this user's copies are offered to be ended; copies other users
+    // run are theirs.
+    hooks.queryProcessIds = [](const QString& image) { return ownProcessIds(queryProcessIds(image)); };
     hooks.currentProcessId = [] { return static_cast<int32_t>(QCoreApplication::applicationPid()); };
     hooks.terminateProcess = [](int32_t pid) { return platform::os::terminateProcess(pid); };
     return hooks;
@@ -92,6 +94,15 @@ std::vector<int32_t> queryProcessIds(const QString& imageName)
 {
     const std::string text = platform::os::processListText(imageName.toLocal8Bit().toStdString());
     return parseProcessIds(QString::fromLocal8Bit(text.c_str()));
+}
+
+std::vector<int32_t> ownProcessIds(const std::vector<int32_t>& ids)
+{
+    std::vector<int32_t> own;
+    for (int32_t id : ids)
+        if (platform::os::isOwnProcess(id))
+            own.push_back(id);
+    return own;
 }
 
 std::vector<int32_t> parseProcessIds(const QString& taskListText)

@@ -36,6 +36,9 @@ bool isFirstInstance(int knockMs = 500);
 // read from the system's task list.
 std::vector<int32_t> queryProcessIds(const QString& imageName);
 
+// The ids of `ids` whose processes run under this process's user.
+std::vector<int32_t> ownProcessIds(const std::vector<int32_t>& ids);
+
 // Parses a task list ("\r\n" lines: empty line, header, rule of '=', one line
 // per task, final line break) into the process ids of its task lines.
 std::vector<int32_t> parseProcessIds(const QString& taskListText);

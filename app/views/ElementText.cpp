@@ -85,7 +85,12 @@ bool parseMac(const QString& text, uint64_t* value)
 
 QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok)
 {
-    const int64_t maximum = std::clamp<int64_t>(element.maximum.intValue, 0, kMaxTextBytes);
+    const int64_t maximum = element.maximum.intValue;
+    if (maximum < 0 || maximum > kMaxTextBytes) {
+        if (ok)
+            *ok = false;
+        return QString();
+    }
     std::vector<char> buffer(static_cast<size_t>(maximum) + 1, '\0');
     char* const callerText = element.text;
     element.text = buffer.data();

@@ -1,20 +1,24 @@
 #include "FileSave.h"
 
+#include "SpoolBudget.h"
 #include "SpoolDebug.h"
 #include "SpoolTestHooks.h"
+#include "WholeFileWriter.h"
 
 #include <platform/os/SystemInfo.h>
 
+#include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 namespace {
 
 constexpr int kWaitMs = 5000;       // idle wait of the writer
 constexpr int kRetryMs = 100;       // pause before a failed file is tried again
-constexpr int kStopAttempts = 3;    // tries per file once the slot shuts down
+constexpr int kStopAttempts = 3;    // tries of a failing file once the slot shuts down
+constexpr int64_t kPrefaultChunk = int64_t(32) << 20;
 
 }  // namespace
 
@@ -26,6 +30,9 @@ int64_t FileSave::FrameBytes(int32_t width, int32_t height, int32_t channels, in
     unsigned __int128 bits = static_cast<unsigned __int128>(width) * static_cast<uint64_t>(height);
     bits *= static_cast<uint64_t>(channels);
     bits *= static_cast<uint64_t>(bitsPerSample);
+    // A frame that ends inside a byte has no size in whole bytes.
+    if (bits % 8 != 0)
+        return -1;
     const unsigned __int128 bytes = bits / 8;
     if (bytes > static_cast<unsigned __int128>(INT64_MAX))
         return INT64_MAX;
@@ -45,11 +52,13 @@ FileSave::FileSave(int type_, const std::string& path, int32_t width_, int32_t h
       type(type_),
       total(total_)
 {
+#ifdef FRAMESPOOL_TEST_HOOKS
     if (const char* delay = std::getenv(FRAMESPOOL_WRITE_DELAY_ENV)) {
         const long ms = std::strtol(delay, nullptr, 10);
         if (ms > 0 && ms < INT_MAX)
             m_writeDelayMs = static_cast<int>(ms);
     }
+#endif
 }
 
 FileSave::~FileSave()
@@ -69,19 +78,16 @@ bool FileSave::Start()
         return true;
     started = true;
 
+    // A series of fileCount files needs one buffer more; the shared budget
+    // and the per-slot maximum bound the ring whatever the count.
+    const int64_t wanted = fileCount == -1 ? 1 : static_cast<int64_t>(fileCount) + 1;
     int64_t maxBlocks = 0;
-    platform::os::PhysicalMemory memory;
-    if (platform::os::physicalMemory(&memory)) {
-        const double fit = static_cast<float>(memory.availableBytes) * 0.7 / static_cast<float>(total);
-        maxBlocks = fit >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int64_t>(fit);
-    }
-    int64_t blocks = fileCount == -1 ? 1 : static_cast<int64_t>(fileCount) + 1;
-    if (blocks > maxBlocks)
-        blocks = maxBlocks;
-    SpoolDebug("maxBlocks = %d, blocks = %d", static_cast<int>(maxBlocks), static_cast<int>(blocks));
+    m_reservedBuffers = SpoolBudget::Instance().Reserve(total, wanted, &maxBlocks);
+    SpoolDebug("maxBlocks = %d, blocks = %d", static_cast<int>(std::min<int64_t>(maxBlocks, INT_MAX)),
+               static_cast<int>(m_reservedBuffers));
 
     bytesToWrite = total;
-    for (int64_t i = 0; i < blocks; ++i) {
+    for (int64_t i = 0; i < m_reservedBuffers; ++i) {
         std::unique_ptr<FileNode> node = FileNode::Create(static_cast<int>(i), total);
         if (!node)
             break;
@@ -97,6 +103,7 @@ bool FileSave::Start()
     SpoolDebug("m_nodesCount = %d", m_nodesCount);
     writePtr = curBuffer = fillNode->buffer;
     count = 0;
+    m_filesToPrefault = std::min<int64_t>(m_nodesCount, std::max(1, fileCount));
 
     if (!event && !thread.joinable()) {
         running = true;
@@ -125,6 +132,8 @@ bool FileSave::Close()
         }
         event->Set();
         fillNode = fillNode->next;
+        if (++m_filesClosed < m_filesToPrefault)
+            m_bytesFilled.store(m_filesClosed * total, std::memory_order_relaxed);
         result = TakeFillNode(true);
         if (!result)
             SpoolDebug("No free file buffer");
@@ -157,7 +166,43 @@ bool FileSave::CanAppend(const void* data, int32_t size)
 {
     if (!started || !data || size < 0 || size > frameBytes || count >= static_cast<uint32_t>(framesPerFile))
         return false;
-    return !m_needNode || TakeFillNode(false);
+    if (m_needNode && !TakeFillNode(false))
+        return false;
+    if (!m_prefault.joinable() && m_filesToPrefault > 0) {
+        try {
+            m_prefault = std::thread(&FileSave::PrefaultLoop, this);
+        } catch (const std::system_error&) {
+            m_filesToPrefault = 0;  // the caller maps its pages itself
+        }
+    }
+    return true;
+}
+
+void FileSave::PutFrame(int64_t offset, const void* data, int32_t size)
+{
+    std::memcpy(curBuffer + offset, data, static_cast<size_t>(size));
+    if (size < frameBytes)
+        std::memset(curBuffer + offset + size, 0, static_cast<size_t>(frameBytes - size));
+    if (m_filesClosed < m_filesToPrefault)
+        m_bytesFilled.store(m_filesClosed * total + offset + frameBytes, std::memory_order_relaxed);
+}
+
+void FileSave::PrefaultLoop()
+{
+    // The buffers of the first files are mapped in fill order, skipping what
+    // the caller has filled already; later files reuse mapped buffers.
+    for (int64_t file = 0; file < m_filesToPrefault; ++file) {
+        FileNode& node = *nodes[static_cast<size_t>(file)];
+        for (int64_t at = 0; at < node.capacity; at += kPrefaultChunk) {
+            if (m_stopPrefault.load(std::memory_order_relaxed))
+                return;
+            const int64_t length = std::min(kPrefaultChunk, node.capacity - at);
+            if (file * total + at + length <= m_bytesFilled.load(std::memory_order_relaxed))
+                continue;
+            if (!node.Populate(at, length))
+                return;
+        }
+    }
 }
 
 void FileSave::FinishWriteNode()
@@ -173,6 +218,13 @@ void FileSave::FinishWriteNode()
     writeNode = node->next;
 }
 
+void FileSave::DropWriteNode(const std::string& fileName)
+{
+    SpoolDebug("Unsaved file dropped: %s", fileName.c_str());
+    ++m_lostFiles;
+    FinishWriteNode();
+}
+
 void FileSave::WriterLoop()
 {
     int waitMs = kWaitMs;
@@ -184,6 +236,10 @@ void FileSave::WriterLoop()
         waitMs = kWaitMs;
         const bool stopping = !running.load();
         int stopTries = 0;
+        // Set at shut-down once a file has failed all its tries: the disk
+        // refuses, and the files behind it are dropped without trying. A slow
+        // disk that still takes files never sets it.
+        bool refused = false;
         while (pending.load() > 0) {
             std::string fileName;
             int64_t size = 0;
@@ -193,10 +249,14 @@ void FileSave::WriterLoop()
                 size = writeNode->dataSize;
                 writePtr = writeNode->buffer;
             }
+            if (refused) {
+                DropWriteNode(fileName);
+                continue;
+            }
             if (m_writeDelayMs > 0)
                 platform::os::sleepMs(static_cast<uint32_t>(m_writeDelayMs));
             writeNode->lock.Lock();
-            const bool written = WriteWholeFile(fileName, writePtr, size);
+            const bool written = WholeFileWriter::Write(fileName, writePtr, size);
             writeNode->lock.Unlock();
             if (written) {
                 stopTries = 0;
@@ -222,10 +282,8 @@ void FileSave::WriterLoop()
                 platform::os::sleepMs(kRetryMs);
                 continue;
             }
-            SpoolDebug("Unsaved file dropped: %s", fileName.c_str());
-            ++m_lostFiles;
-            stopTries = 0;
-            FinishWriteNode();
+            refused = true;
+            DropWriteNode(fileName);
         }
         if (stopping)
             break;
@@ -235,6 +293,9 @@ void FileSave::WriterLoop()
 bool FileSave::Stop()
 {
     started = false;
+    m_stopPrefault = true;
+    if (m_prefault.joinable())
+        m_prefault.join();
     if (thread.joinable()) {
         // The writer drains the whole queue before it ends.
         running = false;
@@ -250,32 +311,6 @@ void FileSave::DestroyProcessedNodes()
     SpoolDebug("DestroyProcessedNodes");
     fillNode = writeNode = nullptr;
     nodes.clear();
-}
-
-bool FileSave::WriteWholeFile(const std::string& path, const uint8_t* data, int64_t size)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    // The data is one block in memory already; stdio buffering would only copy it.
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    bool ok = true;
-    int64_t left = size;
-    while (left > 0) {
-        // fwrite loops over the system's write, which moves at most about
-        // 2 GiB per call; keep each request well below that.
-        const size_t chunk = static_cast<size_t>(left < (int64_t(1) << 30) ? left : (int64_t(1) << 30));
-        const size_t done = std::fwrite(data, 1, chunk, file);
-        if (done == 0 || std::ferror(file)) {
-            ok = false;
-            break;
-        }
-        data += done;
-        left -= static_cast<int64_t>(done);
-    }
-    if (std::fflush(file) != 0)
-        ok = false;
-    if (std::fclose(file) != 0)
-        ok = false;
-    return ok;
+    SpoolBudget::Instance().Release(total, m_reservedBuffers);
+    m_reservedBuffers = 0;
 }

@@ -19,7 +19,8 @@ class FileSave
 public:
     enum Type { Raw = 0, Tiff = 1 };
 
-    // Bytes of one frame, or -1 when a dimension is not positive.
+    // Bytes of one frame; -1 when a dimension is not positive or the frame's
+    // bits do not make whole bytes. Sizes beyond 64 bits give INT64_MAX.
     static int64_t FrameBytes(int32_t width, int32_t height, int32_t channels, int32_t bitsPerSample);
 
     virtual ~FileSave();
@@ -51,6 +52,10 @@ protected:
     // Common checks of Append; also picks up a buffer that has been freed
     // since Close could not get one.
     bool CanAppend(const void* data, int32_t size);
+    // Copies a frame of size bytes to its place at offset in the file being
+    // filled; the rest of a shorter frame's place is cleared, so that no
+    // bytes of an earlier file stay in the buffer.
+    void PutFrame(int64_t offset, const void* data, int32_t size);
 
     std::string name;
     bool started = false;
@@ -70,10 +75,11 @@ protected:
 
 private:
     void WriterLoop();
+    void PrefaultLoop();
     bool TakeFillNode(bool wait);
     void FinishWriteNode();
+    void DropWriteNode(const std::string& fileName);
     void DestroyProcessedNodes();
-    static bool WriteWholeFile(const std::string& path, const uint8_t* data, int64_t size);
 
     std::atomic<bool> running{false};
     std::unique_ptr<ManualResetEvent> event;
@@ -83,6 +89,7 @@ private:
     FileNode* fillNode = nullptr;   // caller only
     FileNode* writeNode = nullptr;  // writer thread only, once started
     std::vector<std::unique_ptr<FileNode>> nodes;
+    int64_t m_reservedBuffers = 0;  // taken from the shared budget
 
     // Guards the nodes' queued flags, names and sizes, and m_failing.
     std::mutex m_stateLock;
@@ -90,5 +97,13 @@ private:
     bool m_failing = false;      // the file at the head of the queue cannot be written
     bool m_needNode = false;     // Close could not take the next buffer
     int m_lostFiles = 0;         // writer thread only until joined
-    int m_writeDelayMs = 0;      // test hook
+    int m_writeDelayMs = 0;      // test builds only
+
+    // Maps the pages of the buffers of the first files in advance, off the
+    // caller's path; started by the first frame appended.
+    std::thread m_prefault;
+    std::atomic<bool> m_stopPrefault{false};
+    int64_t m_filesToPrefault = 0;
+    std::atomic<int64_t> m_bytesFilled{0};  // of the series, while the first buffers fill
+    int64_t m_filesClosed = 0;              // caller only
 };

@@ -56,7 +56,7 @@ unsigned char Init_FrameSpool(const char* path, int32_t width, int32_t height, i
         return 0;
     const int64_t total = type == FileSave::Raw ? RawFileSave::FileBytes(frameBytes, framesPerFile)
                                                 : TiffFileSave::FileBytes(frameBytes, framesPerFile);
-    if (total > kMaxFileBytes) {
+    if (total < 0 || total > kMaxFileBytes) {  // a size beyond 64 bits is beyond 4 GiB
         SpoolDebug("Out of 4GB buffer");
         return 0;
     }

@@ -13,9 +13,10 @@ int64_t RawFileSave::FileBytes(int64_t frameBytes, int32_t framesPerFile)
 {
     if (frameBytes <= 0 || framesPerFile <= 0)
         return 0;
-    if (frameBytes > INT64_MAX / framesPerFile)
-        return INT64_MAX;
-    return frameBytes * framesPerFile;
+    int64_t fileBytes = 0;
+    if (__builtin_mul_overflow(frameBytes, int64_t(framesPerFile), &fileBytes))
+        return -1;
+    return fileBytes;
 }
 
 bool RawFileSave::Close()
@@ -33,7 +34,7 @@ bool RawFileSave::Append(const void* data, int32_t size)
 {
     if (!CanAppend(data, size))
         return false;
-    std::memcpy(curBuffer + static_cast<int64_t>(count) * frameBytes, data, static_cast<size_t>(size));
+    PutFrame(static_cast<int64_t>(count) * frameBytes, data, size);
     ++count;
     return true;
 }

@@ -1,6 +1,10 @@
 #pragma once
 
-// Test hook, not part of the public interface: when this environment variable
-// holds a positive number when a slot is initialised, its writer thread waits
-// that many milliseconds before each file it writes.
+// Test hooks, compiled only into the test build of the library
+// (FRAMESPOOL_TEST_HOOKS); the shipped library reads none of them.
+//
+// A positive number of milliseconds: the writer thread of a slot initialised
+// while it is set waits that long before each file it writes.
 #define FRAMESPOOL_WRITE_DELAY_ENV "FRAMESPOOL_TEST_WRITE_DELAY_MS"
+// Bytes taken as the free physical memory when the shared budget is set up.
+#define FRAMESPOOL_MEMORY_ENV "FRAMESPOOL_TEST_MEMORY_BYTES"

@@ -44,10 +44,12 @@ int64_t TiffFileSave::FileBytes(int64_t frameBytes, int32_t framesPerFile)
 {
     if (frameBytes <= 0 || framesPerFile <= 0)
         return 0;
-    const int64_t pageBytes = frameBytes + kIfdBytes;
-    if (pageBytes > (INT64_MAX - kHeaderBytes) / framesPerFile)
-        return INT64_MAX;
-    return pageBytes * framesPerFile + kHeaderBytes;
+    int64_t pageBytes = 0, pages = 0, fileBytes = 0;
+    if (__builtin_add_overflow(frameBytes, int64_t(kIfdBytes), &pageBytes) ||
+        __builtin_mul_overflow(pageBytes, int64_t(framesPerFile), &pages) ||
+        __builtin_add_overflow(pages, int64_t(kHeaderBytes), &fileBytes))
+        return -1;
+    return fileBytes;
 }
 
 bool TiffFileSave::Describable(int32_t width, int32_t height, int32_t channels, int32_t bitsPerSample)
@@ -83,7 +85,7 @@ bool TiffFileSave::Append(const void* data, int32_t size)
         put16(curBuffer + 2, 42);
         put32(curBuffer + 4, ifd);
     }
-    std::memcpy(curBuffer + strip, data, static_cast<size_t>(size));
+    PutFrame(strip, data, size);
     const uint32_t next = count + 1 == static_cast<uint32_t>(framesPerFile) ? 0 : ifd + frame + kIfdBytes;
     WriteIfd(curBuffer + ifd, strip, next);
     ++count;

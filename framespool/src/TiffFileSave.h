@@ -14,7 +14,8 @@ public:
     TiffFileSave(const std::string& path, int32_t width, int32_t height, int32_t channels, int32_t bitsPerSample,
                  int32_t framesPerFile, int32_t fileCount);
 
-    // Bytes of a whole file, computed in 64 bits.
+    // Bytes of a whole file in checked 64-bit arithmetic; 0 for an empty
+    // geometry, -1 when the size does not fit 64 bits.
     static int64_t FileBytes(int64_t frameBytes, int32_t framesPerFile);
     // Whether the SHORT fields of the IFD can hold the frame's geometry.
     static bool Describable(int32_t width, int32_t height, int32_t channels, int32_t bitsPerSample);

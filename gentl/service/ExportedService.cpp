@@ -1,5 +1,7 @@
 #include "ExportedService.h"
 
+#include "LastGenTLError.h"
+
 #include <atomic>
 
 namespace GenTLCore {
@@ -11,5 +13,14 @@ std::atomic<GenTLSrv*> g_exportedService{nullptr};
 GenTLSrv* ExportedService() { return g_exportedService.load(std::memory_order_acquire); }
 
 void SetExportedService(GenTLSrv* service) { g_exportedService.store(service, std::memory_order_release); }
+
+GC_ERROR UnexpectedExceptionResult() noexcept
+{
+    try {
+        SetLastGenTLError(GC_ERR_ERROR, "Internal error: unexpected exception in a GenTL call");
+    } catch (...) {
+    }
+    return GC_ERR_ERROR;
+}
 
 }  // namespace GenTLCore

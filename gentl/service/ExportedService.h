@@ -1,4 +1,7 @@
 #pragma once
+#include <GenTL.h>
+
+#include <new>
 
 namespace GenTLCore {
 
@@ -8,5 +11,24 @@ class GenTLSrv;
 // loads, before a consumer can call; null when it could not be made.
 GenTLSrv* ExportedService();
 void SetExportedService(GenTLSrv* service);
+
+// Stores -1001 "Internal error: ..." as the calling thread's last error (if
+// it can) and returns -1001.
+GC_ERROR UnexpectedExceptionResult() noexcept;
+
+// The barrier of every exported function: no C++ exception leaves `call`.
+// Running out of memory answers -1021 (not stored); any other exception
+// -1001.
+template <class Call>
+GC_ERROR GuardedCall(Call&& call) noexcept
+{
+    try {
+        return call();
+    } catch (const std::bad_alloc&) {
+        return GC_ERR_OUT_OF_MEMORY;
+    } catch (...) {
+        return UnexpectedExceptionResult();
+    }
+}
 
 }  // namespace GenTLCore

@@ -14,15 +14,18 @@ using GenTLCore::PexSettingBracket;
 namespace {
 
 // Runs one call on the service with the imaging library's application
-// setting cleared; without a service the library is not initialised.
+// setting cleared; without a service the library is not initialised. No
+// exception leaves it, and the setting is restored also when one passes.
 template <class Call>
 GC_ERROR Forward(Call call)
 {
     GenTLSrv* service = ExportedService();
     if (!service)
         return GC_ERR_NOT_INITIALIZED;
-    PexSettingBracket bracket;
-    return call(service);
+    return GenTLCore::GuardedCall([&] {
+        PexSettingBracket bracket;
+        return call(service);
+    });
 }
 
 }  // namespace
@@ -44,7 +47,7 @@ GC_API GCInitLib()
     GenTLSrv* service = ExportedService();
     if (!service)
         return GC_ERR_ERROR;
-    return service->GCInitLib();
+    return GenTLCore::GuardedCall([service] { return service->GCInitLib(); });
 }
 
 GC_API GCCloseLib()
@@ -52,7 +55,7 @@ GC_API GCCloseLib()
     GenTLSrv* service = ExportedService();
     if (!service)
         return GC_ERR_NOT_INITIALIZED;
-    return service->GCCloseLib();
+    return GenTLCore::GuardedCall([service] { return service->GCCloseLib(); });
 }
 
 GC_API GCReadPort(PORT_HANDLE hPort, uint64_t iAddress, void *pBuffer, size_t *piSize)

@@ -47,6 +47,13 @@ bool HasTLFactories(const ProducerFactoryTable& table);
 // made); later calls return the first call's result without calling any
 // factory.
 GenTLSrv* CreateGenTLService(const ProducerFactoryTable& table);
+// The service creation's step once the direct service is made: keeps
+// `direct` as the direct service, puts the call-tracing service in front of
+// it when the branding's logging variable exists now, and returns the
+// current service (the tracing one, else `direct`). Shut-down deletes the
+// tracing service, then the direct service. A refused allocation passes on
+// with the direct service kept and no current service.
+GenTLSrv* InstallGenTLServices(GenTLSrv* direct, const GenTLBranding& branding);
 
 // What start-up made, for the exports and for tests.
 LoggerInit* StartedLogger();

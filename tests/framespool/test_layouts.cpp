@@ -222,3 +222,41 @@ TEST(StackLayout, FileTypeComesFromThePathWhateverItsCase)
     ASSERT_EQ(Uninit_FrameSpool(5), 1);
     EXPECT_EQ(SpoolTestFiles::Read(both), frame);
 }
+
+TEST(StackLayout, ShortFrameInAReusedBufferKeepsNothingOfTheEarlierFile)
+{
+    SpoolTestFiles files;
+    const std::vector<uint8_t> full = Pattern(8, 30), part = Pattern(3, 31);
+    std::vector<uint8_t> padded = part;
+    padded.resize(8, 0);
+    for (const char* ext : {".raw", ".tif"}) {
+        const std::string first = files.Path(std::string("first") + ext), second = files.Path(std::string("second") + ext);
+        // One buffer only: the second file is filled where the first was.
+        ASSERT_EQ(Init_FrameSpool(first.c_str(), 2, 2, 1, 16, 1, 0, 6), 1);
+        ASSERT_EQ(Append_FileBuffer(full.data(), 8, 6), 1);
+        ASSERT_EQ(Close_FrameSpool(6), 1);  // waits until the buffer is free again
+        ASSERT_EQ(Open_FrameSpool(second.c_str(), 6), 1);
+        ASSERT_EQ(Append_FileBuffer(part.data(), 3, 6), 1);
+        ASSERT_EQ(Uninit_FrameSpool(6), 1);
+        const bool tiff = ext[1] == 't';
+        EXPECT_EQ(SpoolTestFiles::Read(second), tiff ? expectedTiff(2, 2, 1, 16, 1, {padded}) : padded) << ext;
+    }
+}
+
+TEST(StackLayout, NextSeriesOfTheSameSizeKeepsNothingOfTheLastOne)
+{
+    // 2 MiB files: their buffers outlive the series and serve the next one.
+    SpoolTestFiles files;
+    const int32_t bytes = 1024 * 1024 * 2;
+    const std::vector<uint8_t> full = Pattern(bytes, 40), part = Pattern(1000, 41);
+    ASSERT_EQ(Init_FrameSpool(files.Path("a.raw").c_str(), 1024, 1024, 1, 16, 1, 1, 7), 1);
+    ASSERT_EQ(Append_FileBuffer(full.data(), bytes, 7), 1);
+    ASSERT_EQ(Uninit_FrameSpool(7), 1);
+    ASSERT_EQ(Init_FrameSpool(files.Path("b.raw").c_str(), 1024, 1024, 1, 16, 1, 1, 7), 1);
+    ASSERT_EQ(Append_FileBuffer(part.data(), 1000, 7), 1);
+    ASSERT_EQ(Uninit_FrameSpool(7), 1);
+    std::vector<uint8_t> expected = part;
+    expected.resize(bytes, 0);
+    EXPECT_EQ(SpoolTestFiles::Read(files.Path("a.raw")), full);
+    EXPECT_TRUE(SpoolTestFiles::Read(files.Path("b.raw")) == expected);
+}

@@ -1,12 +1,15 @@
 // What the exports refuse, and that a refusal changes nothing.
 #include "FrameSpool.h"
 #include "SpoolTestFiles.h"
+#include "SpoolTestHooks.h"
 
 #include <platform/os/SystemInfo.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <dlfcn.h>
+#include <filesystem>
 
 TEST(SpoolRefusals, FiveExportsByName)
 {
@@ -15,6 +18,21 @@ TEST(SpoolRefusals, FiveExportsByName)
         EXPECT_NE(::dlsym(RTLD_DEFAULT, name), nullptr) << name;
     // The writer classes stay inside the library.
     EXPECT_EQ(::dlsym(RTLD_DEFAULT, "_ZN8FileSave5StartEv"), nullptr);
+}
+
+TEST(SpoolRefusals, ShippedLibraryReadsNoTestVariable)
+{
+    // The tests run the test build of the library; the shipped one lies
+    // beside it and must not carry the hooks.
+    Dl_info info{};
+    ASSERT_NE(::dladdr(reinterpret_cast<void*>(&Init_FrameSpool), &info), 0);
+    const std::filesystem::path shipped = std::filesystem::path(info.dli_fname).parent_path() / "libFrameSpool.so";
+    if (!std::filesystem::exists(shipped))
+        GTEST_SKIP() << shipped << " is not built";
+    const std::vector<uint8_t> image = SpoolTestFiles::Read(shipped.string());
+    const std::string text(image.begin(), image.end());
+    EXPECT_NE(text.find("Init_FrameSpool"), std::string::npos);
+    EXPECT_EQ(text.find("FRAMESPOOL_TEST"), std::string::npos);
 }
 
 TEST(SpoolRefusals, SlotNumbersOutOfRange)
@@ -53,8 +71,13 @@ TEST(SpoolRefusals, PathsAndGeometry)
         EXPECT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 0, 1, 0, 0), 0);
         EXPECT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 16, 0, 0, 0), 0);
         EXPECT_EQ(Init_FrameSpool(path.c_str(), 1, 1, 1, 4, 1, 0, 0), 0);  // half a byte
+        EXPECT_EQ(Init_FrameSpool(path.c_str(), 3, 1, 1, 12, 1, 0, 0), 0);  // 4.5 bytes
+        EXPECT_EQ(Init_FrameSpool(path.c_str(), 101, 7, 1, 12, 4, 0, 0), 0);
     }
     EXPECT_EQ(Uninit_FrameSpool(0), 0);
+    // 12 bits for an even pixel count is whole bytes.
+    ASSERT_EQ(Init_FrameSpool(raw.c_str(), 2, 1, 1, 12, 1, 0, 0), 1);
+    EXPECT_EQ(Uninit_FrameSpool(0), 1);
     EXPECT_TRUE(files.Names().empty());
 }
 
@@ -70,12 +93,15 @@ TEST(SpoolRefusals, FramesTooLargeForOneFile)
     EXPECT_EQ(Init_FrameSpool(tif.c_str(), 16384, 16384, 4, 16, 2, 0, 1), 0);
     // TIFF: N * (F + 162) + 8 above 4 GiB although N * F is not.
     EXPECT_EQ(Init_FrameSpool(tif.c_str(), 1, 1, 1, 8, 26512144, 0, 1), 0);
+    // Sizes beyond 64 bits are refused the same way, without overflowing.
+    for (const std::string& path : {raw, tif})
+        EXPECT_EQ(Init_FrameSpool(path.c_str(), INT32_MAX, INT32_MAX, INT32_MAX, 8, INT32_MAX, INT32_MAX, 1), 0);
     const std::string out = testing::internal::GetCapturedStderr();
     size_t lines = 0;
     for (size_t at = out.find("Out of 4GB buffer\n"); at != std::string::npos;
          at = out.find("Out of 4GB buffer\n", at + 1))
         ++lines;
-    EXPECT_EQ(lines, 4u) << out;
+    EXPECT_EQ(lines, 6u) << out;
 
     testing::internal::CaptureStderr();
     // A frame that one Append cannot carry (2 GiB), and TIFF geometry the
@@ -198,4 +224,50 @@ TEST(SpoolRefusals, RingSizeFollowsFileCount)
     EXPECT_NE(out.find(", blocks = 4\nm_nodesCount = 4\n"), std::string::npos) << out;
     EXPECT_NE(out.find(", blocks = 1\nm_nodesCount = 1\n"), std::string::npos) << out;
     EXPECT_NE(out.find("DestroyProcessedNodes\nFileSave::~FileSave()\n"), std::string::npos) << out;
+}
+
+TEST(SpoolRefusals, RingIsBoundedWhateverTheFileCount)
+{
+    SpoolTestFiles files;
+    testing::internal::CaptureStderr();
+    // Half a billion files of 8 bytes: a ring of eight buffers all the same.
+    for (int32_t count : {500000000, INT32_MAX}) {
+        ASSERT_EQ(Init_FrameSpool(files.Path("many.raw").c_str(), 2, 2, 1, 16, 1, count, 0), 1);
+        ASSERT_EQ(Uninit_FrameSpool(0), 1);
+    }
+    const std::string out = testing::internal::GetCapturedStderr();
+    const std::string ring = ", blocks = 8\nm_nodesCount = 8\n";
+    const size_t first = out.find(ring);
+    ASSERT_NE(first, std::string::npos) << out;
+    EXPECT_NE(out.find(ring, first + 1), std::string::npos) << out;
+}
+
+// Sets the free memory the shared budget is taken from while it lives.
+class FreeMemory
+{
+public:
+    explicit FreeMemory(long long bytes) { ::setenv(FRAMESPOOL_MEMORY_ENV, std::to_string(bytes).c_str(), 1); }
+    ~FreeMemory() { ::unsetenv(FRAMESPOOL_MEMORY_ENV); }
+};
+
+TEST(SpoolRefusals, SlotsShareOneMemoryBudget)
+{
+    SpoolTestFiles files;
+    // An 8-byte file costs a page and a page of bookkeeping: 70 % of this
+    // memory holds ten of them.
+    FreeMemory memory(8192LL * 10 * 10 / 7 + 1);
+    const std::string path = files.Path("b.raw");
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 16, 1, 100, 0), 1);
+    ASSERT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 16, 1, 100, 1), 1);
+    EXPECT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 16, 1, 100, 2), 0);  // nothing left
+    ASSERT_EQ(Uninit_FrameSpool(0), 1);
+    ASSERT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 16, 1, 3, 2), 1);
+    ASSERT_EQ(Uninit_FrameSpool(1), 1);
+    ASSERT_EQ(Uninit_FrameSpool(2), 1);
+    const std::string out = testing::internal::GetCapturedStderr();
+    EXPECT_NE(out.find("maxBlocks = 10, blocks = 8\nm_nodesCount = 8\n"
+                       "maxBlocks = 2, blocks = 2\nm_nodesCount = 2\n"
+                       "maxBlocks = 0, blocks = 0\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("maxBlocks = 8, blocks = 4\nm_nodesCount = 4\n"), std::string::npos) << out;
 }

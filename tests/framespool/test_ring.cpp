@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -134,26 +138,83 @@ TEST(SpoolRing, FailedWriteIsRetriedUntilItSucceeds)
     EXPECT_EQ(SpoolTestFiles::Read(path), frame);
 }
 
-TEST(SpoolRing, UnwritableFileIsReportedAtUninitAndTheRestWritten)
+// Paths the disk refuses in different ways: each ends with every queued file
+// dropped by name at Uninit, the first one tried, the ones behind it not.
+TEST(SpoolRing, RefusedFilesAreDroppedAtUninitWithoutTryingTheRest)
 {
     SpoolTestFiles dir;
-    const std::string bad = dir.Path("missing/a.raw"), good = dir.Path("b.raw");
-    const std::vector<uint8_t> a = Pattern(8, 1), b = Pattern(8, 2);
-    testing::internal::CaptureStderr();
-    ASSERT_EQ(Init_FrameSpool(bad.c_str(), 2, 2, 1, 16, 1, 1, 5), 1);
-    ASSERT_EQ(Append_FileBuffer(a.data(), 8, 5), 1);
-    ASSERT_EQ(Close_FrameSpool(5), 1);
-    ASSERT_EQ(Open_FrameSpool(good.c_str(), 5), 1);
-    ASSERT_EQ(Append_FileBuffer(b.data(), 8, 5), 1);
-    EXPECT_EQ(Uninit_FrameSpool(5), 0);
-    const std::string out = testing::internal::GetCapturedStderr();
-    EXPECT_NE(out.find("Save file failed: " + bad + "\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Unsaved file dropped: " + bad + "\n"), std::string::npos) << out;
-    EXPECT_EQ(SpoolTestFiles::Read(good), b);
-    EXPECT_EQ(Uninit_FrameSpool(5), 0);
+    const std::string fifo = dir.Path("pipe.raw"), full = dir.Path("full.raw");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // nobody reads it: opening it for writing would block
+    std::filesystem::create_symlink("/dev/full", full);  // every write: no space left
+    for (const std::string& refused : {dir.Path("missing/a.raw"), fifo, full}) {
+        const std::vector<uint8_t> frame = Pattern(8, 1);
+        const std::vector<std::string> names = {refused, dir.Path("b.raw"), dir.Path("c.raw"), dir.Path("d.raw")};
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(Init_FrameSpool(refused.c_str(), 2, 2, 1, 16, 1, 8, 5), 1);
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (i > 0) {
+                ASSERT_EQ(Open_FrameSpool(names[i].c_str(), 5), 1);
+            }
+            ASSERT_EQ(Append_FileBuffer(frame.data(), 8, 5), 1);
+            ASSERT_EQ(Close_FrameSpool(5), 1);  // free buffers remain: no wait
+        }
+        EXPECT_EQ(Uninit_FrameSpool(5), 0);
+        const std::string out = testing::internal::GetCapturedStderr();
+        EXPECT_NE(out.find("Save file failed: " + refused + "\n"), std::string::npos) << out;
+        for (const std::string& name : names) {
+            EXPECT_NE(out.find("Unsaved file dropped: " + name + "\n"), std::string::npos) << out;
+            if (name != refused) {
+                EXPECT_EQ(out.find("Save file failed: " + name + "\n"), std::string::npos) << out;
+                EXPECT_FALSE(SpoolTestFiles::Exists(name)) << name;
+            }
+        }
+        EXPECT_EQ(Uninit_FrameSpool(5), 0);
+    }
     // The slot is free again.
-    ASSERT_EQ(Init_FrameSpool(good.c_str(), 2, 2, 1, 16, 1, 1, 5), 1);
+    ASSERT_EQ(Init_FrameSpool(dir.Path("e.raw").c_str(), 2, 2, 1, 16, 1, 1, 5), 1);
     EXPECT_EQ(Uninit_FrameSpool(5), 1);
+}
+
+// Lets files of this process grow to at most the given size while it lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_action = ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        ::signal(SIGXFSZ, m_action);
+    }
+
+private:
+    rlimit m_saved{};
+    sighandler_t m_action = SIG_DFL;
+};
+
+TEST(SpoolRing, WriteFailingPartWayLeavesNoCutFileBehind)
+{
+    SpoolTestFiles dir;
+    const std::string path = dir.Path("cut.tif");
+    const std::vector<uint8_t> frame = Pattern(128 * 1024, 4);
+    testing::internal::CaptureStderr();
+    {
+        // Half the file fits; the captured output is far below the limit.
+        FileSizeLimit limit(64 * 1024);
+        ASSERT_EQ(Init_FrameSpool(path.c_str(), 256, 256, 1, 16, 1, 1, 1), 1);
+        ASSERT_EQ(Append_FileBuffer(frame.data(), 128 * 1024, 1), 1);
+        EXPECT_EQ(Uninit_FrameSpool(1), 0);
+    }
+    const std::string out = testing::internal::GetCapturedStderr();
+    EXPECT_NE(out.find("Save file failed: " + path + "\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Unsaved file dropped: " + path + "\n"), std::string::npos) << out;
+    EXPECT_TRUE(dir.Names().empty());
 }
 
 TEST(SpoolRing, FullRingStuckOnTheDiskDoesNotHangOrOverwrite)

@@ -10,7 +10,8 @@ class ThreadHandle;
 // A thread object: Start runs Run on a new operating-system thread, Join
 // waits for its end. Priorities use the Windows scale (2 is highest); the
 // policy is stored and reported but not passed to the system. The owner
-// joins the thread before destroying the object; destruction does not wait.
+// joins the thread before its own members go; the destruction of this object
+// still waits for a thread that runs on, so it never runs on freed memory.
 class SimpleThread {
 public:
     SimpleThread();

@@ -23,8 +23,10 @@ public:
     // The kind tag in front of a payload; 0 for null.
     static int32_t KindOf(const void* payload);
 
-    // Test support: after `skip` more allocations, the next `count` fail.
+#ifdef GENTL_FAULT_INJECTION
+    // Test builds only: after `skip` more allocations, the next `count` fail.
     static void FailNextAllocations(int count, int skip = 0);
+#endif
 };
 
 }  // namespace GenTLCore

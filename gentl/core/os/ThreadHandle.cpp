@@ -13,7 +13,19 @@ namespace GenTLCore {
 
 namespace {
 
+#ifdef GENTL_FAULT_INJECTION
 std::atomic<int> g_startFailures{0};
+
+bool InjectedFailure()
+{
+    int pending = g_startFailures.load();
+    while (pending > 0) {
+        if (g_startFailures.compare_exchange_weak(pending, pending - 1))
+            return true;
+    }
+    return false;
+}
+#endif
 
 // Handed to the new thread, which copies it out and frees it.
 struct StartBlock {
@@ -49,17 +61,18 @@ void ThreadHandle::Destroy(ThreadHandle* record)
     delete record;
 }
 
+#ifdef GENTL_FAULT_INJECTION
 void ThreadHandle::FailNextStarts(int count) { g_startFailures.store(count < 0 ? 0 : count); }
+#endif
 
 int32_t ThreadHandle::Start(Entry entry, void* argument)
 {
     if (!entry || m_thread.joinable())
         return OS_ERR_THREAD_START;
-    int pending = g_startFailures.load();
-    while (pending > 0) {
-        if (g_startFailures.compare_exchange_weak(pending, pending - 1))
-            return OS_ERR_THREAD_START;
-    }
+#ifdef GENTL_FAULT_INJECTION
+    if (InjectedFailure())
+        return OS_ERR_THREAD_START;
+#endif
     StartBlock* block = new (std::nothrow) StartBlock{entry, argument, {}};
     if (!block)
         return OS_ERR_THREAD_START;
@@ -91,7 +104,9 @@ int32_t ThreadHandle::Wait()
 int32_t ThreadHandle::Close()
 {
     if (m_thread.joinable()) {
-        m_thread.detach();
+        if (m_thread.get_id() == std::this_thread::get_id() || Wait() != OS_OK)
+            m_thread.detach();
+        m_waited = false;
         return OS_OK;
     }
     if (m_waited) {

@@ -13,7 +13,7 @@ public:
 
     // Makes a record without a thread into *out: 0 or OS_ERR_NO_MEMORY.
     static int32_t Create(ThreadHandle** out);
-    // Closes the handle when there is one (the thread runs on) and frees the
+    // Waits for a started thread's end, closes its handle and frees the
     // record; null is ignored.
     static void Destroy(ThreadHandle* record);
 
@@ -22,16 +22,20 @@ public:
     int32_t Start(Entry entry, void* argument);
     // Waits without limit for the thread's end: 0 or OS_ERR_THREAD_WAIT.
     int32_t Wait();
-    // Closes the handle of a thread that has ended or runs on: 0 or
-    // OS_ERR_CLOSE_HANDLE when there is none.
+    // Closes the handle of a started thread, first waiting for its end when
+    // it was not waited for (a thread never outlives its record): 0, or
+    // OS_ERR_CLOSE_HANDLE when there is none. Called on the thread itself it
+    // lets the thread run on.
     int32_t Close();
 
     bool HasHandle() const { return m_thread.joinable(); }
     // The started thread's system id; 0 before the first start.
     int32_t ThreadId() const { return m_threadId.load(); }
 
-    // Test support: the next `count` starts fail.
+#ifdef GENTL_FAULT_INJECTION
+    // Test builds only: the next `count` starts fail.
     static void FailNextStarts(int count);
+#endif
 
 private:
     ThreadHandle() = default;

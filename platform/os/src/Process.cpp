@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
+#include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -79,6 +81,14 @@ std::string processListText(const std::string& imageName)
         out += line;
     }
     return out;
+}
+
+bool isOwnProcess(int32_t pid)
+{
+    struct stat info {};
+    if (pid <= 0 || ::stat(("/proc/" + std::to_string(pid)).c_str(), &info) != 0)
+        return false;
+    return info.st_uid == ::geteuid();
 }
 
 bool terminateProcess(int32_t pid)

@@ -1,15 +1,22 @@
 #include "PexApplication.h"
 
 #include "PexCallLog.h"
+#include "PexCodes.h"
+#include "PexHooks.h"
+#include "PexLibrary.h"
+#include "PexText.h"
 
-#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <cwchar>
+#include <thread>
 
 namespace platform::pex {
 
 namespace {
 
-// Settings of one thread: a small table without destructor, so that no
-// thread exit work is registered for the library.
+// Per-thread state in fixed tables without destructors, so that no thread
+// exit work is registered for the library.
 struct ThreadSettings {
     static constexpr int kSlots = 32;
     PEX_INT codes[kSlots];
@@ -17,7 +24,14 @@ struct ThreadSettings {
     int used;
 };
 thread_local ThreadSettings t_settings{};
-thread_local PEX_INT t_currentError = 0;
+
+struct ThreadError {
+    static constexpr size_t kText = 512;
+    PEX_INT code;
+    wchar_t text[kText];
+    wchar_t detail[kText];
+};
+thread_local ThreadError t_error{};
 
 PEX_INT* settingSlot(PEX_INT code, bool create)
 {
@@ -32,7 +46,36 @@ PEX_INT* settingSlot(PEX_INT code, bool create)
     return &s.values[s.used++];
 }
 
+void copyText(wchar_t* to, const std::wstring& from)
+{
+    const size_t n = std::min(from.size(), ThreadError::kText - 1);
+    std::wmemcpy(to, from.data(), n);
+    to[n] = L'\0';
+}
+
+void writeValue(void* out, PEX_INT value)
+{
+    if (out)
+        std::memcpy(out, &value, sizeof value);
+}
+
 }  // namespace
+
+void PexFailure::set(PEX_ID failingSource, PEX_INT errorCode, const std::wstring& message, const std::wstring& more)
+{
+    if (code)
+        return;  // the first failure of an operation is the one reported
+    source = failingSource;
+    code = errorCode;
+    text = message;
+    detail = more;
+}
+
+void PexFailure::raise() const
+{
+    if (code)
+        PexApplication::instance().raise(source, code, text, detail);
+}
 
 PexApplication& PexApplication::instance()
 {
@@ -40,29 +83,65 @@ PexApplication& PexApplication::instance()
     return app;
 }
 
-bool PexApplication::validContext(PEX_ID context)
+bool PexApplication::validContext(PEX_ID context, const wchar_t* operation)
 {
-    if (context == PEX_DEFAULT)
+    if (context == PEX_ID(PEX_DEFAULT) || context == kServicesHandle)
         return true;
-    raise(context, kInvalidContext);
+    raise(context, code::kErrInvalidContext, std::wstring(operation) + L": invalid application context.",
+          L"The context is neither the default context nor the services handle.");
     return false;
 }
 
-PEX_INT PexApplication::inquire(PEX_ID context, PEX_INT code)
+PEX_INT PexApplication::installedSystem(PEX_INT code, void* out)
 {
-    if (!validContext(context))
+    PexLibrary& lib = PexLibrary::instance();
+    PexFailure failure;
+    PEX_INT value = 0;
+    {
+        std::lock_guard<std::mutex> lock(lib.mutex);
+        lib.ensureConfigured();
+        const PEX_INT count = PEX_INT(lib.installed.size());
+        const PEX_INT plain = PexText::withoutSizeForm(code);
+        auto inRange = [&](PEX_INT base) { return plain >= base && plain < base + count; };
+        if (code == code::kInstalledSystems) {
+            value = count;
+            writeValue(out, value);
+        } else if (inRange(code::kSystemType) && plain == code) {
+            value = lib.installed[size_t(code - code::kSystemType)].type;
+            writeValue(out, value);
+        } else if (inRange(code::kSystemBoards) && plain == code) {
+            value = PEX_INT(lib.installed[size_t(code - code::kSystemBoards)].boards.size());
+            writeValue(out, value);
+        } else if (inRange(code::kSystemName)) {
+            PexText::answer(code, plain, PexText::widen(lib.installed[size_t(plain - code::kSystemName)].name), out);
+        } else {
+            failure.set(kServicesHandle, code::kErrInvalidCode, L"PexAppInquire: unknown inquiry type.",
+                        L"Inquiry " + std::to_wstring(code) + L" is not an installed-system inquiry.");
+        }
+    }
+    failure.raise();
+    return value;
+}
+
+PEX_INT PexApplication::inquire(PEX_ID context, PEX_INT code, void* out)
+{
+    if (!validContext(context, L"PexAppInquire"))
         return 0;
+    if (context == kServicesHandle)
+        return installedSystem(code, out);
     const PEX_INT* slot = settingSlot(code, false);
-    return slot ? *slot : 0;
+    const PEX_INT value = slot ? *slot : 0;
+    writeValue(out, value);
+    return value;
 }
 
 void PexApplication::control(PEX_ID context, PEX_INT code, PEX_INT value)
 {
-    if (!validContext(context))
+    if (!validContext(context, L"PexAppControl"))
         return;
     PEX_INT* slot = settingSlot(code, true);
     if (!slot) {
-        raise(context, kInvalidCode);
+        raise(context, code::kErrInvalidCode, L"PexAppControl: too many application settings.", L"");
         return;
     }
     *slot = value;
@@ -70,42 +149,42 @@ void PexApplication::control(PEX_ID context, PEX_INT code, PEX_INT value)
 
 void PexApplication::hook(PEX_ID context, PEX_INT type, PEX_HOOK_FUNCTION function, void* userData)
 {
-    if (!validContext(context))
+    if (!validContext(context, L"PexAppHookFunction"))
         return;
-    const bool unhook = type == PEX_ERROR_CURRENT_HOOK + PEX_UNHOOK;
-    if ((type != PEX_ERROR_CURRENT_HOOK && !unhook) || !function) {
-        raise(context, kInvalidCode);
+    if (type == code::kErrorHook + code::kUnhook) {
+        PexHooks::instance().remove(0, code::kErrorHook, function, userData);
         return;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (unhook) {
-        auto it = std::find_if(m_errorHooks.begin(), m_errorHooks.end(), [&](const Hook& h) {
-            return h.function == function && h.userData == userData;
-        });
-        if (it != m_errorHooks.end())
-            m_errorHooks.erase(it);
-    } else {
-        m_errorHooks.push_back(Hook{function, userData});
+    if (type != code::kErrorHook || !function) {
+        raise(context, code::kErrInvalidCode, L"PexAppHookFunction: invalid hook type or function.", L"");
+        return;
     }
+    PexHooks::instance().add(0, code::kErrorHook, function, userData);
 }
 
-PEX_INT PexApplication::error(PEX_ID context, PEX_INT code)
+PEX_INT PexApplication::error(PEX_ID context, PEX_INT code, void* out)
 {
-    if (code == PEX_ERROR_CURRENT && (context == PEX_DEFAULT || context == PEX_NULL))
-        return t_currentError;
+    (void)context;
+    const ThreadError& e = t_error;
+    if (code == code::kErrorCurrent) {
+        writeValue(out, e.code);
+        return e.code;
+    }
+    const std::wstring text = e.code ? e.text : L"";
+    const std::wstring detail = e.code && e.detail[0] ? e.detail : L"Null.";
+    if (PexText::answer(code, code::kErrorMain, text, out) || PexText::answer(code, code::kErrorSub1, detail, out) ||
+        PexText::answer(code, code::kErrorSub2, L"Null.", out) || PexText::answer(code, code::kErrorSub3, L"", out))
+        return 0;
+    writeValue(out, 0);
     return 0;
 }
 
-void PexApplication::raise(PEX_ID context, PEX_INT code)
+void PexApplication::raise(PEX_ID source, PEX_INT code, const std::wstring& text, const std::wstring& detail)
 {
-    t_currentError = code;
-    std::vector<Hook> hooks;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        hooks = m_errorHooks;
-    }
-    for (const Hook& h : hooks)
-        h.function(PEX_ERROR_CURRENT_HOOK, context, h.userData);
+    t_error.code = code;
+    copyText(t_error.text, text);
+    copyText(t_error.detail, detail);
+    PexHooks::instance().fire(0, code::kErrorHook, source);
 }
 
 }  // namespace platform::pex
@@ -117,10 +196,8 @@ extern "C" {
 
 PEX_INT PexAppInquire(PEX_ID context, PEX_INT code, void* out)
 {
-    const PEX_INT value = PexApplication::instance().inquire(context, code);
+    const PEX_INT value = PexApplication::instance().inquire(context, code, out);
     PexCallLog::instance().add("PexAppInquire", context, code, value);
-    if (out)
-        *static_cast<PEX_INT*>(out) = value;
     return value;
 }
 
@@ -138,40 +215,38 @@ void PexAppHookFunction(PEX_ID context, PEX_INT type, PEX_HOOK_FUNCTION function
 
 PEX_INT PexAppGetError(PEX_ID context, PEX_INT code, void* out)
 {
-    const PEX_INT value = PexApplication::instance().error(context, code);
+    const PEX_INT value = PexApplication::instance().error(context, code, out);
     PexCallLog::instance().add("PexAppGetError", context, code, value);
-    if (out)
-        *static_cast<PEX_INT*>(out) = value;
     return value;
 }
 
-size_t PexTestCallCount(void) { return PexCallLog::instance().count(); }
-
-const char* PexTestCallName(size_t index)
+PEX_INT PexAppTimer(PEX_ID context, PEX_INT code, void* out)
 {
-    PexCallLog::Entry e{};
-    return PexCallLog::instance().entry(index, &e) ? e.name : nullptr;
+    PexCallLog::instance().add("PexAppTimer", context, code, 0);
+    const double seconds = platform::pex::PexLibrary::now();
+    if (out)
+        std::memcpy(out, &seconds, sizeof seconds);
+    return 0;
 }
 
-int PexTestCallArgs(size_t index, PEX_ID* context, PEX_INT* code, PEX_INT* value)
+void PexSleep(PEX_INT milliseconds)
 {
-    PexCallLog::Entry e{};
-    if (!PexCallLog::instance().entry(index, &e))
+    PexCallLog::instance().add("PexSleep", 0, milliseconds, 0);
+    if (milliseconds > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+PEX_INT PexFormatText(wchar_t* buffer, PEX_INT size, const wchar_t* format, PEX_INT value)
+{
+    PexCallLog::instance().add("PexFormatText", 0, size, value);
+    if (!buffer || size <= 0 || !format)
         return 0;
-    if (context)
-        *context = e.context;
-    if (code)
-        *code = e.code;
-    if (value)
-        *value = e.value;
-    return 1;
+    const int n = std::swprintf(buffer, size_t(size), format, static_cast<long long>(value));
+    if (n < 0) {
+        buffer[size - 1] = L'\0';
+        return 0;
+    }
+    return n;
 }
-
-size_t PexTestCallCountOf(const char* name)
-{
-    return name ? PexCallLog::instance().countOf(name) : 0;
-}
-
-void PexTestClearCallLog(void) { PexCallLog::instance().clear(); }
 
 }  // extern "C"

@@ -10,7 +10,11 @@ PexCallLog& PexCallLog::instance()
 
 void PexCallLog::add(const char* name, PEX_ID context, PEX_INT code, PEX_INT value)
 {
+    if (!m_enabled.load(std::memory_order_relaxed))
+        return;
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_entries.size() == kLimit)
+        m_entries.pop_front();
     m_entries.push_back(Entry{name, context, code, value});
 }
 

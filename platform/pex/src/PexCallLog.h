@@ -1,15 +1,19 @@
 #pragma once
 #include "platform/pex/Pex.h"
 
+#include <atomic>
+#include <deque>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace platform::pex {
 
-// Process-wide record of the library calls, in call order, for tests.
+// Process-wide record of the library calls, in call order, for tests. Off
+// until a test turns it on; keeps the latest kLimit entries.
 class PexCallLog {
 public:
+    static constexpr size_t kLimit = 65536;
+
     struct Entry {
         const char* name;
         PEX_ID context;
@@ -19,6 +23,7 @@ public:
 
     static PexCallLog& instance();
 
+    void setEnabled(bool on) { m_enabled.store(on); }
     void add(const char* name, PEX_ID context, PEX_INT code, PEX_INT value);
     size_t count() const;
     size_t countOf(const std::string& name) const;
@@ -26,8 +31,9 @@ public:
     void clear();
 
 private:
+    std::atomic<bool> m_enabled{false};
     mutable std::mutex m_mutex;
-    std::vector<Entry> m_entries;
+    std::deque<Entry> m_entries;
 };
 
 }  // namespace platform::pex

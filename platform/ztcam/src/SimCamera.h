@@ -104,8 +104,18 @@ private:
     };
     using Clock = std::chrono::steady_clock;
 
+    enum class Need { Open, Connected };
+    // The opening of every operation: mutex_ taken for as long as the entry
+    // lives, and the camera found open (and connected, when needed). The
+    // operation goes on only when the entry is true; else it returns status.
+    struct Entry {
+        std::unique_lock<std::mutex> lock;
+        ZTCamStatus status;
+        explicit operator bool() const { return status == ZTCAM_STATUS_SUCCESS; }
+    };
+    Entry enter(Need need) const;
+
     // All below run with mutex_ held.
-    ZTCamStatus checkOpen() const;
     bool connected() const;
     NodeMap* nodeMap(int32_t id);
     void refreshDynamic(FeatureNode& node, bool stream);

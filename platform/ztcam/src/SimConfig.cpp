@@ -2,6 +2,7 @@
 
 #include "PixelFormat.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -62,7 +63,7 @@ bool parseDouble(const std::string& v, double& out)
         return false;
     char* end = nullptr;
     double d = std::strtod(v.c_str(), &end);
-    if (end == v.c_str() || *end != '\0')
+    if (end == v.c_str() || *end != '\0' || !std::isfinite(d))
         return false;
     out = d;
     return true;
@@ -73,10 +74,11 @@ bool applyCameraKey(CameraConfig& c, const std::string& key, const std::string& 
     uint64_t n = 0;
     double d = 0;
     bool b = false;
-    if (key == "serial") { c.serial = value; return value.size() < 64; }
-    if (key == "device_version") { c.deviceVersion = value; return value.size() < 32; }
+    // A value that cannot be used leaves the setting as it was.
+    if (key == "serial") { if (value.size() >= 64) return false; c.serial = value; return true; }
+    if (key == "device_version") { if (value.size() >= 32) return false; c.deviceVersion = value; return true; }
     if (key == "model") { c.modelName = value; return true; }
-    if (key == "user_id") { c.userId = value; return value.size() <= 15; }
+    if (key == "user_id") { if (value.size() > 15) return false; c.userId = value; return true; }
     if (key == "product_id") { if (!parseUnsigned(value, n) || n > 0xFFFF) return false; c.productId = uint32_t(n); return true; }
     if (key == "interface_kind") { if (!parseUnsigned(value, n) || n > 255) return false; c.interfaceKind = uint8_t(n); return true; }
     if (key == "channel") { if (!parseUnsigned(value, n) || n > 255) return false; c.channel = int(n); return true; }
@@ -144,23 +146,24 @@ bool SimConfig::setCameraFault(CameraConfig& c, const std::string& key, bool val
     return true;
 }
 
+// The image size stays 0 (the full sensor) until the camera is finished,
+// so that a section's sensor size decides it.
 CameraConfig SimConfig::defaultCamera(int index)
 {
     CameraConfig c;
     char serial[32];
     std::snprintf(serial, sizeof serial, "ZT2A%06d", 101 + index);
     c.serial = serial;
-    // A camera that no section describes has its full sensor as image.
-    std::vector<std::string> unused;
-    finishCamera(c, unused);
     return c;
 }
 
 LibraryConfig SimConfig::defaults()
 {
     LibraryConfig cfg;
-    cfg.cameras.push_back(defaultCamera(0));
-    cfg.cameras.push_back(defaultCamera(1));
+    for (int i = 0; i < 2; ++i) {
+        cfg.cameras.push_back(defaultCamera(i));
+        finishCamera(cfg.cameras.back(), cfg.warnings);
+    }
     return cfg;
 }
 
@@ -221,8 +224,10 @@ LibraryConfig SimConfig::parse(const std::string& text)
             cfg.warnings.push_back("line " + std::to_string(lineNo) + ": cannot use '" + t + "'");
     }
     if (cfg.cameras.empty()) {
-        for (int i = 0; i < defaultCount; ++i)
+        for (int i = 0; i < defaultCount; ++i) {
             cfg.cameras.push_back(defaultCamera(i));
+            finishCamera(cfg.cameras.back(), cfg.warnings);
+        }
     } else {
         finishCamera(cfg.cameras.back(), cfg.warnings);
     }

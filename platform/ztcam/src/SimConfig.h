@@ -50,6 +50,8 @@ struct LibraryConfig {
 // [global] section and one [camera] section per camera.
 class SimConfig {
 public:
+    // A camera with the defaults and its own serial, image size not yet
+    // taken from the sensor.
     static CameraConfig defaultCamera(int index);
     static LibraryConfig defaults();
     static LibraryConfig parse(const std::string& text);

@@ -160,12 +160,38 @@ TEST_F(StackSeries, StoppedPartWayClosesWhatWasSavedAndTheButtonComesBack)
     EXPECT_FALSE(ui()->pb_cap->isEnabled());
     ASSERT_TRUE(waitFor([&] { return ui()->pb_cap->text() == "Capture"; }));
     EXPECT_TRUE(ui()->pb_cap->isEnabled());
+    // The window gets the close signal first; this test's own queued copy of
+    // it (and every saved count before it) may still be on its way.
+    ASSERT_TRUE(waitFor([&] { return events.closes >= 1; }));
     EXPECT_EQ(events.closes, 1);
     EXPECT_TRUE(events.finished.empty());  // stopped, not finished
     int pages = 0;
     for (const QString& f : files("Cam0_*.tif"))
         pages += tiffPages(imgDir() + "/" + f);
     EXPECT_EQ(pages, static_cast<int>(events.saved.size()));
+    EXPECT_TRUE(slotFree(0));
+}
+
+TEST_F(StackSeries, RestartingLiveWithALargerRingWaitsForTheSaveLoop)
+{
+    const std::string config = cameraConfig("Mono 12");
+    open(config.c_str(), 1);
+    goLive();
+    ui()->txt_frames->setText("1000");
+    ui()->spinBox_stackNum->setValue(10);
+    SaveEvents events(saver());
+    ui()->pb_cap->click();
+    ASSERT_TRUE(waitFor([&] { return events.saved.size() >= 5; }));
+    // Live off stops the series; live on at once with a larger ring frees the
+    // old ring while the loop may still be in its last pass.
+    window->onCapturing();
+    ASSERT_FALSE(window->m_bLive.load());
+    window->m_nBufferCount = 40;
+    window->onCapturing();
+    ASSERT_TRUE(window->m_bLive.load());
+    EXPECT_EQ(capture()->ringCount(), 40);
+    EXPECT_FALSE(saver()->isSeriesRunning());
+    ASSERT_TRUE(waitFor([&] { return events.closes >= 1; }));
     EXPECT_TRUE(slotFree(0));
 }
 

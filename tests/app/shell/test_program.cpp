@@ -5,9 +5,9 @@
 // How the test talks to the program:
 // - The program writes every user-log row and its diagnostic lines to
 //   standard error; the test reads them there.
-// - Boxes are answered through LUMA_PROMPT_ANSWERS (see app/UserPrompt.h; only
-//   builds with tests have it): the second copy answers "No" to the question
-//   whether to end the running copy.
+// - Boxes are answered through LUMA_PROMPT_ANSWERS, which only the test build
+//   of the program reads (ScriptedPrompt.cpp): the second copy answers "No"
+//   to the question whether to end the running copy.
 // - Each run gets its own lock folder (LUMA_LOCK_DIR) and working directory.
 // - The test ends the program with SIGTERM, which the program handles by
 //   leaving its event loop and shutting down in order.
@@ -23,14 +23,9 @@
 
 namespace {
 
-// The program is built into the same bin/ folder as this test.
-QString programPath()
-{
-    const QString dir = qEnvironmentVariableIsEmpty("LUMA_BINARY_DIR")
-                            ? QCoreApplication::applicationDirPath()
-                            : QString::fromLocal8Bit(qgetenv("LUMA_BINARY_DIR")) + "/bin";
-    return dir + "/LumaDeck";
-}
+// The test build of the program: the program with scripted answers to its
+// boxes (ScriptedPrompt.cpp); the shipped program reads no answers.
+QString programPath() { return QString::fromLocal8Bit(LUMA_SCRIPTED_PROGRAM); }
 
 class Program {
 public:

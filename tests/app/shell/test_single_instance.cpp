@@ -5,7 +5,10 @@
 #include <QThread>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <thread>
 
 #include <platform/os/NamedMutex.h>
@@ -53,6 +56,31 @@ TEST(ProcessListParser, ReadsTheSystemTaskListOfThisProcess)
     const std::vector<int32_t> ids = queryProcessIds("test_app_single_instance.exe");
     const int32_t self = platform::os::currentProcessId();
     EXPECT_NE(std::find(ids.begin(), ids.end(), self), ids.end());
+}
+
+TEST(ProcessListParser, OnlyThisUsersCopiesAreOffered)
+{
+    // A child that turns into another user, as another user's copy would run.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setuid(65534) != 0)
+            ::_exit(1);
+        ::pause();
+        ::_exit(0);
+    }
+    const int32_t self = platform::os::currentProcessId();
+    int status = 0;
+    const bool changed = waitFor(
+        [&] { return !platform::os::isOwnProcess(child) || ::waitpid(child, &status, WNOHANG) == child; }, 5000);
+    const bool otherUser = changed && ::kill(child, 0) == 0 && !platform::os::isOwnProcess(child);
+    if (otherUser) {
+        EXPECT_EQ(ownProcessIds({self, child}), std::vector<int32_t>{self});
+        ::kill(child, SIGKILL);
+    }
+    ::waitpid(child, &status, 0);
+    if (!otherUser)
+        GTEST_SKIP() << "this user cannot start a process under another user";
 }
 
 struct Recorder {

@@ -75,7 +75,7 @@ const ServedDescription& Served(const std::string& label)
 std::string SchemaPath()
 {
     const char* source = std::getenv("LUMA_SOURCE_DIR");
-    return std::string(source ? source : "..") + "/../shared/reference/GenApiSchema_Version_1_1.xsd";
+    return std::string(source ? source : LUMA_TEST_SOURCE_DIR) + "/../shared/reference/GenApiSchema_Version_1_1.xsd";
 }
 
 bool XmllintAvailable()

@@ -278,7 +278,7 @@ TEST(DescriptionInventory, PixelFormatEnumerationFollowsThePfncTable)
 TEST(DescriptionInventory, PixelFormatEntriesMatchTheReferenceTableRowByRow)
 {
     const char* source = std::getenv("LUMA_SOURCE_DIR");
-    const std::string path = std::string(source ? source : "..") + "/../shared/reference/pfnc.md";
+    const std::string path = std::string(source ? source : LUMA_TEST_SOURCE_DIR) + "/../shared/reference/pfnc.md";
     std::ifstream file(path);
     ASSERT_TRUE(file.good()) << "reference table missing: " << path;
     struct Row {

@@ -1,4 +1,4 @@
-#include <platform/pex/Pex.h>
+#include <platform/pex/PexTest.h>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +44,7 @@ TEST(PexApplicationTest, SettingsArePerThread)
 
 TEST(PexApplicationTest, CallLogRecordsEveryCallInOrder)
 {
+    PexTestSetCallLog(1);
     PexTestClearCallLog();
     PexAppControl(PEX_DEFAULT, 0x41000000, 7);
     PEX_INT value = 0;
@@ -62,6 +63,9 @@ TEST(PexApplicationTest, CallLogRecordsEveryCallInOrder)
     EXPECT_FALSE(PexTestCallArgs(5, nullptr, nullptr, nullptr));
     PexTestClearCallLog();
     EXPECT_EQ(PexTestCallCount(), 0u);
+    PexTestSetCallLog(0);
+    PexAppInquire(PEX_DEFAULT, 0x41000000, &value);
+    EXPECT_EQ(PexTestCallCount(), 0u) << "the log is off unless a test turns it on";
 }
 
 TEST(PexApplicationTest, ErrorHookRunsOnTheFailingThreadUntilUnhooked)
@@ -79,7 +83,9 @@ TEST(PexApplicationTest, ErrorHookRunsOnTheFailingThreadUntilUnhooked)
     EXPECT_EQ(record.type, PEX_ERROR_CURRENT_HOOK);
     EXPECT_EQ(record.context, 0x1234u);
     EXPECT_EQ(record.thread, failing);
-    EXPECT_EQ(PexAppGetError(PEX_DEFAULT, PEX_ERROR_CURRENT, nullptr), 0) << "the error was the other thread's";
+    std::thread([] {
+        EXPECT_EQ(PexAppGetError(PEX_DEFAULT, PEX_ERROR_CURRENT, nullptr), 0) << "the error was the other thread's";
+    }).join();
 
     PexAppHookFunction(PEX_DEFAULT, PEX_ERROR_CURRENT_HOOK + PEX_UNHOOK, &recordHook, &record);
     PexAppInquire(0x1234, 1, nullptr);

@@ -36,13 +36,56 @@ TEST(ZTCamSimConfig, ParsesCamerasAndReportsBadLines)
     EXPECT_EQ(cfg.warnings.size(), 5u);  // frame_rate, bogus, pixel_formats, [nowhere], x
 }
 
+TEST(ZTCamSimConfig, UnusableValuesAreRefusedAndLeaveTheDefault)
+{
+    const CameraConfig d = SimConfig::defaultCamera(0);
+    const struct {
+        std::string line;
+        bool (*unchanged)(const CameraConfig&, const CameraConfig&);
+    } cases[] = {
+        {"frame_rate = nan", [](const CameraConfig& c, const CameraConfig& d) { return c.frameRate == d.frameRate; }},
+        {"frame_rate = inf", [](const CameraConfig& c, const CameraConfig& d) { return c.frameRate == d.frameRate; }},
+        {"sensor_temperature = NaN",
+         [](const CameraConfig& c, const CameraConfig& d) { return c.sensorTemperature == d.sensorTemperature; }},
+        {"device_temperature = -infinity",
+         [](const CameraConfig& c, const CameraConfig& d) { return c.deviceTemperature == d.deviceTemperature; }},
+        {"serial = " + std::string(64, 'S'), [](const CameraConfig& c, const CameraConfig& d) { return c.serial == d.serial; }},
+        {"device_version = " + std::string(32, 'V'),
+         [](const CameraConfig& c, const CameraConfig& d) { return c.deviceVersion == d.deviceVersion; }},
+        {"user_id = " + std::string(16, 'U'), [](const CameraConfig& c, const CameraConfig& d) { return c.userId == d.userId; }},
+    };
+    for (const auto& test : cases) {
+        const LibraryConfig cfg = SimConfig::parse("[camera]\n" + test.line + "\n");
+        ASSERT_EQ(cfg.cameras.size(), 1u);
+        EXPECT_TRUE(test.unchanged(cfg.cameras[0], d)) << test.line;
+        ASSERT_EQ(cfg.warnings.size(), 1u) << test.line;
+        EXPECT_EQ(cfg.warnings[0], "line 2: cannot use '" + test.line + "'");
+    }
+    // The longest usable values are taken.
+    const LibraryConfig fits = SimConfig::parse("[camera]\nserial = " + std::string(63, 'S') + "\nuser_id = " +
+                                                std::string(15, 'U') + "\n");
+    EXPECT_TRUE(fits.warnings.empty());
+    EXPECT_EQ(fits.cameras[0].userId, std::string(15, 'U'));
+}
+
+TEST(ZTCamSimConfig, ALargeSensorWithoutASizeStartsAtTheFullSensor)
+{
+    const LibraryConfig cfg = SimConfig::parse("[camera]\nsensor_width = 2048\nsensor_height = 2048\n"
+                                               "[camera]\nsensor_width = 4096\nsensor_height = 3000\nwidth = 1000\n");
+    ASSERT_EQ(cfg.cameras.size(), 2u);
+    EXPECT_EQ(cfg.cameras[0].width, 2048u);
+    EXPECT_EQ(cfg.cameras[0].height, 2048u);
+    EXPECT_EQ(cfg.cameras[1].width, 1000u);
+    EXPECT_EQ(cfg.cameras[1].height, 3000u);
+    EXPECT_EQ(SimConfig::defaults().cameras[1].width, 1280u);
+}
+
 TEST(ZTCamSimConfig, TheReadmeExampleIsAWorkingFile)
 {
     // The example of README.md, comments after the values included, must be
     // usable as it stands.
     const char* source = std::getenv("LUMA_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
-    std::ifstream readme(std::string(source) + "/platform/ztcam/README.md");
+    std::ifstream readme(std::string(source ? source : LUMA_TEST_SOURCE_DIR) + "/platform/ztcam/README.md");
     ASSERT_TRUE(readme.good());
     std::string line, example;
     bool inside = false;

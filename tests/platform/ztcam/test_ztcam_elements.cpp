@@ -281,3 +281,15 @@ TEST_F(ZTCamElements, PolledAndRepresentedElements)
     EXPECT_DOUBLE_EQ(element("SensorTemperature").value.floatValue, 70.0);
     EXPECT_DOUBLE_EQ(element("DeviceTemperature").value.floatValue, 90.0);
 }
+
+TEST_F(ZTCamElements, MessageAfterASensorReadingTellsTheTemperature)
+{
+    ASSERT_EQ(setInt("Width", 32), ZTCAM_STATUS_SUCCESS);  // a write leaves its own message
+    ASSERT_EQ(ZTCamSim_SetTemperature(0, 47.5, 50), ZTCAM_STATUS_SUCCESS);
+    EXPECT_DOUBLE_EQ(element("SensorTemperature").value.floatValue, 47.5);
+    ZTCamDeviceInfo info{};
+    info.id = ZTCAM_INFO_STATUS_TEXT;
+    ASSERT_EQ(ZTCAM_Dev_GetInfo(handle, &info), ZTCAM_STATUS_SUCCESS);
+    ASSERT_NE(info.text, nullptr);
+    EXPECT_STREQ(info.text, "Sensor temperature: 47.5 C");
+}

@@ -90,3 +90,28 @@ TEST(SimpleThreadTest, StoredPriorityIsAppliedAtStart)
     thread.release = true;
     thread.Join();
 }
+
+TEST(ThreadHandleTest, DestroyingTheRecordWaitsForARunningThread)
+{
+    struct Body {
+        std::atomic<bool> release{false};
+        std::atomic<bool> done{false};
+        static void Run(void* self)
+        {
+            Body* body = static_cast<Body*>(self);
+            while (!body->release.load())
+                std::this_thread::yield();
+            body->done = true;
+        }
+    } body;
+    ThreadHandle* record = nullptr;
+    ASSERT_EQ(ThreadHandle::Create(&record), 0);
+    ASSERT_EQ(record->Start(&Body::Run, &body), 0);
+    std::thread releaser([&body] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        body.release = true;
+    });
+    ThreadHandle::Destroy(record);
+    EXPECT_TRUE(body.done.load()) << "the thread ended before its record was freed";
+    releaser.join();
+}

@@ -15,6 +15,9 @@ std::vector<int32_t> processIdsByImage(const std::string& imageName);
 // one-line answer "INFO: No tasks are running which match the specified criteria.\r\n".
 std::string processListText(const std::string& imageName);
 
+// True when the process runs under the same user as this one.
+bool isOwnProcess(int32_t pid);
+
 // Asks the process to end. False if it does not exist or may not be signalled.
 bool terminateProcess(int32_t pid);
 

@@ -1,0 +1,9 @@
+#include "DummyRegister.h"
+
+namespace GenTLCore {
+
+DummyRegister::~DummyRegister() = default;
+
+bool DummyRegister::IsValid() const { return false; }
+
+}  // namespace GenTLCore

@@ -1,0 +1,7 @@
+#include "StreamTag.h"
+
+namespace GenTLCore {
+
+StreamTag::~StreamTag() = default;
+
+}  // namespace GenTLCore

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::pex {
+
+// One simulated camera behind a digitizer of a board.
+struct PexCameraConfig {
+    int64_t device = 0;  // digitizer (device) number on its board
+    std::string vendor = "Corvane Imaging";
+    std::string model = "CVN-CXP-Sim";
+    std::string manufacturerInfo = "Simulated CoaXPress camera";
+    std::string version = "1.0.0";
+    std::string serial;  // empty: "SIM<board><device>"
+    std::string userId;
+    uint32_t sensorWidth = 2048;
+    uint32_t sensorHeight = 2048;
+    uint32_t width = 640;
+    uint32_t height = 480;
+    std::string pixelFormat = "Mono8";
+    double frameRate = 100.0;  // frames per second; 0 runs free
+    int exposureTimer = 0;     // timer 1..4 that runs around each exposure; 0 none
+    int64_t ioPeriodMs = 0;    // a rising edge on ioPin this often; 0 never
+    int64_t ioPin = 0x501;
+    // Faults.
+    bool failDigAlloc = false;
+    std::vector<int64_t> failControls;  // digitizer controls that raise
+    bool silentAbort = false;           // cancelled grabs are never reported
+};
+
+struct PexBoardConfig {
+    std::string serial;  // empty: "CVNB<global board index>"
+    bool hasValue = false;
+    int64_t value = 0;  // answer to system inquiry 2155 when hasValue
+    bool refuseDiscovery = false;
+    bool failSysAlloc = false;
+    std::vector<PexCameraConfig> cameras;
+};
+
+struct PexSystemConfig {
+    int64_t type = 14;
+    std::string name = "TarsilCXP";
+    std::vector<PexBoardConfig> boards;
+};
+
+// The simulated installation: systems, their boards and the cameras on them.
+struct PexSimConfig {
+    std::vector<PexSystemConfig> systems;
+    // Fault: size forms of texts leave out the terminating NUL.
+    bool sizesWithoutNul = false;
+    std::vector<std::string> warnings;  // lines that were not understood
+
+    // One system of type 14 "TarsilCXP" with one board and two cameras.
+    static PexSimConfig defaults();
+    static PexCameraConfig defaultCamera(int64_t device);
+    // Reads the INI-like text described in platform/pex/README.md.
+    static PexSimConfig parse(const std::string& text);
+    // The file named by PEX_SIM_CONFIG, else the defaults.
+    static PexSimConfig load();
+};
+
+}  // namespace platform::pex

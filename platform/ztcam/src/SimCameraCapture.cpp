@@ -1,0 +1,278 @@
+// Buffers, capture and the frame thread of one simulated camera.
+#include "SimCamera.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ztcam {
+
+ZTCamFrame SimCamera::makeHeader(uint8_t* block) const
+{
+    ZTCamFrame f{};
+    f.headerSize = kHeaderSize;
+    f.width = uint16_t(generator_.width());
+    f.height = uint16_t(generator_.height());
+    f.widthStep = generator_.rowBytes();
+    f.channels = generator_.format().channels;
+    f.elementBytes = generator_.format().elementBytes;
+    f.formatRequest = ZTCAM_FORMAT_REQUEST;
+    f.imageSize = generator_.imageSize();
+    f.reserveCount = 1;
+    f.extraSize = 0;
+    f.data = block;
+    return f;
+}
+
+void SimCamera::ensureBlock(std::vector<uint8_t>& block)
+{
+    const size_t need = kHeaderSize + size_t(generator_.imageSize());
+    if (block.size() < need)
+        block.resize(need);
+}
+
+ZTCamStatus SimCamera::setCallback(ZTCamDataCallback callback, void* context)
+{
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    if (capturing_)
+        return ZTCAM_STATUS_WRONG_STATE;
+    callback_ = callback;
+    callbackContext_ = context;
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+ZTCamStatus SimCamera::bufAlloc(ZTCamFrame* frame)
+{
+    if (!frame || frame->formatRequest != ZTCAM_FORMAT_REQUEST || frame->reserveCount < 1)
+        return ZTCAM_STATUS_INVALID_PARAM;
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    if (capturing_)
+        return ZTCAM_STATUS_WRONG_STATE;
+    if (!connected())
+        return ZTCAM_STATUS_DISCONNECTED;
+    if (config_.failAlloc)
+        return ZTCAM_STATUS_NO_MEMORY;
+    generator_.configure(currentWidth(), currentHeight(), currentFormat());
+    ensureBlock(waitBlock_);
+    *frame = makeHeader(waitBlock_.data());
+    std::memcpy(waitBlock_.data(), frame, sizeof *frame);
+    allocated_ = true;
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+ZTCamStatus SimCamera::announceBuffer(uint32_t size, void* buffer)
+{
+    if (!buffer || size == 0)
+        return ZTCAM_STATUS_INVALID_PARAM;
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    if (capturing_)
+        return ZTCAM_STATUS_WRONG_STATE;
+    if (config_.failAnnounce)
+        return ZTCAM_STATUS_FAILURE;
+    for (const RingEntry& r : ring_) {
+        if (r.buffer == buffer)
+            return ZTCAM_STATUS_INVALID_PARAM;
+    }
+    ring_.push_back({static_cast<uint8_t*>(buffer), size});
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+ZTCamStatus SimCamera::capStart(int32_t mode)
+{
+    if (mode != 0)
+        return ZTCAM_STATUS_INVALID_PARAM;
+    if (isFrameThread())
+        return ZTCAM_STATUS_WRONG_STATE;
+    std::lock_guard<std::mutex> control(controlMutex_);
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    if (capturing_)
+        return ZTCAM_STATUS_BUSY;
+    if (!connected())
+        return ZTCAM_STATUS_DISCONNECTED;
+    if (config_.failStart)
+        return ZTCAM_STATUS_FAILURE;
+    generator_.configure(currentWidth(), currentHeight(), currentFormat());
+    ensureBlock(waitBlock_);
+    ensureBlock(callbackBlock_);
+    frameNumber_ = 0;
+    deliveredBase_ = 0;
+    latestFrame_ = 0;
+    haveFrame_ = false;
+    lastWaited_ = UINT64_MAX;
+    stopRequested_ = false;
+    paused_ = false;
+    rateChanged_ = false;
+    capturing_ = true;
+    frameThread_ = std::thread(&SimCamera::frameLoop, this);
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+void SimCamera::frameLoop()
+{
+    frameThreadId_.store(std::this_thread::get_id());
+    std::unique_lock<std::mutex> lock(mutex_);
+    Clock::time_point next = Clock::now();
+    while (!stopRequested_) {
+        const auto period = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(1.0 / std::max(0.1, currentFrameRate())));
+        next += period;
+        const Clock::time_point now = Clock::now();
+        if (next + period < now)
+            next = now;  // fell behind: no burst of late frames
+        frameCv_.wait_until(lock, next, [this] { return stopRequested_ || rateChanged_; });
+        if (stopRequested_)
+            break;
+        if (rateChanged_) {
+            // A new frame rate counts from now, not after the old period.
+            rateChanged_ = false;
+            next = Clock::now();
+            continue;
+        }
+        if (!connected() || paused_)
+            continue;
+        const uint64_t n = frameNumber_++;
+        const bool vflip = capabilities_[5].value != 0;
+        const bool stamp = capabilities_[31].value != 0;
+        if (!ring_.empty()) {
+            const RingEntry& r = ring_[size_t(n % ring_.size())];
+            generator_.fill(r.buffer, r.size, n, hflip(), vflip, stamp);
+        }
+        latestFrame_ = n;
+        haveFrame_ = true;
+        lastFrameAt_ = Clock::now();
+        frameCv_.notify_all();
+        ZTCamDataCallback cb = callback_;
+        void* context = callbackContext_;
+        ZTCamHandle handle = handle_;
+        if (cb) {
+            lock.unlock();
+            cb(handle, context);
+            lock.lock();
+        }
+    }
+    frameThreadId_.store(std::thread::id());
+}
+
+void SimCamera::stopCapture(std::unique_lock<std::mutex>& lock)
+{
+    if (!capturing_)
+        return;
+    stopRequested_ = true;
+    frameCv_.notify_all();
+    std::thread t = std::move(frameThread_);
+    lock.unlock();
+    if (t.joinable())
+        t.join();
+    lock.lock();
+    capturing_ = false;
+    stopRequested_ = false;
+    frameCv_.notify_all();  // pending waits see the stop
+}
+
+ZTCamStatus SimCamera::waitForFrame(ZTCamFrame* frame, uint32_t timeoutMs)
+{
+    if (!frame || frame->formatRequest != ZTCAM_FORMAT_REQUEST)
+        return ZTCAM_STATUS_INVALID_PARAM;
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    if (!capturing_)
+        return ZTCAM_STATUS_WRONG_STATE;
+    if (!connected())
+        return ZTCAM_STATUS_DISCONNECTED;
+    const uint64_t seq = abortSeq_;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const bool neverDelivers = config_.waitTimeout;
+    const bool ready = frameCv_.wait_until(entry.lock, deadline, [&] {
+        return abortSeq_ != seq || !capturing_ || stopRequested_ || !open_ ||
+               (!neverDelivers && haveFrame_ && latestFrame_ != lastWaited_);
+    });
+    if (!ready)
+        return ZTCAM_STATUS_TIMEOUT;
+    if (abortSeq_ != seq)
+        return ZTCAM_STATUS_ABORTED;
+    if (!open_ || !capturing_ || stopRequested_)
+        return ZTCAM_STATUS_WRONG_STATE;
+    lastWaited_ = latestFrame_;
+    ensureBlock(waitBlock_);
+    const bool vflip = capabilities_[5].value != 0;
+    const bool stamp = capabilities_[31].value != 0;
+    generator_.fill(waitBlock_.data() + kHeaderSize, generator_.imageSize(), latestFrame_, hflip(), vflip, stamp);
+    *frame = makeHeader(waitBlock_.data());
+    std::memcpy(waitBlock_.data(), frame, sizeof *frame);
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+ZTCamStatus SimCamera::getData(ZTCamFrame* frame)
+{
+    if (!frame)
+        return ZTCAM_STATUS_INVALID_PARAM;
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    if (!capturing_ || !haveFrame_)
+        return ZTCAM_STATUS_WRONG_STATE;
+    ensureBlock(callbackBlock_);
+    const bool vflip = capabilities_[5].value != 0;
+    const bool stamp = capabilities_[31].value != 0;
+    generator_.fill(callbackBlock_.data() + kHeaderSize, generator_.imageSize(), latestFrame_, hflip(), vflip, stamp);
+    *frame = makeHeader(callbackBlock_.data());
+    std::memcpy(callbackBlock_.data(), frame, sizeof *frame);
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+ZTCamStatus SimCamera::abortWait()
+{
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    ++abortSeq_;
+    frameCv_.notify_all();
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+ZTCamStatus SimCamera::capStop()
+{
+    if (isFrameThread())
+        return ZTCAM_STATUS_WRONG_STATE;
+    std::lock_guard<std::mutex> control(controlMutex_);
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    stopCapture(entry.lock);
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+ZTCamStatus SimCamera::bufRelease()
+{
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    if (capturing_)
+        return ZTCAM_STATUS_WRONG_STATE;
+    // The blocks are kept, so the data of a frame record from the last
+    // allocation or wait stays readable until a larger frame needs a new
+    // block or the camera goes away.
+    allocated_ = false;
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+ZTCamStatus SimCamera::clearBuffer()
+{
+    Entry entry = enter(Need::Open);
+    if (!entry)
+        return entry.status;
+    if (capturing_)
+        return ZTCAM_STATUS_WRONG_STATE;
+    ring_.clear();
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+} // namespace ztcam

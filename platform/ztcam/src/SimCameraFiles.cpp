@@ -1,0 +1,121 @@
+// Single images and AVI video of one simulated camera.
+#include "SimCamera.h"
+
+#include "ImageFileWriter.h"
+
+#include <cmath>
+
+namespace ztcam {
+
+namespace {
+
+bool viewFromFrame(const ZTCamFrame* frame, const PixelFormat& format, ImageView& view)
+{
+    if (!frame || !frame->data)
+        return false;
+    view.pixels = static_cast<const uint8_t*>(frame->data) + frame->headerSize;
+    view.width = frame->width;
+    view.height = frame->height;
+    view.stride = frame->widthStep;
+    view.channels = frame->channels;
+    view.elementBytes = frame->elementBytes;
+    view.bits = frame->elementBytes == format.elementBytes ? format.bits : 8u * frame->elementBytes;
+    view.bgrOrder = frame->channels == 3 && format.channels == 3 && format.name.size() >= 3 &&
+                    (format.name[0] == 'B' || format.name[0] == 'b');
+    if (!view.valid())
+        return false;
+    if (frame->imageSize != 0 && uint64_t(frame->imageSize) < uint64_t(view.stride) * (view.height - 1) + view.packedRowBytes())
+        return false;
+    return true;
+}
+
+} // namespace
+
+ZTCamStatus SimCamera::saveImage(const ZTCamFileSaveParams& params)
+{
+    constexpr int32_t kAll = ZTCAM_FILE_RAW | ZTCAM_FILE_TIF | ZTCAM_FILE_PNG | ZTCAM_FILE_JPG | ZTCAM_FILE_BMP;
+    if (!params.path || !*params.path || !params.frame || params.formatMask == 0 || (params.formatMask & ~kAll))
+        return ZTCAM_STATUS_INVALID_PARAM;
+    PixelFormat format;
+    {
+        Entry entry = enter(Need::Open);
+        if (!entry)
+            return entry.status;
+        format = currentFormat();
+    }
+    ImageView view;
+    if (!viewFromFrame(params.frame, format, view))
+        return ZTCAM_STATUS_INVALID_PARAM;
+    const std::string base = params.path;
+    bool ok = true;
+    if (params.formatMask & ZTCAM_FILE_RAW)
+        ok = ImageFileWriter::writeRaw(base + ".raw", view) && ok;
+    if (params.formatMask & ZTCAM_FILE_TIF)
+        ok = ImageFileWriter::writeTiff(base + ".tif", view) && ok;
+    if (params.formatMask & ZTCAM_FILE_PNG)
+        ok = ImageFileWriter::writePng(base + ".png", view) && ok;
+    if (params.formatMask & ZTCAM_FILE_JPG)
+        ok = ImageFileWriter::writeJpeg(base + ".jpg", view) && ok;
+    if (params.formatMask & ZTCAM_FILE_BMP)
+        ok = ImageFileWriter::writeBmp(base + ".bmp", view) && ok;
+    return ok ? ZTCAM_STATUS_SUCCESS : ZTCAM_STATUS_IO_ERROR;
+}
+
+ZTCamStatus SimCamera::recStart(const ZTCamRecordParams* params)
+{
+    if (!params || !params->path || !*params->path || !(params->frameRate > 0.0f) || !std::isfinite(params->frameRate))
+        return ZTCAM_STATUS_INVALID_PARAM;
+    if (params->codec != ZTCAM_CODEC_DIB)
+        return ZTCAM_STATUS_NOT_SUPPORTED;
+    uint32_t width, height, channels;
+    {
+        Entry entry = enter(Need::Open);
+        if (!entry)
+            return entry.status;
+        const bool useGenerator = capturing_ || allocated_;
+        width = useGenerator ? generator_.width() : currentWidth();
+        height = useGenerator ? generator_.height() : currentHeight();
+        channels = useGenerator ? generator_.format().channels : currentFormat().channels;
+    }
+    std::lock_guard<std::mutex> rec(recMutex_);
+    if (recorder_.isOpen())
+        return ZTCAM_STATUS_BUSY;
+    if (!recorder_.open(params->path, width, height, channels, params->frameRate))
+        return ZTCAM_STATUS_IO_ERROR;
+    return ZTCAM_STATUS_SUCCESS;
+}
+
+ZTCamStatus SimCamera::recAppend(const ZTCamFrame* frame)
+{
+    if (!frame)
+        return ZTCAM_STATUS_INVALID_PARAM;
+    PixelFormat format;
+    {
+        Entry entry = enter(Need::Open);
+        if (!entry)
+            return entry.status;
+        format = generator_.format();
+    }
+    ImageView view;
+    if (!viewFromFrame(frame, format, view))
+        return ZTCAM_STATUS_INVALID_PARAM;
+    std::lock_guard<std::mutex> rec(recMutex_);
+    if (!recorder_.isOpen())
+        return ZTCAM_STATUS_WRONG_STATE;
+    return recorder_.append(view) ? ZTCAM_STATUS_SUCCESS : ZTCAM_STATUS_IO_ERROR;
+}
+
+ZTCamStatus SimCamera::recStop()
+{
+    {
+        Entry entry = enter(Need::Open);
+        if (!entry)
+            return entry.status;
+    }
+    std::lock_guard<std::mutex> rec(recMutex_);
+    if (!recorder_.isOpen())
+        return ZTCAM_STATUS_WRONG_STATE;
+    return recorder_.close() ? ZTCAM_STATUS_SUCCESS : ZTCAM_STATUS_IO_ERROR;
+}
+
+} // namespace ztcam
