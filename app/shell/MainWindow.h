@@ -100,7 +100,13 @@ public:
     void reConnectCam(bool wasLive);
     // Re-reads the level ranges and values (bit 0 left, bit 1 right).
     void updateLevels(int which, bool write);
+    // Loads the levels, gamma and contrast page from the current camera and
+    // writes its remembered levels back; the camera switch calls it.
     void updateImageControls();
+    void restoreCameraLevels();
+    // One tick of a level timer; false when timerId is no level timer.
+    // timerEvent hands every tick here first.
+    bool levelTimerTick(int timerId);
 
     // Discovery results and opening cameras.
     void DiscoverCamEnd(int count);
@@ -259,6 +265,9 @@ public:
 
 private:
     void mirrorCurrentCameraIndex(int index);
+    // Levels: which = 1 left, 2 right.
+    void setAutoLevelState(int which, bool automatic);
+    void autoLevelClicked(int which);
     void mirrorImageName(const QString& text);
 
     mutable QMutex m_displayShiftMutex;

@@ -3,6 +3,11 @@
 
 #include <QTimerEvent>
 
-void MainWindow::timerEvent(QTimerEvent* event) { QMainWindow::timerEvent(event); }
+void MainWindow::timerEvent(QTimerEvent* event)
+{
+    if (levelTimerTick(event->timerId()))
+        return;
+    QMainWindow::timerEvent(event);
+}
 
 void MainWindow::reConnectCam(bool wasLive) { (void)wasLive; }
