@@ -36,7 +36,8 @@ bool parseMac(const QString& text, uint64_t* value);
 // Reads a string element's value (attributes already in `element`) into a
 // zeroed buffer of maximum + 1 bytes, maximum clamped to 0..kMaxTextBytes.
 // `ok` (optional) tells whether the SDK read succeeded.
-QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok = nullptr);
+QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok = nullptr,
+                   int32_t nodeMap = ZTCAM_NODEMAP_CAMERA);
 
 // Entry texts 0..maximum of an enumeration element (at most kMaxEntries; a
 // missing entry gives an empty text).
