@@ -298,7 +298,6 @@ void MainWindow::showCameraPanels(int position)
     if (m_pCurPropGrp) {
         ui->tabWidget->setTabText(ui->tabWidget->indexOf(devicePage), tr("Device Properties"));
         devicePage->layout()->addWidget(m_pCurPropGrp);
-        devicePage->setVisible(true);
         m_pCurPropGrp->show();
     }
 
@@ -316,6 +315,9 @@ void MainWindow::showCameraPanels(int position)
     } else if (streamTab >= 0) {
         ui->tabWidget->removeTab(streamTab);
     }
+    // The pages start hidden; the tab widget shows the others on a switch.
+    if (QWidget* current = ui->tabWidget->currentWidget())
+        current->show();
 }
 
 void MainWindow::buildCameraInfoPanel(int count)

@@ -123,6 +123,13 @@ TEST_F(ReconnectTest, DeviceResetReopensBothCamerasAndLiveWorks)
     EXPECT_EQ(w.m_mapBufferSets.keys(), (QList<int>{0, 1}));
     EXPECT_TRUE(waitFor([&] { return oldDevice.isNull() && oldStream.isNull(); }));
     expectTabsShow(0, true);
+    // A camera switch while the stream tab is open leaves the device page
+    // behind it.
+    tabs()->setCurrentIndex(1);
+    w.ui->cb_cam_idx->setCurrentIndex(1);
+    expectTabsShow(1, true);
+    EXPECT_TRUE(w.ui->tab->isHidden());
+    EXPECT_FALSE(w.ui->tab_2->isHidden());
     expectLive(1);
 }
 
