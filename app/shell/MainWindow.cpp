@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "TextFit.h"
 #include "ui_MainWindow.h"
 
 #include <QAbstractButton>
@@ -79,6 +80,8 @@ MainWindow::MainWindow(QWidget* parent)
 {
     ui->setupUi(this);
     FontEditDialog::install();
+    // Texts the form's fixed sizes cut in the fonts at hand get the room they need.
+    TextFit::fitChildren(this);
 
     // The resources live in the program's static library: register them.
     Q_INIT_RESOURCE(LumaDeck);
@@ -177,6 +180,10 @@ MainWindow::MainWindow(QWidget* parent)
     table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table->setFocusPolicy(Qt::NoFocus);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Clicking a row (the right button for the menu included) must not
+    // scroll the wide description cell over the rows; new rows still
+    // scroll into sight by themselves.
+    table->setAutoScroll(false);
 
     ZTCAM_Api_Config(0, 8);
     setEnabled(false);
@@ -346,44 +353,6 @@ void MainWindow::storeLevelsForAllCameras()
     const int right = ui->hls_rlvl->value();
     for (const OpenedCamera& camera : m_vecOpenedCam)
         storeCameraLevels(camera, left, right);
-}
-
-void MainWindow::SetElementDown(QString name, QString value)
-{
-    if (name.isEmpty() || value.isEmpty()) {
-        LUMA_DEBUG("MainWindow::SetElementDown", "name = %s, value = %s", name.toUtf8().constData(),
-                   value.toUtf8().constData());
-        return;
-    }
-    const QByteArray utf8 = name.toUtf8();
-    ZTCamElement element{};
-    const ZTCamStatus status = ZTCAM_GenICam_ElementAttr(m_curCam.handle, &element, utf8.constData(),
-                                                         ZTCAM_NODEMAP_CAMERA);
-    LUMA_DEBUG("MainWindow::SetElementDown", "---------------ret=%u, node.pName =%s \n\n",
-               static_cast<unsigned>(status), utf8.constData());
-    if (status != ZTCAM_STATUS_SUCCESS)
-        return;
-    // The SDK's record names the element by our text while we write it.
-    element.name = utf8.constData();
-    switch (element.type) {
-    case ZTCAM_ELEM_INTEGER:
-    case ZTCAM_ELEM_ENUMERATION:
-        element.value.intValue = value.toInt(nullptr, 10);
-        ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
-        break;
-    case ZTCAM_ELEM_BOOLEAN:
-        if (name == QLatin1String("LUTEnable")) {
-            element.value.intValue = value.toInt(nullptr, 10);
-            ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
-        }
-        break;
-    case ZTCAM_ELEM_FLOAT:
-        element.value.floatValue = value.toDouble();
-        ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
-        break;
-    default:
-        break;
-    }
 }
 
 void MainWindow::enableSingleViewport(bool single, CZTCamView* view)

@@ -13,6 +13,7 @@
 #include <QPointF>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QVector>
 
@@ -87,7 +88,19 @@ public:
     void UpdateFrames(int frames);
     void storeCameraLevels(OpenedCamera camera, int left, int right);
     void storeLevelsForAllCameras();
+    // Sets one feature of the current camera from its text in a parameter
+    // file; a value that is no number is named in the log and not set.
     void SetElementDown(QString name, QString value);
+    // The user-set data block (selector 7): camera -> file and file ->
+    // camera. Results: 1 done (the user has been told), 0x80000000 no data,
+    // 0x80000115 no file, 0x80000312 the firmware keeps no block.
+    uint32_t DataFileRead(ZTCamHandle handle, int selector);
+    uint32_t DataFileWrite(ZTCamHandle handle, int selector);
+    // Copy one feature, capability or property of the current camera to the
+    // other opened cameras; they return the positions that refused it.
+    QList<int> SyncAllCameraElement(ZTCamElement element);
+    QList<int> SyncAllCameraCapaParam(int id, int value);
+    QList<int> SyncAllCameraPropParam(int id, double value, int channel);
     void enableSingleViewport(bool single, CZTCamView* view);
     void setCounterReset();
     void setTriggerModeFlag(bool on);
@@ -288,6 +301,13 @@ private:
     // Levels: which = 1 left, 2 right.
     void setAutoLevelState(int which, bool automatic);
     void autoLevelClicked(int which);
+    // Re-reads a device panel after its camera's settings changed: every
+    // row with ranges and entries (allValues) or from the root.
+    void refreshPanel(CZTPropGrp* panel, bool allValues);
+    bool moveCalibrationData(const QString& path, int direction);
+    // One log row per camera that refused a copied setting, naming what it
+    // refused; `success` when none did.
+    void logApplyResult(const QMap<int, QStringList>& refused, const QString& success);
     void mirrorImageName(const QString& text);
 
     mutable QMutex m_displayShiftMutex;

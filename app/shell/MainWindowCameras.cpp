@@ -327,8 +327,11 @@ void MainWindow::buildCameraInfoPanel(int count)
         ui->gridLayoutFrameCount->addWidget(label, i, 0);
         ui->gridLayoutFrameCount->addItem(new QSpacerItem(40, 20), i, 1);
         auto* button = new QPushButton("Open GrayCurve");
-        button->setStyleSheet(
-            "QPushButton{color:#000000;max-width:100px;height:20px;} QPushButton:hover{background:#bbbbbb;}");
+        // 100 pixels, or what the text needs in the font at hand.
+        const int textWidth = button->fontMetrics().horizontalAdvance(button->text()) + 16;
+        button->setStyleSheet(QString("QPushButton{color:#000000;max-width:%1px;height:20px;} "
+                                      "QPushButton:hover{background:#bbbbbb;}")
+                                  .arg(std::max(100, textWidth)));
         ui->gridLayoutFrameCount->addWidget(button, i, 2);
         m_buttonGroup.addButton(button, i);
         m_vecCounterLabels.append(label);

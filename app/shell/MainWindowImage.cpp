@@ -1,5 +1,4 @@
-// Levels, gamma and contrast of the "more parameters" page; flat field,
-// calibration data and applying settings to all cameras.
+// Levels, gamma and contrast of the "more parameters" page.
 #include "MainWindow.h"
 
 #include "ui_MainWindow.h"
@@ -436,12 +435,3 @@ void MainWindow::on_chk_vflip_clicked(bool checked)
     if (m_curCam.handle)
         ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_FLIP_VERTICAL, checked ? 1 : 0);
 }
-
-// ---------------------------------------------------------------- flat field, calibration, apply
-
-void MainWindow::on_chk_ffc_clicked(bool checked) { (void)checked; }
-void MainWindow::on_pb_ffc_clicked() {}
-void MainWindow::on_pushButtonRead_clicked() {}
-void MainWindow::on_pushButtonWrite_clicked() {}
-void MainWindow::on_pushButtonParamApply_clicked() {}
-void MainWindow::on_pushButtonMoreParamApply_clicked() {}

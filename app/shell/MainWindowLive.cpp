@@ -2,6 +2,7 @@
 // budgets for frame rings and stack files.
 #include "MainWindow.h"
 
+#include "TextFit.h"
 #include "ui_MainWindow.h"
 
 #include <QCheckBox>
@@ -337,6 +338,7 @@ void MainWindow::slot_msg_capture(int camIdx, int count)
     const int cameras = std::max(1, static_cast<int>(m_vecOpenedCam.size()));
     ui->lab_cap_msg->setText(
         QString::asprintf(" Capture %d/%d successfully!", m_nSavedFrames / cameras, m_nFrames.load()));
+    TextFit::fit(ui->lab_cap_msg);
 }
 
 // ---------------------------------------------------------------- video

@@ -7,6 +7,13 @@ CameraSelect::CameraSelect(QWidget* parent)
     , ui(new Ui::CameraSelect)
 {
     ui->setupUi(this);
+    // The form's layout area is measured for other fonts: it gets what its
+    // layout needs, and the dialog grows to hold it with a small margin.
+    const QSize needed = ui->layoutWidget->size().expandedTo(ui->layoutWidget->sizeHint());
+    ui->layoutWidget->resize(needed);
+    const int margin = 10;
+    resize(size().expandedTo(QSize(ui->layoutWidget->x() + needed.width() + margin,
+                                   ui->layoutWidget->y() + needed.height() + margin)));
     m_nSelected = 0;
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 }

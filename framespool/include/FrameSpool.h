@@ -32,9 +32,10 @@ extern "C" {
 /* Creates the slot's writer: the file type comes from the path (".raw"
  * anywhere: RAW, else ".tif" anywhere: TIFF, letters compared case-blind).
  * Buffers up to fileCount + 1 whole files in memory (1 when fileCount is -1),
- * limited to 70 % of the free physical memory. Refused when the slot is in
- * use, when one file would exceed 4 GiB, or when the format cannot describe
- * the frame. */
+ * at most eight, within one budget of 70 % of the free physical memory that
+ * all slots share. Refused when the slot is in use, when no buffer fits the
+ * budget, when one file would exceed 4 GiB, when a frame is not a whole
+ * number of bytes, or when the format cannot describe the frame. */
 FRAMESPOOL_API unsigned char Init_FrameSpool(const char* path, int32_t width, int32_t height,
                                              int32_t channels, int32_t bitsPerSample,
                                              int32_t framesPerFile, int32_t fileCount,
@@ -45,8 +46,9 @@ FRAMESPOOL_API unsigned char Init_FrameSpool(const char* path, int32_t width, in
 FRAMESPOOL_API unsigned char Open_FrameSpool(const char* path, int32_t slot);
 
 /* Copies one frame of at most the slot's frame size into the file being
- * filled. Refused after the last frame of a file, for a null pointer or a
- * negative size, and while no free file buffer is available. */
+ * filled; the rest of a shorter frame's place is zero. Refused after the
+ * last frame of a file, for a null pointer or a negative size, and while no
+ * free file buffer is available. */
 FRAMESPOOL_API unsigned char Append_FileBuffer(const void* data, int32_t size, int32_t slot);
 
 /* Hands the file being filled to the slot's writer thread (a file without
@@ -57,8 +59,11 @@ FRAMESPOOL_API unsigned char Append_FileBuffer(const void* data, int32_t size, i
 FRAMESPOOL_API unsigned char Close_FrameSpool(int32_t slot);
 
 /* Closes the file being filled, waits until every handed-over file has been
- * written, stops the writer thread and frees the slot. Returns 0 when the
- * slot was not initialised or when a file could not be written. */
+ * written, stops the writer thread and frees the slot. A disk that still
+ * takes files is waited for; once a file has failed all its tries, it and
+ * the files queued behind it are dropped at once. A file whose write fails
+ * is not left behind cut short. Returns 0 when the slot was not initialised
+ * or when a file could not be written. */
 FRAMESPOOL_API unsigned char Uninit_FrameSpool(int32_t slot);
 
 #ifdef __cplusplus

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::chrono::seconds kKeep(10);
+constexpr std::chrono::seconds kKeep(30);
 
 }  // namespace
 
@@ -22,22 +22,24 @@ void FileBufferPool::Unmap(void* buffer, int64_t capacity) { ::munmap(buffer, st
 
 void* FileBufferPool::Take(int64_t capacity)
 {
-    std::vector<Kept> unwanted;
     void* found = nullptr;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        for (const Kept& kept : m_kept) {
-            if (!found && kept.capacity == capacity)
-                found = kept.buffer;
-            else if (kept.capacity != capacity)
-                unwanted.push_back(kept);
+        const auto now = std::chrono::steady_clock::now();
+        for (auto it = m_kept.begin(); it != m_kept.end();) {
+            if (!found && it->capacity == capacity) {
+                found = it->buffer;
+                it = m_kept.erase(it);
+                continue;
+            }
+            // Another size: the releasing thread unmaps it now, off the
+            // caller's path.
+            if (it->capacity != capacity)
+                it->until = now;
+            ++it;
         }
-        m_kept.erase(std::remove_if(m_kept.begin(), m_kept.end(),
-                                    [&](const Kept& kept) { return kept.buffer == found || kept.capacity != capacity; }),
-                     m_kept.end());
     }
-    for (const Kept& kept : unwanted)
-        Unmap(kept.buffer, kept.capacity);
+    m_changed.notify_all();
     return found;
 }
 

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-// Large file buffers of finished series, kept mapped for a few seconds so
+// Large file buffers of finished series, kept mapped for half a minute so
 // that the next series of the same size finds its memory in use already
 // instead of paying for fresh pages again. Buffers not taken within that
 // time go back to the system. The pool lives as long as the process, so
@@ -20,7 +20,7 @@ public:
     FileBufferPool& operator=(const FileBufferPool&) = delete;
 
     // A kept buffer of exactly capacity bytes, or null. Kept buffers of other
-    // sizes are released: a series of another size will not want them.
+    // sizes are released at once: a series of another size will not want them.
     void* Take(int64_t capacity);
     // Keeps a buffer that a finished series gives back.
     void Give(void* buffer, int64_t capacity);

@@ -3,7 +3,7 @@
 
 namespace {
 
-__attribute__((constructor)) void pluginLoaded() { GenTLCore::ProducerLoad::Load(); }
+__attribute__((constructor)) void pluginLoaded() { GenTLCore::ProducerLoad::Load(GenTLCore::ProducerFactories()); }
 
 __attribute__((destructor)) void pluginUnloading() { GenTLCore::ProducerLoad::Unload(); }
 

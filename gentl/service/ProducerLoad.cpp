@@ -21,15 +21,17 @@ void ProducerLoad::InitCoreAtLoad()
         g_coreGuard = new (std::nothrow) CoreSingletonGuard();
 }
 
-void ProducerLoad::Load()
+void ProducerLoad::Load(const ProducerFactoryTable& table)
 {
     InitCoreAtLoad();
-    const ProducerFactoryTable table{};
     SetExportedService(CreateGenTLService(table));
 }
 
 void ProducerLoad::Unload()
 {
+    // Calls that come after this (a consumer's own shut-down) find no
+    // service instead of a deleted one.
+    SetExportedService(nullptr);
     DllMainHook(nullptr, PROCESS_DETACH, nullptr);
     delete g_coreGuard;
     g_coreGuard = nullptr;

@@ -3,13 +3,21 @@
 
 namespace GenTLCore {
 
+struct ProducerFactoryTable;
+
+// The factory table of the plug-in being built: each plug-in target links
+// one definition (the shipped producer its back end's, a test plug-in the
+// test back end's).
+const ProducerFactoryTable& ProducerFactories();
+
 // What the producer does while it is loaded and unloaded. The plug-in runs
 // these from one load function and one unload function, so that their order
 // does not depend on the order of static initialisers across files.
 class ProducerLoad {
 public:
-    // Makes the core guard, then the service, which goes to the exports.
-    static void Load();
+    // Makes the core guard, then the service from `table`, which goes to
+    // the exports.
+    static void Load(const ProducerFactoryTable& table);
     // Frees the unloading thread's last error, then ends the core guard.
     static void Unload();
     // The user part of the library entry point: for process detach (0) and

@@ -2,7 +2,9 @@
 
 #include "BrandingControl.h"
 #include "GenTLBranding.h"
+#include "GenTLLibrary.h"
 #include "GenTLSrv.h"
+#include "GenTLSrvDirect.h"
 #include "GenTLSrvLogged.h"
 #include "LastGenTLError.h"
 #include "LoggerInit.h"
@@ -49,6 +51,16 @@ void StopCoreSingletons()
 {
     if (g_coreCount.fetch_sub(1) != 1)
         return;
+    // The direct service closes a library that is still initialised,
+    // which joins running acquisition threads and closes every handle:
+    // that needs the log, the last-error store and the branding, so the
+    // services go before the singletons shut down.
+    delete g_loggedService;
+    g_loggedService = nullptr;
+    delete g_directService;
+    g_directService = nullptr;
+    g_currentService = nullptr;
+
     if (g_logger)
         g_logger->Shutdown();
     if (g_tlsControl)
@@ -58,8 +70,6 @@ void StopCoreSingletons()
     if (g_extraInit)
         g_extraInit->Shutdown();
 
-    delete g_loggedService;
-    delete g_directService;
     delete g_extraInit;
     delete g_brandingControl;
     delete g_tlsControl;
@@ -88,15 +98,35 @@ GenTLSrv* CreateGenTLService(const ProducerFactoryTable& table)
         if (!g_extraInit)
             return nullptr;
     }
-    // The producer's branding and library factories, and the direct
-    // service that carries the calls to the library object, are not part of
-    // this producer yet: without them there is no service to make.
-    return nullptr;
+    try {
+        CountedPtr<GenTLBranding> branding = table.createBranding();
+        CountedPtr<GenTLLibrary> library = table.createLibrary();
+        if (!branding || !library)
+            return nullptr;
+        GenTLSrv* current = InstallGenTLServices(new GenTLSrvDirect(library), *branding);
+        g_logger->Init(branding);
+        g_tlsControl->Init(branding);
+        g_brandingControl->Init(branding);
+        if (g_extraInit)
+            g_extraInit->Init(branding);
+        return current;
+    } catch (const std::bad_alloc&) {
+        // The loader must not end the consumer's process: no service, so
+        // GCInitLib answers -1001 and every other export -1002.
+        delete g_loggedService;
+        delete g_directService;
+        g_loggedService = nullptr;
+        g_directService = nullptr;
+        g_currentService = nullptr;
+        return nullptr;
+    }
 }
 
 GenTLSrv* InstallGenTLServices(GenTLSrv* direct, const GenTLBranding& branding)
 {
     g_directService = direct;
+    g_loggedService = nullptr;
+    g_currentService = nullptr;
     g_loggedService = direct ? WrapForTracing(*direct, branding) : nullptr;
     g_currentService = g_loggedService ? g_loggedService : direct;
     return g_currentService;

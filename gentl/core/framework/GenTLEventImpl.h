@@ -163,6 +163,13 @@ public:
         return m_queue.size();
     }
 
+    // Items handed out by GetEventData.
+    uint64_t DeliveredCount()
+    {
+        ScopedLock lock(m_signal.GetLock());
+        return m_delivered;
+    }
+
     // Items handed out by GetEventData since the last call.
     uint64_t TakeDeliveredCount()
     {

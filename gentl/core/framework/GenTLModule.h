@@ -13,6 +13,14 @@ namespace GenTLCore {
 // event source. The handle a consumer receives is the address of the
 // GenTLHandle part, which is also the object's address.
 //
+// Lock order of the whole producer: the handle pool's lock before any module
+// lock; module locks parent before child (system, interface, device,
+// stream); under a module lock, a stream's engine lock or a device's
+// hook-manager lock; the engine lock before a buffer lock; an event queue's
+// lock before a buffer lock, never the other way. The acquisition thread
+// and the imaging library's hook callbacks take neither the pool lock nor a
+// module lock: stop and unhook wait for them while holding those.
+//
 // A module builds its register map in its constructor (its registers,
 // AddCustomRegisters, FinalizeRegMap); whoever creates it runs
 // InitPortURLsOnce right after construction, where the module publishes its

@@ -11,7 +11,8 @@ class GenTLNewBufferEvent : public GenTLEventImpl<S_EVENT_NEW_BUFFER> {
 public:
     static constexpr uint64_t kItemSize = sizeof(S_EVENT_NEW_BUFFER);
 
-    GenTLNewBufferEvent() : GenTLEventImpl(true) {}
+    // A queue that is not always accepting takes items only while open.
+    explicit GenTLNewBufferEvent(bool alwaysAccepting = true) : GenTLEventImpl(alwaysAccepting) {}
     ~GenTLNewBufferEvent() override;
 
     GC_ERROR GetEventDataInfo(const void* item, size_t itemSize, EVENT_DATA_INFO_CMD command, INFO_DATATYPE* type,

@@ -8,6 +8,7 @@
 #include "PexText.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <cwchar>
@@ -71,6 +72,47 @@ void PexDigitizer::clampRoi()
         roiHeight = effectiveRoiHeight();
 }
 
+void PexDigitizer::stampEvent(PexEventInfo* info)
+{
+    info->timeStamp = PexLibrary::now();
+    info->values[code::kInfoEventCounter] = ++events;
+}
+
+bool PexDigitizer::risingEdge(PEX_INT pin, PexEventInfo* info)
+{
+    ioState |= 1u << (pin - code::kPinFirst);
+    stampEvent(info);
+    info->values[code::kInfoPin] = pin;
+    info->values[code::kInfoIoState] = ioState;
+    return pinModes[pin] == code::kPinEventInput && pinInterrupts[pin];
+}
+
+void PexDigitizer::startTicker()
+{
+    const int64_t period = camera->config().ioPeriodMs;
+    if (period <= 0)
+        return;
+    ticker = std::thread([this, period] {
+        PexLibrary& lib = PexLibrary::instance();
+        std::unique_lock<std::mutex> lock(lib.mutex);
+        auto next = std::chrono::steady_clock::now();
+        for (;;) {
+            next += std::chrono::milliseconds(period);
+            if (lib.changed.wait_until(lock, next, [&] { return stopping; }))
+                return;
+            PexEventInfo info;
+            if (!risingEdge(camera->config().ioPin, &info))
+                continue;
+            lock.unlock();
+            PexHooks& hooks = PexHooks::instance();
+            const PEX_ID event = hooks.beginEvent(info);
+            hooks.fire(id, code::kHookIoChange, event);
+            hooks.endEvent(event);
+            lock.lock();
+        }
+    });
+}
+
 bool PexDigitizer::release(PEX_ID id, bool autoFree)
 {
     PexLibrary& lib = PexLibrary::instance();
@@ -78,8 +120,20 @@ bool PexDigitizer::release(PEX_ID id, bool autoFree)
     {
         std::unique_lock<std::mutex> lock(lib.mutex);
         PexDigitizer* dig = PexLibrary::find(lib.digitizers, id);
-        if (!dig)
+        if (!dig || dig->stopping)
             return false;
+        // The periodic edges end first.
+        dig->stopping = true;
+        lib.changed.notify_all();
+        if (dig->ticker.joinable()) {
+            std::thread ticker = std::move(dig->ticker);
+            lock.unlock();
+            if (ticker.get_id() == std::this_thread::get_id())
+                ticker.detach();  // freed from one of its own callbacks
+            else
+                ticker.join();
+            lock.lock();
+        }
         // Pending grabs are reported as cancelled by their workers, the
         // running one is aborted; wait until all of them have ended.
         for (auto& t : lib.threads)
@@ -234,6 +288,7 @@ PEX_ID PexDigAlloc(PEX_ID system, PEX_INT number, const wchar_t* format, PEX_INT
                 dig->cameraIndex = index;
                 dig->camera = board.cameras[index].get();
                 board.owners[index] = id;
+                dig->startTicker();
                 lib.digitizers[id] = std::move(dig);
             }
         }

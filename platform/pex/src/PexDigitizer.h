@@ -5,10 +5,12 @@
 #include "PexFramePattern.h"
 
 #include <map>
+#include <thread>
 
 namespace platform::pex {
 
 struct PexBoard;
+struct PexEventInfo;
 
 // An allocated digitizer and the settings it grabs with.
 struct PexDigitizer {
@@ -46,6 +48,9 @@ struct PexDigitizer {
     int outstanding = 0;      // grabs queued or running
     uint64_t abortCount = 0;  // control 6643 so far
 
+    std::thread ticker;  // periodic rising edges, when the camera has them
+    bool stopping = false;
+
     uint32_t effectiveRoiWidth() const;
     uint32_t effectiveRoiHeight() const;
     // Bands, data type and significant bits of what the digitizer delivers.
@@ -56,6 +61,13 @@ struct PexDigitizer {
     PexRenderJob job(uint64_t frame) const;
     // Keeps the ROI and its offset inside the camera's image.
     void clampRoi();
+    // A rising edge on a pin: the event's information; true when the pin is
+    // an armed event input, whose hook 0x8B000 then fires.
+    bool risingEdge(PEX_INT pin, PexEventInfo* info);
+    // Time stamp and event counter of a new event of this digitizer.
+    void stampEvent(PexEventInfo* info);
+    // Starts the periodic edges of the camera, if any (lock held).
+    void startTicker();
 };
 
 }  // namespace platform::pex

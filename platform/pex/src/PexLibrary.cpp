@@ -1,5 +1,7 @@
 #include "PexLibrary.h"
 
+#include "PexText.h"
+
 #include <atomic>
 #include <chrono>
 
@@ -44,6 +46,7 @@ bool PexLibrary::configure(const PexSimConfig& config)
         return false;
     installed.clear();
     boards.clear();
+    PexText::setSizesWithoutNul(config.sizesWithoutNul);
     std::map<int64_t, int64_t> perType;
     for (const PexSystemConfig& s : config.systems) {
         PexInstalledSystem sys;

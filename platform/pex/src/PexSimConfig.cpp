@@ -64,6 +64,12 @@ bool setCamera(PexCameraConfig& c, const std::string& key, const std::string& va
         c.pixelFormat = value;
     else if (key == "frame_rate")
         c.frameRate = std::atof(value.c_str());
+    else if (key == "exposure_timer" && toInt(value, &n) && n >= 0 && n <= 4)
+        c.exposureTimer = int(n);
+    else if (key == "io_period_ms" && toInt(value, &n) && n >= 0)
+        c.ioPeriodMs = n;
+    else if (key == "io_pin" && toInt(value, &n) && n >= 0x501 && n <= 0x51F)
+        c.ioPin = n;
     else if (key == "fail_dig_alloc")
         c.failDigAlloc = toBool(value);
     else if (key == "fail_control" && toInt(value, &n))
@@ -109,7 +115,7 @@ PexSimConfig PexSimConfig::parse(const std::string& text)
 {
     PexSimConfig cfg;
     Pending pending;
-    enum class Section { None, System, Board, Camera } section = Section::None;
+    enum class Section { None, Library, System, Board, Camera } section = Section::None;
     auto addSystem = [&] {
         cfg.systems.emplace_back();
         pending.boardCounts.push_back(1);
@@ -139,6 +145,10 @@ PexSimConfig PexSimConfig::parse(const std::string& text)
         line = trim(line);
         if (line.empty())
             continue;
+        if (line == "[library]") {
+            section = Section::Library;
+            continue;
+        }
         if (line == "[system]") {
             addSystem();
             section = Section::System;
@@ -160,7 +170,12 @@ PexSimConfig PexSimConfig::parse(const std::string& text)
             const std::string key = trim(line.substr(0, eq));
             const std::string value = trim(line.substr(eq + 1));
             int64_t n = 0;
-            if (section == Section::System) {
+            if (section == Section::Library) {
+                if (key == "sizes_without_nul")
+                    cfg.sizesWithoutNul = toBool(value);
+                else
+                    ok = false;
+            } else if (section == Section::System) {
                 PexSystemConfig& s = cfg.systems.back();
                 if (key == "type" && toInt(value, &n))
                     s.type = n;

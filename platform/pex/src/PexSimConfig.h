@@ -21,6 +21,9 @@ struct PexCameraConfig {
     uint32_t height = 480;
     std::string pixelFormat = "Mono8";
     double frameRate = 100.0;  // frames per second; 0 runs free
+    int exposureTimer = 0;     // timer 1..4 that runs around each exposure; 0 none
+    int64_t ioPeriodMs = 0;    // a rising edge on ioPin this often; 0 never
+    int64_t ioPin = 0x501;
     // Faults.
     bool failDigAlloc = false;
     std::vector<int64_t> failControls;  // digitizer controls that raise
@@ -45,6 +48,8 @@ struct PexSystemConfig {
 // The simulated installation: systems, their boards and the cameras on them.
 struct PexSimConfig {
     std::vector<PexSystemConfig> systems;
+    // Fault: size forms of texts leave out the terminating NUL.
+    bool sizesWithoutNul = false;
     std::vector<std::string> warnings;  // lines that were not understood
 
     // One system of type 14 "TarsilCXP" with one board and two cameras.

@@ -26,8 +26,6 @@ int inject(PEX_ID digitizer, Fn fn)
         PexDigitizer* dig = PexLibrary::find(lib.digitizers, digitizer);
         if (!dig)
             return 0;
-        info.timeStamp = PexLibrary::now();
-        info.values[code::kInfoEventCounter] = ++dig->events;
         fn(*dig, info, types);
     }
     std::thread library([&] {
@@ -86,10 +84,7 @@ int PexTestInjectIoEdge(PEX_ID digitizer, PEX_INT pin)
     if (pin < code::kPinFirst || pin > code::kPinLast)
         return 0;
     return inject(digitizer, [&](PexDigitizer& dig, PexEventInfo& info, std::vector<PEX_INT>& types) {
-        dig.ioState |= 1u << (pin - code::kPinFirst);
-        info.values[code::kInfoPin] = pin;
-        info.values[code::kInfoIoState] = dig.ioState;
-        if (dig.pinModes[pin] == code::kPinEventInput && dig.pinInterrupts[pin])
+        if (dig.risingEdge(pin, &info))
             types.push_back(code::kHookIoChange);
     });
 }
@@ -101,6 +96,7 @@ int PexTestInjectEncoderSteps(PEX_ID digitizer, int encoder, PEX_INT steps)
     // One event per step would need one info each; the event carries the
     // position after all steps and the hook runs once per step.
     return inject(digitizer, [&](PexDigitizer& dig, PexEventInfo& info, std::vector<PEX_INT>& types) {
+        dig.stampEvent(&info);
         dig.encoders[encoder - 1] += steps;
         for (int e = 0; e < 4; ++e)
             info.values[code::kInfoEncoder1 + 0x10 * e] = dig.encoders[e];
@@ -113,6 +109,7 @@ int PexTestInjectTimer(PEX_ID digitizer, int timer, int end)
     if (timer < 1 || timer > 4)
         return 0;
     return inject(digitizer, [&](PexDigitizer& dig, PexEventInfo& info, std::vector<PEX_INT>& types) {
+        dig.stampEvent(&info);
         if (end)
             ++dig.timers[timer - 1];
         for (int m = 0; m < 4; ++m)

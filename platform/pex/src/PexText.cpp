@@ -2,9 +2,16 @@
 
 #include "PexCodes.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace platform::pex {
+
+namespace {
+std::atomic<bool> g_sizesWithoutNul{false};
+}  // namespace
+
+void PexText::setSizesWithoutNul(bool on) { g_sizesWithoutNul.store(on); }
 
 std::wstring PexText::widen(const std::string& text)
 {
@@ -25,7 +32,7 @@ bool PexText::answer(PEX_INT code, PEX_INT base, const std::wstring& text, void*
     if (!out)
         return true;
     if (isSizeForm(code)) {
-        const int64_t length = int64_t(text.size()) + 1;
+        const int64_t length = int64_t(text.size()) + (g_sizesWithoutNul.load() ? 0 : 1);
         std::memcpy(out, &length, sizeof length);
     } else {
         std::memcpy(out, text.c_str(), (text.size() + 1) * sizeof(wchar_t));

@@ -14,6 +14,8 @@ public:
     static bool answer(PEX_INT code, PEX_INT base, const std::wstring& text, void* out);
     static bool isSizeForm(PEX_INT code);
     static PEX_INT withoutSizeForm(PEX_INT code);
+    // Fault switch: size forms leave out the NUL.
+    static void setSizesWithoutNul(bool on);
 };
 
 }  // namespace platform::pex

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <vector>
 
 namespace platform::pex {
 
@@ -22,7 +23,7 @@ std::chrono::steady_clock::time_point atSeconds(double seconds)
 }
 
 // Fires the hooks of an event on objects, one type after the other.
-void deliver(const PexEventInfo& info, std::initializer_list<std::pair<PEX_ID, PEX_INT>> hooks)
+void deliver(const PexEventInfo& info, const std::vector<std::pair<PEX_ID, PEX_INT>>& hooks)
 {
     PexHooks& h = PexHooks::instance();
     const PEX_ID event = h.beginEvent(info);
@@ -64,8 +65,7 @@ void PexGrabEngine::cancelGrab(std::unique_lock<std::mutex>& lock, const PexQueu
     PexBuffer* buf = PexLibrary::find(lib.buffers, op.buffer);
     if (buf && !buf->freeing && !dig->camera->config().silentAbort) {
         PexEventInfo info;
-        info.timeStamp = PexLibrary::now();
-        info.values[code::kInfoEventCounter] = ++dig->events;
+        dig->stampEvent(&info);
         lock.unlock();
         deliver(info, {{op.buffer, code::kHookCancelled}});
         lock.lock();
@@ -85,12 +85,13 @@ void PexGrabEngine::runGrab(std::unique_lock<std::mutex>& lock, const PexQueuedO
         return;
     }
     const uint64_t aborts = dig->abortCount;
-    auto stopped = [&] { return dig->abortCount != aborts || (thread && thread->stopping) || buf->freeing; };
+    auto stopped = [&] {
+        return dig->abortCount != aborts || dig->stopping || (thread && thread->stopping) || buf->freeing;
+    };
     buf->busy = true;
 
     PexEventInfo start;
-    start.timeStamp = PexLibrary::now();
-    start.values[code::kInfoEventCounter] = ++dig->events;
+    dig->stampEvent(&start);
     start.values[code::kInfoFrameCounter] = int64_t(dig->camera->frameCounter());
     lock.unlock();
     deliver(start, {{op.digitizer, code::kHookGrabStart}});
@@ -132,8 +133,12 @@ void PexGrabEngine::runGrab(std::unique_lock<std::mutex>& lock, const PexQueuedO
     job.pitch = size_t(buf->pitch);
     if (PexBuffer* c = dig->coefficients ? PexLibrary::find(lib.buffers, dig->coefficients) : nullptr)
         std::copy_n(reinterpret_cast<const float*>(c->data), 3, job.coefficients);
+    // A timer set to run around each exposure ends before the frame comes.
+    const int timer = dig->camera->config().exposureTimer;
+    if (timer)
+        ++dig->timers[timer - 1];
     PexEventInfo info;
-    info.values[code::kInfoEventCounter] = ++dig->events;
+    dig->stampEvent(&info);
     info.values[code::kInfoFrameCounter] = int64_t(frame);
     info.values[code::kInfoGrabStatus] = 0;
     info.values[code::kInfoOffsetX] = job.roiX;
@@ -156,11 +161,15 @@ void PexGrabEngine::runGrab(std::unique_lock<std::mutex>& lock, const PexQueuedO
     buf->busy = false;
     lib.changed.notify_all();
     lock.unlock();
-    deliver(info, {{op.digitizer, code::kHookFrameStart},
-                   {op.digitizer, code::kHookLineEnd},
-                   {op.digitizer, code::kHookFrameEnd},
-                   {op.digitizer, code::kHookGrabEnd},
-                   {op.buffer, code::kHookModified}});
+    std::vector<std::pair<PEX_ID, PEX_INT>> hooks;
+    if (timer) {
+        hooks.push_back({op.digitizer, code::kHookTimerStart1 + timer - 1});
+        hooks.push_back({op.digitizer, code::kHookTimerEnd1 + timer - 1});
+    }
+    for (PEX_INT type : {code::kHookFrameStart, code::kHookLineEnd, code::kHookFrameEnd, code::kHookGrabEnd})
+        hooks.push_back({op.digitizer, type});
+    hooks.push_back({op.buffer, code::kHookModified});
+    deliver(info, hooks);
     lock.lock();
     finish(lib, dig);
 }
@@ -200,7 +209,7 @@ bool PexThread::release(PEX_ID id, bool autoFree)
     PexLibrary& lib = PexLibrary::instance();
     std::unique_lock<std::mutex> lock(lib.mutex);
     PexThread* thread = PexLibrary::find(lib.threads, id);
-    if (!thread)
+    if (!thread || thread->stopping)
         return false;
     if (!thread->isEvent) {
         PexGrabEngine::dropPending(*thread, 0, true);
@@ -229,6 +238,8 @@ namespace {
 PexThread* findThread(PexLibrary& lib, PEX_ID id, bool event, const wchar_t* operation, PexFailure& failure)
 {
     PexThread* thread = PexLibrary::find(lib.threads, id);
+    if (thread && thread->stopping)
+        thread = nullptr;  // being freed
     if (!thread || thread->isEvent != event)
         failure.set(id, code::kErrInvalidId,
                     std::wstring(operation) + (event ? L": invalid event identifier." : L": invalid thread identifier."));
@@ -358,9 +369,9 @@ void PexDigGrab(PEX_ID digitizer, PEX_ID buffer)
         PexQueuedOp op;
         op.digitizer = digitizer;
         op.buffer = buffer;
-        if (!dig) {
+        if (!dig || dig->stopping) {
             failure.set(digitizer, code::kErrInvalidId, L"PexDigGrab: invalid digitizer identifier.");
-        } else if (!buf || buf->type == code::kBufFloat32) {
+        } else if (!buf || buf->freeing || buf->type == code::kBufFloat32) {
             failure.set(buffer, code::kErrInvalidId, L"PexDigGrab: invalid image buffer identifier.");
         } else if (t_selected != PEX_ID(PEX_DEFAULT)) {
             if (PexThread* worker = findThread(lib, t_selected, false, L"PexDigGrab", failure)) {

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QMouseEvent>
 #include <QTableWidget>
 #include <QTextStream>
 
@@ -133,6 +135,33 @@ TEST_F(UserLog, CancelledOrUnwritableSaveEndsSilently)
     EXPECT_FALSE(QFile::exists(dir.filePath("no/such/folder/x.log")));
     for (const QString& a : prompt.asked)
         EXPECT_FALSE(a.startsWith("about|")) << a.toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UserLog, ARightClickOnARowKeepsTheRowsInSight)
+{
+    w->resize(1000, 700);
+    w->setEnabled(true);  // as after discovery
+    w->show();
+    for (int i = 0; i < 40; ++i)
+        w->onWritelog(QString("row %1").arg(i));
+    QCoreApplication::processEvents();
+    const int top = table->verticalScrollBar()->value();
+    const int left = table->horizontalScrollBar()->value();
+    // Press on the description cell of the last visible row.
+    const QModelIndex last = table->model()->index(table->rowCount() - 1, 1);
+    const QRect cell = table->visualRect(last);
+    ASSERT_TRUE(cell.isValid());
+    QMouseEvent press(QEvent::MouseButtonPress, cell.center(), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(table->viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, cell.center(), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(table->viewport(), &release);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(table->horizontalScrollBar()->value(), left);
+    EXPECT_EQ(table->verticalScrollBar()->value(), top);
 }
 
 }  // namespace

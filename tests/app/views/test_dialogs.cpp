@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
 
 #include "CameraSelect.h"
+#include "TextFit.h"
 #include "../TestSupport.h"
 #include "ZtMsgBox.h"
 
@@ -50,6 +52,49 @@ TEST_F(DialogsTest, CameraSelectWithNoCamerasStaysAsBuilt)
     EXPECT_EQ(dialog.findChild<QLabel*>("CameraCount")->text(), "Camera Count:");
     EXPECT_EQ(dialog.selectedCamera(), 0);
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowContextHelpButtonHint);
+}
+
+TEST_F(DialogsTest, CameraSelectHoldsItsWholeLayoutWhateverTheFont)
+{
+    // A font wider than the one the form was measured with.
+    QFont wide = QApplication::font();
+    wide.setPointSize(wide.pointSize() * 2);
+    QApplication::setFont(wide);
+    CameraSelect dialog;
+    dialog.setCameraCount(2);
+    QApplication::setFont(QFont());
+    auto* buttons = dialog.findChild<QDialogButtonBox*>("buttonBox");
+    ASSERT_NE(buttons, nullptr);
+    const QWidget* area = buttons->parentWidget();
+    EXPECT_TRUE(dialog.rect().contains(area->geometry())) << area->geometry().right() << " " << dialog.width();
+    EXPECT_GE(area->width(), area->sizeHint().width());
+    EXPECT_GE(dialog.width(), 388);  // never smaller than the form
+}
+
+TEST_F(DialogsTest, TextFitGrowsIntoFreeRoomThenWraps)
+{
+    QWidget parent;
+    parent.resize(300, 100);
+    auto* left = new QLabel("x", &parent);
+    left->setGeometry(0, 0, 40, 20);
+    auto* label = new QLabel("A text far longer than its box", &parent);
+    label->setGeometry(60, 0, 30, 20);
+    auto* right = new QLabel("y", &parent);
+    right->setGeometry(150, 0, 40, 20);
+    const int wanted = label->sizeHint().width();
+    ASSERT_GT(wanted, 30 + 59 + 19);  // more than the room beside it
+    EXPECT_FALSE(TextFit::fit(label) && label->width() >= wanted);
+    // It took the room on both sides without touching its neighbours ...
+    EXPECT_EQ(label->geometry().left(), 40);
+    EXPECT_EQ(label->geometry().right(), 149);
+    // ... and the rest in lines below.
+    EXPECT_TRUE(label->wordWrap());
+    EXPECT_GT(label->height(), 20);
+
+    // A text that fits keeps its place and size.
+    const QRect before = left->geometry();
+    EXPECT_TRUE(TextFit::fit(left));
+    EXPECT_EQ(left->geometry(), before);
 }
 
 TEST_F(DialogsTest, MsgBoxWarnsAtOnceAndAgainAfterFifteenBumps)

@@ -61,6 +61,22 @@ TEST_F(TrackerTest, ALibraryFailureBecomesMinus1001WithTheLibraryTextOnItsThread
     EXPECT_EQ(other, 0) << "the error belongs to the failing thread";
 }
 
+TEST_F(TrackerTest, MessagePartsKeepTheirLastCharacterWhenSizesLeaveOutTheNul)
+{
+    PexSysFree(m_system);
+    ASSERT_TRUE(PexTestConfigure("[library]\nsizes_without_nul = 1\n"));
+    m_system = PexSysAlloc(PEX_DEFAULT, L"PX_SYSTEM_TARSILCXP", 0, PEX_DEFAULT, nullptr);
+    PexErrorTracker* tracker = PexErrorTracker::Instance();
+    fail(9);
+    EXPECT_EQ(PexErrorTracker::CheckThreadError(tracker), -1001);
+    LastErrorRecord record;
+    ASSERT_TRUE(GetLastGenTLError(&record));
+    EXPECT_EQ(record.text, "PexDigAlloc: no such digitizer.\nDigitizer 9 does not exist on this board.\n");
+    PexSysFree(m_system);
+    ASSERT_TRUE(PexTestConfigure(""));
+    m_system = PexSysAlloc(PEX_DEFAULT, L"PX_SYSTEM_TARSILCXP", 0, PEX_DEFAULT, nullptr);
+}
+
 TEST_F(TrackerTest, ConcurrentFirstCallsInstallOneTrackerWithOneHook)
 {
     const size_t hooksBefore = PexTestHookCount(0);

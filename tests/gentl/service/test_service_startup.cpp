@@ -1,5 +1,6 @@
 #include "BrandingControl.h"
 #include "GenTLBranding.h"
+#include "GenTLLibrary.h"
 #include "LastGenTLError.h"
 #include "LoggerInit.h"
 #include "PexSettingBracket.h"
@@ -35,14 +36,6 @@ StaticInitializationHelper* makeExtra()
 CountedPtr<GenTLBranding> noBranding() { return CountedPtr<GenTLBranding>(); }
 
 }  // namespace
-
-// The library object's class, for a factory that is never called here.
-namespace GenTLCore {
-class GenTLLibrary {
-public:
-    virtual ~GenTLLibrary() = default;
-};
-}  // namespace GenTLCore
 
 namespace {
 

@@ -83,7 +83,9 @@ TEST(PexApplicationTest, ErrorHookRunsOnTheFailingThreadUntilUnhooked)
     EXPECT_EQ(record.type, PEX_ERROR_CURRENT_HOOK);
     EXPECT_EQ(record.context, 0x1234u);
     EXPECT_EQ(record.thread, failing);
-    EXPECT_EQ(PexAppGetError(PEX_DEFAULT, PEX_ERROR_CURRENT, nullptr), 0) << "the error was the other thread's";
+    std::thread([] {
+        EXPECT_EQ(PexAppGetError(PEX_DEFAULT, PEX_ERROR_CURRENT, nullptr), 0) << "the error was the other thread's";
+    }).join();
 
     PexAppHookFunction(PEX_DEFAULT, PEX_ERROR_CURRENT_HOOK + PEX_UNHOOK, &recordHook, &record);
     PexAppInquire(0x1234, 1, nullptr);

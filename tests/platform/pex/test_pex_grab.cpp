@@ -179,9 +179,11 @@ TEST_F(PexGrabTest, PayloadSizeIsTheStreamPayloadOfAOneLineBuffer)
 
 TEST_F(PexGrabTest, AGrabOnASelectedThreadFiresItsHooksInOrderWithTheFrame)
 {
-    open("[camera]\nwidth = 64\nheight = 16\npixel_format = Mono16\nframe_rate = 0\n");
+    open("[camera]\nwidth = 64\nheight = 16\npixel_format = Mono16\nframe_rate = 0\nexposure_timer = 1\n");
     HookLog log;
     hookAll(log);
+    PexDigHookFunction(dig, 0x301, &HookLog::hook, &log);
+    PexDigHookFunction(dig, 0x401, &HookLog::hook, &log);
     const PEX_ID buf = PexBufAllocColor(system, 1, 64, 16, 16, 12, nullptr);
     PexBufHookFunction(buf, 21, &HookLog::hook, &log);
     const PEX_ID thr = PexThrAlloc(system, 4096, PEX_DEFAULT, 0, 0, 0);
@@ -203,7 +205,7 @@ TEST_F(PexGrabTest, AGrabOnASelectedThreadFiresItsHooksInOrderWithTheFrame)
         EXPECT_NE(c.thread, std::this_thread::get_id()) << "hooks run on the library's thread";
         EXPECT_GT(c.stamp, 0.0);
     }
-    EXPECT_EQ(order, (std::vector<PEX_INT>{4, 0xD, 0x200000, 5, 3, 21}));
+    EXPECT_EQ(order, (std::vector<PEX_INT>{4, 0x301, 0x401, 0xD, 0x200000, 5, 3, 21}));
     const auto& modified = calls.back();
     EXPECT_EQ(modified.info[0], 64);
     EXPECT_EQ(modified.info[1], 16);
@@ -432,4 +434,93 @@ TEST_F(PexGrabTest, AHundredFramesThroughAThreadObjectThenACleanEnd)
     EXPECT_EQ(PexTestHookCount(dig), 0u);
     EXPECT_TRUE(PexTestConfigure("")) << "nothing left allocated";
     EXPECT_EQ(log.snapshot().size(), calls);
+}
+
+TEST_F(PexGrabTest, BuffersReportTheirLayoutAndFormat)
+{
+    open("");
+    struct Case {
+        PEX_INT bands, type, attribute;
+        PEX_INT pitch, formatClass, pixelFormat;
+    };
+    const Case cases[] = {
+        {1, 8, 12, 100, 0x200, 0x01080001},
+        {1, 16, 12, 200, 0x300, 0x01100007},
+        {3, 8, 12 + 0x20800, 300, 0x800, 0x02180015},
+        {3, 16, 12 + 0x20B00, 600, 0xB00, 0x0230004B},
+    };
+    for (const Case& c : cases) {
+        const PEX_ID buf = PexBufAllocColor(system, c.bands, 100, 7, c.type, c.attribute, nullptr);
+        auto value = [&](PEX_INT code) {
+            PEX_INT v = 0;
+            PexBufInquire(buf, code, &v);
+            return v;
+        };
+        EXPECT_EQ(value(0x8000000), c.pitch);
+        EXPECT_EQ(value(5061), c.pitch * 7);
+        EXPECT_EQ(value(6702) & 0x3F00, c.formatClass);
+        EXPECT_EQ(value(5101), c.pixelFormat);
+        EXPECT_EQ(value(1005), c.bands);
+        std::vector<uint8_t> bytes(size_t(c.pitch * 7), 0x5A);
+        PexBufPut(buf, bytes.data());
+        EXPECT_EQ(*reinterpret_cast<const uint8_t*>(value(0x10000) + c.pitch * 7 - 1), 0x5A);
+        PexBufFree(buf);
+    }
+}
+
+TEST_F(PexGrabTest, FramesNobodyWaitedForCountAsMissedUntilReset)
+{
+    open("[camera]\nwidth = 8\nheight = 2\nframe_rate = 1000\n");
+    const PEX_ID buf = PexBufAllocColor(system, 1, 8, 2, 8, 12, nullptr);
+    writeRegister(dig, kAcquisitionStart, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    PexDigGrab(dig, buf);
+    PexTestCameraState state{};
+    ASSERT_TRUE(PexTestGetCameraState(dig, &state));
+    EXPECT_TRUE(state.acquiring);
+    EXPECT_GT(state.missed, 0);
+    EXPECT_EQ(inquire(5347), state.missed);
+    EXPECT_EQ(state.frameCounter, uint64_t(state.missed) + 1) << "the newest frame went to the grab";
+    PexDigControl(dig, 5349, 0);
+    EXPECT_EQ(inquire(5347), 0);
+    writeRegister(dig, kAcquisitionStop, 1);
+    ASSERT_TRUE(PexTestGetCameraState(dig, &state));
+    EXPECT_FALSE(state.acquiring);
+    PexBufFree(buf);
+}
+
+TEST_F(PexGrabTest, WhiteBalanceOnceFillsTheCoefficientBuffer)
+{
+    open("[camera]\nwidth = 64\nheight = 64\npixel_format = BayerRG8\n");
+    PexDigControl(dig, 5326, -9997);
+    EXPECT_EQ(inquire(5328), 0);
+    PexDigControl(dig, 5112, 1);
+    const PEX_ID coefficients = PEX_ID(inquire(5328));
+    ASSERT_NE(coefficients, 0u);
+    float rgb[3] = {0, 0, 0};
+    PexBufGet(coefficients, rgb);
+    EXPECT_GT(rgb[0], 0.0f);
+    EXPECT_FLOAT_EQ(rgb[1], 1.0f);
+    EXPECT_GT(rgb[2], 0.0f);
+    const PEX_ID own = PexBufAlloc1d(system, 3, 0x48000020, 64);
+    PexDigControl(dig, 5328, PEX_INT(own));
+    EXPECT_EQ(PEX_ID(inquire(5328)), own);
+    PexBufFree(own);
+}
+
+TEST_F(PexGrabTest, PeriodicEdgesReachAnArmedPinUntilTheDigitizerIsFreed)
+{
+    open("[camera]\nio_period_ms = 2\nio_pin = 0x510\n");
+    HookLog log;
+    log.codes = {0x8A000};
+    PexDigHookFunction(dig, 0x8B000, &HookLog::hook, &log);
+    PexDigControl(dig, 0x85510, 12);
+    PexDigControl(dig, 0x89510, -9997);
+    ASSERT_TRUE(log.waitFor(0x8B000, 3));
+    EXPECT_EQ(log.snapshot().front().info[0], 0x510);
+    PexDigFree(dig);
+    const size_t calls = log.snapshot().size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(log.snapshot().size(), calls) << "no edge after the free";
+    dig = 0;
 }

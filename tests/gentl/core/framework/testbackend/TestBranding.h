@@ -25,6 +25,9 @@ public:
     bool GetNewBufferFlag() const override { return multiPart; }
     bool AcceptsNullInfoPointers() const override { return acceptsNullPointers; }
     bool CallsBufferFilledHook() const override { return callsFilledHook; }
+    bool ToleratesStopWhenNotStarted() const override { return true; }
+    bool AllowsBufferChangesDuringAcquisition() const override { return true; }
+    bool SupportsStreamEngineControl() const override { return true; }
     std::string GetSystemXml() const override { return m_xml; }
     std::vector<std::uint8_t> GetSystemXmlSha1() const override { return m_sha1; }
     std::string GetSystemXmlFileName() const override { return "TestSystem.xml"; }

@@ -1,0 +1,7 @@
+#include "DeviceTag.h"
+
+namespace GenTLCore {
+
+DeviceTag::~DeviceTag() = default;
+
+}  // namespace GenTLCore

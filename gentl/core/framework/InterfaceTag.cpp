@@ -1,0 +1,7 @@
+#include "InterfaceTag.h"
+
+namespace GenTLCore {
+
+InterfaceTag::~InterfaceTag() = default;
+
+}  // namespace GenTLCore

@@ -1,0 +1,548 @@
+#include "GenTLSrvDirect.h"
+
+#include "BrandingControl.h"
+#include "GenTLBranding.h"
+#include "GenTLBuffer.h"
+#include "GenTLDataStream.h"
+#include "GenTLEvent.h"
+#include "GenTLEventSrc.h"
+#include "GenTLInterface.h"
+#include "GenTLLibrary.h"
+#include "GenTLLocalDevice.h"
+#include "GenTLPort.h"
+#include "GenTLRemoteDevice.h"
+#include "GenTLSystem.h"
+#include "LastErrorRecord.h"
+#include "LastGenTLError.h"
+
+#include <cstring>
+
+namespace GenTLCore {
+
+namespace {
+
+template <class T>
+using LookupFn = GC_ERROR (GenTLLibrary::*)(void*, CountedPtr<T>*);
+
+// Pattern 1: look the handle up as a T and call the module.
+template <class T, class Call>
+GC_ERROR LookupAndCall(GenTLLibrary& library, LookupFn<T> lookup, void* handle, Call call)
+{
+    CountedPtr<T> object;
+    const GC_ERROR code = (library.*lookup)(handle, &object);
+    if (code != GC_ERR_SUCCESS)
+        return code;
+    return call(*object);
+}
+
+// Pattern 2: look the parent up, open the child, register it under the
+// parent; when the registration fails, `undo` takes the open back.
+template <class P, class T, class Open, class Undo>
+GC_ERROR OpenAndRegister(GenTLLibrary& library, LookupFn<P> lookup, void* parentHandle, void** handle, Open open,
+                         Undo undo)
+{
+    CountedPtr<P> parent;
+    GC_ERROR code = (library.*lookup)(parentHandle, &parent);
+    if (code != GC_ERR_SUCCESS)
+        return code;
+    CountedPtr<T> child;
+    code = open(*parent, &child);
+    if (code != GC_ERR_SUCCESS)
+        return code;
+    code = library.RegisterHandle(child, parentHandle, handle);
+    if (code != GC_ERR_SUCCESS && child)
+        undo(*parent, *child);
+    return code;
+}
+
+template <class P, class T>
+void NothingToUndo(P&, T&)
+{
+}
+
+// The pool lock, then the parent's lock, released in the reverse order
+// also when an exception passes.
+class PoolAndParentLock {
+public:
+    PoolAndParentLock(GenTLLibrary& library, GenTLHandle& parent) : m_library(library), m_parent(parent)
+    {
+        m_library.LockPool();
+        m_parent.Lock();
+    }
+    ~PoolAndParentLock()
+    {
+        m_parent.Unlock();
+        m_library.UnlockPool();
+    }
+    PoolAndParentLock(const PoolAndParentLock&) = delete;
+    PoolAndParentLock& operator=(const PoolAndParentLock&) = delete;
+
+private:
+    GenTLLibrary& m_library;
+    GenTLHandle& m_parent;
+};
+
+// Pattern 2 for interfaces and devices: the pool stays still between the
+// open and the registration.
+template <class P, class T, class Open>
+GC_ERROR OpenAndRegisterLocked(GenTLLibrary& library, LookupFn<P> lookup, void* parentHandle, void** handle, Open open)
+{
+    CountedPtr<P> parent;
+    GC_ERROR code = (library.*lookup)(parentHandle, &parent);
+    if (code != GC_ERR_SUCCESS)
+        return code;
+    PoolAndParentLock locks(library, *parent);
+    CountedPtr<T> child;
+    code = open(*parent, &child);
+    if (code != GC_ERR_SUCCESS)
+        return code;
+    return library.RegisterHandle(child, parentHandle, handle);
+}
+
+// A stacked port access; a failed lookup also reports 0 entries done.
+GC_ERROR StackedAccess(GenTLLibrary& library, GC_ERROR (GenTLPort::*access)(PORT_REGISTER_STACK_ENTRY*, size_t*),
+                       PORT_HANDLE handle, PORT_REGISTER_STACK_ENTRY* entries, size_t* count)
+{
+    CountedPtr<GenTLPort> port;
+    const GC_ERROR code = library.LookupPortHandle(handle, &port);
+    if (code != GC_ERR_SUCCESS) {
+        if (count)
+            *count = 0;
+        return code;
+    }
+    return ((*port).*access)(entries, count);
+}
+
+// Reports a failure of GCGetLastError without storing it, so that the
+// thread's last error survives the failed query.
+GC_ERROR LastErrorFailure(GC_ERROR code, const char* text)
+{
+    LogInterfaceFailure(code, text);
+    return code;
+}
+
+}  // namespace
+
+GenTLSrvDirect::GenTLSrvDirect(const CountedPtr<GenTLLibrary>& library) : m_library(library) {}
+
+GenTLSrvDirect::~GenTLSrvDirect()
+{
+    try {
+        if (m_library && m_library->IsInitialized())
+            m_library->CloseLib();
+    } catch (...) {
+    }
+}
+
+GC_ERROR GenTLSrvDirect::GCGetInfo(TL_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer, size_t* piSize)
+{
+    return m_library->GetLibInfo(iInfoCmd, piType, pBuffer, piSize);
+}
+
+GC_ERROR GenTLSrvDirect::GCGetLastError(GC_ERROR* piErrorCode, char* sErrText, size_t* piSize)
+{
+    const bool lenient = GetBranding().AcceptsNullInfoPointers();
+    if (!lenient && !m_library->IsInitialized())
+        return LastErrorFailure(GC_ERR_NOT_INITIALIZED, "Library not properly initialized");
+    LastErrorRecord record;
+    if (!GetLastGenTLError(&record))
+        return LastErrorFailure(GC_ERR_ERROR, "Internal error when querying last error info");
+    const size_t needed = record.text.size() + 1;
+    if (!lenient && !piErrorCode)
+        return LastErrorFailure(GC_ERR_INVALID_PARAMETER,
+                                "The parameter specifying the error code value destintation was invalid.");
+    if (!piSize && !(sErrText == nullptr && lenient))
+        return LastErrorFailure(GC_ERR_INVALID_PARAMETER, "The parameter specifying the error text size was invalid.");
+    if (sErrText && piSize && *piSize < needed)
+        return LastErrorFailure(GC_ERR_BUFFER_TOO_SMALL,
+                                "The passed buffer was too small to hold the requested information.");
+    if (piErrorCode)
+        *piErrorCode = record.code;
+    if (sErrText)
+        std::memcpy(sErrText, record.text.c_str(), needed);
+    if (piSize)
+        *piSize = needed;
+    return GC_ERR_SUCCESS;
+}
+
+GC_ERROR GenTLSrvDirect::GCInitLib() { return m_library->InitLib(); }
+
+GC_ERROR GenTLSrvDirect::GCCloseLib() { return m_library->CloseLib(); }
+
+GC_ERROR GenTLSrvDirect::GCReadPort(PORT_HANDLE hPort, uint64_t iAddress, void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
+                         [&](GenTLPort& port) { return port.ReadPort(iAddress, pBuffer, piSize); });
+}
+
+GC_ERROR GenTLSrvDirect::GCWritePort(PORT_HANDLE hPort, uint64_t iAddress, const void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
+                         [&](GenTLPort& port) { return port.WritePort(iAddress, pBuffer, piSize); });
+}
+
+GC_ERROR GenTLSrvDirect::GCGetPortURL(PORT_HANDLE hPort, char* sURL, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
+                         [&](GenTLPort& port) { return port.GetPortURL(sURL, piSize); });
+}
+
+GC_ERROR GenTLSrvDirect::GCGetPortInfo(PORT_HANDLE hPort, PORT_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
+                                       void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort, [&](GenTLPort& port) {
+        return port.GetPortInfoLocked(iInfoCmd, piType, pBuffer, piSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::GCRegisterEvent(EVENTSRC_HANDLE hEventSrc, EVENT_TYPE iEventID, EVENT_HANDLE* phEvent)
+{
+    return OpenAndRegister<GenTLEventSrc, GenTLEvent>(
+        *m_library, &GenTLLibrary::LookupEventSrcHandle, hEventSrc, phEvent,
+        [&](GenTLEventSrc& source, CountedPtr<GenTLEvent>* event) { return source.RegisterEvent(iEventID, event); },
+        [&](GenTLEventSrc& source, GenTLEvent&) { source.UnregisterTLEventLocked(iEventID); });
+}
+
+GC_ERROR GenTLSrvDirect::GCUnregisterEvent(EVENTSRC_HANDLE hEventSrc, EVENT_TYPE iEventID)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupEventSrcHandle, hEventSrc, [&](GenTLEventSrc& source) {
+        CountedPtr<GenTLEvent> event;
+        const GC_ERROR code = source.UnregisterEvent(iEventID, &event);
+        if (!event)
+            return code;
+        const GC_ERROR poolCode = m_library->UnregisterEventHandle(event.Get());
+        return poolCode != GC_ERR_SUCCESS ? poolCode : code;
+    });
+}
+
+GC_ERROR GenTLSrvDirect::EventGetData(EVENT_HANDLE hEvent, void* pBuffer, size_t* piSize, uint64_t iTimeout)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupEventHandle, hEvent,
+                         [&](GenTLEvent& event) { return event.GetEventData(pBuffer, piSize, iTimeout); });
+}
+
+GC_ERROR GenTLSrvDirect::EventGetDataInfo(EVENT_HANDLE hEvent, const void* pInBuffer, size_t iInSize,
+                                          EVENT_DATA_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pOutBuffer,
+                                          size_t* piOutSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupEventHandle, hEvent, [&](GenTLEvent& event) {
+        return event.GetEventDataInfo(pInBuffer, iInSize, iInfoCmd, piType, pOutBuffer, piOutSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::EventGetInfo(EVENT_HANDLE hEvent, EVENT_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
+                                      void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupEventHandle, hEvent,
+                         [&](GenTLEvent& event) { return event.GetEventInfo(iInfoCmd, piType, pBuffer, piSize); });
+}
+
+GC_ERROR GenTLSrvDirect::EventFlush(EVENT_HANDLE hEvent)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupEventHandle, hEvent,
+                         [&](GenTLEvent& event) { return event.FlushEvents(); });
+}
+
+GC_ERROR GenTLSrvDirect::EventKill(EVENT_HANDLE hEvent)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupEventHandle, hEvent,
+                         [&](GenTLEvent& event) { return event.KillEvent(); });
+}
+
+GC_ERROR GenTLSrvDirect::TLOpen(TL_HANDLE* phTL)
+{
+    CountedPtr<GenTLSystem> system;
+    const GC_ERROR code = m_library->SysOpen(&system);
+    if (code != GC_ERR_SUCCESS)
+        return code;
+    return m_library->RegisterHandle(system, nullptr, phTL);
+}
+
+GC_ERROR GenTLSrvDirect::TLClose(TL_HANDLE hTL) { return m_library->UnregisterSystemHandle(hTL); }
+
+GC_ERROR GenTLSrvDirect::TLGetInfo(TL_HANDLE hTL, TL_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer,
+                                   size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupSystemHandle, hTL,
+                         [&](GenTLSystem& system) { return system.GetTLInfo(iInfoCmd, piType, pBuffer, piSize); });
+}
+
+GC_ERROR GenTLSrvDirect::TLGetNumInterfaces(TL_HANDLE hTL, uint32_t* piNumIfaces)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupSystemHandle, hTL,
+                         [&](GenTLSystem& system) { return system.GetNumInterfaces(piNumIfaces); });
+}
+
+GC_ERROR GenTLSrvDirect::TLGetInterfaceID(TL_HANDLE hTL, uint32_t iIndex, char* sID, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupSystemHandle, hTL,
+                         [&](GenTLSystem& system) { return system.GetInterfaceID(iIndex, sID, piSize); });
+}
+
+GC_ERROR GenTLSrvDirect::TLGetInterfaceInfo(TL_HANDLE hTL, const char* sIfaceID, INTERFACE_INFO_CMD iInfoCmd,
+                                            INFO_DATATYPE* piType, void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupSystemHandle, hTL, [&](GenTLSystem& system) {
+        return system.GetInterfaceInfo(sIfaceID, iInfoCmd, piType, pBuffer, piSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::TLOpenInterface(TL_HANDLE hTL, const char* sIfaceID, IF_HANDLE* phIface)
+{
+    return OpenAndRegisterLocked<GenTLSystem, GenTLInterface>(
+        *m_library, &GenTLLibrary::LookupSystemHandle, hTL, phIface,
+        [&](GenTLSystem& system, CountedPtr<GenTLInterface>* interface) { return system.ItfOpen(sIfaceID, interface); });
+}
+
+GC_ERROR GenTLSrvDirect::TLUpdateInterfaceList(TL_HANDLE hTL, bool8_t* pbChanged, uint64_t iTimeout)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupSystemHandle, hTL,
+                         [&](GenTLSystem& system) { return system.UpdateInterfaceList(pbChanged, iTimeout); });
+}
+
+GC_ERROR GenTLSrvDirect::IFClose(IF_HANDLE hIface) { return m_library->UnregisterInterfaceHandle(hIface); }
+
+GC_ERROR GenTLSrvDirect::IFGetInfo(IF_HANDLE hIface, INTERFACE_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
+                                   void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupInterfaceHandle, hIface, [&](GenTLInterface& interface) {
+        return interface.GetInterfaceInfo(iInfoCmd, piType, pBuffer, piSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::IFGetNumDevices(IF_HANDLE hIface, uint32_t* piNumDevices)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupInterfaceHandle, hIface,
+                         [&](GenTLInterface& interface) { return interface.GetNumDevices(piNumDevices); });
+}
+
+GC_ERROR GenTLSrvDirect::IFGetDeviceID(IF_HANDLE hIface, uint32_t iIndex, char* sIDeviceID, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupInterfaceHandle, hIface,
+                         [&](GenTLInterface& interface) { return interface.GetDeviceID(iIndex, sIDeviceID, piSize); });
+}
+
+GC_ERROR GenTLSrvDirect::IFUpdateDeviceList(IF_HANDLE hIface, bool8_t* pbChanged, uint64_t iTimeout)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupInterfaceHandle, hIface,
+                         [&](GenTLInterface& interface) { return interface.UpdateDeviceList(pbChanged, iTimeout); });
+}
+
+GC_ERROR GenTLSrvDirect::IFGetDeviceInfo(IF_HANDLE hIface, const char* sDeviceID, DEVICE_INFO_CMD iInfoCmd,
+                                         INFO_DATATYPE* piType, void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupInterfaceHandle, hIface, [&](GenTLInterface& interface) {
+        return interface.GetDeviceInfo(sDeviceID, iInfoCmd, piType, pBuffer, piSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::IFOpenDevice(IF_HANDLE hIface, const char* sDeviceID, DEVICE_ACCESS_FLAGS iOpenFlag,
+                                      DEV_HANDLE* phDevice)
+{
+    return OpenAndRegisterLocked<GenTLInterface, GenTLLocalDevice>(
+        *m_library, &GenTLLibrary::LookupInterfaceHandle, hIface, phDevice,
+        [&](GenTLInterface& interface, CountedPtr<GenTLLocalDevice>* device) {
+            return interface.DevOpen(sDeviceID, iOpenFlag, device);
+        });
+}
+
+GC_ERROR GenTLSrvDirect::DevGetPort(DEV_HANDLE hDevice, PORT_HANDLE* phRemoteDevice)
+{
+    return OpenAndRegister<GenTLLocalDevice, GenTLRemoteDevice>(
+        *m_library, &GenTLLibrary::LookupLocalDeviceHandle, hDevice, phRemoteDevice,
+        [](GenTLLocalDevice& device, CountedPtr<GenTLRemoteDevice>* port) { return device.GetRemotePort(port); },
+        NothingToUndo<GenTLLocalDevice, GenTLRemoteDevice>);
+}
+
+GC_ERROR GenTLSrvDirect::DevGetNumDataStreams(DEV_HANDLE hDevice, uint32_t* piNumDataStreams)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupLocalDeviceHandle, hDevice,
+                         [&](GenTLLocalDevice& device) { return device.GetNumDataStreams(piNumDataStreams); });
+}
+
+GC_ERROR GenTLSrvDirect::DevGetDataStreamID(DEV_HANDLE hDevice, uint32_t iIndex, char* sDataStreamID, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupLocalDeviceHandle, hDevice, [&](GenTLLocalDevice& device) {
+        return device.GetDataStreamID(iIndex, sDataStreamID, piSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::DevOpenDataStream(DEV_HANDLE hDevice, const char* sDataStreamID, DS_HANDLE* phDataStream)
+{
+    return OpenAndRegister<GenTLLocalDevice, GenTLDataStream>(
+        *m_library, &GenTLLibrary::LookupLocalDeviceHandle, hDevice, phDataStream,
+        [&](GenTLLocalDevice& device, CountedPtr<GenTLDataStream>* stream) {
+            return device.StmOpen(sDataStreamID, stream);
+        },
+        NothingToUndo<GenTLLocalDevice, GenTLDataStream>);
+}
+
+GC_ERROR GenTLSrvDirect::DevGetInfo(DEV_HANDLE hDevice, DEVICE_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
+                                    void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupLocalDeviceHandle, hDevice, [&](GenTLLocalDevice& device) {
+        return device.GetDeviceInfo(iInfoCmd, piType, pBuffer, piSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::DevClose(DEV_HANDLE hDevice) { return m_library->UnregisterLocalDeviceHandle(hDevice); }
+
+GC_ERROR GenTLSrvDirect::DSAnnounceBuffer(DS_HANDLE hDataStream, void* pBuffer, size_t iSize, void* pPrivate,
+                                          BUFFER_HANDLE* phBuffer)
+{
+    return OpenAndRegister<GenTLDataStream, GenTLBuffer>(
+        *m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, phBuffer,
+        [&](GenTLDataStream& stream, CountedPtr<GenTLBuffer>* buffer) {
+            return stream.AnnounceBufferChecked(pBuffer, iSize, pPrivate, buffer);
+        },
+        [](GenTLDataStream& stream, GenTLBuffer& buffer) { stream.RevokeAnnounced(&buffer); });
+}
+
+GC_ERROR GenTLSrvDirect::DSAllocAndAnnounceBuffer(DS_HANDLE hDataStream, size_t iSize, void* pPrivate,
+                                                  BUFFER_HANDLE* phBuffer)
+{
+    return OpenAndRegister<GenTLDataStream, GenTLBuffer>(
+        *m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, phBuffer,
+        [&](GenTLDataStream& stream, CountedPtr<GenTLBuffer>* buffer) {
+            return stream.AllocAndAnnounceBuffer(iSize, pPrivate, buffer);
+        },
+        [](GenTLDataStream& stream, GenTLBuffer& buffer) { stream.RevokeAnnounced(&buffer); });
+}
+
+GC_ERROR GenTLSrvDirect::DSFlushQueue(DS_HANDLE hDataStream, ACQ_QUEUE_TYPE iOperation)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream,
+                         [&](GenTLDataStream& stream) { return stream.FlushQueue(iOperation); });
+}
+
+GC_ERROR GenTLSrvDirect::DSStartAcquisition(DS_HANDLE hDataStream, ACQ_START_FLAGS iStartFlags,
+                                            uint64_t iNumToAcquire)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream,
+                         [&](GenTLDataStream& stream) { return stream.StartAcquisition(iStartFlags, iNumToAcquire); });
+}
+
+GC_ERROR GenTLSrvDirect::DSStopAcquisition(DS_HANDLE hDataStream, ACQ_STOP_FLAGS iStopFlags)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream,
+                         [&](GenTLDataStream& stream) { return stream.StopAcquisition(iStopFlags); });
+}
+
+GC_ERROR GenTLSrvDirect::DSGetInfo(DS_HANDLE hDataStream, STREAM_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
+                                   void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, [&](GenTLDataStream& stream) {
+        return stream.GetStreamInfo(iInfoCmd, piType, pBuffer, piSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::DSGetBufferID(DS_HANDLE hDataStream, uint32_t iIndex, BUFFER_HANDLE* phBuffer)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream,
+                         [&](GenTLDataStream& stream) {
+                             if (!phBuffer)
+                                 return stream.GetBufferID(iIndex, nullptr);
+                             CountedPtr<GenTLBuffer> buffer;
+                             const GC_ERROR code = stream.GetBufferID(iIndex, &buffer);
+                             if (code == GC_ERR_SUCCESS)
+                                 *phBuffer = buffer->Handle();
+                             return code;
+                         });
+}
+
+GC_ERROR GenTLSrvDirect::DSClose(DS_HANDLE hDataStream) { return m_library->UnregisterDataStreamHandle(hDataStream); }
+
+GC_ERROR GenTLSrvDirect::DSRevokeBuffer(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, void** pBuffer,
+                                        void** pPrivate)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, [&](GenTLDataStream& stream) {
+        CountedPtr<GenTLBuffer> buffer;
+        GC_ERROR code = m_library->LookupBufferHandle(hBuffer, &buffer);
+        if (code != GC_ERR_SUCCESS)
+            return code;
+        code = stream.RevokeBuffer(buffer.Get(), pBuffer, pPrivate);
+        if (code != GC_ERR_SUCCESS)
+            return code;
+        return m_library->UnregisterBufferHandle(hBuffer);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::DSQueueBuffer(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream,
+                         [&](GenTLDataStream& stream) { return stream.QueueBuffer(GenTLBuffer::FromHandle(hBuffer)); });
+}
+
+GC_ERROR GenTLSrvDirect::DSGetBufferInfo(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, BUFFER_INFO_CMD iInfoCmd,
+                                         INFO_DATATYPE* piType, void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, [&](GenTLDataStream& stream) {
+        return stream.GetBufferInfoFor(hBuffer, iInfoCmd, piType, pBuffer, piSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::GCGetNumPortURLs(PORT_HANDLE hPort, uint32_t* piNumURLs)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
+                         [&](GenTLPort& port) { return port.GetNumPortURLs(piNumURLs); });
+}
+
+GC_ERROR GenTLSrvDirect::GCGetPortURLInfo(PORT_HANDLE hPort, uint32_t iURLIndex, URL_INFO_CMD iInfoCmd,
+                                          INFO_DATATYPE* piType, void* pBuffer, size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort, [&](GenTLPort& port) {
+        return port.GetPortURLInfo(iURLIndex, iInfoCmd, piType, pBuffer, piSize);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::GCReadPortStacked(PORT_HANDLE hPort, PORT_REGISTER_STACK_ENTRY* pEntries,
+                                           size_t* piNumEntries)
+{
+    return StackedAccess(*m_library, &GenTLPort::ReadPortStacked, hPort, pEntries, piNumEntries);
+}
+
+GC_ERROR GenTLSrvDirect::GCWritePortStacked(PORT_HANDLE hPort, PORT_REGISTER_STACK_ENTRY* pEntries,
+                                            size_t* piNumEntries)
+{
+    return StackedAccess(*m_library, &GenTLPort::WritePortStacked, hPort, pEntries, piNumEntries);
+}
+
+GC_ERROR GenTLSrvDirect::DSGetBufferChunkData(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer,
+                                              SINGLE_CHUNK_DATA* pChunkData, size_t* piNumChunks)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, [&](GenTLDataStream& stream) {
+        return stream.GetBufferChunkDataFor(hBuffer, pChunkData, piNumChunks);
+    });
+}
+
+GC_ERROR GenTLSrvDirect::IFGetParentTL(IF_HANDLE hIface, TL_HANDLE* phSystem)
+{
+    return m_library->GetParent(hIface, phSystem);
+}
+
+GC_ERROR GenTLSrvDirect::DevGetParentIF(DEV_HANDLE hDevice, IF_HANDLE* phIface)
+{
+    return m_library->GetParent(hDevice, phIface);
+}
+
+GC_ERROR GenTLSrvDirect::DSGetParentDev(DS_HANDLE hDataStream, DEV_HANDLE* phDevice)
+{
+    return m_library->GetParent(hDataStream, phDevice);
+}
+
+GC_ERROR GenTLSrvDirect::DSGetNumBufferParts(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, uint32_t* piNumParts)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream,
+                         [&](GenTLDataStream& stream) { return stream.GetNumBufferPartsFor(hBuffer, piNumParts); });
+}
+
+GC_ERROR GenTLSrvDirect::DSGetBufferPartInfo(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, uint32_t iPartIndex,
+                                             BUFFER_PART_INFO_CMD iInfoCmd, INFO_DATATYPE* piType, void* pBuffer,
+                                             size_t* piSize)
+{
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, [&](GenTLDataStream& stream) {
+        return stream.GetBufferPartInfoFor(hBuffer, iPartIndex, iInfoCmd, piType, pBuffer, piSize);
+    });
+}
+
+}  // namespace GenTLCore

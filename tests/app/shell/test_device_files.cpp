@@ -1,0 +1,301 @@
+// Flat field, DSNU / PRNU data, copying settings to the other cameras, and the
+// user-set and parameter files of the current camera.
+#include "../SaveFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QTableWidget>
+
+namespace {
+
+constexpr const char* kFlatField = "[camera]\nserial = FFC01\nsensor_width=64\nsensor_height=48\nffc_phase_ms=60\n";
+constexpr const char* kFlatFieldFails =
+    "[camera]\nserial = FFC01\nsensor_width=64\nsensor_height=48\nffc_phase_ms=60\nffc_fails=1\n";
+constexpr const char* kTwoCameras =
+    "[camera]\nserial = DEV01\nsensor_width=64\nsensor_height=48\n"
+    "[camera]\nserial = DEV02\nsensor_width=64\nsensor_height=48\n";
+// Firmware with a user-set block of 1030 words.
+constexpr const char* kUserSet =
+    "[camera]\nserial = US01\ndevice_version = V01_2505_ZT\nuser_set_words = 1030\n";
+// Firmware without one: the parameter file is used.
+constexpr const char* kOldFirmware = "[camera]\nserial = PAR01\ndevice_version = V01_2504_ZT\nsensor_width = 1280\n";
+
+QStringList logRows(QTableWidget* table)
+{
+    QStringList rows;
+    for (int r = 0; r < table->rowCount(); ++r)
+        if (const QTableWidgetItem* item = table->item(r, 1))
+            rows << item->text();
+    return rows;
+}
+
+}  // namespace
+
+class DeviceFiles : public SaveFixture {
+protected:
+    ZTCamHandle cam(int i = 0) const { return window->m_vecOpenedCam.at(i).handle; }
+    QString path(const QString& name) const { return workDir.filePath(name); }
+    int capa(int id, int i = 0) const
+    {
+        int32_t v = -1;
+        ZTCAM_Capa_GetValue(cam(i), id, &v);
+        return v;
+    }
+    ZTCamElement feature(const char* name, int i = 0) const
+    {
+        ZTCamElement e{};
+        EXPECT_EQ(ZTCAM_GenICam_ElementAttr(cam(i), &e, name, ZTCAM_NODEMAP_CAMERA), ZTCAM_STATUS_SUCCESS) << name;
+        EXPECT_EQ(ZTCAM_GenICam_GetElementValue(cam(i), &e, ZTCAM_NODEMAP_CAMERA), ZTCAM_STATUS_SUCCESS) << name;
+        return e;
+    }
+    void setInt(const char* name, int64_t value, int i = 0)
+    {
+        ZTCamElement e = feature(name, i);
+        e.value.intValue = value;
+        ASSERT_EQ(ZTCAM_GenICam_SetElementValue(cam(i), &e, ZTCAM_NODEMAP_CAMERA), ZTCAM_STATUS_SUCCESS) << name;
+    }
+    void setFloat(const char* name, double value, int i = 0)
+    {
+        ZTCamElement e = feature(name, i);
+        e.value.floatValue = value;
+        ASSERT_EQ(ZTCAM_GenICam_SetElementValue(cam(i), &e, ZTCAM_NODEMAP_CAMERA), ZTCAM_STATUS_SUCCESS) << name;
+    }
+    void writeFile(const QString& name, const QByteArray& text)
+    {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+    QString lastAsked() const { return prompt.asked.isEmpty() ? QString() : prompt.asked.last(); }
+};
+
+// ---- flat field ------------------------------------------------------------
+
+TEST_F(DeviceFiles, FlatFieldRunsInTwoSteps)
+{
+    open(kFlatField, 1);
+    window->on_pb_ffc_clicked();
+    EXPECT_TRUE(prompt.asked.contains("information|Message|Move to other position!"));
+    EXPECT_EQ(window->m_nFfcStep, 2);
+    EXPECT_TRUE(ui()->pb_ffc->isEnabled());
+    window->on_pb_ffc_clicked();
+    EXPECT_EQ(lastAsked(), "information|Message|Calc shading correction success!");
+    EXPECT_EQ(window->m_nFfcStep, 1);
+    EXPECT_TRUE(ui()->chk_ffc->isChecked());
+    EXPECT_EQ(capa(ZTCAM_CAPA_FLAT_FIELD), ZTCAM_FLAT_FIELD_ON);
+
+    window->on_chk_ffc_clicked(false);
+    EXPECT_EQ(capa(ZTCAM_CAPA_FLAT_FIELD), ZTCAM_FLAT_FIELD_OFF);
+}
+
+TEST_F(DeviceFiles, AFailedFlatFieldIsReportedAndCannotBeSwitchedOn)
+{
+    open(kFlatFieldFails, 1);
+    window->on_pb_ffc_clicked();
+    window->on_pb_ffc_clicked();
+    EXPECT_EQ(lastAsked(), "information|Message|Calc shading correction failed!");
+    EXPECT_FALSE(ui()->chk_ffc->isChecked());
+
+    ui()->chk_ffc->setChecked(true);
+    window->on_chk_ffc_clicked(true);
+    EXPECT_EQ(lastAsked(), "information|Message|Please click the button FFC first!");
+    EXPECT_FALSE(ui()->chk_ffc->isChecked());
+}
+
+TEST_F(DeviceFiles, AFlatFieldOnAGoneCameraEndsAtTheDeadline)
+{
+    open(kFlatField, 1);
+    ZTCamSim_SetConnected(0, 0);
+    window->on_pb_ffc_clicked();
+    EXPECT_EQ(lastAsked(), "information|Message|Calc shading correction failed!");
+    EXPECT_EQ(window->m_nFfcStep, 1);
+    EXPECT_TRUE(ui()->pb_ffc->isEnabled());
+    EXPECT_TRUE(ui()->chk_ffc->isEnabled());
+}
+
+// ---- calibration data --------------------------------------------------------
+
+TEST_F(DeviceFiles, CalibrationDataMovesThroughFilesOfItsOwnKind)
+{
+    open(kOneCamera, 1);
+    ui()->comboBoxBackGround->setCurrentIndex(0);
+    prompt.fileAnswers = QStringList{path("dsnu")};
+    window->on_pushButtonRead_clicked();
+    EXPECT_EQ(lastAsked(), "about|LumaDeck|Data read completed");
+    ASSERT_TRUE(QFile::exists(path("dsnu.txt")));
+    prompt.fileAnswers = QStringList{path("dsnu.txt")};
+    window->on_pushButtonWrite_clicked();
+    EXPECT_EQ(lastAsked(), "about|LumaDeck|Data write completed");
+
+    ui()->comboBoxBackGround->setCurrentIndex(1);
+    prompt.fileAnswers = QStringList{path("prnu.txt")};
+    window->on_pushButtonRead_clicked();
+    ASSERT_TRUE(QFile::exists(path("prnu.txt")));
+    ui()->comboBoxBackGround->setCurrentIndex(0);
+    prompt.fileAnswers = QStringList{path("prnu.txt")};
+    window->on_pushButtonWrite_clicked();
+    EXPECT_EQ(lastAsked(), "about|LumaDeck|Failed write data to camera");
+
+    // A cancelled dialog does nothing.
+    const int asked = prompt.asked.size();
+    window->on_pushButtonRead_clicked();
+    EXPECT_EQ(prompt.asked.size(), asked + 1);
+}
+
+// ---- settings to the other cameras --------------------------------------------
+
+TEST_F(DeviceFiles, ApplyDeviceParametersCopiesFeaturesToTheOtherCamera)
+{
+    open(kTwoCameras, 2);
+    setFloat("ExposureTime", 12345);
+    setInt("Width", 32);
+    window->on_pushButtonParamApply_clicked();
+    EXPECT_DOUBLE_EQ(feature("ExposureTime", 1).value.floatValue, 12345);
+    EXPECT_EQ(feature("Width", 1).value.intValue, 32);
+    EXPECT_EQ(logRows(ui()->tableWidget).last(), "Apply device parameters to other devices successfully");
+}
+
+TEST_F(DeviceFiles, ApplyMoreParametersKeepsItsPairingAndNamesRefusingCameras)
+{
+    open(kTwoCameras, 2);
+    ZTCAM_Capa_SetValue(cam(0), ZTCAM_CAPA_FLIP_HORIZONTAL, 1);
+    ZTCAM_Capa_SetValue(cam(0), ZTCAM_CAPA_FLIP_VERTICAL, 1);
+    ZTCAM_Prop_SetValue(cam(0), ZTCAM_PROP_GAMMA, 180, 0);
+    ZTCAM_Prop_SetValue(cam(0), ZTCAM_PROP_LEFT_LEVEL, 12, 0);
+    window->on_pushButtonMoreParamApply_clicked();
+    // The flip boxes are hidden: the horizontal flip stays, the vertical one
+    // goes with the gamma slider.
+    EXPECT_EQ(capa(ZTCAM_CAPA_FLIP_HORIZONTAL, 1), 0);
+    EXPECT_EQ(capa(ZTCAM_CAPA_FLIP_VERTICAL, 1), 1);
+    double v = 0;
+    ZTCAM_Prop_GetValue(cam(1), ZTCAM_PROP_GAMMA, &v, 0);
+    EXPECT_EQ(v, 180);
+    ZTCAM_Prop_GetValue(cam(1), ZTCAM_PROP_LEFT_LEVEL, &v, 0);
+    EXPECT_EQ(v, 12);
+    EXPECT_EQ(logRows(ui()->tableWidget).last(), "Apply more parameters to other devices successfully");
+
+    // A camera that takes nothing is named instead of a success.
+    ZTCamSim_SetConnected(1, 0);
+    window->on_pushButtonMoreParamApply_clicked();
+    const QString row = logRows(ui()->tableWidget).last();
+    EXPECT_EQ(row, "Camera " + window->m_mapCamName.value(1) +
+                       " refused: capability 5, property 8, property 9, capability 8, property 11, property 10");
+}
+
+// ---- user-set data --------------------------------------------------------------
+
+TEST_F(DeviceFiles, UserSetDataRoundTripsThroughItsFile)
+{
+    open(kUserSet, 1);
+    setInt("Width", 640);
+    prompt.fileAnswers = QStringList{path("userset")};
+    window->on_pushButton_Save_clicked();
+    EXPECT_EQ(lastAsked(), "about|Save|Data saved successfully");
+    QFile file(path("userset.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 1031);  // 1030 words, each with its line break
+    EXPECT_EQ(lines.at(1), "1030");
+
+    setInt("Width", 320);
+    prompt.fileAnswers = QStringList{path("userset.txt")};
+    window->on_pushButton_Load_clicked();
+    EXPECT_EQ(lastAsked(), "about|Load|The data load is completed");
+    EXPECT_EQ(feature("Width").value.intValue, 640);
+
+    // No block for another selector: nothing saved, and no fallback either.
+    prompt.fileAnswers = QStringList{path("other")};
+    EXPECT_EQ(window->DataFileRead(cam(), 3), 0x80000000u);
+    EXPECT_EQ(lastAsked(), "about|Save|Failed to get data");
+    EXPECT_FALSE(QFile::exists(path("other.txt")));
+}
+
+TEST_F(DeviceFiles, MalformedUserSetFilesNeverReachTheCamera)
+{
+    open(kUserSet, 1);
+    QByteArray huge = "0\n70000\n";
+    for (int i = 0; i < 70000; ++i)
+        huge += "0\n";
+    const QByteArray files[] = {"5\n", "1\n-1\n0\n", "1\n1\n0\n", "junk\n", "1\n3\n99999999999\n", huge};
+    for (const QByteArray& text : files) {
+        writeFile("bad.txt", text);
+        prompt.fileAnswers = QStringList{path("bad.txt")};
+        ZTCamSim_CallLogClear();
+        EXPECT_EQ(window->DataFileWrite(cam(), 7), 0x80000000u) << text.left(20).toStdString();
+        EXPECT_EQ(lastAsked(), "about|Load|File too small");
+        EXPECT_EQ(simCallCount("ZTCAM_GenICam_SetRegisterValue"), 0) << text.left(20).toStdString();
+    }
+    prompt.fileAnswers = QStringList{path("missing.txt")};
+    EXPECT_EQ(window->DataFileWrite(cam(), 7), 0x80000115u);
+    EXPECT_EQ(lastAsked(), "about|Load|Failed to open file");
+}
+
+// ---- parameter files --------------------------------------------------------------
+
+TEST_F(DeviceFiles, ParameterFileRoundTripsGeometryFormatLutAndAddress)
+{
+    open(kOldFirmware, 1);
+    setInt("Width", 640);
+    setInt("OffsetX", 320);
+    setInt("PixelFormat", 1);
+    setInt("LUTEnable", 1);
+    setInt("GevPersistentIPAddress", 0xC0A80001);  // 192.168.0.1, above 2^31
+    setFloat("ExposureTime", 12345.678);
+    prompt.fileAnswers = QStringList{path("params.txt")};
+    window->on_pushButton_Save_clicked();
+    EXPECT_EQ(logRows(ui()->tableWidget).last(), "Save Camera Prameter Success");
+    QFile file(path("params.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("ExposureTime:5:12345.7\n"));
+    EXPECT_TRUE(text.contains("GevPersistentIPAddress:2:3232235521\n"));
+    EXPECT_TRUE(text.contains("PixelFormat:9:1:Mono 12\n"));
+    EXPECT_TRUE(text.contains("LUTEnable:3:1\n"));
+    EXPECT_FALSE(text.contains("DeviceUserID"));  // strings are not saved
+
+    setInt("OffsetX", 0);
+    setInt("Width", 1280);
+    setInt("PixelFormat", 0);
+    setInt("LUTEnable", 0);
+    setInt("GevPersistentIPAddress", 0);
+    setFloat("ExposureTime", 100);
+    prompt.fileAnswers = QStringList{path("params.txt")};
+    window->on_pushButton_Load_clicked();
+    EXPECT_EQ(feature("Width").value.intValue, 640);
+    EXPECT_EQ(feature("OffsetX").value.intValue, 320);
+    EXPECT_EQ(feature("PixelFormat").value.intValue, 1);
+    EXPECT_EQ(feature("LUTEnable").value.intValue, 1);
+    EXPECT_EQ(feature("GevPersistentIPAddress").value.intValue, 0xC0A80001);
+    EXPECT_DOUBLE_EQ(feature("ExposureTime").value.floatValue, 12345.7);
+    EXPECT_EQ(logRows(ui()->tableWidget).last(), "Load Camera Prameter Success");
+}
+
+TEST_F(DeviceFiles, ParameterFileLinesThatCannotBeUsedChangeNothing)
+{
+    open(kOldFirmware, 1);
+    setFloat("ExposureTime", 500);
+    setInt("GevPersistentIPAddress", 0);
+    writeFile("old.txt", "GevPersistentIPAddress:2:-1062731420\r\n"
+                         "ExposureTime:5:fast\r\n"
+                         "no colon\r\n"
+                         "Width:2\r\n");
+    prompt.fileAnswers = QStringList{path("old.txt")};
+    window->on_pushButton_Load_clicked();
+    EXPECT_EQ(feature("GevPersistentIPAddress").value.intValue, 0xC0A80164);
+    EXPECT_DOUBLE_EQ(feature("ExposureTime").value.floatValue, 500);
+    EXPECT_EQ(feature("Width").value.intValue, 1280);
+    EXPECT_TRUE(logRows(ui()->tableWidget).contains("Parameter ExposureTime not loaded: \"fast\" is not a number"));
+
+    writeFile("empty.txt", "no colon\n");
+    prompt.fileAnswers = QStringList{path("empty.txt")};
+    window->on_pushButton_Load_clicked();
+    EXPECT_EQ(lastAsked(), "about|LumaDeck|File content is empty");
+
+    // A camera that lists nothing gives no file.
+    ZTCamSim_SetConnected(0, 0);
+    prompt.fileAnswers = QStringList{path("gone.txt")};
+    window->on_pushButton_Save_clicked();
+    EXPECT_EQ(lastAsked(), "about|LumaDeck|No camera parameters could be read");
+    EXPECT_FALSE(QFile::exists(path("gone.txt")));
+}

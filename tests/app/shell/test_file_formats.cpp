@@ -1,0 +1,139 @@
+// The user-set data file and the parameter configuration file without a
+// camera: firmware gate, window pieces, what a file must hold to be used, and
+// the order in which a parameter file's lines are set.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "ParamConfigFile.h"
+#include "UserSetFile.h"
+
+#include <ZTCam.h>
+
+TEST(UserSetFileRules, FirmwareGateReadsTheFourDigitsAfterPositionFour)
+{
+    const struct {
+        const char* version;
+        bool supported;
+    } cases[] = {
+        {"V01_2504_ZT", false}, {"V01_2505_ZT", true}, {"V01_9999", true}, {"V01_25x9_ZT", false},
+        {"V01_", false},        {"", false},           {"V01_ 3000", false},  // " 300" reads 300
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UserSetFile::firmwareSupported(c.version), c.supported) << c.version;
+}
+
+TEST(UserSetFileRules, BlocksMoveInWindowPiecesOfAtMost4096Bytes)
+{
+    EXPECT_EQ(UserSetFile::pieceSizes(1030 * 4), (QVector<int>{4096, 24}));
+    EXPECT_EQ(UserSetFile::pieceSizes(1024 * 4), (QVector<int>{4096}));
+    EXPECT_EQ(UserSetFile::pieceSizes(2048 * 4), (QVector<int>{4096, 4096}));
+    EXPECT_TRUE(UserSetFile::pieceSizes(0).isEmpty());
+}
+
+TEST(UserSetFileRules, OnlyACompleteBlockOfInt32WordsIsUsable)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QByteArray huge = "0\n65537\n";
+    for (int i = 0; i < 65536; ++i)
+        huge += "0\n";
+    const struct {
+        const char* what;
+        QByteArray text;
+        bool usable;
+        int words;
+    } cases[] = {
+        {"block", "2\n6\n10\n-20\n11\n2147483647\n", true, 6},
+        {"any white space", "1 4\t7\r\n-8   ", true, 4},
+        {"longer than its length word", "1\n3\n5\n6\n", true, 4},
+        {"one word", "5\n", false, 1},
+        {"length -1", "1\n-1\n3\n", false, 3},
+        {"length 1", "1\n1\n3\n", false, 3},
+        {"shorter than its length word", "1\n5\n3\n", false, 3},
+        {"junk stops the data", "1\n4\n3\njunk\n4\n", false, 3},
+        {"junk only", "junk\n", false, 0},
+        {"beyond 32 bits", "1\n3\n99999999999\n", false, 2},
+        {"more than 65536 words", huge, false, 65536},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.filePath("block.txt");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.text);
+        file.close();
+        const UserSetFile::Loaded loaded = UserSetFile::load(path);
+        EXPECT_TRUE(loaded.opened);
+        EXPECT_EQ(loaded.usable(), c.usable) << c.what;
+        EXPECT_EQ(loaded.words.size(), c.words) << c.what;
+    }
+    EXPECT_FALSE(UserSetFile::load(dir.filePath("missing.txt")).opened);
+
+    // Saved words read back as they were.
+    const QVector<qint32> words{2, 5, -7, 2147483647, -2147483647 - 1};
+    ASSERT_TRUE(UserSetFile::save(dir.filePath("out.txt"), words));
+    QFile saved(dir.filePath("out.txt"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("2\n5\n-7\n2147483647\n-2147483648\n"));
+    EXPECT_EQ(UserSetFile::load(dir.filePath("out.txt")).words, words);
+}
+
+TEST(ParamConfigFileFormat, LinesPerType)
+{
+    ParamEntry exposure{"ExposureTime", {}, ZTCAM_ELEM_FLOAT, 0, 12345.678};
+    ParamEntry format{"PixelFormat", "Mono 12", ZTCAM_ELEM_ENUMERATION, 1, 0};
+    ParamEntry ip{"GevPersistentIPAddress", {}, ZTCAM_ELEM_INTEGER, 0xC0A80164ll, 0};
+    ParamEntry lut{"LUTEnable", "LUTEnable", ZTCAM_ELEM_BOOLEAN, 1, 0};
+    EXPECT_EQ(ParamConfigFile::formatLine(exposure), "ExposureTime:5:12345.7\n");
+    EXPECT_EQ(ParamConfigFile::formatLine(format), "PixelFormat:9:1:Mono 12\n");
+    EXPECT_EQ(ParamConfigFile::formatLine(ip), "GevPersistentIPAddress:2:3232235876\n");
+    EXPECT_EQ(ParamConfigFile::formatLine(lut), "LUTEnable:3:1\n");
+}
+
+TEST(ParamConfigFileFormat, GeometryComesLastWithTheOffsetsClearedFirst)
+{
+    QString text = "Width:2:800\r\n"
+                   "OffsetX:2:320\r\n"
+                   "Width:2:640\n"
+                   "ExposureTime:5:100\n"
+                   "no colon\n"
+                   "one:colon\n"
+                   "OffsetY:2:junk\n"
+                   "PixelFormat:9:1:Mono 12\n";
+    QTextStream in(&text);
+    int usable = 0;
+    const QVector<ParamConfigFile::Setting> order = ParamConfigFile::loadOrder(in, &usable);
+    QStringList got;
+    for (const auto& s : order)
+        got << s.name + "=" + s.value;
+    // An offset whose value is refused is not cleared either.
+    EXPECT_EQ(got, (QStringList{"ExposureTime=100", "PixelFormat=1", "OffsetX=0", "Width=640", "OffsetX=320",
+                                "OffsetY=junk"}));
+    EXPECT_EQ(usable, 6);
+}
+
+TEST(ParamConfigFileFormat, IntegersAre64BitAndOld32BitValuesStillLoad)
+{
+    const struct {
+        const char* text;
+        qint64 minimum;
+        bool ok;
+        qint64 value;
+    } cases[] = {
+        {"3232235876", 0, true, 3232235876ll},   // persistent IP as saved now
+        {"-1062731420", 0, true, 3232235876ll},  // the same as older files kept it
+        {"-5", -10, true, -5},                   // a feature that may be negative
+        {"-5000000000", 0, true, -5000000000ll}, // beyond 32 bits: not an old value
+        {"abc", 0, false, 0},
+        {"", 0, false, 0},
+    };
+    for (const auto& c : cases) {
+        qint64 v = 0;
+        EXPECT_EQ(ParamConfigFile::parseInteger(c.text, c.minimum, v), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
+    }
+}
