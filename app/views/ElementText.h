@@ -37,7 +37,8 @@ bool parseMac(const QString& text, uint64_t* value);
 // zeroed buffer of maximum + 1 bytes. A maximum outside 0..kMaxTextBytes is
 // not trusted: nothing is read and the text is empty. `ok` (optional) tells
 // whether the SDK read succeeded.
-QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok = nullptr);
+QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok = nullptr,
+                   int32_t nodeMap = ZTCAM_NODEMAP_CAMERA);
 
 // Entry texts 0..maximum of an enumeration element (at most kMaxEntries; a
 // missing entry gives an empty text).
