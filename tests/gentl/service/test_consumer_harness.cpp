@@ -3,6 +3,7 @@
 #include <CvnProducer.h>
 #include <GenTL.h>
 #include <platform/pex/Pex.h>
+#include <platform/pex/PexTest.h>
 
 #include "consumer_c_view.h"
 
@@ -24,13 +25,14 @@
 
 namespace {
 
-// $LUMA_BINARY_DIR/lib/Corvane.CoaXPress.cti, or the file this test was
-// built with when the variable is not set.
+// A plug-in built from the shipped plug-in sources without a back end (so
+// without a service): $LUMA_BINARY_DIR/lib/NoServiceProducer.cti, or the
+// file this test was built with when the variable is not set.
 std::string producerPath()
 {
     const char* dir = std::getenv("LUMA_BINARY_DIR");
     if (dir && *dir)
-        return std::string(dir) + "/lib/Corvane.CoaXPress.cti";
+        return std::string(dir) + "/lib/NoServiceProducer.cti";
     return GENTL_PRODUCER_FILE;
 }
 
@@ -214,6 +216,7 @@ TEST_F(ProducerHarness, WithoutAServiceEveryCallAnswersNotInitialized)
     PexAppControl(PEX_DEFAULT, kSetting, 77);
     testing::internal::CaptureStderr();
     load();
+    PexTestSetCallLog(1);
     PexTestClearCallLog();
     for (int round = 0; round < 2; ++round) {
         for (const Call& c : gentlCalls()) {
@@ -224,6 +227,7 @@ TEST_F(ProducerHarness, WithoutAServiceEveryCallAnswersNotInitialized)
         }
     }
     const size_t pexCalls = PexTestCallCount();
+    PexTestSetCallLog(0);
     unload();
     const std::string written = testing::internal::GetCapturedStderr();
     EXPECT_EQ(pexCalls, 0u);
