@@ -20,23 +20,28 @@ std::wstring HexText(uint64_t address)
 
 }  // namespace
 
-PexStreamTest::PexStreamTest(const std::string& config)
+PexDigitizerTest::PexDigitizerTest(const std::string& config)
 {
-    GetBrandingControl()->Init(CountedPtr<GenTLBranding>(new GenTLBrandingCXP));
     EXPECT_TRUE(PexTestConfigure(config.c_str()));
     system = PexSysAlloc(PEX_DEFAULT, L"PX_SYSTEM_TARSILCXP", 0, PEX_DEFAULT, nullptr);
     digitizer = PexDigAlloc(system, 0, L"PX_DEFAULT", 4096, nullptr);
-    MakeStream();
 }
 
-PexStreamTest::~PexStreamTest()
+PexDigitizerTest::~PexDigitizerTest()
 {
-    DestroyStream();
     PexDigFree(digitizer);
     PexSysFree(system);
     PexTestSetCallLog(0);
     PexErrorTracker::Teardown();
 }
+
+PexStreamTest::PexStreamTest(const std::string& config) : PexDigitizerTest(config)
+{
+    GetBrandingControl()->Init(CountedPtr<GenTLBranding>(new GenTLBrandingCXP));
+    MakeStream();
+}
+
+PexStreamTest::~PexStreamTest() { DestroyStream(); }
 
 void PexStreamTest::MakeStream()
 {
@@ -57,13 +62,13 @@ void PexStreamTest::DestroyStream()
     stream = CountedPtr<GenTLDataStream>();
 }
 
-void PexStreamTest::WriteCamera(uint64_t address, uint32_t value)
+void PexDigitizerTest::WriteCamera(uint64_t address, uint32_t value)
 {
     const uint8_t bytes[4] = {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)};
     PexDigRegWrite(digitizer, 0x1B05, HexText(address).c_str(), 4, bytes);
 }
 
-uint32_t PexStreamTest::ReadCamera(uint64_t address)
+uint32_t PexDigitizerTest::ReadCamera(uint64_t address)
 {
     uint8_t bytes[4] = {};
     PexDigRegRead(digitizer, 0x1B04, HexText(address).c_str(), 4, bytes);

@@ -1,7 +1,7 @@
 // The digitizer's event-hook manager and the colour filter of pixel formats.
 #include "DigEvents.h"
 #include "DigitizerEventManager.h"
-#include "PexErrorTracker.h"
+#include "PexStreamFixture.h"
 #include "PixelFormatInfo.h"
 
 #include <platform/pex/PexTest.h>
@@ -38,23 +38,10 @@ struct Listener {
 
 using Call = std::tuple<std::string, PEX_INT, PEX_INT>;  // name, code, value
 
-class EventManagerTest : public ::testing::Test {
+class EventManagerTest : public PexStreamTesting::PexDigitizerTest {
 protected:
-    EventManagerTest()
-    {
-        EXPECT_TRUE(PexTestConfigure(""));
-        system = PexSysAlloc(PEX_DEFAULT, L"PX_SYSTEM_TARSILCXP", 0, PEX_DEFAULT, nullptr);
-        digitizer = PexDigAlloc(system, 0, L"PX_DEFAULT", 4096, nullptr);
-        manager.reset(new DigitizerEventManager(digitizer));
-    }
-    ~EventManagerTest() override
-    {
-        manager.reset();
-        PexDigFree(digitizer);
-        PexSysFree(system);
-        PexTestSetCallLog(0);
-        PexErrorTracker::Teardown();
-    }
+    EventManagerTest() { manager.reset(new DigitizerEventManager(digitizer)); }
+    ~EventManagerTest() override { manager.reset(); }
     void Record()
     {
         PexTestSetCallLog(1);
@@ -73,7 +60,6 @@ protected:
         return calls;
     }
 
-    PEX_ID system = 0, digitizer = 0;
     Listener listener;
     std::unique_ptr<DigitizerEventManager> manager;
 };
