@@ -1,6 +1,11 @@
 #pragma once
 #include <cstdint>
 
+// A test build may name another file, to see the producer without it.
+#ifndef CVN_SERVICES_LIBRARY_NAME
+#define CVN_SERVICES_LIBRARY_NAME "Corvane.Services.so"
+#endif
+
 namespace GenTLCore::PEXCore {
 
 // The services library Corvane.Services, loaded by name at its first use
@@ -8,7 +13,7 @@ namespace GenTLCore::PEXCore {
 // cannot be found, Open answers 0 and Close does nothing.
 class CvnServicesBinding {
 public:
-    static constexpr const char* kLibraryName = "Corvane.Services.so";
+    static constexpr const char* kLibraryName = CVN_SERVICES_LIBRARY_NAME;
 
     static uint64_t Open();
     static void Close();

@@ -1,7 +1,8 @@
 #include "GenTLBufferPEX.h"
 
 #include "GenTLDataStreamPEX.h"
-#include "HostClock.h"
+
+#include <platform/os/SystemInfo.h>
 
 #include <algorithm>
 #include <cstring>
@@ -173,7 +174,7 @@ GC_ERROR GenTLBufferPEX::GetChunkList(std::vector<SINGLE_CHUNK_DATA>* chunks)
 GC_ERROR GenTLBufferPEX::GetTimestampNs(uint64_t* value) { return Put(value, m_timestamp * 1000000000.0); }
 GC_ERROR GenTLBufferPEX::GetTimestamp(uint64_t* value)
 {
-    return Put(value, m_timestamp * static_cast<double>(PerformanceCounterFrequency()));
+    return Put(value, m_timestamp * static_cast<double>(platform::os::highResFrequency()));
 }
 GC_ERROR GenTLBufferPEX::GetWidth(uint64_t* value) { return Put(value, m_width); }
 GC_ERROR GenTLBufferPEX::GetHeight(uint64_t* value) { return Put(value, m_height); }

@@ -1,12 +1,13 @@
 #pragma once
 #include <platform/pex/Pex.h>
 
-namespace GenTLCore {
-namespace PEXCore {
+namespace GenTLCore::PEXCore {
 
-// The release rule of library ids: 0, the default value 0x10000000 and ids
-// with bit 0x800000 set are never freed.
-inline bool IsReleasablePexId(PEX_ID id) { return id != 0 && id != PEX_DEFAULT && (id & 0x800000) == 0; }
+// The imaging library's ids that the back end may hand back: non-zero, not
+// the library's default id 0x10000000, and bit 0x800000 clear.
+bool IsReleasablePexId(PEX_ID id);
+// PexSysFree / PexDigFree under that rule.
+void ReleasePexSystem(PEX_ID system);
+void ReleasePexDigitizer(PEX_ID digitizer);
 
-}  // namespace PEXCore
-}  // namespace GenTLCore
+}  // namespace GenTLCore::PEXCore

@@ -3,7 +3,11 @@
 
 namespace {
 
-__attribute__((constructor)) void pluginLoaded() { GenTLCore::ProducerLoad::Load(GenTLCore::ProducerFactories()); }
+__attribute__((constructor)) void pluginLoaded()
+{
+    GenTLCore::ProducerLoad::Load(GenTLCore::ProducerFactories());
+    GenTLCore::ProducerLoadSteps();
+}
 
 __attribute__((destructor)) void pluginUnloading() { GenTLCore::ProducerLoad::Unload(); }
 

@@ -4,12 +4,19 @@
 #include "LastGenTLError.h"
 #include "ProducerStartup.h"
 
+#include <cstddef>
 #include <new>
 
 namespace GenTLCore {
 
 namespace {
 CoreSingletonGuard* g_coreGuard = nullptr;
+
+// Steps registered by the plug-in's load; a fixed table, so that
+// registering never allocates inside the loader.
+constexpr size_t kMaxUnloadSteps = 8;
+void (*g_unloadSteps[kMaxUnloadSteps])() = {};
+size_t g_unloadStepCount = 0;
 }  // namespace
 
 void ProducerLoad::InitCoreAtLoad()
@@ -32,9 +39,17 @@ void ProducerLoad::Unload()
     // Calls that come after this (a consumer's own shut-down) find no
     // service instead of a deleted one.
     SetExportedService(nullptr);
+    while (g_unloadStepCount > 0)
+        g_unloadSteps[--g_unloadStepCount]();
     DllMainHook(nullptr, PROCESS_DETACH, nullptr);
     delete g_coreGuard;
     g_coreGuard = nullptr;
+}
+
+void ProducerLoad::AtUnload(void (*step)())
+{
+    if (step && g_unloadStepCount < kMaxUnloadSteps)
+        g_unloadSteps[g_unloadStepCount++] = step;
 }
 
 int32_t ProducerLoad::DllMainHook(void*, uint32_t reason, void*)

@@ -9,6 +9,10 @@ struct ProducerFactoryTable;
 // one definition (the shipped producer its back end's, a test plug-in the
 // test back end's).
 const ProducerFactoryTable& ProducerFactories();
+// The plug-in's own load steps, run once its service is made (the shipped
+// producer builds its description texts and registers what its back end
+// must undo at unload). Linked beside ProducerFactories.
+void ProducerLoadSteps();
 
 // What the producer does while it is loaded and unloaded. The plug-in runs
 // these from one load function and one unload function, so that their order
@@ -23,6 +27,9 @@ public:
     // The user part of the library entry point: for process detach (0) and
     // thread detach (3) frees the calling thread's last error; returns 1.
     static int32_t DllMainHook(void* module, uint32_t reason, void* reserved);
+    // Registers a step that Unload runs before the core guard ends; steps
+    // run in the reverse order of their registration.
+    static void AtUnload(void (*step)());
 
     enum Reason : uint32_t { PROCESS_DETACH = 0, PROCESS_ATTACH = 1, THREAD_ATTACH = 2, THREAD_DETACH = 3 };
 

@@ -61,6 +61,10 @@ GC_ERROR GenTLLibrary::InitLib()
     try {
         if (!InitTL()) {
             release();
+            // A reason the transport layer gave stands.
+            LastErrorRecord reason;
+            if (GetLastGenTLError(&reason) && reason.code != GC_ERR_SUCCESS)
+                return reason.code;
             return ReportError(GC_ERR_ERROR, "InitLib: Initialization of TL-specific library infrastructure failed.");
         }
         m_system = CreateSystem();

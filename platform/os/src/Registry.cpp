@@ -48,7 +48,13 @@ struct Hive {
 };
 
 std::mutex g_mutex;
-std::map<std::string, Hive> g_hives;
+// Made on first use: a plug-in may read the registry from its load
+// function, before this file's static initialisers have run.
+std::map<std::string, Hive>& Hives()
+{
+    static std::map<std::string, Hive> hives;
+    return hives;
+}
 
 std::wstring lower(const std::wstring& s)
 {
@@ -293,7 +299,7 @@ bool writeHive(const std::string& file, const Hive& hive)
 // keys are kept across reads.
 Hive& hiveOf(const std::string& file)
 {
-    Hive& hive = g_hives[file];
+    Hive& hive = Hives()[file];
     if (!hive.dirty) {
         Hive fresh;
         parseHive(readFile(file), fresh);
@@ -400,7 +406,7 @@ int32_t RegQueryValueExW(HKEY key, const wchar_t* name, uint32_t*, uint32_t* typ
     if (!key || key->predefined)
         return ERROR_INVALID_HANDLE;
     std::lock_guard<std::mutex> lock(g_mutex);
-    Hive& hive = g_hives[key->file];
+    Hive& hive = Hives()[key->file];
     auto k = hive.keys.find(lower(key->path));
     if (k == hive.keys.end())
         return ERROR_FILE_NOT_FOUND;
@@ -431,7 +437,7 @@ int32_t RegSetValueExW(HKEY key, const wchar_t* name, uint32_t, uint32_t type, c
     if (size && !data)
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(g_mutex);
-    Hive& hive = g_hives[key->file];
+    Hive& hive = Hives()[key->file];
     Key& k = hive.keys[lower(key->path)];
     k.path = key->path;
     Value& v = k.values[lower(name ? name : L"")];
@@ -448,7 +454,7 @@ int32_t RegFlushKey(HKEY key)
     if (!key || key->predefined)
         return ERROR_INVALID_HANDLE;
     std::lock_guard<std::mutex> lock(g_mutex);
-    Hive& hive = g_hives[key->file];
+    Hive& hive = Hives()[key->file];
     if (!hive.dirty)
         return ERROR_SUCCESS;
     if (!writeHive(key->file, hive))

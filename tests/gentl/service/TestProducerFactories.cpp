@@ -20,4 +20,6 @@ const ProducerFactoryTable& ProducerFactories()
     return table;
 }
 
+void ProducerLoadSteps() {}
+
 }  // namespace GenTLCore

@@ -24,13 +24,14 @@
 
 namespace {
 
-// $LUMA_BINARY_DIR/lib/Corvane.CoaXPress.cti, or the file this test was
-// built with when the variable is not set.
+// A plug-in built from the shipped plug-in sources without a back end (so
+// without a service): $LUMA_BINARY_DIR/lib/NoServiceProducer.cti, or the
+// file this test was built with when the variable is not set.
 std::string producerPath()
 {
     const char* dir = std::getenv("LUMA_BINARY_DIR");
     if (dir && *dir)
-        return std::string(dir) + "/lib/Corvane.CoaXPress.cti";
+        return std::string(dir) + "/lib/NoServiceProducer.cti";
     return GENTL_PRODUCER_FILE;
 }
 

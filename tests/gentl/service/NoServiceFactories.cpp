@@ -1,6 +1,6 @@
-// The factory table of the shipped producer. Its back end is not part of the
-// producer yet: without a branding and a library factory no service is made,
-// so GCInitLib answers -1001 and every other export -1002.
+// The factory table of a producer without a back end: no branding and no
+// library factory, so no service is made; GCInitLib answers -1001 and every
+// other export -1002.
 #include "ProducerLoad.h"
 #include "ProducerStartup.h"
 
@@ -11,5 +11,7 @@ const ProducerFactoryTable& ProducerFactories()
     static const ProducerFactoryTable table{};
     return table;
 }
+
+void ProducerLoadSteps() {}
 
 }  // namespace GenTLCore

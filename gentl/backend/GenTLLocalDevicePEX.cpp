@@ -1,0 +1,70 @@
+#include "GenTLLocalDevicePEX.h"
+
+#include "GenTLDataStream.h"
+#include "PexErrorTracker.h"
+#include "PexIdRelease.h"
+#include "ReportError.h"
+
+#include <platform/os/SystemInfo.h>
+
+namespace GenTLCore::PEXCore {
+
+namespace {
+
+enum DigitizerControl : PEX_INT {
+    GRAB_TIMEOUT = 4127,
+    GRAB_MODE = 4016,
+    GRAB_FAIL_CHECK = 4133,
+};
+
+}  // namespace
+
+GenTLLocalDevicePEX::GenTLLocalDevicePEX(const CountedPtr<DeviceTagPEX>& tag)
+    : GenTLLocalDevice(CountedPtr<DeviceTag>(tag)), m_tag(tag)
+{
+}
+
+GenTLLocalDevicePEX::~GenTLLocalDevicePEX() { ReleaseDigitizer(); }
+
+void GenTLLocalDevicePEX::ReleaseDigitizer()
+{
+    m_dataStream.Reset();
+    ReleasePexDigitizer(m_digitizer);
+    m_digitizer = 0;
+}
+
+int32_t GenTLLocalDevicePEX::OpenTLDevice(int32_t access)
+{
+    if (access != DEVICE_ACCESS_READONLY && access != DEVICE_ACCESS_CONTROL && access != DEVICE_ACCESS_EXCLUSIVE)
+        return ReportError(GC_ERR_INVALID_PARAMETER, "Invalid device-open access flag requested");
+    if (!m_tag)
+        return ReportError(GC_ERR_ERROR, "Internal error: the device has no imaging-library identity.");
+    m_access = access;
+    ReleaseDigitizer();
+    m_digitizer = PexDigAlloc(m_tag->SystemId(), m_tag->DeviceNumber(), L"PX_DEFAULT", 4096, nullptr);
+    if (m_digitizer != 0) {
+        PexDigControl(m_digitizer, GRAB_TIMEOUT, -1);
+        PexDigControl(m_digitizer, GRAB_MODE, 3);
+        PexDigControl(m_digitizer, GRAB_FAIL_CHECK, 1);
+    }
+    const int32_t code = PexErrorTracker::CheckThreadError(PexErrorTracker::Instance());
+    if (code != 0)
+        ReleaseDigitizer();
+    return code;
+}
+
+void GenTLLocalDevicePEX::CloseTLDevice()
+{
+    if (m_digitizer != 0)
+        ReleaseDigitizer();
+}
+
+int32_t GenTLLocalDevicePEX::GetTimestampFrequency(uint64_t* frequency)
+{
+    *frequency = platform::os::highResFrequency();
+    return GC_ERR_SUCCESS;
+}
+
+void GenTLLocalDevicePEX::GetDeviceTagString(std::string* text) { *text = m_tag ? m_tag->GetUserDefinedName() : ""; }
+
+}  // namespace GenTLCore::PEXCore

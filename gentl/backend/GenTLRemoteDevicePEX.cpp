@@ -1,0 +1,123 @@
+#include "GenTLRemoteDevicePEX.h"
+
+#include "CPEXString.h"
+#include "PexErrorTracker.h"
+#include "PexTextInquiry.h"
+#include "PortUrl.h"
+#include "ReportError.h"
+
+#include <GenTL.h>
+
+#include <algorithm>
+
+namespace GenTLCore::PEXCore {
+
+namespace {
+
+enum ManifestCode : PEX_INT {
+    MANIFEST_COUNT = 5455,
+    FILE_MAJOR = 5456,
+    FILE_MINOR = 5472,
+    FILE_SUBMINOR = 5488,
+    SCHEMA_MAJOR = 5504,
+    SCHEMA_MINOR = 5520,
+    SHA1 = 6805,
+    URL = 7862,
+};
+
+uint32_t InquireLow32(PEX_ID digitizer, PEX_INT code)
+{
+    int64_t value = 0;
+    PexDigInquire(digitizer, code, &value);
+    return static_cast<uint32_t>(value);
+}
+
+// "0x" and the address in lower-case hexadecimal.
+std::wstring AddressText(uint64_t address)
+{
+    wchar_t text[32] = {};
+    PexFormatText(text, 32, L"0x%llx", static_cast<PEX_INT>(address));
+    text[31] = L'\0';
+    return text;
+}
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
+
+}  // namespace
+
+GenTLRemoteDevicePEX::GenTLRemoteDevicePEX(const CountedPtr<DeviceTagPEX>& tag, PEX_ID digitizer, int32_t access)
+    : GenTLGenuineRemoteDevice(CountedPtr<DeviceTag>(tag)), m_tag(tag), m_digitizer(digitizer), m_access(access)
+{
+}
+
+GenTLRemoteDevicePEX::~GenTLRemoteDevicePEX() = default;
+
+int64_t GenTLRemoteDevicePEX::ManifestEntries(int64_t reported)
+{
+    return std::clamp<int64_t>(reported, 0, kMaxManifestEntries);
+}
+
+void GenTLRemoteDevicePEX::DescribeUrl(const std::wstring& url, PortURLRecord* record)
+{
+    const PortUrl parsed(url);
+    const std::wstring& lower = parsed.LowerUrl();
+    record->url = WideToUtf8(lower);
+    const int32_t scheme = parsed.GetScheme();
+    if (scheme == PortUrl::SCHEME_LOCAL || scheme == PortUrl::SCHEME_WEB || scheme == PortUrl::SCHEME_FILE)
+        record->scheme = static_cast<uint32_t>(scheme);
+    else if (StartsWith(lower, L"local:"))
+        record->scheme = URL_SCHEME_LOCAL;
+    else if (StartsWith(lower, L"file:"))
+        record->scheme = URL_SCHEME_FILE;
+    else
+        record->scheme = URL_SCHEME_HTTP;
+    record->registerAddress = parsed.Address();
+    record->fileSize = parsed.Length();
+    record->fileName = WideToUtf8(parsed.FileName());
+}
+
+void GenTLRemoteDevicePEX::ReadManifestTable(std::vector<PortURLRecord>* urls)
+{
+    int64_t count = 0;
+    PexDigInquire(m_digitizer, MANIFEST_COUNT, &count);
+    count = ManifestEntries(count);
+    urls->reserve(urls->size() + static_cast<size_t>(count));
+    for (int64_t k = 0; k < count; ++k) {
+        const std::wstring text = InquirePexText(&PexDigInquire, m_digitizer, URL + k);
+        PortURLRecord record;
+        record.fileVersionMajor = InquireLow32(m_digitizer, FILE_MAJOR + k);
+        record.fileVersionMinor = InquireLow32(m_digitizer, FILE_MINOR + k);
+        record.fileVersionSubminor = InquireLow32(m_digitizer, FILE_SUBMINOR + k);
+        record.schemaVersionMajor = InquireLow32(m_digitizer, SCHEMA_MAJOR + k);
+        record.schemaVersionMinor = InquireLow32(m_digitizer, SCHEMA_MINOR + k);
+        uint8_t sha1[20] = {};
+        PexDigInquire(m_digitizer, SHA1 + k, sha1);
+        if (std::any_of(std::begin(sha1), std::end(sha1), [](uint8_t b) { return b != 0; })) {
+            record.sha1.assign(std::begin(sha1), std::end(sha1));
+            record.hasSha1 = true;
+        }
+        DescribeUrl(text, &record);
+        record.hasFileVersion = true;
+        record.hasSchemaVersion = true;
+        urls->push_back(record);
+    }
+    PexErrorTracker::CheckThreadError(PexErrorTracker::Instance());
+}
+
+int32_t GenTLRemoteDevicePEX::ReadRemoteRegisters(uint64_t address, void* buffer, uint64_t* size)
+{
+    PexDigRegRead(m_digitizer, GetRegisterReadSpace(), AddressText(address).c_str(), static_cast<PEX_INT>(*size),
+                  buffer);
+    return PexErrorTracker::CheckThreadError(PexErrorTracker::Instance());
+}
+
+int32_t GenTLRemoteDevicePEX::WriteRemoteRegisters(uint64_t address, const void* buffer, uint64_t* size)
+{
+    if (m_access == DEVICE_ACCESS_READONLY)
+        return ReportError(GC_ERR_ACCESS_DENIED, "Cannot write to remote device in read-only mode.");
+    PexDigRegWrite(m_digitizer, GetRegisterWriteSpace(), AddressText(address).c_str(), static_cast<PEX_INT>(*size),
+                   buffer);
+    return PexErrorTracker::CheckThreadError(PexErrorTracker::Instance());
+}
+
+}  // namespace GenTLCore::PEXCore

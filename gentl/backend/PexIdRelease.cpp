@@ -1,0 +1,19 @@
+#include "PexIdRelease.h"
+
+namespace GenTLCore::PEXCore {
+
+bool IsReleasablePexId(PEX_ID id) { return id != 0 && id != PEX_DEFAULT && (id & 0x800000) == 0; }
+
+void ReleasePexSystem(PEX_ID system)
+{
+    if (IsReleasablePexId(system))
+        PexSysFree(system);
+}
+
+void ReleasePexDigitizer(PEX_ID digitizer)
+{
+    if (IsReleasablePexId(digitizer))
+        PexDigFree(digitizer);
+}
+
+}  // namespace GenTLCore::PEXCore

@@ -1,0 +1,25 @@
+#include "PexTextInquiry.h"
+
+#include <vector>
+
+namespace GenTLCore::PEXCore {
+
+namespace {
+constexpr PEX_INT kSizeForm = 0x50000000000;
+// More than any text of the library; a larger answer is taken as a fault.
+constexpr PEX_INT kMaxTextLength = 1 << 20;
+}  // namespace
+
+std::wstring InquirePexText(PexInquiry inquire, PEX_ID object, PEX_INT code)
+{
+    PEX_INT length = 0;
+    inquire(object, code + kSizeForm, &length);
+    if (length < 1 || length > kMaxTextLength)
+        return std::wstring();
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
+    inquire(object, code, text.data());
+    text.back() = L'\0';
+    return std::wstring(text.data());
+}
+
+}  // namespace GenTLCore::PEXCore

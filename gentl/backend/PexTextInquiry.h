@@ -1,0 +1,17 @@
+#pragma once
+#include <platform/pex/Pex.h>
+
+#include <string>
+
+namespace GenTLCore::PEXCore {
+
+// The imaging library's inquiries of one object (application, system,
+// digitizer): id, code, output.
+using PexInquiry = PEX_INT (*)(PEX_ID, PEX_INT, void*);
+
+// A text inquiry: its length first (code + 0x50000000000), then the text
+// into a buffer with room for the terminating zero whatever the length
+// counts, cut at its first NUL. Empty when the length is below 1.
+std::wstring InquirePexText(PexInquiry inquire, PEX_ID object, PEX_INT code);
+
+}  // namespace GenTLCore::PEXCore

@@ -1,0 +1,193 @@
+/* A GenTL consumer in C that knows only GenTL.h: it loads the CoaXPress
+ * producer named on its command line, lists the boards and cameras, opens
+ * the first camera, fetches the camera's GenApi description through the
+ * URL of its remote port and validates it with xmllint against the schema
+ * named second on the command line, reads DeviceModelName and writes Width
+ * through the remote port, and closes everything. Exit code 0 when every
+ * step answered as expected. */
+#include <GenTL.h>
+
+#include <dlfcn.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+static void* g_producer;
+
+static void* resolve(const char* name)
+{
+    void* function = dlsym(g_producer, name);
+    if (!function) {
+        fprintf(stderr, "missing export %s\n", name);
+        exit(2);
+    }
+    return function;
+}
+
+#define CALL(type, name, ...) ((type)resolve(#name))(__VA_ARGS__)
+#define CHECK(expression)                                                                         \
+    do {                                                                                          \
+        GC_ERROR code_ = (expression);                                                            \
+        if (code_ != GC_ERR_SUCCESS) {                                                            \
+            fprintf(stderr, "%s:%d: %s answered %d\n", __FILE__, __LINE__, #expression, (int)code_); \
+            return 1;                                                                             \
+        }                                                                                         \
+    } while (0)
+#define EXPECT(condition)                                                             \
+    do {                                                                              \
+        if (!(condition)) {                                                           \
+            fprintf(stderr, "%s:%d: expected %s\n", __FILE__, __LINE__, #condition); \
+            return 1;                                                                 \
+        }                                                                             \
+    } while (0)
+
+/* The <Address> of the node named `name` in the description; 0 when absent. */
+static uint64_t nodeAddress(const char* xml, const char* name)
+{
+    char pattern[128];
+    const char* node;
+    const char* address;
+    snprintf(pattern, sizeof pattern, "Name=\"%s\"", name);
+    node = strstr(xml, pattern);
+    if (!node)
+        return 0;
+    address = strstr(node, "<Address>");
+    return address ? strtoull(address + strlen("<Address>"), NULL, 0) : 0;
+}
+
+/* "local:<file>;<address hex>;<length hex>". */
+static int parseLocalUrl(const char* url, uint64_t* address, uint64_t* length)
+{
+    const char* first;
+    const char* second;
+    if (strncmp(url, "local:", 6) != 0)
+        return 1;
+    first = strchr(url, ';');
+    second = first ? strchr(first + 1, ';') : NULL;
+    if (!second)
+        return 1;
+    *address = strtoull(first + 1, NULL, 16);
+    *length = strtoull(second + 1, NULL, 16);
+    return 0;
+}
+
+static int validate(const char* xml, size_t length, const char* schema)
+{
+    char path[] = "/tmp/cxp_camera_XXXXXX";
+    char command[1024];
+    int fd = mkstemp(path);
+    int status;
+    if (fd < 0)
+        return 1;
+    if (write(fd, xml, length) != (ssize_t)length) {
+        close(fd);
+        unlink(path);
+        return 1;
+    }
+    close(fd);
+    snprintf(command, sizeof command, "xmllint --noout --schema '%s' '%s'", schema, path);
+    status = system(command);
+    unlink(path);
+    return status == 0 ? 0 : 1;
+}
+
+static int run(const char* schema)
+{
+    TL_HANDLE system;
+    IF_HANDLE interface;
+    DEV_HANDLE device;
+    PORT_HANDLE port;
+    char id[256], text[256], url[512];
+    size_t size;
+    uint32_t count, devices, i;
+    INFO_DATATYPE type;
+    uint64_t address = 0, length = 0, widthAddress, modelAddress;
+    char* xml;
+    unsigned char width[4] = {0, 0, 0x01, 0x40}; /* 320, big-endian */
+    unsigned char readBack[4] = {0};
+
+    CHECK(CALL(PGCInitLib, GCInitLib));
+    CHECK(CALL(PTLOpen, TLOpen, &system));
+    CHECK(CALL(PTLUpdateInterfaceList, TLUpdateInterfaceList, system, NULL, 1000));
+    CHECK(CALL(PTLGetNumInterfaces, TLGetNumInterfaces, system, &count));
+    EXPECT(count >= 1);
+    for (i = 0; i < count; ++i) {
+        size = sizeof id;
+        CHECK(CALL(PTLGetInterfaceID, TLGetInterfaceID, system, i, id, &size));
+        printf("interface %s\n", id);
+    }
+    size = sizeof id;
+    CHECK(CALL(PTLGetInterfaceID, TLGetInterfaceID, system, 0, id, &size));
+    CHECK(CALL(PTLOpenInterface, TLOpenInterface, system, id, &interface));
+    CHECK(CALL(PIFUpdateDeviceList, IFUpdateDeviceList, interface, NULL, 1000));
+    CHECK(CALL(PIFGetNumDevices, IFGetNumDevices, interface, &devices));
+    EXPECT(devices >= 1);
+    for (i = 0; i < devices; ++i) {
+        size = sizeof id;
+        CHECK(CALL(PIFGetDeviceID, IFGetDeviceID, interface, i, id, &size));
+        size = sizeof text;
+        CHECK(CALL(PIFGetDeviceInfo, IFGetDeviceInfo, interface, id, DEVICE_INFO_MODEL, &type, text, &size));
+        printf("device %s (%s)\n", id, text);
+    }
+    size = sizeof id;
+    CHECK(CALL(PIFGetDeviceID, IFGetDeviceID, interface, 0, id, &size));
+    CHECK(CALL(PIFOpenDevice, IFOpenDevice, interface, id, DEVICE_ACCESS_EXCLUSIVE, &device));
+    CHECK(CALL(PDevGetPort, DevGetPort, device, &port));
+
+    size = sizeof url;
+    CHECK(CALL(PGCGetPortURL, GCGetPortURL, port, url, &size));
+    printf("description %s\n", url);
+    EXPECT(parseLocalUrl(url, &address, &length) == 0);
+    EXPECT(length > 0 && length < (1u << 24));
+    xml = (char*)calloc(length + 1, 1);
+    EXPECT(xml != NULL);
+    size = length;
+    CHECK(CALL(PGCReadPort, GCReadPort, port, address, xml, &size));
+    EXPECT(size == length);
+    if (validate(xml, length, schema) != 0) {
+        fprintf(stderr, "the camera's description does not validate\n");
+        free(xml);
+        return 1;
+    }
+    modelAddress = nodeAddress(xml, "DeviceModelName");
+    widthAddress = nodeAddress(xml, "WidthReg");
+    free(xml);
+    EXPECT(modelAddress != 0 && widthAddress != 0);
+
+    memset(text, 0, sizeof text);
+    size = 32;
+    CHECK(CALL(PGCReadPort, GCReadPort, port, modelAddress, text, &size));
+    printf("DeviceModelName %s\n", text);
+    EXPECT(text[0] != '\0');
+    size = sizeof width;
+    CHECK(CALL(PGCWritePort, GCWritePort, port, widthAddress, width, &size));
+    size = sizeof readBack;
+    CHECK(CALL(PGCReadPort, GCReadPort, port, widthAddress, readBack, &size));
+    EXPECT(memcmp(width, readBack, sizeof width) == 0);
+
+    CHECK(CALL(PDevClose, DevClose, device));
+    CHECK(CALL(PIFClose, IFClose, interface));
+    CHECK(CALL(PTLClose, TLClose, system));
+    CHECK(CALL(PGCCloseLib, GCCloseLib));
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    int result;
+    if (argc < 3) {
+        fprintf(stderr, "usage: %s producer.cti schema.xsd\n", argv[0]);
+        return 2;
+    }
+    g_producer = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+    if (!g_producer) {
+        fprintf(stderr, "%s\n", dlerror());
+        return 2;
+    }
+    result = run(argv[2]);
+    if (dlclose(g_producer) != 0)
+        return 3;
+    return result;
+}
