@@ -10,6 +10,8 @@
 #include <GenTL.h>
 #include <platform/pex/PexTest.h>
 
+#include "BenchHandOff.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -32,14 +34,6 @@ constexpr int kBuffers = 4;
 const char kConfig[] = "[camera]\nwidth = 2048\nheight = 4096\npixel_format = Mono8\nframe_rate = 0\n";
 
 double g_memcpyNs = 0, g_handOffNs = 0, g_renderNs = 0, g_streamNs = 0;
-
-void KeepBest(double* best, double value) { *best = *best > 0 ? std::min(*best, value) : value; }
-
-double NsPerItem(std::chrono::steady_clock::time_point start, benchmark::State& state)
-{
-    const double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
-    return state.iterations() > 0 ? ns / static_cast<double>(state.iterations()) : 0;
-}
 
 // The shipped producer beside this program: <build>/lib/Corvane.CoaXPress.cti.
 std::string ProducerFile()
@@ -66,37 +60,7 @@ void BM_Memcpy(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kBytes));
 }
 
-// One token handed to a second thread and back per iteration.
-void BM_HandOff(benchmark::State& state)
-{
-    std::mutex mutex;
-    std::condition_variable changed;
-    int token = 0;  // 1: with the partner, 2: back, -1: stop
-    std::thread partner([&] {
-        std::unique_lock<std::mutex> lock(mutex);
-        while (true) {
-            changed.wait(lock, [&] { return token == 1 || token == -1; });
-            if (token == -1)
-                return;
-            token = 2;
-            changed.notify_all();
-        }
-    });
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        std::unique_lock<std::mutex> lock(mutex);
-        token = 1;
-        changed.notify_all();
-        changed.wait(lock, [&] { return token == 2; });
-    }
-    KeepBest(&g_handOffNs, NsPerItem(start, state));
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        token = -1;
-        changed.notify_all();
-    }
-    partner.join();
-}
+void BM_HandOff(benchmark::State& state) { RunHandOff(state, &g_handOffNs); }
 
 void StartCamera(PEX_ID digitizer)
 {
@@ -198,10 +162,12 @@ void BM_CxpStream(benchmark::State& state)
     dlclose(cti);
 }
 
-BENCHMARK(BM_Memcpy)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_HandOff)->Repetitions(3)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_Render)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CxpStream)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Fixed iteration counts: the library's estimation runs would otherwise
+// count the buffers filled before the loop started.
+BENCHMARK(BM_Memcpy)->Iterations(100)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_HandOff)->Iterations(20000)->Repetitions(3)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Render)->Iterations(400)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CxpStream)->Iterations(400)->Repetitions(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

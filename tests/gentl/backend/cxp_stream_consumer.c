@@ -6,62 +6,13 @@
  * four of the producer's), starts the stream and the camera, receives 1000
  * images and checks their content, stops and closes. Exit code 0 when every
  * step answered as expected. */
-#include <GenTL.h>
-
-#include <dlfcn.h>
-#include <stdint.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
+#include "ConsumerCalls.h"
 
 #define BUFFERS 8
 #define IMAGES 1000
 #define WIDTH 320
 #define HEIGHT 240
 #define MONO8 0x01080001u
-
-static void* g_producer;
-
-static void* resolve(const char* name)
-{
-    void* function = dlsym(g_producer, name);
-    if (!function) {
-        fprintf(stderr, "missing export %s\n", name);
-        exit(2);
-    }
-    return function;
-}
-
-#define CALL(type, name, ...) ((type)resolve(#name))(__VA_ARGS__)
-#define CHECK(expression)                                                                         \
-    do {                                                                                          \
-        GC_ERROR code_ = (expression);                                                            \
-        if (code_ != GC_ERR_SUCCESS) {                                                            \
-            fprintf(stderr, "%s:%d: %s answered %d\n", __FILE__, __LINE__, #expression, (int)code_); \
-            return 1;                                                                             \
-        }                                                                                         \
-    } while (0)
-#define EXPECT(condition)                                                             \
-    do {                                                                              \
-        if (!(condition)) {                                                           \
-            fprintf(stderr, "%s:%d: expected %s\n", __FILE__, __LINE__, #condition); \
-            return 1;                                                                 \
-        }                                                                             \
-    } while (0)
-
-/* The <Address> of the register node named `name`; 0 when absent. */
-static uint64_t registerAddress(const char* xml, const char* name)
-{
-    char pattern[160];
-    const char* node;
-    const char* address;
-    snprintf(pattern, sizeof pattern, "Name=\"%s\"", name);
-    node = strstr(xml, pattern);
-    if (!node)
-        return 0;
-    address = strstr(node, "<Address>");
-    return address ? strtoull(address + strlen("<Address>"), NULL, 0) : 0;
-}
 
 /* The register behind feature `feature`: the node its <pValue> names. */
 static uint64_t featureAddress(const char* xml, const char* feature)
@@ -80,7 +31,7 @@ static uint64_t featureAddress(const char* xml, const char* feature)
         return 0;
     memcpy(target, value, length);
     target[length] = '\0';
-    return registerAddress(xml, target);
+    return nodeAddress(xml, target);
 }
 
 static GC_ERROR writeBig32(PORT_HANDLE port, uint64_t address, uint32_t value)
@@ -138,7 +89,6 @@ static int run(void)
     uint64_t address = 0, length = 0, payload = 0, frameId, lastFrameId = 0, width, height, format, padding;
     uint64_t widthAddress, heightAddress, formatAddress, rateAddress, startAddress, stopAddress, lockAddress;
     char* xml;
-    const char* semicolon;
     unsigned i;
 
     CHECK(CALL(PGCInitLib, GCInitLib));
@@ -156,12 +106,7 @@ static int run(void)
     /* The camera's description: "local:<file>;<address hex>;<length hex>". */
     size = sizeof url;
     CHECK(CALL(PGCGetPortURL, GCGetPortURL, port, url, &size));
-    semicolon = strchr(url, ';');
-    EXPECT(strncmp(url, "local:", 6) == 0 && semicolon != NULL);
-    address = strtoull(semicolon + 1, NULL, 16);
-    semicolon = strchr(semicolon + 1, ';');
-    EXPECT(semicolon != NULL);
-    length = strtoull(semicolon + 1, NULL, 16);
+    EXPECT(parseLocalUrl(url, &address, &length) == 0);
     EXPECT(length > 0 && length < (1u << 24));
     xml = (char*)calloc(length + 1, 1);
     EXPECT(xml != NULL);
