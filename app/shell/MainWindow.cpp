@@ -40,19 +40,15 @@
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
 #include "ZTScanCamera.h"
-
-// The stream panel joins the build in its own time; until it exists its list
-// stays empty and nothing of it has to be torn down.
-#if __has_include("ztstreamgrp.h")
 #include "ztstreamgrp.h"
-#define LUMA_HAVE_STREAMGRP 1
-#endif
+
 
 namespace {
 
 const char* const kVersion = "1.1.12.0";
 std::atomic<int> g_exitWaitMs{2000};
 std::atomic<int> g_reconnectWaitMs{30000};
+std::atomic<int> g_deviceResetWaitMs{2000};
 
 }  // namespace
 
@@ -75,6 +71,8 @@ void MainWindow::setExitWaitMs(int ms) { g_exitWaitMs.store(ms < 0 ? 0 : ms); }
 int MainWindow::exitWaitMs() { return g_exitWaitMs.load(); }
 void MainWindow::setReconnectWaitMs(int ms) { g_reconnectWaitMs.store(ms < 0 ? 0 : ms); }
 int MainWindow::reconnectWaitMs() { return g_reconnectWaitMs.load(); }
+void MainWindow::setDeviceResetWaitMs(int ms) { g_deviceResetWaitMs.store(ms < 0 ? 0 : ms); }
+int MainWindow::deviceResetWaitMs() { return g_deviceResetWaitMs.load(); }
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -230,14 +228,12 @@ MainWindow::~MainWindow()
         }
     }
     m_vecPropGrp.clear();
-#ifdef LUMA_HAVE_STREAMGRP
     for (int i = m_vecStreamGrp.size() - 1; i >= 0; --i) {
         if (m_vecStreamGrp[i]) {
             m_vecStreamGrp[i]->stopPollTimer();
             delete m_vecStreamGrp[i];
         }
     }
-#endif
     m_vecStreamGrp.clear();
     for (int i = m_vecCapThread.size() - 1; i >= 0; --i)
         delete m_vecCapThread[i];
@@ -265,7 +261,7 @@ void MainWindow::mirrorCurrentCameraIndex(int index) { m_nCamIndexMirror.store(i
 
 void MainWindow::mirrorImageName(const QString& text)
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     m_strImageNameMirror = text;
 }
 
@@ -273,13 +269,13 @@ int MainWindow::currentCameraIndex() const { return m_nCamIndexMirror.load(); }
 
 QString MainWindow::imageNameText() const
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     return m_strImageNameMirror;
 }
 
 bool MainWindow::isTriggerMode(int position) const
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     if (position < 0 || position >= m_vecTriggerMirror.size())
         return false;
     return m_vecTriggerMirror.at(position);
@@ -289,7 +285,7 @@ void MainWindow::setPanelTriggerMode(int position, bool on)
 {
     if (position < 0)
         return;
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     if (position >= m_vecTriggerMirror.size())
         m_vecTriggerMirror.resize(position + 1);
     m_vecTriggerMirror[position] = on;
@@ -299,7 +295,7 @@ int MainWindow::videoFps() const { return m_nVideoFps.load(); }
 
 int MainWindow::displayShift(int sdkIndex) const
 {
-    QMutexLocker lock(&m_displayShiftMutex);
+    std::lock_guard<std::mutex> lock(m_displayShiftMutex);
     auto it = m_mapDisplayShift.constFind(sdkIndex);
     if (it == m_mapDisplayShift.constEnd())
         return 0;
@@ -311,13 +307,13 @@ int MainWindow::displayShift(int sdkIndex) const
 
 void MainWindow::setDisplayShift(int sdkIndex, int shift)
 {
-    QMutexLocker lock(&m_displayShiftMutex);
+    std::lock_guard<std::mutex> lock(m_displayShiftMutex);
     m_mapDisplayShift[sdkIndex] = shift;
 }
 
 void MainWindow::clearDisplayShifts()
 {
-    QMutexLocker lock(&m_displayShiftMutex);
+    std::lock_guard<std::mutex> lock(m_displayShiftMutex);
     m_mapDisplayShift.clear();
 }
 

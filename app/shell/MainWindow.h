@@ -18,6 +18,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <mutex>
 
 #include <ZTCam.h>
 
@@ -59,11 +60,15 @@ public:
 
     // Waits of the window that tests shorten: after the SDK shut-down at exit
     // (2000 ms) and before the cameras are looked for again on reconnection
-    // (30000 ms).
+    // (30000 ms, also the deadline of the search).
     static void setExitWaitMs(int ms);
     static int exitWaitMs();
     static void setReconnectWaitMs(int ms);
     static int reconnectWaitMs();
+    // The camera's restart time after DeviceReset before the reconnection
+    // (2000 ms).
+    static void setDeviceResetWaitMs(int ms);
+    static int deviceResetWaitMs();
 
     // ---- called from the engine threads (safe on any thread) ----
     int currentCameraIndex() const;
@@ -126,6 +131,15 @@ public:
     bool CombiCamVec(int index);
     bool IsHostCamera(int index, ZTCamHandle handle);
     void initUI();
+    // Per-camera set-up shared by the first opening and the reconnection, for
+    // the camera at `position` of m_vecOpenedCam: capture thread, name,
+    // buffer set, selector item and view.
+    void setUpCamera(int position, QByteArray& lastDeviceString, int& deviceCounter);
+    // Its device panel and, withStream, its stream panel; firstOpen also
+    // switches a running TEC off.
+    void addCameraPanels(int position, bool firstOpen, bool withStream);
+    // Puts the panels of the camera at `position` into the two tabs.
+    void showCameraPanels(int position);
     void buildCameraInfoPanel(int count);
     void updateParamApplyState(int position);
     void initImageControlRanges();
@@ -277,6 +291,13 @@ public:
     char m_szCamInitPath[1024] = {0};
 
 private:
+    // The 3 s connection poll: a log row per lost camera and one box.
+    void pollConnections();
+    // Reconnection: every per-camera object torn down, the cameras closed
+    // and the SDK shut down; then the wait and the search. reopenCameras
+    // gives the number of cameras opened, -1 when none was found in time.
+    void closeAllCameras();
+    int reopenCameras();
     void mirrorCurrentCameraIndex(int index);
     // Levels: which = 1 left, 2 right.
     void setAutoLevelState(int which, bool automatic);
@@ -290,8 +311,10 @@ private:
     void logApplyResult(const QMap<int, QStringList>& refused, const QString& success);
     void mirrorImageName(const QString& text);
 
-    mutable QMutex m_displayShiftMutex;
-    mutable QMutex m_mirrorMutex;         // guards the mirrors below
+    // Standard mutexes: the engine threads take them too, and the sanitizer
+    // sees the order they give (it cannot see into Qt's own mutex).
+    mutable std::mutex m_displayShiftMutex;
+    mutable std::mutex m_mirrorMutex;     // guards the mirrors below
     QString m_strImageNameMirror;         // txt_imgname
     QVector<bool> m_vecTriggerMirror;     // trigger flag per panel position
     std::atomic<int> m_nCamIndexMirror{-1};  // cb_cam_idx current index

@@ -14,6 +14,7 @@
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
 #include "ZTScanCamera.h"
+#include "ztstreamgrp.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -169,30 +171,13 @@ void MainWindow::initUI()
     QByteArray lastDeviceString;
     int deviceCounter = 0;
     for (int i = 0; i < n; ++i) {
-        const OpenedCamera c = m_vecOpenedCam.at(i);
-        auto* thread = new CZTThdCapture(c, this, i);
-        m_vecCapThread.append(thread);
-        func->RefreshProductId(c.handle);
-        const QString name = func->GetChannelName(c.handle, lastDeviceString, deviceCounter, static_cast<int>(c.index));
-
-        delete m_mapBufferSets.value(i, nullptr);
-        m_mapBufferSets[i] = new FrameBufferSet;
-        ui->cb_cam_idx->addItem(name);
-        m_mapCamName[i] = name;
-        setDisplayShift(static_cast<int>(c.index), -1);
-
-        auto* view = new CZTCamView(this, name);
-        thread->setView(view);
-        ui->gridLayoutView->addWidget(view, i / 2, i % 2);
-        connect(view, &CZTCamView::sigUpdateMousePosition, this, &MainWindow::OnUpdateMousePosition);
-        view->attachMainWindow(this, c);
-        m_vecCamView.append(view);
-
+        setUpCamera(i, lastDeviceString, deviceCounter);
+        const ZTCamHandle handle = m_vecOpenedCam.at(i).handle;
         ZTCamCapaAttr attr{};
         attr.id = ZTCAM_CAPA_19;
-        if (ZTCAM_Capa_GetAttr(c.handle, &attr) == ZTCAM_STATUS_SUCCESS)
-            ZTCAM_Capa_SetValue(c.handle, ZTCAM_CAPA_19, 0);
-        ZTCAM_Capa_SetValue(c.handle, ZTCAM_CAPA_FLIP_VERTICAL, 0);
+        if (ZTCAM_Capa_GetAttr(handle, &attr) == ZTCAM_STATUS_SUCCESS)
+            ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_19, 0);
+        ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_FLIP_VERTICAL, 0);
     }
 
     buildCameraInfoPanel(n);
@@ -217,26 +202,13 @@ void MainWindow::initUI()
         onWritelog("No camera found.");
     }
 
-    // One device property panel per camera; the current camera's sits in the
-    // first tab. (The stream panels and their tab come with their own class.)
-    for (int i = 0; i < n; ++i) {
-        auto* panel = new CZTPropGrp(m_vecOpenedCam.at(i), ui->tabWidget);
-        m_vecPropGrp.append(panel);
-        panel->hide();
-        panel->init(this);
-        panel->m_nLevel = ui->cb_visibility->currentIndex();
-        panel->resetTECOperationMode();
-        panel->refreshRoot();
-        panel->lockScanType();
-    }
+    // The product test uses the current camera: every camera gets a stream
+    // panel or none does.
+    const bool withStream = !func->IsProductE41A(m_curCam.handle);
+    for (int i = 0; i < n; ++i)
+        addCameraPanels(i, true, withStream);
     if (!m_vecPropGrp.isEmpty()) {
-        m_pCurPropGrp = m_vecPropGrp.first();
-        ui->tabWidget->setTabText(0, tr("Device Properties"));
-        QWidget* page = ui->tabWidget->widget(0);
-        if (QLayout* layout = page->layout())
-            layout->addWidget(m_pCurPropGrp);
-        page->setVisible(true);
-        m_pCurPropGrp->show();
+        showCameraPanels(0);
         ui->tabWidget->setCurrentIndex(0);
     }
 
@@ -254,6 +226,98 @@ void MainWindow::initUI()
     ui->pb_live->setEnabled(m_nCamCount > 0);
     ui->spinBox_bufferCount->setEnabled(m_nCamCount > 0);
     ui->spinBox_previewFps->setEnabled(m_mapHostCam.value(0, false));
+}
+
+void MainWindow::setUpCamera(int position, QByteArray& lastDeviceString, int& deviceCounter)
+{
+    const OpenedCamera c = m_vecOpenedCam.at(position);
+    ZTCamFunc* func = ZTCamFunc::instance();
+    auto* thread = new CZTThdCapture(c, this, position);
+    m_vecCapThread.append(thread);
+    func->RefreshProductId(c.handle);
+    const QString name = func->GetChannelName(c.handle, lastDeviceString, deviceCounter, static_cast<int>(c.index));
+
+    delete m_mapBufferSets.value(position, nullptr);
+    m_mapBufferSets[position] = new FrameBufferSet;
+    ui->cb_cam_idx->addItem(name);
+    m_mapCamName[position] = name;
+    setDisplayShift(static_cast<int>(c.index), -1);
+
+    auto* view = new CZTCamView(this, name);
+    thread->setView(view);
+    ui->gridLayoutView->addWidget(view, position / 2, position % 2);
+    connect(view, &CZTCamView::sigUpdateMousePosition, this, &MainWindow::OnUpdateMousePosition);
+    view->attachMainWindow(this, c);
+    m_vecCamView.append(view);
+}
+
+void MainWindow::addCameraPanels(int position, bool firstOpen, bool withStream)
+{
+    const OpenedCamera c = m_vecOpenedCam.at(position);
+    auto* panel = new CZTPropGrp(c, ui->tabWidget);
+    m_vecPropGrp.append(panel);
+    panel->hide();
+    panel->init(this);
+    panel->m_nLevel = ui->cb_visibility->currentIndex();
+    if (firstOpen)
+        panel->resetTECOperationMode();
+    panel->refreshRoot();
+    panel->lockScanType();
+
+    // The stream panels stand by position like the device panels; a camera
+    // without one holds an empty place, and the list stays empty when no
+    // camera has one.
+    ztstreamgrp* stream = nullptr;
+    if (withStream) {
+        stream = new ztstreamgrp(c, ui->tabWidget);
+        stream->hide();
+        stream->setMainWindow(this);
+        stream->refreshRoot();
+        stream->lockScanType();
+    }
+    if (stream || std::any_of(m_vecStreamGrp.cbegin(), m_vecStreamGrp.cend(), [](ztstreamgrp* p) { return p; })) {
+        m_vecStreamGrp.resize(position);
+        m_vecStreamGrp.append(stream);
+    }
+}
+
+void MainWindow::showCameraPanels(int position)
+{
+    QWidget* devicePage = ui->tab;
+    QWidget* streamPage = ui->tab_2;
+    if (m_pCurPropGrp) {
+        devicePage->layout()->removeWidget(m_pCurPropGrp);
+        m_pCurPropGrp->hide();
+    }
+    if (m_pCurStreamGrp) {
+        streamPage->layout()->removeWidget(m_pCurStreamGrp);
+        m_pCurStreamGrp->hide();
+    }
+
+    m_pCurPropGrp = m_vecPropGrp.value(position, nullptr);
+    if (m_pCurPropGrp) {
+        ui->tabWidget->setTabText(ui->tabWidget->indexOf(devicePage), tr("Device Properties"));
+        devicePage->layout()->addWidget(m_pCurPropGrp);
+        m_pCurPropGrp->show();
+    }
+
+    // The stream tab is there exactly while the current camera has a stream
+    // panel; its page is kept while the tab is away.
+    m_pCurStreamGrp = m_vecStreamGrp.value(position, nullptr);
+    const int streamTab = ui->tabWidget->indexOf(streamPage);
+    if (m_pCurStreamGrp) {
+        if (streamTab < 0)
+            ui->tabWidget->insertTab(1, streamPage, tr("Stream Properties"));
+        else
+            ui->tabWidget->setTabText(streamTab, tr("Stream Properties"));
+        streamPage->layout()->addWidget(m_pCurStreamGrp);
+        m_pCurStreamGrp->show();
+    } else if (streamTab >= 0) {
+        ui->tabWidget->removeTab(streamTab);
+    }
+    // The pages start hidden; the tab widget shows the others on a switch.
+    if (QWidget* current = ui->tabWidget->currentWidget())
+        current->show();
 }
 
 void MainWindow::buildCameraInfoPanel(int count)

@@ -24,11 +24,8 @@
 #include "MemoryBudget.h"
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
-
-#if __has_include("ztstreamgrp.h")
 #include "ztstreamgrp.h"
-#define LUMA_LIVE_HAVE_STREAMGRP 1
-#endif
+
 
 namespace {
 
@@ -438,24 +435,7 @@ void MainWindow::onCamIndexCurrentIndexChanged(int index)
             old->setFpsEnabled(false);
         if (CZTThdCapture* now = m_vecCapThread.value(index, nullptr))
             now->setFpsEnabled(true);
-        if (m_pCurPropGrp) {
-            if (QLayout* layout = ui->tabWidget->widget(0)->layout())
-                layout->removeWidget(m_pCurPropGrp);
-            m_pCurPropGrp->hide();
-        }
-#ifdef LUMA_LIVE_HAVE_STREAMGRP
-        if (m_pCurStreamGrp) {
-            if (QLayout* layout = ui->tabWidget->widget(1)->layout())
-                layout->removeWidget(m_pCurStreamGrp);
-            m_pCurStreamGrp->hide();
-        }
-#endif
-        m_pCurPropGrp = m_vecPropGrp.value(index, nullptr);
-        if (m_pCurPropGrp) {
-            if (QLayout* layout = ui->tabWidget->widget(0)->layout())
-                layout->addWidget(m_pCurPropGrp);
-            m_pCurPropGrp->show();
-        }
+        showCameraPanels(index);
         // Reading and writing back "UserSetRefresh" runs the camera's
         // user-set refresh command.
         ZTCamElement element{};
@@ -464,16 +444,6 @@ void MainWindow::onCamIndexCurrentIndexChanged(int index)
         ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
         if (m_pCurPropGrp)
             m_pCurPropGrp->refreshElements(QStringLiteral("root"));
-#ifdef LUMA_LIVE_HAVE_STREAMGRP
-        if (index < m_vecStreamGrp.size()) {
-            m_pCurStreamGrp = m_vecStreamGrp.at(index);
-            if (m_pCurStreamGrp) {
-                if (QLayout* layout = ui->tabWidget->widget(1)->layout())
-                    layout->addWidget(m_pCurStreamGrp);
-                m_pCurStreamGrp->show();
-            }
-        }
-#endif
         updateImageControls();
         if (m_bSingleViewport)
             for (int i = 0; i < m_vecCamView.size(); ++i)
@@ -497,15 +467,11 @@ void MainWindow::on_cb_visibility_currentIndexChanged(int index)
 
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
-#ifdef LUMA_LIVE_HAVE_STREAMGRP
     if (index != 1)
         return;
     for (int i = 0; i < m_vecStreamGrp.size() && i < m_vecOpenedCam.size(); ++i)
         if (m_vecStreamGrp.at(i) && m_vecOpenedCam.at(i).handle == m_curCam.handle)
             m_vecStreamGrp.at(i)->refreshRoot();
-#else
-    (void)index;
-#endif
 }
 
 void MainWindow::onRefreshPropUI(QString id)
@@ -541,17 +507,12 @@ void MainWindow::onUpdatePropertyElemEnum(CZTPropGrp* propGrp, QString id)
 
 void MainWindow::onUpdateStreamElemValue(CZTPropGrp* propGrp, QString id)
 {
-#ifdef LUMA_LIVE_HAVE_STREAMGRP
     if (!propGrp)
         return;
     const ZTCamHandle sender = propGrp->handle();
     for (int i = 0; i < m_vecStreamGrp.size() && i < m_vecOpenedCam.size(); ++i)
         if (m_vecStreamGrp.at(i) && m_vecOpenedCam.at(i).handle == sender)
             m_vecStreamGrp.at(i)->updateStreamElem(id);
-#else
-    (void)propGrp;
-    (void)id;
-#endif
 }
 
 // ---------------------------------------------------------------- save formats and fields

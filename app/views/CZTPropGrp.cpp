@@ -18,6 +18,7 @@
 #include "DebugLine.h"
 #include "ElementText.h"
 #include "MainWindow.h"
+#include "PanelTree.h"
 #include "ZTCamFunc.h"
 #include "ZTStringFactory.h"
 #include "ZTStringPropertyManager.h"
@@ -67,6 +68,11 @@ void CZTPropGrp::init(MainWindow* window)
         m_pWarnBox = new ZtMsgBox(window);
 }
 
+PanelTree::Parts CZTPropGrp::treeParts()
+{
+    return {m_pBrowser, m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
+}
+
 void CZTPropGrp::clearTree()
 {
     stopPollTimer();
@@ -74,20 +80,7 @@ void CZTPropGrp::clearTree()
     m_propMap.clear();
     m_pollMap.clear();
     m_staticMap.clear();
-    if (m_pBrowser)
-        m_pBrowser->clear();
-    // The browser goes first: it holds editors made by the factories for
-    // rows of the managers.
-    delete m_pBrowser;
-    m_pBrowser = nullptr;
-    delete m_pVariantFactory;
-    m_pVariantFactory = nullptr;
-    delete m_pStringFactory;
-    m_pStringFactory = nullptr;
-    delete m_pVariantManager;
-    m_pVariantManager = nullptr;
-    delete m_pStringManager;
-    m_pStringManager = nullptr;
+    PanelTree::destroy(treeParts());
 }
 
 void CZTPropGrp::buildTree()
@@ -95,14 +88,8 @@ void CZTPropGrp::buildTree()
     clearTree();
     if (!handle())
         return;
-    m_pBrowser = new QtTreePropertyBrowser(this);
-    m_pVariantFactory = new QtVariantEditorFactory(this);
-    m_pVariantManager = new QtVariantPropertyManager(this);
-    m_pStringFactory = new ZTStringFactory(this);
-    m_pStringManager = new ZTStringPropertyManager(this);
-
-    QVector<QtProperty*> lastAtLevel;  // last category seen per tree level
-    QtProperty* current = nullptr;     // category the element rows join
+    PanelTree::create(treeParts(), this);
+    PanelTree::Categories categories;
     // The browser gets each top-level row with everything below it once the
     // walk is done, so that no row is shown and re-shown while it grows.
     QVector<QtProperty*> topLevel;
@@ -110,72 +97,35 @@ void CZTPropGrp::buildTree()
 
     ZTCamElement element{};
     ZTCamStatus status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, "Root", ZTCAM_NODEMAP_CAMERA);
-    while (status == ZTCAM_STATUS_SUCCESS) {
-        if (element.name) {
-            if (element.type == ZTCAM_ELEM_CATEGORY) {
-                addCategory(element, lastAtLevel, current, topLevel);
-            } else if (QtProperty* row = createRow(element)) {
-                const QString name = QString::fromLocal8Bit(element.name);
-                registerProperty(row, element);
-                m_propMap[name] = row;
-                m_propNames[row] = name;
-                if (current)
-                    current->addSubProperty(row);
-                else
-                    topLevel.append(row);  // a row before any category
-                if (m_nLevel < element.visibility)
-                    hidden.append(row);
-                syncTimeStampCapability(element);
-                updateTriggerState(element);
-            }
-        } else {
-            break;  // no name to continue the walk from
+    while (status == ZTCAM_STATUS_SUCCESS && element.name) {  // no name: nothing to continue from
+        if (element.type == ZTCAM_ELEM_CATEGORY) {
+            PanelTree::addCategory(treeParts(), element, categories, topLevel);
+        } else if (QtProperty* row = createRow(element)) {
+            const QString name = QString::fromLocal8Bit(element.name);
+            registerProperty(row, element);
+            m_propMap[name] = row;
+            m_propNames[row] = name;
+            PanelTree::addRow(row, categories, topLevel);
+            if (m_nLevel < element.visibility)
+                hidden.append(row);
+            syncTimeStampCapability(element);
+            updateTriggerState(element);
         }
         const char* previous = element.name;
         element = ZTCamElement{};
         status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, previous, ZTCAM_NODEMAP_CAMERA);
     }
 
-    for (QtProperty* row : topLevel)
-        m_pBrowser->addProperty(row);
+    if (!m_bPollTimerOn) {
+        m_nPollTimerId = startTimer(1000, Qt::CoarseTimer);
+        m_bPollTimerOn = m_nPollTimerId != 0;
+    }
+    PanelTree::finish(treeParts(), this, topLevel);
     for (QtProperty* row : hidden) {
         const QList<QtBrowserItem*> items = m_pBrowser->items(row);
         if (!items.isEmpty())
             m_pBrowser->setItemVisible(items.first(), false);
     }
-    if (!m_bPollTimerOn) {
-        m_nPollTimerId = startTimer(1000, Qt::CoarseTimer);
-        m_bPollTimerOn = m_nPollTimerId != 0;
-    }
-    m_pBrowser->setGeometry(0, 0, width() - 6, height() - 35);
-    m_pBrowser->setResizeMode(QtTreePropertyBrowser::Interactive);
-    m_pBrowser->setSplitterPosition(width() / 2);
-    for (QtBrowserItem* item : m_pBrowser->topLevelItems())
-        m_pBrowser->setExpanded(item, false);
-    connect(m_pStringFactory, SIGNAL(valueChanged(QtProperty*, const QVariant&)), this,
-            SLOT(valueChanged(QtProperty*, const QVariant&)));
-    connect(m_pVariantManager, SIGNAL(valueChanged(QtProperty*, const QVariant&)), this,
-            SLOT(valueChanged(QtProperty*, const QVariant&)));
-}
-
-void CZTPropGrp::addCategory(const ZTCamElement& element, QVector<QtProperty*>& lastAtLevel, QtProperty*& current,
-                             QVector<QtProperty*>& topLevel)
-{
-    QtProperty* group =
-        m_pVariantManager->addProperty(QtVariantPropertyManager::groupTypeId(), QString::fromLocal8Bit(element.name));
-    const int level = element.level;
-    QtProperty* parent = level > 0 && level - 1 < lastAtLevel.size() ? lastAtLevel.at(level - 1) : nullptr;
-    if (parent) {
-        parent->addSubProperty(group);
-    } else {
-        // Level 0, or a level whose parent category never came: top level.
-        topLevel.append(group);
-    }
-    if (lastAtLevel.size() <= level)
-        lastAtLevel.resize(level + 1);
-    lastAtLevel[level] = group;
-    current = group;
-    m_pBrowser->setFactoryForManager(m_pVariantManager, m_pVariantFactory);
 }
 
 QtProperty* CZTPropGrp::createRow(ZTCamElement& element)

@@ -16,6 +16,8 @@
 
 #include <ZTCam.h>
 
+#include "PanelTree.h"
+
 #include <functional>
 
 class MainWindow;
@@ -115,8 +117,7 @@ public:
 private:
     // Tree walk: the row of one element under the current category.
     QtProperty* createRow(ZTCamElement& element);
-    void addCategory(const ZTCamElement& element, QVector<QtProperty*>& lastAtLevel, QtProperty*& current,
-                     QVector<QtProperty*>& topLevel);
+    PanelTree::Parts treeParts();
     void setFloatRange(QtProperty* property, const ZTCamElement& element);
     void setIntegerRange(QtProperty* property, const ZTCamElement& element, bool withStep);
     void setRowValue(QtProperty* property, const ZTCamElement& element, const QString& text);

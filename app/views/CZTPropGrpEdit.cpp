@@ -16,6 +16,7 @@
 #include "DebugLine.h"
 #include "ElementText.h"
 #include "MainWindow.h"
+#include "PanelTree.h"
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
 #include "ZTStringPropertyManager.h"
@@ -23,7 +24,6 @@
 namespace {
 
 constexpr int kUserIdBytes = 15;
-constexpr int kDeviceResetWaitMs = 2000;
 
 bool containsCjk(const QString& text)
 {
@@ -115,31 +115,12 @@ void CZTPropGrp::logCameraMessage()
 
 void CZTPropGrp::setRowValue(QtProperty* property, const ZTCamElement& element, const QString& text)
 {
-    QtVariantPropertyManager* vm = m_pVariantManager;
-    switch (element.type) {
-    case ZTCAM_ELEM_INTEGER: {
-        const QString represented = ElementText::representedText(element);
-        if (!represented.isNull())
-            vm->setValue(property, represented);
-        else
-            vm->setValue(property, static_cast<double>(element.value.intValue));
-        break;
-    }
-    case ZTCAM_ELEM_BOOLEAN:
-        vm->setValue(property, element.value.intValue != 0);
-        break;
-    case ZTCAM_ELEM_FLOAT:
-        vm->setValue(property, element.value.floatValue);
-        break;
-    case ZTCAM_ELEM_STRING:
-        vm->setValue(property, text);
-        break;
-    case ZTCAM_ELEM_ENUMERATION:
-        vm->setValue(property, static_cast<int>(element.value.intValue));
-        break;
-    default:
-        break;
-    }
+    const QString represented =
+        element.type == ZTCAM_ELEM_INTEGER ? ElementText::representedText(element) : QString();
+    if (!represented.isNull())
+        m_pVariantManager->setValue(property, represented);
+    else
+        PanelTree::setValue(m_pVariantManager, property, element, text);
 }
 
 // ---------------------------------------------------------------- name rules
@@ -179,7 +160,7 @@ void CZTPropGrp::requestReconnect(bool wasLive)
     QPointer<MainWindow> window = m_pMainWindow;
     if (!window)
         return;
-    QTimer::singleShot(kDeviceResetWaitMs, window, [window, wasLive] {
+    QTimer::singleShot(MainWindow::deviceResetWaitMs(), window, [window, wasLive] {
         if (window)
             window->reConnectCam(wasLive);
     });

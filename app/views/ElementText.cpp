@@ -83,13 +83,18 @@ bool parseMac(const QString& text, uint64_t* value)
     return parseParts(text, ':', 6, 16, 0xFF, value);
 }
 
-QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok)
+QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok, int32_t nodeMap)
 {
-    const int64_t maximum = std::clamp<int64_t>(element.maximum.intValue, 0, kMaxTextBytes);
+    const int64_t maximum = element.maximum.intValue;
+    if (maximum < 0 || maximum > kMaxTextBytes) {
+        if (ok)
+            *ok = false;
+        return QString();
+    }
     std::vector<char> buffer(static_cast<size_t>(maximum) + 1, '\0');
     char* const callerText = element.text;
     element.text = buffer.data();
-    const bool read = ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA) == ZTCAM_STATUS_SUCCESS;
+    const bool read = ZTCAM_GenICam_GetElementValue(handle, &element, nodeMap) == ZTCAM_STATUS_SUCCESS;
     element.text = callerText;
     if (ok)
         *ok = read;

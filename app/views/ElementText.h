@@ -13,7 +13,7 @@
 namespace ElementText {
 
 // Longest string element text read (bytes, without the terminator).
-constexpr int kMaxTextBytes = 4096;
+constexpr int kMaxTextBytes = 1 << 20;
 // Most enumeration entries taken from one element.
 constexpr int kMaxEntries = 1024;
 
@@ -34,9 +34,11 @@ bool parseIpv4(const QString& text, uint64_t* value);
 bool parseMac(const QString& text, uint64_t* value);
 
 // Reads a string element's value (attributes already in `element`) into a
-// zeroed buffer of maximum + 1 bytes, maximum clamped to 0..kMaxTextBytes.
-// `ok` (optional) tells whether the SDK read succeeded.
-QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok = nullptr);
+// zeroed buffer of maximum + 1 bytes. A maximum outside 0..kMaxTextBytes is
+// not trusted: nothing is read and the text is empty. `ok` (optional) tells
+// whether the SDK read succeeded.
+QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok = nullptr,
+                   int32_t nodeMap = ZTCAM_NODEMAP_CAMERA);
 
 // Entry texts 0..maximum of an enumeration element (at most kMaxEntries; a
 // missing entry gives an empty text).

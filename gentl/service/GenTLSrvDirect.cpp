@@ -484,8 +484,15 @@ GC_ERROR GenTLSrvDirect::DSRevokeBuffer(DS_HANDLE hDataStream, BUFFER_HANDLE hBu
 
 GC_ERROR GenTLSrvDirect::DSQueueBuffer(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer)
 {
-    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream,
-                         [&](GenTLDataStream& stream) { return stream.QueueBuffer(GenTLBuffer::FromHandle(hBuffer)); });
+    // The buffer comes from the pool too: a stale handle must be refused
+    // before anything looks at the object it named.
+    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, [&](GenTLDataStream& stream) {
+        CountedPtr<GenTLBuffer> buffer;
+        const GC_ERROR code = m_library->LookupBufferHandle(hBuffer, &buffer);
+        if (code != GC_ERR_SUCCESS)
+            return code;
+        return stream.QueueBuffer(buffer.Get());
+    });
 }
 
 GC_ERROR GenTLSrvDirect::DSGetBufferInfo(DS_HANDLE hDataStream, BUFFER_HANDLE hBuffer, BUFFER_INFO_CMD iInfoCmd,

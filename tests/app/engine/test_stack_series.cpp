@@ -45,8 +45,15 @@ void uninitFromOtherThread(int slot)
 #endif
 }
 
-bool slotFree(int slot)
+// Whether `slot` can be initialised again. The save thread that used it last
+// is waited for first, through its own locks, so that its last FrameSpool
+// call is seen to come before this one.
+bool slotFree(int slot, CZTThdSaveImg* lastUser = nullptr)
 {
+    if (lastUser) {
+        lastUser->joinLoop();
+        lastUser->waitForStackClose();
+    }
     QTemporaryDir dir;
     const QByteArray path = (dir.path() + "/probe.tif").toLocal8Bit();
     if (!Init_FrameSpool(path.constData(), 4, 4, 1, 8, 1, 1, slot))
@@ -95,7 +102,7 @@ TEST_F(StackSeries, TwentyFiveFramesInStacksOfTenMakeThreeTiffFiles)
     EXPECT_EQ(ui()->pb_cap->text(), "Capture");
     EXPECT_TRUE(ui()->pb_cap->isEnabled());
     // The slots are free again.
-    EXPECT_TRUE(slotFree(0));
+    EXPECT_TRUE(slotFree(0, saver()));
 }
 
 TEST_F(StackSeries, RawStacksAreWrittenBesideTheTiffStacks)
@@ -118,8 +125,8 @@ TEST_F(StackSeries, RawStacksAreWrittenBesideTheTiffStacks)
     const qint64 frame = 64 * 48 * 2;
     EXPECT_EQ(sizes, (QList<qint64>{5 * frame, 10 * frame, 10 * frame}));
     EXPECT_EQ(files("Cam0_*.tif").size(), 3);
-    EXPECT_TRUE(slotFree(0));
-    EXPECT_TRUE(slotFree(4));
+    EXPECT_TRUE(slotFree(0, saver()));
+    EXPECT_TRUE(slotFree(4, saver()));
 }
 
 TEST_F(StackSeries, EightBitColourStacksClaimEightBits)
@@ -169,7 +176,7 @@ TEST_F(StackSeries, StoppedPartWayClosesWhatWasSavedAndTheButtonComesBack)
     for (const QString& f : files("Cam0_*.tif"))
         pages += tiffPages(imgDir() + "/" + f);
     EXPECT_EQ(pages, static_cast<int>(events.saved.size()));
-    EXPECT_TRUE(slotFree(0));
+    EXPECT_TRUE(slotFree(0, saver()));
 }
 
 TEST_F(StackSeries, RestartingLiveWithALargerRingWaitsForTheSaveLoop)
@@ -192,7 +199,7 @@ TEST_F(StackSeries, RestartingLiveWithALargerRingWaitsForTheSaveLoop)
     EXPECT_EQ(capture()->ringCount(), 40);
     EXPECT_FALSE(saver()->isSeriesRunning());
     ASSERT_TRUE(waitFor([&] { return events.closes >= 1; }));
-    EXPECT_TRUE(slotFree(0));
+    EXPECT_TRUE(slotFree(0, saver()));
 }
 
 TEST_F(StackSeries, ASeriesThatRunsDryClosesItsFilesAndFreesTheSlots)
@@ -210,7 +217,7 @@ TEST_F(StackSeries, ASeriesThatRunsDryClosesItsFilesAndFreesTheSlots)
         pages << tiffPages(imgDir() + "/" + f);
     std::sort(pages.begin(), pages.end());
     EXPECT_EQ(pages, (QList<int>{2, 10}));
-    EXPECT_TRUE(slotFree(1));
+    EXPECT_TRUE(slotFree(1, s.thread));
 }
 
 TEST_F(StackSeries, AHalfSetUpSpoolIsUndoneSoThatTheNextAttemptWorks)
@@ -327,5 +334,5 @@ TEST_F(StackSeries, StoppingLiveDuringAStackSeriesLeavesTheVideoButtonOff)
     EXPECT_EQ(ui()->pb_cap->text(), "Capture");
     EXPECT_FALSE(ui()->pb_cap->isEnabled());
     EXPECT_FALSE(ui()->pb_video->isEnabled()) << "no recording without live view";
-    EXPECT_TRUE(slotFree(0));
+    EXPECT_TRUE(slotFree(0, saver()));
 }

@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QTableWidget>
 
+#include <qtvariantproperty.h>
+
+#include "CZTPropGrp.h"
+
 namespace {
 
 constexpr const char* kFlatField = "[camera]\nserial = FFC01\nsensor_width=64\nsensor_height=48\nffc_phase_ms=60\n";
@@ -120,11 +124,12 @@ TEST_F(DeviceFiles, CalibrationDataMovesThroughFilesOfItsOwnKind)
 {
     open(kOneCamera, 1);
     ui()->comboBoxBackGround->setCurrentIndex(0);
-    prompt.fileAnswers = QStringList{path("dsnu")};
+    const QString dsnu = path(QString::fromUtf8("暗场"));
+    prompt.fileAnswers = QStringList{dsnu};
     window->on_pushButtonRead_clicked();
     EXPECT_EQ(lastAsked(), "about|LumaDeck|Data read completed");
-    ASSERT_TRUE(QFile::exists(path("dsnu.txt")));
-    prompt.fileAnswers = QStringList{path("dsnu.txt")};
+    ASSERT_TRUE(QFile::exists(dsnu + ".txt"));
+    prompt.fileAnswers = QStringList{dsnu + ".txt"};
     window->on_pushButtonWrite_clicked();
     EXPECT_EQ(lastAsked(), "about|LumaDeck|Data write completed");
 
@@ -153,6 +158,10 @@ TEST_F(DeviceFiles, ApplyDeviceParametersCopiesFeaturesToTheOtherCamera)
     window->on_pushButtonParamApply_clicked();
     EXPECT_DOUBLE_EQ(feature("ExposureTime", 1).value.floatValue, 12345);
     EXPECT_EQ(feature("Width", 1).value.intValue, 32);
+    // The other camera's panel shows what it got.
+    CZTPropGrp* panel = window->m_vecPropGrp.value(1);
+    ASSERT_TRUE(panel);
+    EXPECT_DOUBLE_EQ(panel->m_pVariantManager->value(panel->m_propMap.value("ExposureTime")).toDouble(), 12345);
     EXPECT_EQ(logRows(ui()->tableWidget).last(), "Apply device parameters to other devices successfully");
 }
 
@@ -189,17 +198,19 @@ TEST_F(DeviceFiles, UserSetDataRoundTripsThroughItsFile)
 {
     open(kUserSet, 1);
     setInt("Width", 640);
-    prompt.fileAnswers = QStringList{path("userset")};
+    // A name beyond Latin-1 is kept as it is.
+    const QString name = QString::fromUtf8("用户集");
+    prompt.fileAnswers = QStringList{path(name)};
     window->on_pushButton_Save_clicked();
     EXPECT_EQ(lastAsked(), "about|Save|Data saved successfully");
-    QFile file(path("userset.txt"));
+    QFile file(path(name + ".txt"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     ASSERT_EQ(lines.size(), 1031);  // 1030 words, each with its line break
     EXPECT_EQ(lines.at(1), "1030");
 
     setInt("Width", 320);
-    prompt.fileAnswers = QStringList{path("userset.txt")};
+    prompt.fileAnswers = QStringList{path(name + ".txt")};
     window->on_pushButton_Load_clicked();
     EXPECT_EQ(lastAsked(), "about|Load|The data load is completed");
     EXPECT_EQ(feature("Width").value.intValue, 640);

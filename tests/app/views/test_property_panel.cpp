@@ -238,6 +238,8 @@ TEST_F(PanelTest, SensorOverheatingIsWarnedOfAndLogged)
     ASSERT_TRUE(waitFor([&] { return !box->isHidden(); }, 10000));
     EXPECT_DOUBLE_EQ(panel()->m_dLastSensorTemp, rowValue("SensorTemperature").toDouble());
     EXPECT_GT(panel()->m_dLastSensorTemp, 65.0);
+    // The move of the reading is logged with the camera's own message.
+    EXPECT_TRUE(logTexts().contains("Sensor temperature: 80.0 C")) << logTexts().join('|').toStdString();
 }
 
 TEST_F(PanelTest, DisconnectionIsLoggedOnceAndPollingStops)

@@ -79,3 +79,17 @@ TEST(DisplayShift, FollowsTheBitDepthOfMonoFormats)
         EXPECT_EQ(ZTCamFunc::DisplayShift(c.format), c.shift) << c.format;
     }
 }
+
+TEST(ElementText, UntrustedTextLengthsReadNothing)
+{
+    for (int64_t maximum : {int64_t(-1), int64_t(ElementText::kMaxTextBytes) + 1, INT64_MAX}) {
+        ZTCamElement e{};
+        e.type = ZTCAM_ELEM_STRING;
+        e.name = "DeviceUserID";
+        e.maximum.intValue = maximum;
+        bool ok = true;
+        EXPECT_TRUE(ElementText::readString(nullptr, e, &ok).isEmpty());
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(e.text, nullptr);
+    }
+}

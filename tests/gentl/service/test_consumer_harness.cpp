@@ -3,6 +3,7 @@
 #include <CvnProducer.h>
 #include <GenTL.h>
 #include <platform/pex/Pex.h>
+#include <platform/pex/PexTest.h>
 
 #include "consumer_c_view.h"
 
@@ -215,6 +216,7 @@ TEST_F(ProducerHarness, WithoutAServiceEveryCallAnswersNotInitialized)
     PexAppControl(PEX_DEFAULT, kSetting, 77);
     testing::internal::CaptureStderr();
     load();
+    PexTestSetCallLog(1);
     PexTestClearCallLog();
     for (int round = 0; round < 2; ++round) {
         for (const Call& c : gentlCalls()) {
@@ -225,6 +227,7 @@ TEST_F(ProducerHarness, WithoutAServiceEveryCallAnswersNotInitialized)
         }
     }
     const size_t pexCalls = PexTestCallCount();
+    PexTestSetCallLog(0);
     unload();
     const std::string written = testing::internal::GetCapturedStderr();
     EXPECT_EQ(pexCalls, 0u);

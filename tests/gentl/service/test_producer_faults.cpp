@@ -6,30 +6,6 @@
 
 using namespace GenTLTest;
 
-namespace {
-
-DEV_HANDLE g_deviceToClose = nullptr;
-
-void closeDevice() { DevClose(g_deviceToClose); }
-
-}  // namespace
-
-// The device is closed while its event is being registered: the pool
-// refuses an orphan, and the event can be registered again on the reopened
-// device.
-TEST_F(ProducerTest, RegistrationUnderAClosedParentIsRefused)
-{
-    ASSERT_NO_FATAL_FAILURE(OpenToDevice());
-    g_deviceToClose = device;
-    TestBackendSettings::Get().duringEventRegistration = &closeDevice;
-    EVENT_HANDLE event = nullptr;
-    EXPECT_EQ(GCRegisterEvent(device, EVENT_ERROR, &event), GC_ERR_INVALID_HANDLE);
-    EXPECT_EQ(event, nullptr);
-    EXPECT_EQ(IFOpenDevice(interface, "TestTL_DEV_cam0", DEVICE_ACCESS_EXCLUSIVE, &device), GC_ERR_SUCCESS);
-    EXPECT_EQ(GCRegisterEvent(device, EVENT_ERROR, &event), GC_ERR_SUCCESS);
-    EXPECT_EQ(GCUnregisterEvent(device, EVENT_ERROR), GC_ERR_SUCCESS);
-}
-
 TEST_F(ProducerTest, RemoteDeviceEventsReportTheBackEndsRefusal)
 {
     TestBackendSettings& settings = TestBackendSettings::Get();

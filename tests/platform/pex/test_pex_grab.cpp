@@ -76,7 +76,7 @@ int validate(const std::string& xml, std::string& output)
     std::string schema;
     for (const char* up : {"/..", "/../.."}) {
         const std::string candidate =
-            std::string(source ? source : ".") + up + "/shared/reference/GenApiSchema_Version_1_1.xsd";
+            std::string(source ? source : LUMA_TEST_SOURCE_DIR) + up + "/shared/reference/GenApiSchema_Version_1_1.xsd";
         if (std::ifstream(candidate))
             schema = candidate;
     }

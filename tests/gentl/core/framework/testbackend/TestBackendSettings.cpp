@@ -20,7 +20,6 @@ void TestBackendSettings::Reset()
     failEnableRemoteEvents = false;
     withRemoteDevice = true;
     payloadSize = 64;
-    duringEventRegistration = nullptr;
     openTLDeviceCalls = 0;
     closeTLDeviceCalls = 0;
     Interface one;

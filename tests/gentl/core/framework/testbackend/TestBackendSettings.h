@@ -36,10 +36,6 @@ struct TestBackendSettings {
     std::atomic<bool> failEnableRemoteEvents{false};
     std::atomic<bool> withRemoteDevice{true};
     std::atomic<uint64_t> payloadSize{64};
-    // Run while a local device arms an event type for GCRegisterEvent, on
-    // the calling thread: lets a test close the device between the module's
-    // registration and the pool's.
-    std::atomic<void (*)()> duringEventRegistration{nullptr};
     std::atomic<int> openTLDeviceCalls{0};
     std::atomic<int> closeTLDeviceCalls{0};
 

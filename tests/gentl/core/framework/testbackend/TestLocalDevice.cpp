@@ -77,11 +77,4 @@ int32_t TestLocalDevice::EnableRemoteDeviceEvents(const CountedPtr<GenTLEvent>&)
     return GC_ERR_SUCCESS;
 }
 
-int32_t TestLocalDevice::RegisterTLEvent(int32_t type)
-{
-    if (void (*hook)() = TestBackendSettings::Get().duringEventRegistration.exchange(nullptr))
-        hook();
-    return GenTLLocalDevice::RegisterTLEvent(type);
-}
-
 }  // namespace GenTLTest

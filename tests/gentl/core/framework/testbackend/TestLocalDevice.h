@@ -26,7 +26,6 @@ public:
     void GetDeviceTagString(std::string* text) override;
     int32_t EnableRemoteDeviceEvents(const GenTLCore::CountedPtr<GenTLCore::GenTLEvent>& event) override;
     bool DisableRemoteDeviceEvents() override { return true; }
-    int32_t RegisterTLEvent(int32_t type) override;
 
 private:
     GenTLCore::CountedPtr<GenTLCore::GenTLDataStream> m_stream;

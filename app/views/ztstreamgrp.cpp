@@ -1,0 +1,385 @@
+// The data-stream property panel: tree walk, edits, refreshes and poll.
+#include "ztstreamgrp.h"
+
+#include "ui_ztstreamgrp.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTimerEvent>
+
+#include <qttreepropertybrowser.h>
+#include <qtvariantproperty.h>
+
+#include <algorithm>
+
+#include "DebugLine.h"
+#include "ElementText.h"
+#include "MainWindow.h"
+#include "PanelTree.h"
+#include "ZTCamFunc.h"
+#include "ZTStringFactory.h"
+#include "ZTStringPropertyManager.h"
+
+namespace {
+
+constexpr int32_t kStreamMap = ZTCAM_NODEMAP_STREAM;
+constexpr int kPollMs = 1000;
+
+bool writable(const ZTCamElement& element)
+{
+    return element.access == ZTCAM_ACCESS_WRITE_ONLY || element.access == ZTCAM_ACCESS_READ_WRITE;
+}
+
+bool isName(const ZTCamElement& element, const char* name)
+{
+    return element.name && qstrcmp(element.name, name) == 0;
+}
+
+// Holds the panel's ready flag off for one scope, so that the rows a refresh
+// sets are never written back to the camera.
+class NotReadyScope {
+public:
+    explicit NotReadyScope(bool& ready) : m_ready(ready), m_old(ready) { m_ready = false; }
+    ~NotReadyScope() { m_ready = m_old; }
+    NotReadyScope(const NotReadyScope&) = delete;
+    NotReadyScope& operator=(const NotReadyScope&) = delete;
+
+private:
+    bool& m_ready;
+    bool m_old;
+};
+
+}  // namespace
+
+ztstreamgrp::ztstreamgrp(OpenedCamera camera, QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::ztstreamgrp)
+    , m_openedCam(camera)
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::SubWindow);
+    setAttribute(Qt::WA_DeleteOnClose);
+    if (parent)
+        setMinimumSize(parent->width(), parent->height());
+    m_pElemMutex = new QMutex;
+    buildTree();
+}
+
+ztstreamgrp::~ztstreamgrp()
+{
+    clearTree();
+    delete m_pElemMutex;
+    m_pElemMutex = nullptr;
+    delete ui;
+}
+
+void ztstreamgrp::setMainWindow(MainWindow* window) { m_pMainWindow = window; }
+
+PanelTree::Parts ztstreamgrp::treeParts()
+{
+    return {m_pBrowser, m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
+}
+
+void ztstreamgrp::clearTree()
+{
+    stopPollTimer();
+    m_propNames.clear();
+    m_propMap.clear();
+    m_pollMap.clear();
+    m_staticMap.clear();
+    PanelTree::destroy(treeParts());
+}
+
+void ztstreamgrp::buildTree()
+{
+    clearTree();
+    if (!handle())
+        return;
+    PanelTree::create(treeParts(), this);
+    PanelTree::Categories categories;
+    QVector<QtProperty*> topLevel;  // joins the browser after the walk
+
+    ZTCamElement element{};
+    ZTCamStatus status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, "Root", kStreamMap);
+    while (status == ZTCAM_STATUS_SUCCESS && element.name) {
+        if (element.type == ZTCAM_ELEM_CATEGORY) {
+            PanelTree::addCategory(treeParts(), element, categories, topLevel);
+        } else if (QtProperty* row = createRow(element)) {
+            const QString name = QString::fromLocal8Bit(element.name);
+            registerProperty(row, element);
+            m_propMap[name] = row;
+            m_propNames[row] = name;
+            PanelTree::addRow(row, categories, topLevel);
+        }
+        const char* previous = element.name;
+        element = ZTCamElement{};
+        status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, previous, kStreamMap);
+    }
+
+    if (!m_bPollTimerOn) {
+        m_nPollTimerId = startTimer(kPollMs, Qt::CoarseTimer);
+        m_bPollTimerOn = m_nPollTimerId != 0;
+    }
+    PanelTree::finish(treeParts(), this, topLevel);
+}
+
+QtProperty* ztstreamgrp::createRow(ZTCamElement& element)
+{
+    const QString name = QString::fromLocal8Bit(element.name);
+    QtVariantPropertyManager* vm = m_pVariantManager;
+    QtProperty* row = nullptr;
+    switch (element.type) {
+    case ZTCAM_ELEM_INTEGER:
+        row = vm->addProperty(QVariant::Double, name);
+        break;
+    case ZTCAM_ELEM_BOOLEAN:
+        row = vm->addProperty(QVariant::Bool, name);
+        break;
+    case ZTCAM_ELEM_COMMAND:
+        row = m_pStringManager->addProperty(name);
+        m_pStringManager->setValue(row, QStringLiteral("{Command}"));
+        m_pBrowser->setFactoryForManager(m_pStringManager, m_pStringFactory);
+        return row;
+    case ZTCAM_ELEM_FLOAT:
+        row = vm->addProperty(QVariant::Double, name);
+        break;
+    case ZTCAM_ELEM_STRING:
+        row = vm->addProperty(QVariant::String, name);
+        vm->setValue(row, ElementText::readString(handle(), element, nullptr, kStreamMap));
+        return row;
+    case ZTCAM_ELEM_ENUMERATION:
+        row = vm->addProperty(QtVariantPropertyManager::enumTypeId(), name);
+        break;
+    default:
+        return nullptr;
+    }
+    setRanges(row, element);
+    PanelTree::setValue(m_pVariantManager, row, element, QString());
+    return row;
+}
+
+void ztstreamgrp::registerProperty(QtProperty* property, const ZTCamElement& element)
+{
+    property->setToolTip(element.tooltip ? QString::fromLocal8Bit(element.tooltip) : QString());
+    property->setEnabled(writable(element));
+    const QString name = QString::fromLocal8Bit(element.name);
+    // LineFillCount changes while capturing without the SDK marking it.
+    const bool polled = element.polled || name == QLatin1String("LineFillCount");
+    if (polled && element.type != ZTCAM_ELEM_COMMAND)
+        m_pollMap[name] = property;
+    else if (element.type != ZTCAM_ELEM_CATEGORY)
+        m_staticMap[name] = property;
+}
+
+// Ranges of integer and float rows (every float gets its bounds) and the
+// entries of enumerations.
+void ztstreamgrp::setRanges(QtProperty* property, const ZTCamElement& element)
+{
+    QtVariantPropertyManager* vm = m_pVariantManager;
+    switch (element.type) {
+    case ZTCAM_ELEM_INTEGER:
+    case ZTCAM_ELEM_BOOLEAN:
+        vm->setAttribute(property, QStringLiteral("minimum"), static_cast<double>(element.minimum.intValue));
+        vm->setAttribute(property, QStringLiteral("maximum"), static_cast<double>(element.maximum.intValue));
+        vm->setAttribute(property, QStringLiteral("singleStep"), static_cast<double>(element.increment.intValue));
+        vm->setAttribute(property, QStringLiteral("decimals"), 0);
+        break;
+    case ZTCAM_ELEM_FLOAT: {
+        vm->setAttribute(property, QStringLiteral("minimum"), element.minimum.floatValue);
+        vm->setAttribute(property, QStringLiteral("maximum"), element.maximum.floatValue);
+        vm->setAttribute(property, QStringLiteral("decimals"),
+                         static_cast<int>(std::clamp<int64_t>(element.decimals, 1, 6)));
+        const double step = element.increment.floatValue;
+        vm->setAttribute(property, QStringLiteral("singleStep"), step < 1e-6 ? 1.0 : step);
+        break;
+    }
+    case ZTCAM_ELEM_ENUMERATION:
+        vm->setAttribute(property, QStringLiteral("enumNames"), ElementText::entryNames(element));
+        break;
+    default:
+        break;
+    }
+}
+
+bool ztstreamgrp::readLocked(const QString& name, ZTCamElement& element, QString* text)
+{
+    const QByteArray bytes = name.toLocal8Bit();
+    QMutexLocker lock(m_pElemMutex);
+    element = ZTCamElement{};
+    if (ZTCAM_GenICam_ElementAttr(handle(), &element, bytes.constData(), kStreamMap) != ZTCAM_STATUS_SUCCESS)
+        return false;
+    if (element.type == ZTCAM_ELEM_STRING) {
+        if (text)
+            *text = ElementText::readString(handle(), element, nullptr, kStreamMap);
+        return true;
+    }
+    return ZTCAM_GenICam_GetElementValue(handle(), &element, kStreamMap) == ZTCAM_STATUS_SUCCESS;
+}
+
+void ztstreamgrp::applyNameRules(const ZTCamElement& element, const QString& text)
+{
+    if (isName(element, "PixelFormat") && m_pMainWindow)
+        m_pMainWindow->setDisplayShift(static_cast<int>(m_openedCam.index),
+                                       ZTCamFunc::DisplayShift(ZTCamFunc::CurrentEntryName(element)));
+    else if (isName(element, "DeviceVersion") && text.contains(QLatin1String("FF01")))
+        m_bScanTypeLocked = true;
+}
+
+void ztstreamgrp::lockScanType()
+{
+    if (!m_bScanTypeLocked || !handle())
+        return;
+    if (QtProperty* row = m_staticMap.value(QStringLiteral("DeviceScanType"), nullptr))
+        row->setEnabled(false);
+}
+
+void ztstreamgrp::stopPollTimer()
+{
+    if (m_nPollTimerId)
+        killTimer(m_nPollTimerId);
+    m_nPollTimerId = 0;
+    m_bPollTimerOn = false;
+}
+
+// ---------------------------------------------------------------- refreshes
+
+void ztstreamgrp::refreshRoot() { OnRefreshMap(QStringLiteral("Root")); }
+
+void ztstreamgrp::OnRefreshMap(QString name)
+{
+    if (!handle() || !m_pVariantManager)
+        return;
+    const NotReadyScope scope(m_bUiReady);
+    for (auto it = m_staticMap.constBegin(); it != m_staticMap.constEnd(); ++it) {
+        ZTCamElement element{};
+        QString text;
+        if (!readLocked(it.key(), element, &text))
+            continue;
+        if (isName(element, "BufferHeight"))
+            LUMA_DEBUG("ztstreamgrp::OnRefreshMap", "name = %s,node.pTransfer = %lld", element.name,
+                       static_cast<long long>(element.value.intValue));
+        QtProperty* row = it.value();
+        row->setEnabled(writable(element));
+        if (it.key() == name)
+            continue;
+        PanelTree::setValue(m_pVariantManager, row, element, text);
+        row->setEnabled(writable(element) && element.lock == 0);
+        applyNameRules(element, text);
+    }
+    lockScanType();
+}
+
+void ztstreamgrp::refreshElement()
+{
+    if (!handle() || !m_pVariantManager)
+        return;
+    const NotReadyScope scope(m_bUiReady);
+    for (auto it = m_staticMap.constBegin(); it != m_staticMap.constEnd(); ++it) {
+        ZTCamElement element{};
+        QString text;
+        if (!readLocked(it.key(), element, &text))
+            continue;
+        QtProperty* row = it.value();
+        if (element.type != ZTCAM_ELEM_FLOAT)
+            setRanges(row, element);
+        PanelTree::setValue(m_pVariantManager, row, element, text);
+        row->setEnabled(writable(element) && element.lock == 0);
+        applyNameRules(element, text);
+    }
+    lockScanType();
+}
+
+void ztstreamgrp::updateStreamElem(QString name)
+{
+    QtProperty* row = m_propMap.value(name, nullptr);
+    if (!row || !handle() || !m_pVariantManager)
+        return;
+    const NotReadyScope scope(m_bUiReady);
+    ZTCamElement element{};
+    QString text;
+    if (!readLocked(name, element, &text))
+        return;
+    PanelTree::setValue(m_pVariantManager, row, element, text);
+    if (m_staticMap.contains(name))
+        row->setEnabled(writable(element) && element.lock == 0);
+    applyNameRules(element, text);
+}
+
+// ---------------------------------------------------------------- edit
+
+void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
+{
+    const auto it = m_propNames.constFind(property);
+    if (it == m_propNames.constEnd() || !m_bUiReady || !handle() || m_pollMap.contains(it.value()))
+        return;
+    const QByteArray name = it.value().toLocal8Bit();
+    ZTCamElement element{};
+    ZTCAM_GenICam_ElementAttr(handle(), &element, name.constData(), kStreamMap);
+    element.name = name.constData();
+
+    auto writeAndReadBack = [&] {
+        ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+        ZTCAM_GenICam_GetElementValue(handle(), &element, kStreamMap);
+        element.name = name.constData();
+    };
+
+    switch (element.type) {
+    case ZTCAM_ELEM_INTEGER:
+        element.value.intValue = static_cast<int64_t>(value.toULongLong());
+        writeAndReadBack();
+        m_pVariantManager->setValue(property, static_cast<double>(element.value.intValue));
+        break;
+    case ZTCAM_ELEM_BOOLEAN:
+    case ZTCAM_ELEM_ENUMERATION:
+        element.value.intValue = value.toInt();
+        ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+        break;
+    case ZTCAM_ELEM_COMMAND:
+        // The record carries the command value as the SDK filled it.
+        ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+        break;
+    case ZTCAM_ELEM_FLOAT:
+        element.value.floatValue = value.toDouble();
+        writeAndReadBack();
+        m_pVariantManager->setValue(property, element.value.floatValue);
+        break;
+    case ZTCAM_ELEM_STRING: {
+        QByteArray bytes = value.toString().toLocal8Bit();
+        element.text = bytes.data();
+        ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+        element.text = nullptr;
+        break;
+    }
+    default:
+        break;
+    }
+    refreshElement();
+    LUMA_DEBUG("ztstreamgrp::valueChanged", "Id name = %s", name.constData());
+}
+
+// ---------------------------------------------------------------- poll
+
+void ztstreamgrp::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_nPollTimerId || m_nPollTimerId == 0) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    if (!handle() || !m_pVariantManager)
+        return;
+    for (auto it = m_pollMap.constBegin(); it != m_pollMap.constEnd(); ++it) {
+        if (!m_pElemMutex->tryLock())
+            continue;  // a refresh is reading: this row waits for the next tick
+        const QByteArray name = it.key().toLocal8Bit();
+        ZTCamElement element{};
+        const bool ok =
+            ZTCAM_GenICam_ElementAttr(handle(), &element, name.constData(), kStreamMap) == ZTCAM_STATUS_SUCCESS &&
+            ZTCAM_GenICam_GetElementValue(handle(), &element, kStreamMap) == ZTCAM_STATUS_SUCCESS;
+        m_pElemMutex->unlock();
+        if (!ok)
+            continue;
+        if (element.type == ZTCAM_ELEM_INTEGER || element.type == ZTCAM_ELEM_FLOAT ||
+            element.type == ZTCAM_ELEM_ENUMERATION)
+            PanelTree::setValue(m_pVariantManager, it.value(), element, QString());
+    }
+}
