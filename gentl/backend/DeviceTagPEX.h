@@ -33,8 +33,6 @@ public:
     std::string GetManufacturerInfo() const override { return m_manufacturerInfo; }
     bool IsNoAccess() const override { return false; }
     bool IsReadWrite() const override { return true; }
-    // A further flag query: false.
-    bool IsFlagged() const { return false; }
     void UpdateFrom(const DeviceTag&) override {}
 
     PEX_ID SystemId() const { return m_system; }

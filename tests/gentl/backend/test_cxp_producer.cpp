@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <fstream>
 #include <unistd.h>
 
@@ -223,5 +224,6 @@ TEST_F(CxpProducer, UnloadRemovesTheErrorHook)
         EXPECT_GT(PexTestHookCount(0), 0u);
     }
     EXPECT_EQ(PexTestHookCount(0), 0u);
+    EXPECT_EQ(dlopen(CtiProducer::ShippedFile().c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr) << "still loaded";
     PexSysControl(0x1234, 1081, PEX_DEFAULT);  // raises: an unknown system
 }
