@@ -265,7 +265,7 @@ void MainWindow::mirrorCurrentCameraIndex(int index) { m_nCamIndexMirror.store(i
 
 void MainWindow::mirrorImageName(const QString& text)
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     m_strImageNameMirror = text;
 }
 
@@ -273,13 +273,13 @@ int MainWindow::currentCameraIndex() const { return m_nCamIndexMirror.load(); }
 
 QString MainWindow::imageNameText() const
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     return m_strImageNameMirror;
 }
 
 bool MainWindow::isTriggerMode(int position) const
 {
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     if (position < 0 || position >= m_vecTriggerMirror.size())
         return false;
     return m_vecTriggerMirror.at(position);
@@ -289,7 +289,7 @@ void MainWindow::setPanelTriggerMode(int position, bool on)
 {
     if (position < 0)
         return;
-    QMutexLocker lock(&m_mirrorMutex);
+    std::lock_guard<std::mutex> lock(m_mirrorMutex);
     if (position >= m_vecTriggerMirror.size())
         m_vecTriggerMirror.resize(position + 1);
     m_vecTriggerMirror[position] = on;

@@ -18,6 +18,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <mutex>
 
 #include <ZTCam.h>
 
@@ -291,7 +292,7 @@ private:
     void mirrorImageName(const QString& text);
 
     mutable QMutex m_displayShiftMutex;
-    mutable QMutex m_mirrorMutex;         // guards the mirrors below
+    mutable std::mutex m_mirrorMutex;     // guards the mirrors below (a lock the thread checker sees)
     QString m_strImageNameMirror;         // txt_imgname
     QVector<bool> m_vecTriggerMirror;     // trigger flag per panel position
     std::atomic<int> m_nCamIndexMirror{-1};  // cb_cam_idx current index
