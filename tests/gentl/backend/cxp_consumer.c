@@ -7,6 +7,8 @@
  * step answered as expected. */
 #include <GenTL.h>
 
+#include "gentl_c_calls.h"
+
 #include <dlfcn.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -14,27 +16,6 @@
 #include <string.h>
 #include <unistd.h>
 
-static void* g_producer;
-
-static void* resolve(const char* name)
-{
-    void* function = dlsym(g_producer, name);
-    if (!function) {
-        fprintf(stderr, "missing export %s\n", name);
-        exit(2);
-    }
-    return function;
-}
-
-#define CALL(type, name, ...) ((type)resolve(#name))(__VA_ARGS__)
-#define CHECK(expression)                                                                         \
-    do {                                                                                          \
-        GC_ERROR code_ = (expression);                                                            \
-        if (code_ != GC_ERR_SUCCESS) {                                                            \
-            fprintf(stderr, "%s:%d: %s answered %d\n", __FILE__, __LINE__, #expression, (int)code_); \
-            return 1;                                                                             \
-        }                                                                                         \
-    } while (0)
 #define EXPECT(condition)                                                             \
     do {                                                                              \
         if (!(condition)) {                                                           \
