@@ -190,6 +190,22 @@ TEST_F(CxpProducer, TheRemotePortServesTheCamera)
     cti.Close();
 }
 
+// Until the device has its custom registers, the addresses its description
+// names answer as unmapped.
+TEST_F(CxpProducer, TheCustomRegistersAreNotThereYet)
+{
+    CtiProducer cti(nullptr);
+    DEV_HANDLE device = nullptr;
+    ASSERT_EQ(cti.OpenFirstDevice(DEVICE_ACCESS_CONTROL, &device), GC_ERR_SUCCESS);
+    uint32_t value = 0;
+    size_t size = sizeof value;
+    EXPECT_EQ(cti.Fn<PGCReadPort>("GCReadPort")(device, 0x50002000, &value, &size), GC_ERR_INVALID_ADDRESS);
+    uint32_t streams = 7;
+    EXPECT_EQ(cti.Fn<PDevGetNumDataStreams>("DevGetNumDataStreams")(device, &streams), GC_ERR_SUCCESS);
+    EXPECT_EQ(streams, 0u);
+    cti.Close();
+}
+
 TEST_F(CxpProducer, AReadOnlyOpenRefusesWritesWithoutAskingTheCamera)
 {
     CtiProducer cti(nullptr);
