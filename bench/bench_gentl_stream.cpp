@@ -5,6 +5,8 @@
 // a bare condition-variable hand-off between two threads measured in the
 // same run. Printed at the end: per-buffer cost / hand-off cost (target
 // <= 2).
+#include "BenchHandOff.h"
+
 #include <benchmark/benchmark.h>
 
 #include "GenTLEvent.h"
@@ -29,45 +31,7 @@ constexpr uint64_t kBufferBytes = 8ull << 20;
 double g_handOffNs = 0;
 double g_cycleNs[8] = {};
 
-void KeepBest(double* best, double value) { *best = *best > 0 ? std::min(*best, value) : value; }
-
-double NsPerItem(std::chrono::steady_clock::time_point start, benchmark::State& state)
-{
-    const double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
-    return state.iterations() > 0 ? ns / static_cast<double>(state.iterations()) : 0;
-}
-
-// One token handed to a second thread and back per iteration.
-void BM_HandOff(benchmark::State& state)
-{
-    std::mutex mutex;
-    std::condition_variable changed;
-    int token = 0;  // 1: with the partner, 2: back, -1: stop
-    std::thread partner([&] {
-        std::unique_lock<std::mutex> lock(mutex);
-        while (true) {
-            changed.wait(lock, [&] { return token == 1 || token == -1; });
-            if (token == -1)
-                return;
-            token = 2;
-            changed.notify_all();
-        }
-    });
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        std::unique_lock<std::mutex> lock(mutex);
-        token = 1;
-        changed.notify_all();
-        changed.wait(lock, [&] { return token == 2; });
-    }
-    KeepBest(&g_handOffNs, NsPerItem(start, state));
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        token = -1;
-        changed.notify_all();
-    }
-    partner.join();
-}
+void BM_HandOff(benchmark::State& state) { RunHandOff(state, &g_handOffNs); }
 
 // One buffer delivered (EventGetData) and queued again per iteration.
 void BM_StreamCycle(benchmark::State& state)

@@ -1,6 +1,6 @@
 #include "GenTLLocalDeviceCXP.h"
 
-#include "GenTLDataStream.h"
+#include "GenTLDataStreamCXP.h"
 #include "GenTLEvent.h"
 #include "GenTLRemoteDeviceCXP.h"
 #include "PexErrorTracker.h"
@@ -21,20 +21,15 @@ enum DigitizerCode : PEX_INT {
 
 }  // namespace
 
-GenTLLocalDeviceCXP::GenTLLocalDeviceCXP(const CountedPtr<PEXCore::DeviceTagPEX>& tag) : GenTLLocalDevicePEX(tag)
+GenTLLocalDeviceCXP::GenTLLocalDeviceCXP(const CountedPtr<PEXCore::DeviceTagPEX>& tag)
+    : GenTLLocalDevicePEX(tag), m_customRegisters(tag ? tag->SystemId() : 0), m_customEvents(*this)
 {
-    if (m_tag) {
-        m_whiteBalanceBuffer = PexBufAlloc1d(m_tag->SystemId(), 3, 0x48000020, 64);
-        if (m_whiteBalanceBuffer != 0)
-            PexBufPut(m_whiteBalanceBuffer, m_balanceRatios);
-    }
 }
 
 GenTLLocalDeviceCXP::~GenTLLocalDeviceCXP()
 {
-    if (PEXCore::IsReleasablePexId(m_whiteBalanceBuffer))
-        PexBufFree(m_whiteBalanceBuffer);
-    m_registeredEvents.clear();
+    m_customEvents.Clear();
+    // The manager's records call m_customEvents: they go first.
     ReleaseDigitizer();
 }
 
@@ -45,7 +40,14 @@ CountedPtr<GenTLRemoteDevice> GenTLLocalDeviceCXP::CreateRemoteDevice()
     return MakeRemoteDeviceCXP(m_tag, m_digitizer, m_access);
 }
 
-void GenTLLocalDeviceCXP::CreateDataStreams(std::vector<CountedPtr<GenTLDataStream>>*) {}
+void GenTLLocalDeviceCXP::CreateDataStreams(std::vector<CountedPtr<GenTLDataStream>>* streams)
+{
+    if (!m_tag)
+        return;
+    m_dataStream = MakeDataStreamCXP(
+        PEXCore::MakeStreamTagPEX(m_tag->SystemId(), m_tag->InterfaceName(), m_digitizer, m_tag->DeviceNumber(), 0));
+    streams->push_back(m_dataStream);
+}
 
 int32_t GenTLLocalDeviceCXP::OpenTLDevice(int32_t access)
 {
@@ -67,9 +69,69 @@ int32_t GenTLLocalDeviceCXP::EnableRemoteDeviceEvents(const CountedPtr<GenTLEven
 
 bool GenTLLocalDeviceCXP::IsBayerConversionEnabled()
 {
-    PEX_INT value = kDisable;
-    PexDigInquire(m_digitizer, BAYER_CONVERSION, &value);
-    return value == kEnable;
+    return LocalDeviceCustomRegisters::IsBayerConversionEnabled(m_digitizer);
 }
+
+void GenTLLocalDeviceCXP::CloseTLDevice()
+{
+    m_customEvents.Clear();
+    GenTLLocalDevicePEX::CloseTLDevice();
+}
+
+void GenTLLocalDeviceCXP::AddCustomRegisters() { LocalDeviceCustomRegisters::AddTo(*this); }
+
+int32_t GenTLLocalDeviceCXP::ReadCustomInt32Register(uint32_t id, int32_t* value)
+{
+    return m_customRegisters.ReadInt32(m_digitizer, id, value);
+}
+
+int32_t GenTLLocalDeviceCXP::ReadCustomUInt32Register(uint32_t id, uint32_t* value)
+{
+    return m_customRegisters.ReadUInt32(m_digitizer, id, value);
+}
+
+int32_t GenTLLocalDeviceCXP::ReadCustomUInt64Register(uint32_t id, uint64_t* value)
+{
+    return LocalDeviceCustomRegisters::ReadUInt64(id, value);
+}
+
+int32_t GenTLLocalDeviceCXP::WriteCustomInt32Register(uint32_t id, int32_t value)
+{
+    return m_customRegisters.WriteInt32(m_digitizer, id, value);
+}
+
+int32_t GenTLLocalDeviceCXP::WriteCustomUInt32Register(uint32_t id, uint32_t value)
+{
+    return m_customRegisters.WriteUInt32(m_digitizer, id, value);
+}
+
+int32_t GenTLLocalDeviceCXP::WriteCustomUInt64Register(uint32_t id, uint64_t value)
+{
+    return LocalDeviceCustomRegisters::WriteUInt64(id, value);
+}
+
+int32_t GenTLLocalDeviceCXP::RegisterTLEvent(int32_t type)
+{
+    if (type == EVENT_REMOTE_DEVICE)
+        return GenTLLocalDevicePEX::RegisterTLEvent(type);
+    return m_customEvents.Register(EventManager(), type);
+}
+
+bool GenTLLocalDeviceCXP::UnregisterTLEvent(int32_t type)
+{
+    if (type == EVENT_REMOTE_DEVICE)
+        return GenTLLocalDevicePEX::UnregisterTLEvent(type);
+    return m_customEvents.Unregister(EventManager(), type);
+}
+
+bool GenTLLocalDeviceCXP::GetModuleEventMaxSize(uint64_t* maxSize)
+{
+    *maxSize = LocalDeviceCustomEvents::kMaxPayload;
+    return true;
+}
+
+bool GenTLLocalDeviceCXP::SharesModuleEvent(int32_t type) { return LocalDeviceCustomEvents::SharesModuleEvent(type); }
+
+bool GenTLLocalDeviceCXP::ModuleEventInUse() { return m_customEvents.InUse(); }
 
 }  // namespace GenTLCore::CoaXPress

@@ -1,15 +1,16 @@
 #pragma once
 #include "GenTLLocalDevicePEX.h"
+#include "LocalDeviceCustomEvents.h"
+#include "LocalDeviceCustomRegisters.h"
 
 #include <cstdint>
-#include <map>
 
 namespace GenTLCore::CoaXPress {
 
 // The producer's device module: a CoaXPress camera input. Opening it makes
-// the CoaXPress settings of the digitizer and the camera's remote device.
-// It has no data stream and no event-hook manager yet, and no custom
-// registers: the addresses its description names answer -1015.
+// the CoaXPress settings of the digitizer, its data stream and the camera's
+// remote device. Its custom registers and custom events (1000 to 1048, on
+// the module event) are kept by two members.
 class GenTLLocalDeviceCXP : public PEXCore::GenTLLocalDevicePEX {
 public:
     explicit GenTLLocalDeviceCXP(const CountedPtr<PEXCore::DeviceTagPEX>& tag);
@@ -28,13 +29,28 @@ public:
     int32_t EnableRemoteDeviceEvents(const CountedPtr<GenTLEvent>& event) override;
     bool DisableRemoteDeviceEvents() override { return false; }
     bool IsBayerConversionEnabled() override;
+    // Closing forgets the custom event registrations with the manager.
+    void CloseTLDevice() override;
 
-    PEX_ID WhiteBalanceBuffer() const { return m_whiteBalanceBuffer; }
+    void AddCustomRegisters() override;
+    int32_t ReadCustomInt32Register(uint32_t id, int32_t* value) override;
+    int32_t ReadCustomUInt32Register(uint32_t id, uint32_t* value) override;
+    int32_t ReadCustomUInt64Register(uint32_t id, uint64_t* value) override;
+    int32_t WriteCustomInt32Register(uint32_t id, int32_t value) override;
+    int32_t WriteCustomUInt32Register(uint32_t id, uint32_t value) override;
+    int32_t WriteCustomUInt64Register(uint32_t id, uint64_t value) override;
+
+    int32_t RegisterTLEvent(int32_t type) override;
+    bool UnregisterTLEvent(int32_t type) override;
+    bool GetModuleEventMaxSize(uint64_t* maxSize) override;
+    bool SharesModuleEvent(int32_t type) override;
+    bool ModuleEventInUse() override;
+
+    PEX_ID WhiteBalanceBuffer() const { return m_customRegisters.GetWhiteBalanceBuffer(); }
 
 private:
-    std::map<int32_t, uint32_t> m_registeredEvents;
-    PEX_ID m_whiteBalanceBuffer = 0;
-    float m_balanceRatios[3] = {1.0f, 1.0f, 1.0f};
+    LocalDeviceCustomRegisters m_customRegisters;
+    LocalDeviceCustomEvents m_customEvents;
 };
 
 }  // namespace GenTLCore::CoaXPress

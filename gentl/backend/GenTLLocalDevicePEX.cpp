@@ -29,6 +29,7 @@ GenTLLocalDevicePEX::~GenTLLocalDevicePEX() { ReleaseDigitizer(); }
 void GenTLLocalDevicePEX::ReleaseDigitizer()
 {
     m_dataStream.Reset();
+    m_eventManager.reset();  // unhooks every event before the digitizer goes
     ReleasePexDigitizer(m_digitizer);
     m_digitizer = 0;
 }
@@ -43,6 +44,7 @@ int32_t GenTLLocalDevicePEX::OpenTLDevice(int32_t access)
     ReleaseDigitizer();
     m_digitizer = PexDigAlloc(m_tag->SystemId(), m_tag->DeviceNumber(), L"PX_DEFAULT", 4096, nullptr);
     if (m_digitizer != 0) {
+        m_eventManager.reset(new DigitizerEventManager(m_digitizer));
         PexDigControl(m_digitizer, GRAB_TIMEOUT, -1);
         PexDigControl(m_digitizer, GRAB_MODE, 3);
         PexDigControl(m_digitizer, GRAB_FAIL_CHECK, 1);

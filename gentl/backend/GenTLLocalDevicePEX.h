@@ -1,10 +1,12 @@
 #pragma once
 #include "DeviceTagPEX.h"
+#include "DigitizerEventManager.h"
 #include "GenTLLocalDevice.h"
 
 #include <platform/pex/Pex.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace GenTLCore::PEXCore {
@@ -30,11 +32,14 @@ public:
     PEX_ID DigitizerId() const { return m_digitizer; }
     int32_t AccessFlag() const { return m_access; }
     const CountedPtr<DeviceTagPEX>& PexTag() const { return m_tag; }
+    // The open digitizer's event-hook manager; null while closed.
+    DigitizerEventManager* EventManager() const { return m_eventManager.get(); }
 
 protected:
     // Frees the digitizer (and what hangs on it) and forgets it.
     void ReleaseDigitizer();
 
+    std::unique_ptr<DigitizerEventManager> m_eventManager;
     CountedPtr<DeviceTagPEX> m_tag;
     PEX_ID m_digitizer = 0;
     int32_t m_access = 0;

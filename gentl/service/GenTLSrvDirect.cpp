@@ -197,18 +197,33 @@ GC_ERROR GenTLSrvDirect::GCGetPortInfo(PORT_HANDLE hPort, PORT_INFO_CMD iInfoCmd
 
 GC_ERROR GenTLSrvDirect::GCRegisterEvent(EVENTSRC_HANDLE hEventSrc, EVENT_TYPE iEventID, EVENT_HANDLE* phEvent)
 {
-    return OpenAndRegister<GenTLEventSrc, GenTLEvent>(
-        *m_library, &GenTLLibrary::LookupEventSrcHandle, hEventSrc, phEvent,
-        [&](GenTLEventSrc& source, CountedPtr<GenTLEvent>* event) { return source.RegisterEvent(iEventID, event); },
-        [&](GenTLEventSrc& source, GenTLEvent&) { source.UnregisterTLEventLocked(iEventID); });
+    CountedPtr<GenTLEventSrc> source;
+    GC_ERROR code = m_library->LookupEventSrcHandle(hEventSrc, &source);
+    if (code != GC_ERR_SUCCESS)
+        return code;
+    CountedPtr<GenTLEvent> event;
+    bool registered = false;
+    code = source->RegisterEvent(iEventID, &event, &registered);
+    if (code != GC_ERR_SUCCESS)
+        return code;
+    if (registered && event && phEvent) {
+        // A shared module event is in the pool already: its handle.
+        *phEvent = static_cast<GenTLHandle*>(event.Get());
+        return GC_ERR_SUCCESS;
+    }
+    code = m_library->RegisterHandle(event, hEventSrc, phEvent);
+    if (code != GC_ERR_SUCCESS && event)
+        source->UnregisterTLEventLocked(iEventID);
+    return code;
 }
 
 GC_ERROR GenTLSrvDirect::GCUnregisterEvent(EVENTSRC_HANDLE hEventSrc, EVENT_TYPE iEventID)
 {
     return LookupAndCall(*m_library, &GenTLLibrary::LookupEventSrcHandle, hEventSrc, [&](GenTLEventSrc& source) {
         CountedPtr<GenTLEvent> event;
-        const GC_ERROR code = source.UnregisterEvent(iEventID, &event);
-        if (!event)
+        bool inUse = false;
+        const GC_ERROR code = source.UnregisterEvent(iEventID, &event, &inUse);
+        if (!event || inUse)
             return code;
         const GC_ERROR poolCode = m_library->UnregisterEventHandle(event.Get());
         return poolCode != GC_ERR_SUCCESS ? poolCode : code;

@@ -26,8 +26,11 @@ struct ProducerFactoryTable {
 // the first of any number of calls. An allocation failure leaves the rest
 // unmade.
 void StartCoreSingletons();
-// Undoes one StartCoreSingletons; the last one shuts the singletons down and
-// deletes the services, the extra initialisation object and the singletons.
+// Undoes one StartCoreSingletons; the last one deletes the services first
+// (the direct service closes a library that is still open, joining its
+// acquisition threads, while the log, last-error store and branding still
+// work), then shuts the singletons down and deletes the extra
+// initialisation object and the singletons.
 void StopCoreSingletons();
 // Number of StartCoreSingletons not yet undone.
 int32_t CoreSingletonCount();
@@ -45,7 +48,11 @@ public:
 bool HasTLFactories(const ProducerFactoryTable& table);
 // Makes the service at most once and returns it (null when it cannot be
 // made); later calls return the first call's result without calling any
-// factory.
+// factory. Calls the branding and library factories, makes the direct
+// service around the library (the tracing service in front of it when the
+// branding's logging variable exists) and hands the branding to the
+// singletons' Init. A refused allocation or a factory giving nothing
+// leaves no service: the exports then answer -1001 (GCInitLib) and -1002.
 GenTLSrv* CreateGenTLService(const ProducerFactoryTable& table);
 // The service creation's step once the direct service is made: keeps
 // `direct` as the direct service, puts the call-tracing service in front of

@@ -26,6 +26,10 @@ bool GenTLEventSrc::GetModuleEventMaxSize(uint64_t* maxSize)
 
 bool GenTLEventSrc::ProvidesErrorEvent() { return false; }
 
+bool GenTLEventSrc::SharesModuleEvent(int32_t) { return false; }
+
+bool GenTLEventSrc::ModuleEventInUse() { return false; }
+
 void GenTLEventSrc::InitEventSource(bool withErrorEvent, bool withModuleEvent, uint64_t minDataSize)
 {
     if (withErrorEvent || ProvidesErrorEvent()) {
@@ -48,32 +52,50 @@ void GenTLEventSrc::AddEventObject(const CountedPtr<GenTLEvent>& event)
         m_events.emplace(event->GetEventType(), event);
 }
 
-GC_ERROR GenTLEventSrc::RegisterEvent(EVENT_TYPE type, CountedPtr<GenTLEvent>* event)
+std::map<int32_t, CountedPtr<GenTLEvent>>::iterator GenTLEventSrc::FindEventObject(int32_t type, bool shared)
+{
+    auto entry = m_events.find(type);
+    if (entry == m_events.end() && shared && m_moduleEvent)
+        entry = m_events.find(EVENT_MODULE);
+    return entry;
+}
+
+GC_ERROR GenTLEventSrc::RegisterEvent(EVENT_TYPE type, CountedPtr<GenTLEvent>* event, bool* registered)
 {
     ScopedLock lock(GetModuleLock());
-    auto entry = m_events.find(type);
+    const bool shared = SharesModuleEvent(type);
+    auto entry = FindEventObject(type, shared);
     if (entry == m_events.end())
         return ReportError(GC_ERR_NOT_IMPLEMENTED, "RegisterEvent: requested event type not implemented for given module.");
     // A registered event is open: a second registration would re-arm the
-    // back end and then fail in the handle pool, disarming the first.
-    if (entry->second->IsOpen())
+    // back end and then fail in the handle pool, disarming the first. A
+    // shared module event is open while any of its types is registered; the
+    // back end refuses a type registered twice.
+    const bool open = entry->second->IsOpen();
+    if (open && !shared)
         return ReportError(GC_ERR_RESOURCE_IN_USE, "RegisterEvent: requested event type is already registered for given module.");
     const int32_t code = RegisterTLEvent(type);
     if (code == GC_ERR_SUCCESS && event)
         *event = entry->second;
+    if (registered)
+        *registered = open;
     return code;
 }
 
-GC_ERROR GenTLEventSrc::UnregisterEvent(EVENT_TYPE type, CountedPtr<GenTLEvent>* event)
+GC_ERROR GenTLEventSrc::UnregisterEvent(EVENT_TYPE type, CountedPtr<GenTLEvent>* event, bool* inUse)
 {
     ScopedLock lock(GetModuleLock());
-    auto entry = m_events.find(type);
+    const bool shared = SharesModuleEvent(type);
+    auto entry = FindEventObject(type, shared);
     if (entry == m_events.end())
         return ReportError(GC_ERR_NOT_IMPLEMENTED,
                            "UnregisterEvent: requested event type not implemented for given module.");
     if (event)
         *event = entry->second;
-    if (!UnregisterTLEvent(type))
+    const bool cleaned = UnregisterTLEvent(type);
+    if (inUse)
+        *inUse = shared && ModuleEventInUse();
+    if (!cleaned)
         return ReportError(GC_ERR_ERROR, "UnregisterEvent: the event type specific cleanup failed.");
     return GC_ERR_SUCCESS;
 }

@@ -33,6 +33,13 @@ public:
     // True (and the maximum data size) when the module has module events.
     virtual bool GetModuleEventMaxSize(uint64_t* maxSize);
     virtual bool ProvidesErrorEvent();
+    // True for the types whose events the back end delivers on the module
+    // event (a back end's custom types, and EVENT_MODULE itself when it
+    // shares): the back end keeps their registrations, and the module event
+    // stays registered while any of them is.
+    virtual bool SharesModuleEvent(int32_t type);
+    // While a shared type is registered (asked under the module lock).
+    virtual bool ModuleEventInUse();
 
     // Creates the module's own events (error event, module event); run once
     // while the module sets up, then MarkEventSourceReady.
@@ -44,11 +51,14 @@ public:
 
     // GCRegisterEvent: the type's event object once the back end armed it.
     // -1003 for a type without an event object, -1004 while the type's
-    // event is registered already.
-    GC_ERROR RegisterEvent(EVENT_TYPE type, CountedPtr<GenTLEvent>* event);
+    // event is registered already. `registered` (optional) tells whether the
+    // object is a shared module event that is registered already.
+    GC_ERROR RegisterEvent(EVENT_TYPE type, CountedPtr<GenTLEvent>* event, bool* registered = nullptr);
     // GCUnregisterEvent: hands out the type's event object (also when the
-    // back end's cleanup fails) and disarms the type.
-    GC_ERROR UnregisterEvent(EVENT_TYPE type, CountedPtr<GenTLEvent>* event);
+    // back end's cleanup fails) and disarms the type. `inUse` (optional)
+    // tells whether the object is a shared module event that another type
+    // still uses.
+    GC_ERROR UnregisterEvent(EVENT_TYPE type, CountedPtr<GenTLEvent>* event, bool* inUse = nullptr);
     // The back end's disarming under the module lock, result ignored.
     void UnregisterTLEventLocked(EVENT_TYPE type);
 
@@ -59,6 +69,9 @@ public:
     bool FireErrorEvent(const std::string& text);
 
 private:
+    // The event object of a type; a shared type's is the module event.
+    std::map<int32_t, CountedPtr<GenTLEvent>>::iterator FindEventObject(int32_t type, bool shared);
+
     std::map<int32_t, CountedPtr<GenTLEvent>> m_events;
     CountedPtr<GenTLErrorEvent> m_errorEvent;
     CountedPtr<GenTLModuleEvent> m_moduleEvent;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 
 std::string CtiProducer::ShippedFile()
@@ -128,4 +129,16 @@ void CtiProducer::Close()
     system = nullptr;
     firstInterface = nullptr;
     Fn<PGCCloseLib>("GCCloseLib")();
+}
+
+PEX_ID CtiProducer::LastControlledDigitizer()
+{
+    PEX_ID digitizer = 0;
+    for (size_t i = 0; i < PexTestCallCount(); ++i) {
+        if (std::strcmp(PexTestCallName(i), "PexDigControl") == 0) {
+            PEX_INT code = 0, value = 0;
+            PexTestCallArgs(i, &digitizer, &code, &value);
+        }
+    }
+    return digitizer;
 }

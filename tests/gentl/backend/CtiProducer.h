@@ -3,6 +3,7 @@
 // test (one libplatform_pex.so), so tests script it and watch its calls.
 #pragma once
 #include <GenTL.h>
+#include <platform/pex/Pex.h>
 
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ public:
     std::pair<GC_ERROR, std::string> LastError();
     // Closes the system and the library.
     void Close();
+    // The digitizer of the stand-in's last digitizer control (the call log
+    // must be on), 0 when none.
+    static PEX_ID LastControlledDigitizer();
 
     TL_HANDLE system = nullptr;
     IF_HANDLE firstInterface = nullptr;

@@ -5,54 +5,9 @@
  * named second on the command line, reads DeviceModelName and writes Width
  * through the remote port, and closes everything. Exit code 0 when every
  * step answered as expected. */
-#include <GenTL.h>
+#include "ConsumerCalls.h"
 
-#include "gentl_c_calls.h"
-
-#include <dlfcn.h>
-#include <stdint.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 #include <unistd.h>
-
-#define EXPECT(condition)                                                             \
-    do {                                                                              \
-        if (!(condition)) {                                                           \
-            fprintf(stderr, "%s:%d: expected %s\n", __FILE__, __LINE__, #condition); \
-            return 1;                                                                 \
-        }                                                                             \
-    } while (0)
-
-/* The <Address> of the node named `name` in the description; 0 when absent. */
-static uint64_t nodeAddress(const char* xml, const char* name)
-{
-    char pattern[128];
-    const char* node;
-    const char* address;
-    snprintf(pattern, sizeof pattern, "Name=\"%s\"", name);
-    node = strstr(xml, pattern);
-    if (!node)
-        return 0;
-    address = strstr(node, "<Address>");
-    return address ? strtoull(address + strlen("<Address>"), NULL, 0) : 0;
-}
-
-/* "local:<file>;<address hex>;<length hex>". */
-static int parseLocalUrl(const char* url, uint64_t* address, uint64_t* length)
-{
-    const char* first;
-    const char* second;
-    if (strncmp(url, "local:", 6) != 0)
-        return 1;
-    first = strchr(url, ';');
-    second = first ? strchr(first + 1, ';') : NULL;
-    if (!second)
-        return 1;
-    *address = strtoull(first + 1, NULL, 16);
-    *length = strtoull(second + 1, NULL, 16);
-    return 0;
-}
 
 static int validate(const char* xml, size_t length, const char* schema)
 {

@@ -19,19 +19,6 @@ const std::string kItf = "CorvaneCXP_ITF_";
 constexpr uint64_t kWidthRegister = 0x3010;
 constexpr uint64_t kModelRegister = 0x2020;
 
-// The digitizer the producer opened last (from the call log).
-PEX_ID LastAllocatedDigitizer()
-{
-    PEX_ID digitizer = 0;
-    for (size_t i = 0; i < PexTestCallCount(); ++i) {
-        if (std::strcmp(PexTestCallName(i), "PexDigControl") == 0) {
-            PEX_INT code = 0, value = 0;
-            PexTestCallArgs(i, &digitizer, &code, &value);
-        }
-    }
-    return digitizer;
-}
-
 class CxpProducer : public ::testing::Test {
 protected:
     void SetUp() override
@@ -146,7 +133,7 @@ TEST_F(CxpProducer, AFailedOpenReleasesItsDigitizer)
     ASSERT_EQ(cti.OpenFirstDevice(DEVICE_ACCESS_EXCLUSIVE, &device), GC_ERR_ERROR);
     EXPECT_EQ(cti.LastError().second, first);
     EXPECT_EQ(PexTestCallCountOf("PexDigFree"), 2u);
-    EXPECT_EQ(PexTestHookCount(LastAllocatedDigitizer()), 0u);
+    EXPECT_EQ(PexTestHookCount(CtiProducer::LastControlledDigitizer()), 0u);
     cti.Close();
 }
 
@@ -181,28 +168,12 @@ TEST_F(CxpProducer, TheRemotePortServesTheCamera)
     size = sizeof width;
     ASSERT_EQ(cti.Fn<PGCWritePort>("GCWritePort")(port, kWidthRegister, width, &size), GC_ERR_SUCCESS);
     PexTestCameraState state{};
-    ASSERT_EQ(PexTestGetCameraState(LastAllocatedDigitizer(), &state), 1);
+    ASSERT_EQ(PexTestGetCameraState(CtiProducer::LastControlledDigitizer(), &state), 1);
     EXPECT_EQ(state.width, 256u);
 
     size = 4;
     EXPECT_EQ(cti.Fn<PGCReadPort>("GCReadPort")(port, 0x7FFFFFF0, model, &size), GC_ERR_ERROR) << "unmapped";
     EXPECT_FALSE(cti.LastError().second.empty());
-    cti.Close();
-}
-
-// Until the device has its custom registers, the addresses its description
-// names answer as unmapped.
-TEST_F(CxpProducer, TheCustomRegistersAreNotThereYet)
-{
-    CtiProducer cti(nullptr);
-    DEV_HANDLE device = nullptr;
-    ASSERT_EQ(cti.OpenFirstDevice(DEVICE_ACCESS_CONTROL, &device), GC_ERR_SUCCESS);
-    uint32_t value = 0;
-    size_t size = sizeof value;
-    EXPECT_EQ(cti.Fn<PGCReadPort>("GCReadPort")(device, 0x50002000, &value, &size), GC_ERR_INVALID_ADDRESS);
-    uint32_t streams = 7;
-    EXPECT_EQ(cti.Fn<PDevGetNumDataStreams>("DevGetNumDataStreams")(device, &streams), GC_ERR_SUCCESS);
-    EXPECT_EQ(streams, 0u);
     cti.Close();
 }
 

@@ -6,8 +6,6 @@
  * expected. */
 #include <GenTL.h>
 
-#include "gentl_c_calls.h"
-
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,6 +14,27 @@
 #define BUFFERS 4
 #define FRAMES 100
 
+static void* g_producer;
+
+static void* resolve(const char* name)
+{
+    void* function = dlsym(g_producer, name);
+    if (!function) {
+        fprintf(stderr, "missing export %s\n", name);
+        exit(2);
+    }
+    return function;
+}
+
+#define CALL(type, name, ...) ((type)resolve(#name))(__VA_ARGS__)
+#define CHECK(expression)                                                       \
+    do {                                                                        \
+        GC_ERROR code_ = (expression);                                          \
+        if (code_ != GC_ERR_SUCCESS) {                                          \
+            fprintf(stderr, "%s:%d: %s answered %d\n", __FILE__, __LINE__, #expression, (int)code_); \
+            return 1;                                                           \
+        }                                                                       \
+    } while (0)
 
 struct Handles {
     TL_HANDLE system;

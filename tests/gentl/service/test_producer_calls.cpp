@@ -274,3 +274,61 @@ TEST_F(ProducerTest, LastErrorIsTheThreadsOwnAndSurvivesAFailedQuery)
     EXPECT_EQ(LastError(&text), GC_ERR_INVALID_HANDLE);
     EXPECT_EQ(text, expected);
 }
+
+TEST_F(ProducerTest, SystemInfoAndSelectorRegisters)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenToInterface());
+    INFO_DATATYPE type = 0;
+    int32_t encoding = 0;
+    size_t size = sizeof encoding;
+    EXPECT_EQ(GCGetInfo(TL_INFO_CHAR_ENCODING, &type, &encoding, &size), GC_ERR_SUCCESS);
+    EXPECT_EQ(type, INFO_DATATYPE_INT32);
+    EXPECT_EQ(encoding, TL_CHAR_ENCODING_UTF8);
+    char text[64];
+    size = sizeof text;
+    EXPECT_EQ(TLGetInfo(system, 3300, &type, text, &size), GC_ERR_SUCCESS);
+    EXPECT_STREQ(text, "gentl_core");
+    for (int32_t command : {11, -1, 1000})
+        EXPECT_EQ(TLGetInfo(system, command, &type, text, &size), GC_ERR_NOT_IMPLEMENTED) << command;
+
+    // The selector is clamped to the published interfaces when read.
+    const uint32_t seven = 7;
+    size = sizeof seven;
+    EXPECT_EQ(GCWritePort(system, 0x10000008, &seven, &size), GC_ERR_SUCCESS);
+    uint32_t selector = 9;
+    size = sizeof selector;
+    EXPECT_EQ(GCReadPort(system, 0x10000008, &selector, &size), GC_ERR_SUCCESS);
+    EXPECT_EQ(selector, 0u);
+    char id[128] = {};
+    size = sizeof id;
+    EXPECT_EQ(GCReadPort(system, 0x10000010, id, &size), GC_ERR_SUCCESS);
+    EXPECT_STREQ(id, "TestTL_ITF_if0");
+    // The update register publishes like TLUpdateInterfaceList.
+    TestBackendSettings::Get().SetInterfaces({{"if0", {}}, {"if1", {}}});
+    size = sizeof seven;
+    EXPECT_EQ(GCWritePort(system, 0x10000000, &seven, &size), GC_ERR_SUCCESS);
+    uint32_t count = 0;
+    EXPECT_EQ(TLGetNumInterfaces(system, &count), GC_ERR_SUCCESS);
+    EXPECT_EQ(count, 2u);
+}
+
+TEST_F(ProducerTest, DeviceWithoutStreamsOrCamera)
+{
+    TestBackendSettings::Get().deviceAvailable = false;
+    TestBackendSettings::Get().withRemoteDevice = false;
+    ASSERT_NO_FATAL_FAILURE(OpenToDevice());
+    uint32_t count = 9;
+    EXPECT_EQ(DevGetNumDataStreams(device, &count), GC_ERR_SUCCESS);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(DevOpenDataStream(device, "TestTL_STM0_TestTL_DEV_cam0", &stream), GC_ERR_NOT_IMPLEMENTED);
+    PORT_HANDLE port = nullptr;
+    EXPECT_EQ(DevGetPort(device, &port), GC_ERR_ERROR);
+    std::string text;
+    LastError(&text);
+    EXPECT_EQ(text, "DevGetPort: no remote device instantiated for this local device");
+    INFO_DATATYPE type = 0;
+    size_t size = 0;
+    EXPECT_EQ(DevGetInfo(device, DEVICE_INFO_USER_DEFINED_NAME, &type, nullptr, &size), GC_ERR_SUCCESS);
+    EXPECT_EQ(IFGetDeviceInfo(interface, "TestTL_DEV_cam1", DEVICE_INFO_USER_DEFINED_NAME, &type, nullptr, &size),
+              GC_ERR_NOT_AVAILABLE);
+}

@@ -1,0 +1,207 @@
+/* A GenTL consumer in C that knows only GenTL.h: it loads the CoaXPress
+ * producer named on its command line, opens the first camera, sets Width,
+ * Height, PixelFormat (Mono8) and the frame rate through the camera's own
+ * GenApi features (their registers found in the description served by the
+ * remote port), announces and queues eight buffers (four of its own memory,
+ * four of the producer's), starts the stream and the camera, receives 1000
+ * images and checks their content, stops and closes. Exit code 0 when every
+ * step answered as expected. */
+#include "ConsumerCalls.h"
+
+#define BUFFERS 8
+#define IMAGES 1000
+#define WIDTH 320
+#define HEIGHT 240
+#define MONO8 0x01080001u
+
+/* The register behind feature `feature`: the node its <pValue> names. */
+static uint64_t featureAddress(const char* xml, const char* feature)
+{
+    char pattern[160], target[128];
+    const char* node;
+    const char* value;
+    size_t length;
+    snprintf(pattern, sizeof pattern, "Name=\"%s\"", feature);
+    node = strstr(xml, pattern);
+    if (!node || !(value = strstr(node, "<pValue>")))
+        return 0;
+    value += strlen("<pValue>");
+    length = strcspn(value, "<");
+    if (length == 0 || length >= sizeof target)
+        return 0;
+    memcpy(target, value, length);
+    target[length] = '\0';
+    return nodeAddress(xml, target);
+}
+
+static GC_ERROR writeBig32(PORT_HANDLE port, uint64_t address, uint32_t value)
+{
+    unsigned char bytes[4] = {(unsigned char)(value >> 24), (unsigned char)(value >> 16), (unsigned char)(value >> 8),
+                              (unsigned char)value};
+    size_t size = sizeof bytes;
+    return CALL(PGCWritePort, GCWritePort, port, address, bytes, &size);
+}
+
+static GC_ERROR writeBigDouble(PORT_HANDLE port, uint64_t address, double value)
+{
+    unsigned char bytes[8];
+    uint64_t bits;
+    size_t size = sizeof bytes;
+    int i;
+    memcpy(&bits, &value, sizeof bits);
+    for (i = 0; i < 8; ++i)
+        bytes[i] = (unsigned char)(bits >> (56 - 8 * i));
+    return CALL(PGCWritePort, GCWritePort, port, address, bytes, &size);
+}
+
+static GC_ERROR bufferInfo(DS_HANDLE stream, BUFFER_HANDLE buffer, BUFFER_INFO_CMD command, void* value, size_t size)
+{
+    INFO_DATATYPE type;
+    return CALL(PDSGetBufferInfo, DSGetBufferInfo, stream, buffer, command, &type, value, &size);
+}
+
+/* The camera shows a moving ramp: pixel (x, y) of frame n is
+ * ((x + y + 4n) mod 1024) / 4 in Mono8, so pixel (0, 0) gives n mod 256. */
+static int rightContent(const unsigned char* image, size_t pitch)
+{
+    const unsigned n = image[0];
+    unsigned x, y;
+    for (y = 0; y < HEIGHT; y += 7)
+        for (x = 0; x < WIDTH; ++x)
+            if (image[y * pitch + x] != ((x + y + 4 * n) % 1024) / 4)
+                return 0;
+    return 1;
+}
+
+static int run(void)
+{
+    TL_HANDLE system;
+    IF_HANDLE interface;
+    DEV_HANDLE device;
+    PORT_HANDLE port;
+    DS_HANDLE stream;
+    EVENT_HANDLE newBuffer;
+    BUFFER_HANDLE buffers[BUFFERS];
+    unsigned char* memory[BUFFERS / 2];
+    char id[256], url[512];
+    size_t size;
+    INFO_DATATYPE type;
+    uint64_t address = 0, length = 0, payload = 0, frameId, lastFrameId = 0, width, height, format, padding;
+    uint64_t widthAddress, heightAddress, formatAddress, rateAddress, startAddress, stopAddress, lockAddress;
+    char* xml;
+    unsigned i;
+
+    CHECK(CALL(PGCInitLib, GCInitLib));
+    CHECK(CALL(PTLOpen, TLOpen, &system));
+    CHECK(CALL(PTLUpdateInterfaceList, TLUpdateInterfaceList, system, NULL, 1000));
+    size = sizeof id;
+    CHECK(CALL(PTLGetInterfaceID, TLGetInterfaceID, system, 0, id, &size));
+    CHECK(CALL(PTLOpenInterface, TLOpenInterface, system, id, &interface));
+    CHECK(CALL(PIFUpdateDeviceList, IFUpdateDeviceList, interface, NULL, 1000));
+    size = sizeof id;
+    CHECK(CALL(PIFGetDeviceID, IFGetDeviceID, interface, 0, id, &size));
+    CHECK(CALL(PIFOpenDevice, IFOpenDevice, interface, id, DEVICE_ACCESS_EXCLUSIVE, &device));
+    CHECK(CALL(PDevGetPort, DevGetPort, device, &port));
+
+    /* The camera's description: "local:<file>;<address hex>;<length hex>". */
+    size = sizeof url;
+    CHECK(CALL(PGCGetPortURL, GCGetPortURL, port, url, &size));
+    EXPECT(parseLocalUrl(url, &address, &length) == 0);
+    EXPECT(length > 0 && length < (1u << 24));
+    xml = (char*)calloc(length + 1, 1);
+    EXPECT(xml != NULL);
+    size = length;
+    CHECK(CALL(PGCReadPort, GCReadPort, port, address, xml, &size));
+    widthAddress = featureAddress(xml, "Width");
+    heightAddress = featureAddress(xml, "Height");
+    formatAddress = featureAddress(xml, "PixelFormat");
+    rateAddress = featureAddress(xml, "AcquisitionFrameRate");
+    startAddress = featureAddress(xml, "AcquisitionStart");
+    stopAddress = featureAddress(xml, "AcquisitionStop");
+    lockAddress = featureAddress(xml, "TLParamsLocked");
+    free(xml);
+    EXPECT(widthAddress && heightAddress && formatAddress && rateAddress && startAddress && stopAddress &&
+           lockAddress);
+
+    CHECK(writeBig32(port, widthAddress, WIDTH));
+    CHECK(writeBig32(port, heightAddress, HEIGHT));
+    CHECK(writeBig32(port, formatAddress, MONO8));
+    CHECK(writeBigDouble(port, rateAddress, 10000.0));
+
+    size = sizeof id;
+    CHECK(CALL(PDevGetDataStreamID, DevGetDataStreamID, device, 0, id, &size));
+    CHECK(CALL(PDevOpenDataStream, DevOpenDataStream, device, id, &stream));
+    size = sizeof payload;
+    CHECK(CALL(PDSGetInfo, DSGetInfo, stream, STREAM_INFO_PAYLOAD_SIZE, &type, &payload, &size));
+    EXPECT(payload == (uint64_t)WIDTH * HEIGHT);
+    for (i = 0; i < BUFFERS; ++i) {
+        if (i < BUFFERS / 2) {
+            memory[i] = (unsigned char*)malloc(payload);
+            EXPECT(memory[i] != NULL);
+            CHECK(CALL(PDSAnnounceBuffer, DSAnnounceBuffer, stream, memory[i], payload, NULL, &buffers[i]));
+        } else {
+            CHECK(CALL(PDSAllocAndAnnounceBuffer, DSAllocAndAnnounceBuffer, stream, payload, NULL, &buffers[i]));
+        }
+        CHECK(CALL(PDSQueueBuffer, DSQueueBuffer, stream, buffers[i]));
+    }
+    CHECK(CALL(PGCRegisterEvent, GCRegisterEvent, stream, EVENT_NEW_BUFFER, &newBuffer));
+    CHECK(CALL(PDSStartAcquisition, DSStartAcquisition, stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE));
+    CHECK(writeBig32(port, lockAddress, 1));
+    CHECK(writeBig32(port, startAddress, 1));
+
+    for (i = 0; i < IMAGES; ++i) {
+        EVENT_NEW_BUFFER_DATA item;
+        unsigned char* base = NULL;
+        size = sizeof item;
+        CHECK(CALL(PEventGetData, EventGetData, newBuffer, &item, &size, 5000));
+        CHECK(bufferInfo(stream, item.BufferHandle, BUFFER_INFO_BASE, &base, sizeof base));
+        CHECK(bufferInfo(stream, item.BufferHandle, BUFFER_INFO_WIDTH, &width, sizeof width));
+        CHECK(bufferInfo(stream, item.BufferHandle, BUFFER_INFO_HEIGHT, &height, sizeof height));
+        CHECK(bufferInfo(stream, item.BufferHandle, BUFFER_INFO_PIXELFORMAT, &format, sizeof format));
+        CHECK(bufferInfo(stream, item.BufferHandle, BUFFER_INFO_XPADDING, &padding, sizeof padding));
+        CHECK(bufferInfo(stream, item.BufferHandle, BUFFER_INFO_FRAMEID, &frameId, sizeof frameId));
+        EXPECT(width == WIDTH && height == HEIGHT && format == MONO8 && padding == 0);
+        EXPECT(frameId > lastFrameId);
+        lastFrameId = frameId;
+        if (!rightContent(base, WIDTH)) {
+            fprintf(stderr, "image %u does not show the camera's pattern\n", i);
+            return 1;
+        }
+        CHECK(CALL(PDSQueueBuffer, DSQueueBuffer, stream, item.BufferHandle));
+    }
+    printf("received %d images, last frame id %llu\n", IMAGES, (unsigned long long)lastFrameId);
+
+    CHECK(CALL(PDSStopAcquisition, DSStopAcquisition, stream, ACQ_STOP_FLAGS_DEFAULT));
+    CHECK(writeBig32(port, stopAddress, 1));
+    CHECK(writeBig32(port, lockAddress, 0));
+    CHECK(CALL(PDSFlushQueue, DSFlushQueue, stream, ACQ_QUEUE_ALL_DISCARD));
+    for (i = 0; i < BUFFERS; ++i)
+        CHECK(CALL(PDSRevokeBuffer, DSRevokeBuffer, stream, buffers[i], NULL, NULL));
+    for (i = 0; i < BUFFERS / 2; ++i)
+        free(memory[i]);
+    CHECK(CALL(PGCUnregisterEvent, GCUnregisterEvent, stream, EVENT_NEW_BUFFER));
+    CHECK(CALL(PDSClose, DSClose, stream));
+    CHECK(CALL(PDevClose, DevClose, device));
+    CHECK(CALL(PIFClose, IFClose, interface));
+    CHECK(CALL(PTLClose, TLClose, system));
+    CHECK(CALL(PGCCloseLib, GCCloseLib));
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    int result;
+    if (argc < 2) {
+        fprintf(stderr, "usage: %s producer.cti\n", argv[0]);
+        return 2;
+    }
+    g_producer = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+    if (!g_producer) {
+        fprintf(stderr, "%s\n", dlerror());
+        return 2;
+    }
+    result = run();
+    if (dlclose(g_producer) != 0)
+        return 3;
+    return result;
+}
