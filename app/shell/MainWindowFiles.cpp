@@ -18,10 +18,7 @@
 #include "UserSetFile.h"
 #include "ZTCamFunc.h"
 
-#if __has_include("CZTPropGrp.h")
 #include "CZTPropGrp.h"
-#define LUMA_FILES_HAVE_PROPGRP 1
-#endif
 
 namespace {
 
@@ -213,17 +210,12 @@ uint32_t MainWindow::DataFileWrite(ZTCamHandle handle, int selector)
 
 void MainWindow::refreshPanel(CZTPropGrp* panel, bool allValues)
 {
-#ifdef LUMA_FILES_HAVE_PROPGRP
     if (!panel)
         return;
     if (allValues)
         panel->refreshAllValues();
     else
         panel->refreshRoot();
-#else
-    (void)panel;
-    (void)allValues;
-#endif
 }
 
 void MainWindow::on_pushButton_Save_clicked()
