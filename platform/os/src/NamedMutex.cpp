@@ -43,12 +43,8 @@ bool tryFlock(int fd, int op)
 
 std::string NamedMutex::lockDirectory()
 {
-    for (const char* var : {"LUMA_LOCK_DIR", "XDG_RUNTIME_DIR"}) {
-        const char* v = std::getenv(var);
-        if (v && *v)
-            return v;
-    }
-    return "/tmp";
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return runtime && *runtime ? runtime : "/tmp";
 }
 
 NamedMutex::~NamedMutex() { close(); }

@@ -8,7 +8,7 @@
 // - Boxes are answered through LUMA_PROMPT_ANSWERS, which only the test build
 //   of the program reads (ScriptedPrompt.cpp): the second copy answers "No"
 //   to the question whether to end the running copy.
-// - Each run gets its own lock folder (LUMA_LOCK_DIR) and working directory.
+// - Each run gets its own lock folder (XDG_RUNTIME_DIR) and working directory.
 // - The test ends the program with SIGTERM, which the program handles by
 //   leaving its event loop and shutting down in order.
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ public:
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("LUMA_LOCK_DIR", lockDir);
+        env.insert("XDG_RUNTIME_DIR", lockDir);
         env.insert("LUMA_PROMPT_ANSWERS", answers);
         env.remove("ZTCAM_SIM_CONFIG");
         process.setProcessEnvironment(env);

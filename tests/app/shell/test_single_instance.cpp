@@ -159,7 +159,7 @@ TEST(SingleInstanceMutex, FirstOpenerIsFirstAndTheWatcherSeesAKnock)
     testApp();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    qputenv("LUMA_LOCK_DIR", dir.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
 
     // Nobody else has the name open: this process is the first copy.
     EXPECT_TRUE(isFirstInstance());
@@ -199,7 +199,7 @@ TEST(SingleInstanceMutex, FirstOpenerIsFirstAndTheWatcherSeesAKnock)
     thread.quit();
     thread.wait();
     delete watcher;
-    qunsetenv("LUMA_LOCK_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(NoPreviewOption, OnlyTheExactSingleArgumentTurnsThePreviewOff)

@@ -323,11 +323,11 @@ protected:
         char dir[] = "/tmp/gentl_mutex_XXXXXX";
         ASSERT_NE(::mkdtemp(dir), nullptr);
         m_dir = dir;
-        ::setenv("LUMA_LOCK_DIR", m_dir.c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
     }
     void TearDown() override
     {
-        ::unsetenv("LUMA_LOCK_DIR");
+        ::unsetenv("XDG_RUNTIME_DIR");
         const std::string cmd = "rm -rf '" + m_dir + "'";
         EXPECT_EQ(std::system(cmd.c_str()), 0);
     }

@@ -29,7 +29,7 @@ public:
     void close();
     bool isOpen() const { return m_presenceFd >= 0; }
 
-    // Folder that holds the lock files: $LUMA_LOCK_DIR, $XDG_RUNTIME_DIR or /tmp.
+    // Folder that holds the lock files: the user's $XDG_RUNTIME_DIR, else /tmp.
     static std::string lockDirectory();
 
 private:
