@@ -59,6 +59,8 @@ public:
     uint64_t GetByteSize() const { return m_byteSize; }
     uint64_t GetPitch() const { return m_pitch; }
     bool IsZeroCopy() const { return m_zeroCopy; }
+    // A zero-copy buffer lives in the library's memory, freed with the buffer.
+    bool HoldsProducerMemory() override { return m_zeroCopy || GenTLBuffer::HoldsProducerMemory(); }
     bool IsCancelled() const { return m_cancelled; }
 
     // Bits per pixel of a library format class (code & 0x3F00); -1 unknown.

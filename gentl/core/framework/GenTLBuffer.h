@@ -89,6 +89,9 @@ public:
     void ClearDataState();
     bool HasData();
     bool IsProducerAllocated();
+    // True when the memory belongs to the producer (allocated here or by a
+    // back end), so that a revoke hands no address back to the consumer.
+    virtual bool HoldsProducerMemory() { return IsProducerAllocated(); }
     // True for the stream's own auxiliary buffers.
     bool GetFlag() const { return m_auxiliary; }
     bool IsAuxiliary() const { return GetFlag(); }

@@ -292,7 +292,7 @@ GC_ERROR GenTLDataStream::RevokeBuffer(GenTLBuffer* buffer, void** memory, void*
         LogLine(kCategory, LOG_INFO, "Revoking buffer " + (*it)->GetLogID(logId));
     }
     if (memory)
-        *memory = (*it)->IsProducerAllocated() ? nullptr : (*it)->GetBase();
+        *memory = (*it)->HoldsProducerMemory() ? nullptr : (*it)->GetBase();
     if (userPointer)
         *userPointer = (*it)->GetUserPointer();
     m_announced.erase(it);

@@ -113,7 +113,9 @@ TEST_F(PexStreamTest, BayerWithoutConversionIsDeliveredAsTheCameraFormatAndWithC
 
     ASSERT_EQ(stream->FlushQueue(ACQ_QUEUE_OUTPUT_DISCARD), GC_ERR_SUCCESS);
     ASSERT_EQ(stream->FlushQueue(ACQ_QUEUE_ALL_DISCARD), GC_ERR_SUCCESS);
-    ASSERT_EQ(stream->RevokeBuffer(raw[0].Get(), nullptr, nullptr), GC_ERR_SUCCESS);
+    void* memory = raw[0]->GetBase();
+    ASSERT_EQ(stream->RevokeBuffer(raw[0].Get(), &memory, nullptr), GC_ERR_SUCCESS);
+    EXPECT_EQ(memory, nullptr) << "the library's memory goes with the buffer";
 
     PexDigControl(digitizer, 5326, -9997);
     EXPECT_EQ(stream->GetPayloadSize(), 64u * 48u * 3u);
