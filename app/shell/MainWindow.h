@@ -116,6 +116,11 @@ public:
     void onCapturing();
     // Tears every camera down and opens them again.
     void reConnectCam(bool wasLive);
+    // A DeviceReset was accepted: the connection polls stop until the
+    // reconnection runs. False when a reset already waits for it.
+    bool beginDeviceReset();
+    // The waiting reset's reconnection: at most one runs per accepted reset.
+    void finishDeviceReset(bool wasLive);
     // Re-reads the level ranges and values (bit 0 left, bit 1 right).
     void updateLevels(int which, bool write);
     // Loads the levels, gamma and contrast page from the current camera and
@@ -272,6 +277,7 @@ public:
     bool m_bSingleViewport = false;
     int m_nCapFinishCount = 0;
     int m_nDisconnectTimerId = 0;
+    bool m_bDeviceResetPending = false;
     std::atomic<int> m_nVideoFps{25};
     QTimer m_titleTimer;
     bool m_bTriggerMode = false;

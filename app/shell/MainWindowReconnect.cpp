@@ -158,6 +158,32 @@ int MainWindow::reopenCameras()
     return m_vecOpenedCam.size();
 }
 
+bool MainWindow::beginDeviceReset()
+{
+    if (m_bDeviceResetPending)
+        return false;
+    m_bDeviceResetPending = true;
+    // The restarting camera reads as lost: that is no disconnection to warn of.
+    if (m_nDisconnectTimerId)
+        killTimer(m_nDisconnectTimerId);
+    m_nDisconnectTimerId = 0;
+    for (CZTPropGrp* panel : qAsConst(m_vecPropGrp))
+        if (panel)
+            panel->stopPollTimer();
+    for (ztstreamgrp* panel : qAsConst(m_vecStreamGrp))
+        if (panel)
+            panel->stopPollTimer();
+    return true;
+}
+
+void MainWindow::finishDeviceReset(bool wasLive)
+{
+    if (!m_bDeviceResetPending)
+        return;
+    m_bDeviceResetPending = false;
+    reConnectCam(wasLive);
+}
+
 void MainWindow::reConnectCam(bool wasLive)
 {
     (void)wasLive;  // the cameras come back stopped either way

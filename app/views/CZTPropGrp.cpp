@@ -48,6 +48,8 @@ CZTPropGrp::CZTPropGrp(OpenedCamera camera, QWidget* parent)
 
 CZTPropGrp::~CZTPropGrp()
 {
+    // The warning box belongs to the window: it goes with its panel.
+    delete m_pWarnBox;
     clearTree();
     delete m_pElemMutex;
     m_pElemMutex = nullptr;

@@ -8,6 +8,7 @@
 // in CZTPropGrpEdit.cpp, the poll in CZTPropGrpPoll.cpp. Everything runs on
 // the GUI thread.
 
+#include <QPointer>
 #include <QMap>
 #include <QString>
 #include <QVariant>
@@ -112,7 +113,7 @@ public:
     bool m_bTriggerMode = false;
     bool m_bTriggerModeMirror = false;  // handed to the window
     bool m_bScanTypeLocked = false;     // DeviceVersion holds "FF01"
-    ZtMsgBox* m_pWarnBox = nullptr;
+    QPointer<ZtMsgBox> m_pWarnBox;  // a child of the window, deleted with this panel
 
 private:
     // Tree walk: the row of one element under the current category.

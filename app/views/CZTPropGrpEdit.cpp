@@ -158,11 +158,11 @@ void CZTPropGrp::requestReconnect(bool wasLive)
     // button whose press got us here: it runs from the window's event loop
     // after the camera's restart time, never inside the press.
     QPointer<MainWindow> window = m_pMainWindow;
-    if (!window)
+    if (!window || !window->beginDeviceReset())
         return;
     QTimer::singleShot(MainWindow::deviceResetWaitMs(), window, [window, wasLive] {
         if (window)
-            window->reConnectCam(wasLive);
+            window->finishDeviceReset(wasLive);
     });
 }
 

@@ -133,6 +133,28 @@ TEST_F(ReconnectTest, DeviceResetReopensBothCamerasAndLiveWorks)
     expectLive(1);
 }
 
+// While an accepted DeviceReset waits for the camera's restart, the restarting
+// camera is no disconnection to warn of, and a second press starts nothing.
+TEST_F(ReconnectTest, AWaitingResetWarnsOfNothingAndRunsOnce)
+{
+    MainWindow::setDeviceResetWaitMs(3500);  // longer than the window's poll
+    MainWindow& w = open(kTwoCameras, 2);
+    ZTCamSim_CallLogClear();
+    QPointer<CZTPropGrp> panel = w.m_vecPropGrp.value(0);
+    ASSERT_FALSE(panel.isNull());
+    panel->valueChanged(panel->m_propMap.value("DeviceReset"), QVariant(QStringLiteral("DeviceReset")));
+    panel->valueChanged(panel->m_propMap.value("DeviceReset"), QVariant(QStringLiteral("DeviceReset")));
+    ASSERT_TRUE(waitFor([&] {
+        return panel.isNull() && w.windowTitle() == w.m_strTitle && w.m_nDisconnectTimerId;
+    }, 20000));
+    waitFor([] { return false; }, 500);
+    const auto calls = simCalls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "ZTCAM_Api_Init"), 1);
+    EXPECT_EQ(prompt.asked.count("about|LumaDeck|The camera has been disconnected"), 0);
+    EXPECT_EQ(logRows("The camera has been disconnection"), 0);
+    EXPECT_EQ(logRows("The camera0 has been disconnected"), 0);
+}
+
 TEST_F(ReconnectTest, PanelsGoOnlyAfterTheCallThatStartedTheReconnection)
 {
     MainWindow& w = open(kTwoCameras, 2);
