@@ -201,6 +201,14 @@ GC_ERROR GenTLSrvDirect::GCRegisterEvent(EVENTSRC_HANDLE hEventSrc, EVENT_TYPE i
     GC_ERROR code = m_library->LookupEventSrcHandle(hEventSrc, &source);
     if (code != GC_ERR_SUCCESS)
         return code;
+    // The pool stays locked from the check to the registration, so that two
+    // threads registering one type cannot both pass the check and the loser
+    // disarm the winner's event (pool before module in the lock order).
+    m_library->LockPool();
+    struct Unlock {
+        GenTLLibrary& library;
+        ~Unlock() { library.UnlockPool(); }
+    } unlock{*m_library};
     CountedPtr<GenTLEvent> event;
     bool registered = false;
     code = source->RegisterEvent(iEventID, &event, &registered);

@@ -9,6 +9,7 @@
 #include "TLLogMessage.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <new>
 #include <sstream>
 
@@ -207,6 +208,8 @@ GC_ERROR GenTLDataStream::AnnounceAny(void* memory, uint64_t size, void* userPoi
     try {
         made = AllocateStreamBuffer(memory, size, userPointer, false);
     } catch (const std::bad_alloc&) {
+        return GC_ERR_OUT_OF_MEMORY;
+    } catch (const std::length_error&) {  // a size no vector can hold
         return GC_ERR_OUT_OF_MEMORY;
     }
     if (!made)
@@ -484,6 +487,8 @@ GC_ERROR GenTLDataStream::StartAcquisition(ACQ_START_FLAGS flags, uint64_t count
         return ReportError(GC_ERR_INVALID_PARAMETER, "StartAcquisition: the consumer requested to acquire zero buffers");
     m_numberToAcquire = count;
     m_delivered = 0;
+    // Blocks an earlier run left in the output queue are not this run's.
+    m_staleOutput = m_output ? m_output->QueueLength() : 0;
     if (m_announced.empty())
         return ReportError(GC_ERR_INVALID_BUFFER, "StartAcquisition: no buffers announced, nothing to be acquired");
     uint64_t size = 0;
@@ -594,6 +599,9 @@ void GenTLDataStream::Deliver(GenTLBuffer* buffer)
     std::vector<S_EVENT_NEW_BUFFER> removed;
     bool accepted = false;
     uint64_t overwritten = 0;
+    // The consumer takes the oldest blocks first: stale ones it took are gone.
+    if (m_output)
+        m_staleOutput = std::min<uint64_t>(m_staleOutput, m_output->QueueLength());
     if (!auxiliary) {
         accepted = m_output->PushEvent(item, mode == MODE_NEWEST_ONLY ? PUSH_REPLACE_ALL : PUSH_APPEND, &removed);
     } else if (mode != MODE_OLDEST_FIRST) {
@@ -613,9 +621,12 @@ void GenTLDataStream::Deliver(GenTLBuffer* buffer)
                 "Dropping " + std::to_string(lost) + " old blocks depending on the buffer handling mode");
         m_dropped.fetch_add(lost);
         // Blocks left in the output queue by an earlier run were never
-        // counted in this one: the count must not wrap below zero.
+        // counted in this one: only this run's own come off its count.
+        const uint64_t stale = std::min(lost, m_staleOutput);
+        m_staleOutput -= stale;
+        const uint64_t counted = lost - stale;
         const uint64_t delivered = m_delivered.load();
-        m_delivered.store(delivered > lost ? delivered - lost : 0);
+        m_delivered.store(delivered > counted ? delivered - counted : 0);
     }
     // A refused consumer buffer goes back to the engine, never lost between
     // the queues.

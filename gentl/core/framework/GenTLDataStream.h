@@ -146,6 +146,7 @@ private:
     std::vector<CountedPtr<GenTLBuffer>> m_announced;
     std::atomic<uint64_t> m_dropped{0};
     std::atomic<uint64_t> m_delivered{0};
+    uint64_t m_staleOutput = 0;  // earlier runs' blocks still queued; the acquisition thread's
     std::atomic<uint64_t> m_numberToAcquire{kUnlimited};
     std::atomic<bool> m_streaming{false};
     bool m_started = false;

@@ -7,6 +7,7 @@
 #include "TLLogMessage.h"
 
 #include <deque>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,6 +52,24 @@ public:
         ScopedLock lock(m_signal.GetLock());
         if (!m_open && !m_alwaysAccepting)
             return false;
+        // Out of memory refuses the item: nothing throws on a delivering thread.
+        try {
+            out.reserve(out.size() + m_queue.size());
+            if (!PushLocked(item, mode, out))
+                return false;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        if (!out.empty())
+            LogLine("Event", LOG_DEBUG, "Returning " + std::to_string(out.size()) + " events");
+        ++m_fired;
+        m_signal.Signal();
+        return true;
+    }
+
+private:
+    bool PushLocked(const T& item, int32_t mode, std::vector<T>& out)
+    {
         switch (mode) {
         case PUSH_APPEND:
             m_queue.push_back(item);
@@ -81,12 +100,10 @@ public:
         default:
             return false;
         }
-        if (!out.empty())
-            LogLine("Event", LOG_DEBUG, "Returning " + std::to_string(out.size()) + " events");
-        ++m_fired;
-        m_signal.Signal();
         return true;
     }
+
+public:
 
     GC_ERROR GetEventData(void* buffer, size_t* size, uint64_t timeout) override
     {

@@ -3,6 +3,10 @@
 #include "StreamFixture.h"
 #include "ThreadHandle.h"
 
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
 using namespace GenTLCore;
 using namespace GenTLTest;
 
@@ -161,6 +165,32 @@ TEST_F(StreamTest, StaleOutputOfAnEarlierRunDoesNotEndTheCountAtOnce)
         ASSERT_TRUE(stream.WaitUntilIdle());
     }
     EXPECT_FALSE(stream.IsStreaming()) << "the count ends the run";
+}
+
+TEST_F(StreamTest, StaleOutputLeftQueuedDoesNotKeepTheCountFromEnding)
+{
+    auto buffers = Announce(4);
+    ASSERT_TRUE(StartWithQueued(buffers));
+    stream.Complete(3);
+    ASSERT_TRUE(stream.WaitUntilIdle());
+    ASSERT_EQ(stream.StopAcquisition(ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+    ASSERT_EQ(Info(STREAM_INFO_NUM_AWAIT_DELIVERY), 3u);  // stale, and the consumer never takes them
+
+    ASSERT_EQ(WriteRegister(kHandlingModeRegister, 2), GC_ERR_SUCCESS);
+    ASSERT_EQ(stream.StartAcquisition(ACQ_START_FLAGS_DEFAULT, 1), GC_ERR_SUCCESS);
+    ASSERT_TRUE(stream.WaitForScheduled(1));
+    stream.Complete(1);
+    ASSERT_TRUE(stream.WaitUntilIdle());
+    for (int i = 0; i < 1000 && stream.IsStreaming(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(stream.IsStreaming()) << "one block of one ends the run";
+}
+
+TEST_F(StreamTest, ABufferNoMemoryCanHoldIsOutOfMemory)
+{
+    CountedPtr<GenTLBuffer> buffer;
+    EXPECT_EQ(stream.AllocAndAnnounceBuffer(SIZE_MAX, nullptr, &buffer), GC_ERR_OUT_OF_MEMORY);
+    EXPECT_FALSE(buffer);
 }
 
 TEST_F(StreamTest, EngineFailureMakesTheStreamNonFunctional)
