@@ -91,7 +91,8 @@ public:
     void storeLevelsForAllCameras();
     // Sets one feature of the current camera from its text in a parameter
     // file; a value that is no number is named in the log and not set.
-    void SetElementDown(QString name, QString value);
+    // True when the camera took the value.
+    bool SetElementDown(QString name, QString value);
     // The user-set data block (selector 7): camera -> file and file ->
     // camera. Results: 1 done (the user has been told), 0x80000000 no data,
     // 0x80000115 no file, 0x80000312 the firmware keeps no block.

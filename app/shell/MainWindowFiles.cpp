@@ -234,11 +234,21 @@ void MainWindow::on_pushButton_Save_clicked()
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
         return;
+    // Only a file of our own making is removed again, never a device.
+    const bool regular = QFileInfo(path).isFile();
     QTextStream out(&file);
     for (const ParamEntry& entry : entries)
         out << ParamConfigFile::formatLine(entry);
     out.flush();
+    const bool written = out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
     file.close();
+    // A disk that took only part of the file leaves no cut file behind.
+    if (!written || file.error() != QFileDevice::NoError) {
+        if (regular)
+            file.remove();
+        UserPrompt::instance().about(this, QStringLiteral("LumaDeck"), tr("Failed to save file"));
+        return;
+    }
     onWritelog(tr("Save Camera Prameter Success"));
 }
 
@@ -266,19 +276,33 @@ void MainWindow::on_pushButton_Load_clicked()
         UserPrompt::instance().about(this, QStringLiteral("LumaDeck"), QStringLiteral("File content is empty"));
         return;
     }
+    // Offsets go to 0 before the size is set; an offset whose own line the
+    // camera then refuses gets its old value back.
+    QMap<QString, qint64> offsetsBefore;
+    for (const QString& name : {QStringLiteral("OffsetX"), QStringLiteral("OffsetY")}) {
+        const QByteArray utf8 = name.toUtf8();
+        ZTCamElement element{};
+        if (ZTCAM_GenICam_ElementAttr(m_curCam.handle, &element, utf8.constData(), ZTCAM_NODEMAP_CAMERA) ==
+            ZTCAM_STATUS_SUCCESS)
+            offsetsBefore[name] = element.value.intValue;
+    }
+    QMap<QString, bool> lastWrite;
     for (const ParamConfigFile::Setting& setting : settings)
-        SetElementDown(setting.name, setting.value);
+        lastWrite[setting.name] = SetElementDown(setting.name, setting.value);
+    for (auto it = offsetsBefore.cbegin(); it != offsetsBefore.cend(); ++it)
+        if (lastWrite.contains(it.key()) && !lastWrite.value(it.key()))
+            SetElementDown(it.key(), QString::number(it.value()));
     platform::os::sleepMs(300);
     refreshPanel(m_pCurPropGrp, false);
     onWritelog(tr("Load Camera Prameter Success"));
 }
 
-void MainWindow::SetElementDown(QString name, QString value)
+bool MainWindow::SetElementDown(QString name, QString value)
 {
     if (name.isEmpty() || value.isEmpty()) {
         LUMA_DEBUG("MainWindow::SetElementDown", "name = %s, value = %s", name.toUtf8().constData(),
                    value.toUtf8().constData());
-        return;
+        return false;
     }
     const QByteArray utf8 = name.toUtf8();
     ZTCamElement element{};
@@ -287,7 +311,7 @@ void MainWindow::SetElementDown(QString name, QString value)
     LUMA_DEBUG("MainWindow::SetElementDown", "---------------ret=%u, node.pName =%s \n\n",
                static_cast<unsigned>(status), utf8.constData());
     if (status != ZTCAM_STATUS_SUCCESS)
-        return;
+        return false;
     // The SDK's record names the element by our text while we write it.
     element.name = utf8.constData();
     bool ok = true;
@@ -303,19 +327,19 @@ void MainWindow::SetElementDown(QString name, QString value)
         break;
     case ZTCAM_ELEM_BOOLEAN:
         if (name != QLatin1String("LUTEnable"))
-            return;
+            return false;
         element.value.intValue = value.toInt(&ok, 10);
         break;
     case ZTCAM_ELEM_FLOAT:
         element.value.floatValue = value.toDouble(&ok);
         break;
     default:
-        return;
+        return false;
     }
     // A value that is no number is not written (as 0 or otherwise).
     if (!ok) {
         onWritelog(tr("Parameter %1 not loaded: \"%2\" is not a number").arg(name, value));
-        return;
+        return false;
     }
-    ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
+    return ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA) == ZTCAM_STATUS_SUCCESS;
 }

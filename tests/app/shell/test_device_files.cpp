@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QTableWidget>
 
 #include <qtvariantproperty.h>
@@ -298,6 +299,14 @@ TEST_F(DeviceFiles, ParameterFileLinesThatCannotBeUsedChangeNothing)
     EXPECT_EQ(feature("Width").value.intValue, 1280);
     EXPECT_TRUE(logRows(ui()->tableWidget).contains("Parameter ExposureTime not loaded: \"fast\" is not a number"));
 
+    // An offset the camera refuses leaves the offset it had.
+    setInt("Width", 640);
+    setInt("OffsetX", 320);
+    writeFile("offset.txt", "OffsetX:2:99999\n");
+    prompt.fileAnswers = QStringList{path("offset.txt")};
+    window->on_pushButton_Load_clicked();
+    EXPECT_EQ(feature("OffsetX").value.intValue, 320);
+
     writeFile("empty.txt", "no colon\n");
     prompt.fileAnswers = QStringList{path("empty.txt")};
     window->on_pushButton_Load_clicked();
@@ -309,4 +318,14 @@ TEST_F(DeviceFiles, ParameterFileLinesThatCannotBeUsedChangeNothing)
     window->on_pushButton_Save_clicked();
     EXPECT_EQ(lastAsked(), "about|LumaDeck|No camera parameters could be read");
     EXPECT_FALSE(QFile::exists(path("gone.txt")));
+
+    // A disk that takes nothing gives no success row.
+    ZTCamSim_SetConnected(0, 1);
+    const int rows = ui()->tableWidget->rowCount();
+    prompt.fileAnswers = QStringList{QStringLiteral("/dev/full")};
+    window->on_pushButton_Save_clicked();
+    EXPECT_EQ(lastAsked(), "about|LumaDeck|Failed to save file");
+    EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/dev/full"))) << "a device is never removed";
+    for (int r = rows; r < ui()->tableWidget->rowCount(); ++r)
+        EXPECT_NE(ui()->tableWidget->item(r, 1)->text(), "Save Camera Prameter Success");
 }
