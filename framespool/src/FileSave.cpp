@@ -236,10 +236,13 @@ void FileSave::WriterLoop()
         waitMs = kWaitMs;
         const bool stopping = !running.load();
         int stopTries = 0;
-        // Set at shut-down once a file has failed all its tries: the disk
-        // refuses, and the files behind it are dropped without trying. A slow
-        // disk that still takes files never sets it.
+        // Set at shut-down once two files in a row have failed their tries:
+        // the disk refuses, and the files behind them are dropped without
+        // trying. One file alone may be its own fault (a folder of its name),
+        // so the file after it gets one try. A slow disk that still takes
+        // files never sets it.
         bool refused = false;
+        bool previousDropped = false;
         while (pending.load() > 0) {
             std::string fileName;
             int64_t size = 0;
@@ -260,6 +263,7 @@ void FileSave::WriterLoop()
             writeNode->lock.Unlock();
             if (written) {
                 stopTries = 0;
+                previousDropped = false;
                 FinishWriteNode();
                 continue;
             }
@@ -282,7 +286,9 @@ void FileSave::WriterLoop()
                 platform::os::sleepMs(kRetryMs);
                 continue;
             }
-            refused = true;
+            refused = previousDropped;
+            previousDropped = true;
+            stopTries = kStopAttempts - 1;
             DropWriteNode(fileName);
         }
         if (stopping)

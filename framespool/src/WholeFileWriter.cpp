@@ -44,9 +44,9 @@ bool WholeFileWriter::Write(const std::string& path, const uint8_t* data, int64_
         return false;
     struct stat info {};
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const bool pipe = !regular && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));
-    // Files and devices are written blocking; pipes keep non-blocking writes
-    // with a limit on how long they may stall.
+    // Regular files are written blocking; pipes, terminals and other devices
+    // keep non-blocking writes with a limit on how long they may stall.
+    const bool pipe = !regular;
     if (!pipe)
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     bool ok = writeAll(fd, data, size);
