@@ -6,6 +6,7 @@
 #include "ScopedLock.h"
 #include "TLLogMessage.h"
 
+#include <algorithm>
 #include <platform/os/ThreadControl.h>
 
 #include <new>
@@ -253,9 +254,18 @@ int32_t GenTLDataStreamPEX::WaitForBuffer(GenTLBuffer** buffer)
     if (!front->IsAuxiliary())
         --m_scheduledCount;
     auto* filled = static_cast<GenTLBufferPEX*>(front);
+    // The delivered image's bytes, never more than the library buffer holds
+    // nor than the consumer's buffer has room for (a buffer announced before
+    // the image shrank, or asked larger than whole lines).
+    uint64_t lines = 0;
+    filled->GetDeliveredImageHeight(&lines);
+    uint64_t image = filled->GetPitch() * lines;
+    if (image == 0 || image > filled->GetByteSize())
+        image = filled->GetByteSize();
+    image = std::min<uint64_t>(image, filled->GetSize());
     BufferDelivery delivery;
-    delivery.sizeFilled = filled->GetByteSize();
-    delivery.dataSize = filled->GetByteSize();
+    delivery.sizeFilled = image;
+    delivery.dataSize = image;
     delivery.complete = true;
     delivery.dataLargerThanBuffer = false;
     filled->MarkFilled(delivery);

@@ -258,3 +258,28 @@ TEST_F(PexSilentAbortTest, AnAbortTheLibraryNeverReportsEndsAfterItsTimeOutWithE
     ASSERT_EQ(stream->StopAcquisition(ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
     EXPECT_EQ(StreamInfo(STREAM_INFO_NUM_QUEUED), 3u);
 }
+
+// What a buffer reports as filled fits the buffer and is the delivered image:
+// a consumer buffer announced before the image shrank, and a producer buffer
+// asked a little larger than the payload.
+TEST_F(PexStreamTest, SizeFilledIsTheDeliveredImageWithinTheBuffer)
+{
+    const uint64_t big = stream->GetPayloadSize();  // 64 x 48
+    std::vector<uint8_t> memory(big / 2);
+    CountedPtr<GenTLBuffer> consumer;
+    ASSERT_EQ(stream->AnnounceBuffer(memory.data(), memory.size(), nullptr, &consumer), GC_ERR_SUCCESS);
+    WriteCamera(0x3014, 24);  // Height
+    const uint64_t small = stream->GetPayloadSize();
+    ASSERT_EQ(small, big / 2);
+    auto producer = AllocAndAnnounce(1, small + 1);
+    QueueAll({consumer, producer[0]});
+    StartCamera();
+    ASSERT_EQ(Start(), GC_ERR_SUCCESS);
+    for (int i = 0; i < 2; ++i) {
+        GenTLBuffer* got = Next(2000);
+        ASSERT_NE(got, nullptr);
+        EXPECT_EQ(BufferInfo(got, BUFFER_INFO_SIZE_FILLED), small);
+        EXPECT_EQ(BufferInfo(got, BUFFER_INFO_DATA_SIZE), small);
+    }
+    ASSERT_EQ(stream->StopAcquisition(ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
+}
