@@ -278,6 +278,7 @@ public:
     bool m_bSingleViewport = false;
     int m_nCapFinishCount = 0;
     int m_nDisconnectTimerId = 0;
+    void stopConnectionPoll();
     bool m_bDeviceResetPending = false;
     std::atomic<int> m_nVideoFps{25};
     QTimer m_titleTimer;

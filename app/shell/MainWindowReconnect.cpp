@@ -72,8 +72,7 @@ void MainWindow::pollConnections()
     if (!disconnected)
         return;
     // Told once: only a reconnection starts the poll again.
-    killTimer(m_nDisconnectTimerId);
-    m_nDisconnectTimerId = 0;
+    stopConnectionPoll();
     UserPrompt::instance().about(this, QStringLiteral("LumaDeck"), tr("The camera has been disconnected"));
 }
 
@@ -158,15 +157,20 @@ int MainWindow::reopenCameras()
     return m_vecOpenedCam.size();
 }
 
+void MainWindow::stopConnectionPoll()
+{
+    if (m_nDisconnectTimerId)
+        killTimer(m_nDisconnectTimerId);
+    m_nDisconnectTimerId = 0;
+}
+
 bool MainWindow::beginDeviceReset()
 {
     if (m_bDeviceResetPending)
         return false;
     m_bDeviceResetPending = true;
     // The restarting camera reads as lost: that is no disconnection to warn of.
-    if (m_nDisconnectTimerId)
-        killTimer(m_nDisconnectTimerId);
-    m_nDisconnectTimerId = 0;
+    stopConnectionPoll();
     for (CZTPropGrp* panel : qAsConst(m_vecPropGrp))
         if (panel)
             panel->stopPollTimer();
@@ -190,9 +194,7 @@ void MainWindow::reConnectCam(bool wasLive)
     m_bReconnecting = true;
     if (m_vecOpenedCam.isEmpty())
         return;
-    if (m_nDisconnectTimerId)
-        killTimer(m_nDisconnectTimerId);
-    m_nDisconnectTimerId = 0;
+    stopConnectionPoll();
     setWindowTitle(QStringLiteral("Please wait, Camera disconnect..."));
 
     closeAllCameras();
