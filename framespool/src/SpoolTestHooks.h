@@ -8,3 +8,7 @@
 #define FRAMESPOOL_WRITE_DELAY_ENV "FRAMESPOOL_TEST_WRITE_DELAY_MS"
 // Bytes taken as the free physical memory when the shared budget is set up.
 #define FRAMESPOOL_MEMORY_ENV "FRAMESPOOL_TEST_MEMORY_BYTES"
+// A positive multiple of 4096: files of at least two such slices go to the
+// disk slice by slice, through the page cache and straight from the buffer
+// in turn.
+#define FRAMESPOOL_ROUTE_SLICE_ENV "FRAMESPOOL_TEST_ROUTE_SLICE_BYTES"

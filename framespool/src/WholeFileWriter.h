@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
-// Writes one finished stack file to disk in one go.
+// Writes one finished stack file to disk from its whole-file buffer. A
+// large file from a page-aligned buffer may go partly past the page cache,
+// straight to the disk, when that is the faster way (see the source).
 class WholeFileWriter
 {
 public:

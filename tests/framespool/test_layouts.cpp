@@ -2,10 +2,12 @@
 // hand from the file layout, then compared with what the library wrote.
 #include "FrameSpool.h"
 #include "SpoolTestFiles.h"
+#include "SpoolTestHooks.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -259,4 +261,32 @@ TEST(StackLayout, NextSeriesOfTheSameSizeKeepsNothingOfTheLastOne)
     expected.resize(bytes, 0);
     EXPECT_EQ(SpoolTestFiles::Read(files.Path("a.raw")), full);
     EXPECT_TRUE(SpoolTestFiles::Read(files.Path("b.raw")) == expected);
+}
+
+TEST(StackLayout, FilesWrittenPastThePageCacheInPartsAreByteExact)
+{
+    // Large files go to the disk slice by slice, some through the page cache
+    // and some straight from the buffer; here every other slice, in 1 MiB
+    // slices, with a TIFF whose end is not a whole block.
+    struct Slices {
+        Slices() { ::setenv(FRAMESPOOL_ROUTE_SLICE_ENV, "1048576", 1); }
+        ~Slices() { ::unsetenv(FRAMESPOOL_ROUTE_SLICE_ENV); }
+    } slices;
+    SpoolTestFiles files;
+    const int32_t bytes = 1024 * 1024 * 2;
+    std::vector<std::vector<uint8_t>> frames;
+    std::vector<uint8_t> raw;
+    for (uint32_t i = 0; i < 3; ++i) {
+        frames.push_back(Pattern(bytes, 50 + i));
+        raw.insert(raw.end(), frames.back().begin(), frames.back().end());
+    }
+    for (const char* name : {"route.tif", "route.raw"}) {
+        const std::string path = files.Path(name);
+        ASSERT_EQ(Init_FrameSpool(path.c_str(), 1024, 1024, 1, 16, 3, 1, 1), 1);
+        for (const auto& frame : frames)
+            ASSERT_EQ(Append_FileBuffer(frame.data(), bytes, 1), 1);
+        ASSERT_EQ(Uninit_FrameSpool(1), 1);
+    }
+    EXPECT_TRUE(SpoolTestFiles::Read(files.Path("route.tif")) == expectedTiff(1024, 1024, 1, 16, 3, frames));
+    EXPECT_TRUE(SpoolTestFiles::Read(files.Path("route.raw")) == raw);
 }
