@@ -2,12 +2,12 @@
 
 #include "CPEXString.h"
 #include "LastGenTLError.h"
+#include "PexTextInquiry.h"
 #include "ScopedLock.h"
 
 #include <platform/os/ThreadControl.h>
 
 #include <atomic>
-#include <vector>
 
 namespace GenTLCore::PEXCore {
 
@@ -17,7 +17,6 @@ constexpr PEX_INT kDefault = PEX_DEFAULT;
 constexpr PEX_INT kErrorHook = 0x40000008;
 constexpr PEX_INT kUnhook = 0x04000000;
 constexpr PEX_INT kCurrentError = 8;
-constexpr PEX_INT kSizeForm = 0x50000000000LL;
 constexpr PEX_INT kMessageParts[] = {0x21000008, 0x210B0000, 0x210C0000, 0x210D0000};
 constexpr int32_t kGenTLError = -1001;  // GC_ERR_ERROR
 
@@ -71,15 +70,7 @@ std::wstring PexErrorTracker::ComposeErrorText(PexErrorTracker*)
 {
     std::wstring text;
     for (PEX_INT part : kMessageParts) {
-        PEX_INT size = 0;
-        PexAppGetError(kDefault, part + kSizeForm, &size);
-        if (size <= 0 || size > (PEX_INT(1) << 20))
-            continue;
-        // Room for the NUL whether or not the size counts it.
-        std::vector<wchar_t> buffer(size_t(size) + 1, L'\0');
-        PexAppGetError(kDefault, part, buffer.data());
-        buffer.back() = L'\0';
-        const std::wstring piece(buffer.data());
+        const std::wstring piece = InquirePexText(&PexAppGetError, kDefault, part);
         if (piece.empty() || piece == L"Null.")
             continue;
         text += piece;
