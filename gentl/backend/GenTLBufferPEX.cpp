@@ -1,6 +1,7 @@
 #include "GenTLBufferPEX.h"
 
 #include "GenTLDataStreamPEX.h"
+#include "PexTextInquiry.h"
 
 #include <platform/os/SystemInfo.h>
 
@@ -23,13 +24,8 @@ GC_ERROR Put(T* out, V value)
     return GC_ERR_SUCCESS;
 }
 
-// One 64-bit hook value; `fallback` when the event lacks it.
-int64_t HookValue(PEX_ID eventId, PEX_INT code, int64_t fallback = 0)
-{
-    int64_t value = fallback;
-    PexGetHookInfo(eventId, code, &value);
-    return value;
-}
+// One 64-bit hook value; 0 when the event lacks it.
+int64_t HookValue(PEX_ID eventId, PEX_INT code) { return InquirePexValue(&PexGetHookInfo, eventId, code); }
 
 }  // namespace
 
@@ -41,21 +37,11 @@ GenTLBufferPEX::GenTLBufferPEX(void* base, uint64_t size, void* userPointer, boo
       m_zeroCopy(base == hostAddress)
 {
     libraryBuffer = 0;
-    PEX_INT value = 0;
-    PexBufInquire(m_libraryBuffer, 5061, &value);
-    m_byteSize = static_cast<uint64_t>(value);
-    value = 0;
-    PexBufInquire(m_libraryBuffer, 0x8000000, &value);
-    m_pitch = static_cast<uint64_t>(value);
-    value = 0;
-    PexBufInquire(m_libraryBuffer, 6702, &value);
-    m_formatCode = static_cast<uint64_t>(value);
-    value = 0;
-    PexBufInquire(m_libraryBuffer, 1005, &value);
-    m_bands = static_cast<uint64_t>(value);
-    value = 0;
-    PexBufInquire(m_libraryBuffer, 5101, &value);
-    m_bufferPixelFormat = static_cast<uint32_t>(value);
+    m_byteSize = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 5061));
+    m_pitch = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 0x8000000));
+    m_formatCode = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 6702));
+    m_bands = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 1005));
+    m_bufferPixelFormat = static_cast<uint32_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 5101));
     PexBufHookFunction(m_libraryBuffer, kModified, &GenTLBufferPEX::OnModified, this);
     PexBufHookFunction(m_libraryBuffer, kCancelled, &GenTLBufferPEX::OnCancelled, this);
 }
@@ -131,15 +117,8 @@ void GenTLBufferPEX::HandleReport(PEX_ID eventId, bool cancelled)
         // A single-band buffer without the digitizer's colour conversion
         // carries the camera's own format (a Bayer code, say).
         m_pixelFormat = m_bufferPixelFormat;
-        if (m_bands == 1) {
-            PEX_INT conversion = 0;
-            PexDigInquire(m_digitizer, 5326, &conversion);
-            if (conversion == -9999) {
-                PEX_INT camera = 0;
-                PexDigInquire(m_digitizer, 5198, &camera);
-                m_pixelFormat = static_cast<uint32_t>(camera);
-            }
-        }
+        if (m_bands == 1 && InquirePexValue(&PexDigInquire, m_digitizer, 5326) == -9999)
+            m_pixelFormat = static_cast<uint32_t>(InquirePexValue(&PexDigInquire, m_digitizer, 5198));
         m_yPadding = 0;
         m_xPadding = static_cast<int64_t>(m_pitch) - (BitsPerPixel(m_formatCode) * m_width) / 8;
         if (!m_zeroCopy)

@@ -2,6 +2,7 @@
 
 #include "PexErrorTracker.h"
 #include "PexIdRelease.h"
+#include "PexTextInquiry.h"
 #include "ReportError.h"
 #include "ScopedLock.h"
 #include "TLLogMessage.h"
@@ -24,12 +25,7 @@ constexpr PEX_INT kUnhook = 0x04000000;
 
 int32_t Check() { return PexErrorTracker::CheckThreadError(PexErrorTracker::Instance()); }
 
-PEX_INT DigitizerValue(PEX_ID digitizer, PEX_INT code)
-{
-    PEX_INT value = 0;
-    PexDigInquire(digitizer, code, &value);
-    return value;
-}
+PEX_INT DigitizerValue(PEX_ID digitizer, PEX_INT code) { return InquirePexValue(&PexDigInquire, digitizer, code); }
 
 // The colour-buffer attribute of a digitizer's image: image + grab, packed
 // BGR for three bands.

@@ -27,9 +27,7 @@ enum ManifestCode : PEX_INT {
 
 uint32_t InquireLow32(PEX_ID digitizer, PEX_INT code)
 {
-    int64_t value = 0;
-    PexDigInquire(digitizer, code, &value);
-    return static_cast<uint32_t>(value);
+    return static_cast<uint32_t>(InquirePexValue(&PexDigInquire, digitizer, code));
 }
 
 // "0x" and the address in lower-case hexadecimal.

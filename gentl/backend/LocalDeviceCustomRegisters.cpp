@@ -2,6 +2,7 @@
 
 #include "PexErrorTracker.h"
 #include "PexIdRelease.h"
+#include "PexTextInquiry.h"
 #include "PixelFormatInfo.h"
 #include "Register.h"
 #include "ReportError.h"
@@ -62,9 +63,7 @@ int32_t Check() { return PEXCore::PexErrorTracker::CheckThreadError(PEXCore::Pex
 
 PEX_INT Inquire(PEX_ID digitizer, PEX_INT code, PEX_INT preset = 0)
 {
-    PEX_INT value = preset;
-    PexDigInquire(digitizer, code, &value);
-    return value;
+    return PEXCore::InquirePexValue(&PexDigInquire, digitizer, code, preset);
 }
 
 // The decimation factor of a scale setting (its reciprocal, truncated); a

@@ -10,6 +10,13 @@ constexpr PEX_INT kSizeForm = 0x50000000000;
 constexpr PEX_INT kMaxTextLength = 1 << 20;
 }  // namespace
 
+PEX_INT InquirePexValue(PexInquiry inquire, PEX_ID object, PEX_INT code, PEX_INT preset)
+{
+    PEX_INT value = preset;
+    inquire(object, code, &value);
+    return value;
+}
+
 std::wstring InquirePexText(PexInquiry inquire, PEX_ID object, PEX_INT code)
 {
     PEX_INT length = 0;

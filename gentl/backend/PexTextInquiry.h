@@ -9,6 +9,10 @@ namespace GenTLCore::PEXCore {
 // digitizer): id, code, output.
 using PexInquiry = PEX_INT (*)(PEX_ID, PEX_INT, void*);
 
+// A value inquiry: the 64-bit answer, `preset` when the library writes
+// none.
+PEX_INT InquirePexValue(PexInquiry inquire, PEX_ID object, PEX_INT code, PEX_INT preset = 0);
+
 // A text inquiry: its length first (code + 0x50000000000), then the text
 // into a buffer with room for the terminating zero whatever the length
 // counts, cut at its first NUL. Empty when the length is below 1.
