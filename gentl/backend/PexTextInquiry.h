@@ -6,7 +6,7 @@
 namespace GenTLCore::PEXCore {
 
 // The imaging library's inquiries of one object (application, system,
-// digitizer): id, code, output.
+// digitizer, buffer, its errors, a hook's event): id, code, output.
 using PexInquiry = PEX_INT (*)(PEX_ID, PEX_INT, void*);
 
 // A value inquiry: the 64-bit answer, `preset` when the library writes
