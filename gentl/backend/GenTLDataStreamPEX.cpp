@@ -27,16 +27,6 @@ int32_t Check() { return PexErrorTracker::CheckThreadError(PexErrorTracker::Inst
 
 PEX_INT DigitizerValue(PEX_ID digitizer, PEX_INT code) { return InquirePexValue(&PexDigInquire, digitizer, code); }
 
-// The colour-buffer attribute of a digitizer's image: image + grab, packed
-// BGR for three bands.
-PEX_INT ColourAttribute(PEX_INT bands, PEX_INT type)
-{
-    PEX_INT attribute = 12;
-    if (bands == 3)
-        attribute += type == 8 ? 0x20800 : 0x20B00;
-    return attribute;
-}
-
 uint64_t LibraryBufferId(GenTLBuffer* buffer)
 {
     auto* pex = static_cast<GenTLBufferPEX*>(buffer);
@@ -44,6 +34,14 @@ uint64_t LibraryBufferId(GenTLBuffer* buffer)
 }
 
 }  // namespace
+
+PEX_INT GenTLDataStreamPEX::ColourAttribute(PEX_INT bands, PEX_INT type)
+{
+    PEX_INT attribute = 12;
+    if (bands == 3)
+        attribute += type == 8 ? 0x20800 : 0x20B00;
+    return attribute;
+}
 
 GenTLDataStreamPEX::GenTLDataStreamPEX(const CountedPtr<StreamTagPEX>& tag)
     : GenTLDataStream(tag), m_tag(tag), m_digitizer(tag ? tag->GetDigitizer() : 0),

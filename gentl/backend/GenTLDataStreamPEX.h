@@ -57,6 +57,9 @@ public:
     uint64_t NextFrameId() { return static_cast<uint64_t>(m_frameCounter.fetch_add(1) + 1); }
 
     PEX_ID GetDigitizer() const { return m_digitizer; }
+    // The colour-buffer attribute of a digitizer's image: image + grab,
+    // packed BGR for three bands.
+    static PEX_INT ColourAttribute(PEX_INT bands, PEX_INT type);
 
 private:
     void WaitForAbortComplete(uint32_t timeoutMs);

@@ -1,5 +1,6 @@
 #include "LocalDeviceCustomRegisters.h"
 
+#include "GenTLDataStreamPEX.h"
 #include "PexErrorTracker.h"
 #include "PexIdRelease.h"
 #include "PexTextInquiry.h"
@@ -265,18 +266,16 @@ uint32_t LocalDeviceCustomRegisters::GetPixelFormat(PEX_ID digitizer) const
         return camera;
     const PEX_INT bands = Inquire(digitizer, 1005);
     const PEX_INT type = Inquire(digitizer, 1008);
-    PEX_INT attribute = 0;
-    if (bands == 3) {
-        attribute = type == 8 ? 0x20800 : 0x20B00;
-    } else {
+    if (bands != 3) {
         switch (Inquire(digitizer, 1007)) {
         case 10: return 0x01100003;  // Mono10
         case 12: return 0x01100005;  // Mono12
         case 14: return 0x01100025;  // Mono14
-        default: attribute = 0; break;
+        default: break;
         }
     }
-    const PEX_ID probe = PexBufAllocColor(m_system, bands, 512, 1, type, attribute + 12, nullptr);
+    const PEX_ID probe = PexBufAllocColor(m_system, bands, 512, 1, type,
+                                          PEXCore::GenTLDataStreamPEX::ColourAttribute(bands, type), nullptr);
     PEX_INT code = 0;
     PexBufInquire(probe, 5101, &code);
     if (PEXCore::IsReleasablePexId(probe))
