@@ -316,8 +316,13 @@ bool keyExists(const Hive& hive, const std::wstring& path)
     if (path.empty())
         return true;
     const std::wstring l = lower(path);
-    auto it = hive.keys.lower_bound(l);
-    return it != hive.keys.end() && (it->first == l || it->first.compare(0, l.size() + 1, l + L"\\") == 0);
+    if (hive.keys.count(l))
+        return true;
+    // The keys below it stand together from the first that starts with its
+    // path and a backslash; a sibling such as "path x" sorts before them.
+    const std::wstring below = l + L"\\";
+    auto it = hive.keys.lower_bound(below);
+    return it != hive.keys.end() && it->first.compare(0, below.size(), below) == 0;
 }
 
 std::string fileOfRoot(int root)

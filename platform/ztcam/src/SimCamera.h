@@ -127,8 +127,10 @@ private:
     void updateGeometryRanges();
     void updateExposureRange();
     void updateLevelRanges();
-    ZTCamFrame makeHeader(uint8_t* block) const;
+    ZTCamFrame makeHeader(std::vector<uint8_t>& block) const;
     void ensureBlock(std::vector<uint8_t>& block);
+    void renderFrame(uint8_t* pixels, size_t size, uint64_t n);
+    ZTCamFrame renderLatest(std::vector<uint8_t>& block);
     ZTCamStatus writeNode(FeatureNode& node, const ZTCamElement& element, bool stream);
     ZTCamStatus runCommand(FeatureNode& node, bool stream);
     void setMessage(const std::string& text);

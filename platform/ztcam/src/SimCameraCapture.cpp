@@ -6,7 +6,9 @@
 
 namespace ztcam {
 
-ZTCamFrame SimCamera::makeHeader(uint8_t* block) const
+// The frame record of a block, also written at the block's front as the
+// header the camera hands out.
+ZTCamFrame SimCamera::makeHeader(std::vector<uint8_t>& block) const
 {
     ZTCamFrame f{};
     f.headerSize = kHeaderSize;
@@ -19,7 +21,8 @@ ZTCamFrame SimCamera::makeHeader(uint8_t* block) const
     f.imageSize = generator_.imageSize();
     f.reserveCount = 1;
     f.extraSize = 0;
-    f.data = block;
+    f.data = block.data();
+    std::memcpy(block.data(), &f, sizeof f);
     return f;
 }
 
@@ -28,6 +31,22 @@ void SimCamera::ensureBlock(std::vector<uint8_t>& block)
     const size_t need = kHeaderSize + size_t(generator_.imageSize());
     if (block.size() < need)
         block.resize(need);
+}
+
+// Frame n as the camera shows it now: flipped and stamped as set.
+void SimCamera::renderFrame(uint8_t* pixels, size_t size, uint64_t n)
+{
+    const bool vflip = capabilities_[5].value != 0;
+    const bool stamp = capabilities_[31].value != 0;
+    generator_.fill(pixels, size, n, hflip(), vflip, stamp);
+}
+
+// The latest frame in a block of its own, header first.
+ZTCamFrame SimCamera::renderLatest(std::vector<uint8_t>& block)
+{
+    ensureBlock(block);
+    renderFrame(block.data() + kHeaderSize, generator_.imageSize(), latestFrame_);
+    return makeHeader(block);
 }
 
 ZTCamStatus SimCamera::setCallback(ZTCamDataCallback callback, void* context)
@@ -57,8 +76,7 @@ ZTCamStatus SimCamera::bufAlloc(ZTCamFrame* frame)
         return ZTCAM_STATUS_NO_MEMORY;
     generator_.configure(currentWidth(), currentHeight(), currentFormat());
     ensureBlock(waitBlock_);
-    *frame = makeHeader(waitBlock_.data());
-    std::memcpy(waitBlock_.data(), frame, sizeof *frame);
+    *frame = makeHeader(waitBlock_);
     allocated_ = true;
     return ZTCAM_STATUS_SUCCESS;
 }
@@ -138,11 +156,9 @@ void SimCamera::frameLoop()
         if (!connected() || paused_)
             continue;
         const uint64_t n = frameNumber_++;
-        const bool vflip = capabilities_[5].value != 0;
-        const bool stamp = capabilities_[31].value != 0;
         if (!ring_.empty()) {
             const RingEntry& r = ring_[size_t(n % ring_.size())];
-            generator_.fill(r.buffer, r.size, n, hflip(), vflip, stamp);
+            renderFrame(r.buffer, r.size, n);
         }
         latestFrame_ = n;
         haveFrame_ = true;
@@ -201,12 +217,7 @@ ZTCamStatus SimCamera::waitForFrame(ZTCamFrame* frame, uint32_t timeoutMs)
     if (!open_ || !capturing_ || stopRequested_)
         return ZTCAM_STATUS_WRONG_STATE;
     lastWaited_ = latestFrame_;
-    ensureBlock(waitBlock_);
-    const bool vflip = capabilities_[5].value != 0;
-    const bool stamp = capabilities_[31].value != 0;
-    generator_.fill(waitBlock_.data() + kHeaderSize, generator_.imageSize(), latestFrame_, hflip(), vflip, stamp);
-    *frame = makeHeader(waitBlock_.data());
-    std::memcpy(waitBlock_.data(), frame, sizeof *frame);
+    *frame = renderLatest(waitBlock_);
     return ZTCAM_STATUS_SUCCESS;
 }
 
@@ -219,12 +230,7 @@ ZTCamStatus SimCamera::getData(ZTCamFrame* frame)
         return entry.status;
     if (!capturing_ || !haveFrame_)
         return ZTCAM_STATUS_WRONG_STATE;
-    ensureBlock(callbackBlock_);
-    const bool vflip = capabilities_[5].value != 0;
-    const bool stamp = capabilities_[31].value != 0;
-    generator_.fill(callbackBlock_.data() + kHeaderSize, generator_.imageSize(), latestFrame_, hflip(), vflip, stamp);
-    *frame = makeHeader(callbackBlock_.data());
-    std::memcpy(callbackBlock_.data(), frame, sizeof *frame);
+    *frame = renderLatest(callbackBlock_);
     return ZTCAM_STATUS_SUCCESS;
 }
 

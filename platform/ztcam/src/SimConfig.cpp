@@ -157,14 +157,10 @@ CameraConfig SimConfig::defaultCamera(int index)
     return c;
 }
 
+// What an empty file gives: the default cameras.
 LibraryConfig SimConfig::defaults()
 {
-    LibraryConfig cfg;
-    for (int i = 0; i < 2; ++i) {
-        cfg.cameras.push_back(defaultCamera(i));
-        finishCamera(cfg.cameras.back(), cfg.warnings);
-    }
-    return cfg;
+    return parse(std::string());
 }
 
 LibraryConfig SimConfig::parse(const std::string& text)

@@ -99,6 +99,20 @@ TEST_F(RegistryTest, ReadsValuesOfEveryKindWithoutCaseAndReportsTheRoomItNeeds)
     RegCloseKey(key);
 }
 
+TEST_F(RegistryTest, AParentKeyExistsBesideSiblingsWhoseNamesSortBeforeItsChildren)
+{
+    // "corvane imaging library" and "corvane.old" sort between "corvane" and
+    // "corvane\\install".
+    writeHive("HKEY_LOCAL_MACHINE.reg",
+              "[Software\\Corvane Imaging Library\\Runtime]\n"
+              "[Software\\Corvane.Old]\n"
+              "[Software\\Corvane\\Install]\n");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Corvane", 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Corv", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(RegistryTest, WritesReachTheFileOnFlushButVolatileKeysStayInMemory)
 {
     HKEY user = nullptr, key = nullptr, scratch = nullptr;
