@@ -266,16 +266,11 @@ GC_ERROR GenTLDataStream::QueueBuffer(GenTLBuffer* buffer)
     GenTLBuffer* announced = FindAnnounced(buffer ? buffer->Handle() : nullptr);
     if (!announced)
         return NotAnnounced();
-    {
-        ScopedLock bufferLock(announced->GetModuleLock());
-        if (announced->IsQueued())
-            return ReportError(GC_ERR_RESOURCE_IN_USE, "QueueBuffer: the buffer is already queued");
-        announced->SetQueued(true);
-    }
-    if (m_streaming)
-        Schedule(announced);
-    else
-        m_input.push_back(announced);
+    // Only the consumer queues a buffer, under this stream's lock: nothing
+    // can queue it between the test and Enqueue.
+    if (announced->IsQueued())
+        return ReportError(GC_ERR_RESOURCE_IN_USE, "QueueBuffer: the buffer is already queued");
+    Enqueue(announced);
     return GC_ERR_SUCCESS;
 }
 
