@@ -608,12 +608,14 @@ void GenTLDataStream::Deliver(GenTLBuffer* buffer)
         m_delivered.fetch_add(1);
     } else {
         m_dropped.fetch_add(1);
-        LogLine(kCategory, LOG_DEBUG, "Dropping a new block, no buffers available");
+        if (IsLogged(LOG_DEBUG))  // a lagging consumer drops on every frame: no text unless logged
+            LogLine(kCategory, LOG_DEBUG, "Dropping a new block, no buffers available");
     }
     const uint64_t lost = removed.size() + overwritten;
     if (lost != 0) {
-        LogLine(kCategory, LOG_DEBUG,
-                "Dropping " + std::to_string(lost) + " old blocks depending on the buffer handling mode");
+        if (IsLogged(LOG_DEBUG))
+            LogLine(kCategory, LOG_DEBUG,
+                    "Dropping " + std::to_string(lost) + " old blocks depending on the buffer handling mode");
         m_dropped.fetch_add(lost);
         // Blocks left in the output queue by an earlier run were never
         // counted in this one: only this run's own come off its count.

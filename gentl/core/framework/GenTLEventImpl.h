@@ -64,7 +64,7 @@ public:
         } catch (const std::bad_alloc&) {
             return false;
         }
-        if (!out.empty())
+        if (!out.empty() && IsLogged(LOG_DEBUG))
             LogLine("Event", LOG_DEBUG, "Returning " + std::to_string(out.size()) + " events");
         ++m_fired;
         m_signal.Signal();
