@@ -266,16 +266,11 @@ GC_ERROR GenTLDataStream::QueueBuffer(GenTLBuffer* buffer)
     GenTLBuffer* announced = FindAnnounced(buffer ? buffer->Handle() : nullptr);
     if (!announced)
         return NotAnnounced();
-    {
-        ScopedLock bufferLock(announced->GetModuleLock());
-        if (announced->IsQueued())
-            return ReportError(GC_ERR_RESOURCE_IN_USE, "QueueBuffer: the buffer is already queued");
-        announced->SetQueued(true);
-    }
-    if (m_streaming)
-        Schedule(announced);
-    else
-        m_input.push_back(announced);
+    // Only the consumer queues a buffer, under this stream's lock: nothing
+    // can queue it between the test and Enqueue.
+    if (announced->IsQueued())
+        return ReportError(GC_ERR_RESOURCE_IN_USE, "QueueBuffer: the buffer is already queued");
+    Enqueue(announced);
     return GC_ERR_SUCCESS;
 }
 
@@ -613,12 +608,14 @@ void GenTLDataStream::Deliver(GenTLBuffer* buffer)
         m_delivered.fetch_add(1);
     } else {
         m_dropped.fetch_add(1);
-        LogLine(kCategory, LOG_DEBUG, "Dropping a new block, no buffers available");
+        if (IsLogged(LOG_DEBUG))  // a lagging consumer drops on every frame: no text unless logged
+            LogLine(kCategory, LOG_DEBUG, "Dropping a new block, no buffers available");
     }
     const uint64_t lost = removed.size() + overwritten;
     if (lost != 0) {
-        LogLine(kCategory, LOG_DEBUG,
-                "Dropping " + std::to_string(lost) + " old blocks depending on the buffer handling mode");
+        if (IsLogged(LOG_DEBUG))
+            LogLine(kCategory, LOG_DEBUG,
+                    "Dropping " + std::to_string(lost) + " old blocks depending on the buffer handling mode");
         m_dropped.fetch_add(lost);
         // Blocks left in the output queue by an earlier run were never
         // counted in this one: only this run's own come off its count.

@@ -53,14 +53,18 @@ public:
         if (!m_open && !m_alwaysAccepting)
             return false;
         // Out of memory refuses the item: nothing throws on a delivering thread.
+        // Room for the removed items is made before any leaves the queue, and
+        // only by the modes that remove: an append (every delivered frame)
+        // allocates nothing here.
         try {
-            out.reserve(out.size() + m_queue.size());
+            if (mode == PUSH_OVERWRITE_OLDEST_ONLY || mode == PUSH_REPLACE_ALL)
+                out.reserve(out.size() + m_queue.size());
             if (!PushLocked(item, mode, out))
                 return false;
         } catch (const std::bad_alloc&) {
             return false;
         }
-        if (!out.empty())
+        if (!out.empty() && IsLogged(LOG_DEBUG))
             LogLine("Event", LOG_DEBUG, "Returning " + std::to_string(out.size()) + " events");
         ++m_fired;
         m_signal.Signal();

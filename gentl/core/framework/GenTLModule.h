@@ -21,10 +21,11 @@ namespace GenTLCore {
 // and the imaging library's hook callbacks take neither the pool lock nor a
 // module lock: stop and unhook wait for them while holding those.
 //
-// A module builds its register map in its constructor (its registers,
-// AddCustomRegisters, FinalizeRegMap); whoever creates it runs
-// InitPortURLsOnce right after construction, where the module publishes its
-// port URLs and sets up its event source.
+// Whoever creates a module runs InitPortURLsOnce right after construction.
+// There, once the object is whole (so that the back end's AddCustomRegisters
+// is the one called), the module builds its register map (its registers,
+// AddCustomRegisters, FinalizeRegMap), publishes its port URLs and sets up
+// its event source.
 class GenTLModule : public GenTLRegMapPort, public GenTLEventSrc {
 public:
     GenTLModule() = default;
