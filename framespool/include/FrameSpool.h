@@ -62,7 +62,8 @@ FRAMESPOOL_API unsigned char Close_FrameSpool(int32_t slot);
  * written, stops the writer thread and frees the slot. A disk that still
  * takes files is waited for; once a file has failed all its tries, it and
  * the files queued behind it are dropped at once. A file whose write fails
- * is not left behind cut short. Returns 0 when the slot was not initialised
+ * is not left behind cut short (one written through a symbolic link is, and
+ * the link stays). Returns 0 when the slot was not initialised
  * or when a file could not be written. */
 FRAMESPOOL_API unsigned char Uninit_FrameSpool(int32_t slot);
 
