@@ -60,9 +60,11 @@ FRAMESPOOL_API unsigned char Close_FrameSpool(int32_t slot);
 
 /* Closes the file being filled, waits until every handed-over file has been
  * written, stops the writer thread and frees the slot. A disk that still
- * takes files is waited for; once a file has failed all its tries, it and
- * the files queued behind it are dropped at once. A file whose write fails
- * is not left behind cut short. Returns 0 when the slot was not initialised
+ * takes files is waited for. A file that fails all its tries is dropped and
+ * the next one gets one try; when that one fails too, it and the files
+ * queued behind it are dropped at once. A file whose write fails
+ * is not left behind cut short (one written through a symbolic link is, and
+ * the link stays). Returns 0 when the slot was not initialised
  * or when a file could not be written. */
 FRAMESPOOL_API unsigned char Uninit_FrameSpool(int32_t slot);
 

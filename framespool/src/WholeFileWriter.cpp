@@ -136,6 +136,15 @@ bool writeRouted(int fd, uint64_t device, const uint8_t* data, int64_t size, con
     return writeAll(fd, data + bulk, size - bulk, bulk);
 }
 
+// Whether path itself names the regular file behind written: not a symbolic
+// link to it, nor something else that took the name meanwhile.
+bool namesFile(const std::string& path, const struct stat& written)
+{
+    struct stat named {};
+    return ::lstat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode) && named.st_dev == written.st_dev &&
+           named.st_ino == written.st_ino;
+}
+
 }  // namespace
 
 bool WholeFileWriter::Write(const std::string& path, const uint8_t* data, int64_t size)
@@ -172,7 +181,7 @@ bool WholeFileWriter::Write(const std::string& path, const uint8_t* data, int64_
     }
     if (::close(fd) != 0)
         ok = false;
-    if (!ok && regular)
+    if (!ok && regular && namesFile(path, info))
         ::unlink(path.c_str());
     return ok;
 }

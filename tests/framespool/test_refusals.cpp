@@ -120,10 +120,6 @@ TEST(SpoolRefusals, FramesTooLargeForOneFile)
 
 TEST(SpoolRefusals, ExactlyFourGibIsAccepted)
 {
-#if defined(__SANITIZE_THREAD__)
-    // This sanitizer's calloc clears every page: 4 GiB of memory and seconds of work.
-    GTEST_SKIP() << "a 4 GiB buffer is not lazy under ThreadSanitizer";
-#endif
     platform::os::PhysicalMemory memory;
     if (!platform::os::physicalMemory(&memory) || memory.availableBytes * 0.7 < 4294967296.0)
         GTEST_SKIP() << "needs 4 GiB of address space backed by free memory";

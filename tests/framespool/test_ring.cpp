@@ -207,23 +207,40 @@ private:
     sighandler_t m_action = SIG_DFL;
 };
 
+// A name that is a symbolic link keeps its link: only a regular file under
+// the name itself is removed.
 TEST(SpoolRing, WriteFailingPartWayLeavesNoCutFileBehind)
 {
-    SpoolTestFiles dir;
-    const std::string path = dir.Path("cut.tif");
-    const std::vector<uint8_t> frame = Pattern(128 * 1024, 4);
-    testing::internal::CaptureStderr();
-    {
-        // Half the file fits; the captured output is far below the limit.
-        FileSizeLimit limit(64 * 1024);
-        ASSERT_EQ(Init_FrameSpool(path.c_str(), 256, 256, 1, 16, 1, 1, 1), 1);
-        ASSERT_EQ(Append_FileBuffer(frame.data(), 128 * 1024, 1), 1);
-        EXPECT_EQ(Uninit_FrameSpool(1), 0);
+    const struct {
+        const char* name;
+        const char* linkTo;  // null: a plain file
+        std::vector<std::string> left;
+    } cases[] = {
+        {"cut.tif", nullptr, {}},
+        {"link.tif", "target.tif", {"link.tif", "target.tif"}},
+    };
+    for (const auto& c : cases) {
+        SpoolTestFiles dir;
+        const std::string path = dir.Path(c.name);
+        if (c.linkTo)
+            std::filesystem::create_symlink(dir.Path(c.linkTo), path);
+        const std::vector<uint8_t> frame = Pattern(128 * 1024, 4);
+        testing::internal::CaptureStderr();
+        {
+            // Half the file fits; the captured output is far below the limit.
+            FileSizeLimit limit(64 * 1024);
+            ASSERT_EQ(Init_FrameSpool(path.c_str(), 256, 256, 1, 16, 1, 1, 1), 1);
+            ASSERT_EQ(Append_FileBuffer(frame.data(), 128 * 1024, 1), 1);
+            EXPECT_EQ(Uninit_FrameSpool(1), 0);
+        }
+        const std::string out = testing::internal::GetCapturedStderr();
+        EXPECT_NE(out.find("Save file failed: " + path + "\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("Unsaved file dropped: " + path + "\n"), std::string::npos) << out;
+        EXPECT_EQ(dir.Names(), c.left) << c.name;
+        if (c.linkTo) {
+            EXPECT_TRUE(std::filesystem::is_symlink(path));
+        }
     }
-    const std::string out = testing::internal::GetCapturedStderr();
-    EXPECT_NE(out.find("Save file failed: " + path + "\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Unsaved file dropped: " + path + "\n"), std::string::npos) << out;
-    EXPECT_TRUE(dir.Names().empty());
 }
 
 TEST(SpoolRing, FullRingStuckOnTheDiskDoesNotHangOrOverwrite)
