@@ -92,7 +92,7 @@ void PexDigitizer::startTicker()
     const int64_t period = camera->config().ioPeriodMs;
     if (period <= 0)
         return;
-    ticker = std::thread([this, period] {
+    ticker = std::thread([this, digitizer = id, period] {
         PexLibrary& lib = PexLibrary::instance();
         std::unique_lock<std::mutex> lock(lib.mutex);
         auto next = std::chrono::steady_clock::now();
@@ -109,6 +109,8 @@ void PexDigitizer::startTicker()
             hooks.fire(id, code::kHookIoChange, event);
             hooks.endEvent(event);
             lock.lock();
+            if (PexLibrary::find(lib.digitizers, digitizer) != this)
+                return;  // a callback freed the digitizer
         }
     });
 }

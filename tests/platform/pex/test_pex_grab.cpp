@@ -2,6 +2,7 @@
 // hooks, aborts and frees.
 #include "PexTestSupport.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -522,5 +523,32 @@ TEST_F(PexGrabTest, PeriodicEdgesReachAnArmedPinUntilTheDigitizerIsFreed)
     const size_t calls = log.snapshot().size();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(log.snapshot().size(), calls) << "no edge after the free";
+    dig = 0;
+}
+
+// A callback may free the object whose library thread runs it: the thread
+// carries on to its end without touching what was freed.
+TEST_F(PexGrabTest, ADigitizerFreedFromItsOwnEdgeCallbackEndsItsEdges)
+{
+    open("[camera]\nio_period_ms = 1\nio_pin = 0x510\n");
+    struct Freer {
+        PEX_ID dig;
+        std::atomic<int> calls{0};
+        static PEX_INT hook(PEX_INT, PEX_ID, void* user)
+        {
+            auto* f = static_cast<Freer*>(user);
+            if (f->calls++ == 0)
+                PexDigFree(f->dig);
+            return 0;
+        }
+    } freer{dig};
+    PexDigHookFunction(dig, 0x8B000, &Freer::hook, &freer);
+    PexDigControl(dig, 0x85510, 12);
+    PexDigControl(dig, 0x89510, -9997);
+    for (int i = 0; i < 500 && PexTestHookCount(dig) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(PexTestHookCount(dig), 0u) << "the callback freed the digitizer";
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(freer.calls, 1);
     dig = 0;
 }
