@@ -552,3 +552,32 @@ TEST_F(PexGrabTest, ADigitizerFreedFromItsOwnEdgeCallbackEndsItsEdges)
     EXPECT_EQ(freer.calls, 1);
     dig = 0;
 }
+
+TEST_F(PexGrabTest, AThreadObjectFreedFromItsOwnGrabCallbackReportsItsPendingGrabs)
+{
+    open("[camera]\nwidth = 16\nheight = 4\nframe_rate = 0\n");
+    HookLog log;
+    struct Freer {
+        PEX_ID thread = 0;
+        static PEX_INT hook(PEX_INT, PEX_ID, void* user)
+        {
+            PexThrFree(static_cast<Freer*>(user)->thread);
+            return 0;
+        }
+    } freer;
+    freer.thread = PexThrAlloc(system, 4096, PEX_DEFAULT, 0, 0, 0);
+    const PEX_ID first = PexBufAllocColor(system, 1, 16, 4, 8, 12, nullptr);
+    const PEX_ID second = PexBufAllocColor(system, 1, 16, 4, 8, 12, nullptr);
+    PexBufHookFunction(first, 21, &Freer::hook, &freer);
+    PexBufHookFunction(second, 22, &HookLog::hook, &log);
+    PexThrControl(freer.thread, 1708, PEX_DEFAULT);
+    PexDigGrab(dig, first);   // waits: the camera does not acquire yet
+    PexDigGrab(dig, second);  // pending
+    PexThrControl(PEX_DEFAULT, 1708, PEX_DEFAULT);
+    writeRegister(dig, kAcquisitionStart, 1);
+    ASSERT_TRUE(log.waitFor(22, 1)) << "the pending grab is reported";
+    PexDigFree(dig);  // returns once no grab of it is outstanding
+    dig = 0;
+    PexBufFree(first);
+    PexBufFree(second);
+}
