@@ -163,12 +163,6 @@ using namespace platform::pex;
 
 namespace {
 
-void writeValue(void* out, PEX_INT value)
-{
-    if (out)
-        std::memcpy(out, &value, sizeof value);
-}
-
 PexDigitizer* findDigitizer(PexLibrary& lib, PEX_ID id, const wchar_t* operation, PexFailure& failure)
 {
     PexDigitizer* dig = PexLibrary::find(lib.digitizers, id);
@@ -526,7 +520,7 @@ PEX_INT PexDigInquire(PEX_ID digitizer, PEX_INT code, void* out)
                 failure.set(digitizer, code::kErrInvalidCode, L"PexDigInquire: unknown inquiry type.",
                             L"Inquiry " + std::to_wstring(code) + L" is not known to this digitizer.");
             else if (!written)
-                writeValue(out, value);
+                PexLibrary::writeValue(out, value);
         }
     }
     PexCallLog::instance().add("PexDigInquire", digitizer, code, value);
