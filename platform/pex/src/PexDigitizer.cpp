@@ -464,7 +464,6 @@ PEX_INT PexDigInquire(PEX_ID digitizer, PEX_INT code, void* out)
             const PexCamera& cam = *dig->camera;
             bool known = true;
             bool written = false;
-            const PEX_INT plain = PexText::withoutSizeForm(code);
             switch (code) {
             case code::kDigWidth: value = cam.width(); break;
             case code::kDigHeight: value = cam.height(); break;
@@ -515,7 +514,6 @@ PEX_INT PexDigInquire(PEX_ID digitizer, PEX_INT code, void* out)
                 }
                 break;
             }
-            (void)plain;
             if (!known)
                 failure.set(digitizer, code::kErrInvalidCode, L"PexDigInquire: unknown inquiry type.",
                             L"Inquiry " + std::to_wstring(code) + L" is not known to this digitizer.");
