@@ -4,14 +4,14 @@
 // to a memcpy of the same bytes into as many destination buffers in turn
 // (the same memory footprint) measured in the same run. The stand-in must
 // never be what limits the producer: the target is at most 2.
+#include "BenchTiming.h"
+
 #include <platform/pex/PexTest.h>
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -20,15 +20,6 @@ namespace {
 constexpr PEX_INT kSide = 2048;
 constexpr size_t kBytes = size_t(kSide) * kSide * 2;
 constexpr int kBuffers = 4;  // frames in flight, as a stream keeps them
-
-double secondsPer(const std::function<void()>& op, int rounds)
-{
-    op();  // warm up
-    const auto t0 = std::chrono::steady_clock::now();
-    for (int i = 0; i < rounds; ++i)
-        op();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / rounds;
-}
 
 // One grabber set up for 2048 x 2048 Mono16 frames, free running.
 class Grabber {
@@ -121,8 +112,10 @@ void BM_PexGrab(benchmark::State& state)
 
     // Ratio to a memcpy of the same bytes, measured right here.
     Copier copier;
-    const double copyTime = secondsPer([&] { copier.copy(); }, 20);
-    const double frameTime = secondsPer([&] { grabber.grab(kBuffers); }, 5) / kBuffers;
+    copier.copy();  // warm up
+    const double copyTime = secondsPer(20, [&] { copier.copy(); });
+    grabber.grab(kBuffers);
+    const double frameTime = secondsPer(5, [&] { grabber.grab(kBuffers); }) / kBuffers;
     state.counters["ratio_to_memcpy"] = frameTime / copyTime;
 }
 BENCHMARK(BM_PexGrab)->Unit(benchmark::kMicrosecond);

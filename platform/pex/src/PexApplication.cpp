@@ -53,12 +53,6 @@ void copyText(wchar_t* to, const std::wstring& from)
     to[n] = L'\0';
 }
 
-void writeValue(void* out, PEX_INT value)
-{
-    if (out)
-        std::memcpy(out, &value, sizeof value);
-}
-
 }  // namespace
 
 void PexFailure::set(PEX_ID failingSource, PEX_INT errorCode, const std::wstring& message, const std::wstring& more)
@@ -105,13 +99,13 @@ PEX_INT PexApplication::installedSystem(PEX_INT code, void* out)
         auto inRange = [&](PEX_INT base) { return plain >= base && plain < base + count; };
         if (code == code::kInstalledSystems) {
             value = count;
-            writeValue(out, value);
+            PexLibrary::writeValue(out, value);
         } else if (inRange(code::kSystemType) && plain == code) {
             value = lib.installed[size_t(code - code::kSystemType)].type;
-            writeValue(out, value);
+            PexLibrary::writeValue(out, value);
         } else if (inRange(code::kSystemBoards) && plain == code) {
             value = PEX_INT(lib.installed[size_t(code - code::kSystemBoards)].boards.size());
-            writeValue(out, value);
+            PexLibrary::writeValue(out, value);
         } else if (inRange(code::kSystemName)) {
             PexText::answer(code, plain, PexText::widen(lib.installed[size_t(plain - code::kSystemName)].name), out);
         } else {
@@ -131,7 +125,7 @@ PEX_INT PexApplication::inquire(PEX_ID context, PEX_INT code, void* out)
         return installedSystem(code, out);
     const PEX_INT* slot = settingSlot(code, false);
     const PEX_INT value = slot ? *slot : 0;
-    writeValue(out, value);
+    PexLibrary::writeValue(out, value);
     return value;
 }
 
@@ -167,7 +161,7 @@ PEX_INT PexApplication::error(PEX_ID context, PEX_INT code, void* out)
     (void)context;
     const ThreadError& e = t_error;
     if (code == code::kErrorCurrent) {
-        writeValue(out, e.code);
+        PexLibrary::writeValue(out, e.code);
         return e.code;
     }
     const std::wstring text = e.code ? e.text : L"";
@@ -175,7 +169,7 @@ PEX_INT PexApplication::error(PEX_ID context, PEX_INT code, void* out)
     if (PexText::answer(code, code::kErrorMain, text, out) || PexText::answer(code, code::kErrorSub1, detail, out) ||
         PexText::answer(code, code::kErrorSub2, L"Null.", out) || PexText::answer(code, code::kErrorSub3, L"", out))
         return 0;
-    writeValue(out, 0);
+    PexLibrary::writeValue(out, 0);
     return 0;
 }
 

@@ -189,8 +189,7 @@ PEX_INT PexBufInquire(PEX_ID buffer, PEX_INT code, void* out)
             failure.set(buffer, code::kErrInvalidCode, L"PexBufInquire: unknown inquiry type.");
             return;
         }
-        if (out)
-            std::memcpy(out, &value, sizeof value);
+        PexLibrary::writeValue(out, value);
     });
     PexCallLog::instance().add("PexBufInquire", buffer, code, value);
     return value;

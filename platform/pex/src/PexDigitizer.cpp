@@ -92,7 +92,7 @@ void PexDigitizer::startTicker()
     const int64_t period = camera->config().ioPeriodMs;
     if (period <= 0)
         return;
-    ticker = std::thread([this, period] {
+    ticker = std::thread([this, digitizer = id, period] {
         PexLibrary& lib = PexLibrary::instance();
         std::unique_lock<std::mutex> lock(lib.mutex);
         auto next = std::chrono::steady_clock::now();
@@ -109,6 +109,8 @@ void PexDigitizer::startTicker()
             hooks.fire(id, code::kHookIoChange, event);
             hooks.endEvent(event);
             lock.lock();
+            if (PexLibrary::find(lib.digitizers, digitizer) != this)
+                return;  // a callback freed the digitizer
         }
     });
 }
@@ -160,12 +162,6 @@ bool PexDigitizer::release(PEX_ID id, bool autoFree)
 using namespace platform::pex;
 
 namespace {
-
-void writeValue(void* out, PEX_INT value)
-{
-    if (out)
-        std::memcpy(out, &value, sizeof value);
-}
 
 PexDigitizer* findDigitizer(PexLibrary& lib, PEX_ID id, const wchar_t* operation, PexFailure& failure)
 {
@@ -468,7 +464,6 @@ PEX_INT PexDigInquire(PEX_ID digitizer, PEX_INT code, void* out)
             const PexCamera& cam = *dig->camera;
             bool known = true;
             bool written = false;
-            const PEX_INT plain = PexText::withoutSizeForm(code);
             switch (code) {
             case code::kDigWidth: value = cam.width(); break;
             case code::kDigHeight: value = cam.height(); break;
@@ -519,12 +514,11 @@ PEX_INT PexDigInquire(PEX_ID digitizer, PEX_INT code, void* out)
                 }
                 break;
             }
-            (void)plain;
             if (!known)
                 failure.set(digitizer, code::kErrInvalidCode, L"PexDigInquire: unknown inquiry type.",
                             L"Inquiry " + std::to_wstring(code) + L" is not known to this digitizer.");
             else if (!written)
-                writeValue(out, value);
+                PexLibrary::writeValue(out, value);
         }
     }
     PexCallLog::instance().add("PexDigInquire", digitizer, code, value);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 
 namespace platform::pex {
 
@@ -32,6 +33,12 @@ double PexLibrary::now()
 {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void PexLibrary::writeValue(void* out, PEX_INT value)
+{
+    if (out)
+        std::memcpy(out, &value, sizeof value);
 }
 
 void PexLibrary::ensureConfigured()

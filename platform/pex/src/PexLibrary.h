@@ -32,6 +32,8 @@ public:
     static PEX_ID newId();
     // Monotonic seconds, the clock of PexAppTimer and hook info 64.
     static double now();
+    // An inquiry's 64-bit answer into out, when out is not null.
+    static void writeValue(void* out, PEX_INT value);
 
     std::mutex mutex;
     std::condition_variable changed;  // notified on every change a waiter may need

@@ -24,12 +24,6 @@ int64_t typeOfDescriptor(const wchar_t* descriptor)
     return 0;
 }
 
-void writeValue(void* out, PEX_INT value)
-{
-    if (out)
-        std::memcpy(out, &value, sizeof value);
-}
-
 PexSystem* findSystem(PexLibrary& lib, PEX_ID id, const wchar_t* operation, PexFailure& failure)
 {
     PexSystem* sys = PexLibrary::find(lib.systems, id);
@@ -160,7 +154,7 @@ PEX_INT PexSysInquire(PEX_ID system, PEX_INT code, void* out)
         std::lock_guard<std::mutex> lock(lib.mutex);
         if (findSystem(lib, system, L"PexSysInquire", failure)) {
             value = PEX_INT(PexThread::selected());
-            writeValue(out, value);
+            PexLibrary::writeValue(out, value);
         }
     } else {
         std::lock_guard<std::mutex> lock(lib.mutex);
@@ -177,20 +171,20 @@ PEX_INT PexSysInquire(PEX_ID system, PEX_INT code, void* out)
             std::wstring text;
             if (code == code::kSysBoardNumber) {
                 value = board.number;
-                writeValue(out, value);
+                PexLibrary::writeValue(out, value);
             } else if (code == code::kSysCamerasFound) {
                 value = found;
-                writeValue(out, value);
+                PexLibrary::writeValue(out, value);
             } else if (code == code::kSysDigitizerCount) {
                 value = cameras;
-                writeValue(out, value);
+                PexLibrary::writeValue(out, value);
             } else if (code >= code::kSysDeviceNumber && code < code::kSysDeviceNumber + found) {
                 value = board.cameras[size_t(code - code::kSysDeviceNumber)]->config().device;
-                writeValue(out, value);
+                PexLibrary::writeValue(out, value);
             } else if (code == code::kSysBoardValue) {
                 if (board.config.hasValue) {
                     value = board.config.value;
-                    writeValue(out, value);
+                    PexLibrary::writeValue(out, value);
                 }
             } else if (PexText::answer(code, code::kSysBoardSerial, PexText::widen(board.serial), out)) {
             } else if (textBase && plain - textBase < found &&

@@ -202,6 +202,8 @@ void PexGrabEngine::workerMain(PexThread* thread)
         }
         lib.changed.wait(lock);
     }
+    if (thread->ownedByWorker)
+        delete thread;
 }
 
 bool PexThread::release(PEX_ID id, bool autoFree)
@@ -215,12 +217,17 @@ bool PexThread::release(PEX_ID id, bool autoFree)
         PexGrabEngine::dropPending(*thread, 0, true);
         thread->stopping = true;
         lib.changed.notify_all();
-        lock.unlock();
-        if (thread->workerId == std::this_thread::get_id())
-            thread->worker.detach();  // freed from one of its own callbacks
-        else
+        if (thread->workerId == std::this_thread::get_id()) {
+            // Freed from one of its own callbacks: the worker goes on to
+            // report the pending grabs, then ends and deletes the object.
+            thread->worker.detach();
+            thread->ownedByWorker = true;
+            lib.threads[id].release();
+        } else {
+            lock.unlock();
             thread->worker.join();
-        lock.lock();
+            lock.lock();
+        }
     }
     lib.threads.erase(id);
     if (autoFree)

@@ -35,6 +35,7 @@ struct PexThread {
     bool stopping = false;
     std::thread worker;
     std::thread::id workerId;
+    bool ownedByWorker = false;  // freed from its own callback: the worker deletes it
 };
 
 // Runs grabs, on a worker or on the calling thread.

@@ -2,6 +2,7 @@
 // hooks, aborts and frees.
 #include "PexTestSupport.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -523,4 +524,60 @@ TEST_F(PexGrabTest, PeriodicEdgesReachAnArmedPinUntilTheDigitizerIsFreed)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(log.snapshot().size(), calls) << "no edge after the free";
     dig = 0;
+}
+
+// A callback may free the object whose library thread runs it: the thread
+// carries on to its end without touching what was freed.
+TEST_F(PexGrabTest, ADigitizerFreedFromItsOwnEdgeCallbackEndsItsEdges)
+{
+    open("[camera]\nio_period_ms = 1\nio_pin = 0x510\n");
+    struct Freer {
+        PEX_ID dig;
+        std::atomic<int> calls{0};
+        static PEX_INT hook(PEX_INT, PEX_ID, void* user)
+        {
+            auto* f = static_cast<Freer*>(user);
+            if (f->calls++ == 0)
+                PexDigFree(f->dig);
+            return 0;
+        }
+    } freer{dig};
+    PexDigHookFunction(dig, 0x8B000, &Freer::hook, &freer);
+    PexDigControl(dig, 0x85510, 12);
+    PexDigControl(dig, 0x89510, -9997);
+    for (int i = 0; i < 500 && PexTestHookCount(dig) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(PexTestHookCount(dig), 0u) << "the callback freed the digitizer";
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(freer.calls, 1);
+    dig = 0;
+}
+
+TEST_F(PexGrabTest, AThreadObjectFreedFromItsOwnGrabCallbackReportsItsPendingGrabs)
+{
+    open("[camera]\nwidth = 16\nheight = 4\nframe_rate = 0\n");
+    HookLog log;
+    struct Freer {
+        PEX_ID thread = 0;
+        static PEX_INT hook(PEX_INT, PEX_ID, void* user)
+        {
+            PexThrFree(static_cast<Freer*>(user)->thread);
+            return 0;
+        }
+    } freer;
+    freer.thread = PexThrAlloc(system, 4096, PEX_DEFAULT, 0, 0, 0);
+    const PEX_ID first = PexBufAllocColor(system, 1, 16, 4, 8, 12, nullptr);
+    const PEX_ID second = PexBufAllocColor(system, 1, 16, 4, 8, 12, nullptr);
+    PexBufHookFunction(first, 21, &Freer::hook, &freer);
+    PexBufHookFunction(second, 22, &HookLog::hook, &log);
+    PexThrControl(freer.thread, 1708, PEX_DEFAULT);
+    PexDigGrab(dig, first);   // waits: the camera does not acquire yet
+    PexDigGrab(dig, second);  // pending
+    PexThrControl(PEX_DEFAULT, 1708, PEX_DEFAULT);
+    writeRegister(dig, kAcquisitionStart, 1);
+    ASSERT_TRUE(log.waitFor(22, 1)) << "the pending grab is reported";
+    PexDigFree(dig);  // returns once no grab of it is outstanding
+    dig = 0;
+    PexBufFree(first);
+    PexBufFree(second);
 }
