@@ -278,7 +278,6 @@ public:
     bool m_bSingleViewport = false;
     int m_nCapFinishCount = 0;
     int m_nDisconnectTimerId = 0;
-    void stopConnectionPoll();
     bool m_bDeviceResetPending = false;
     std::atomic<int> m_nVideoFps{25};
     QTimer m_titleTimer;
@@ -301,6 +300,8 @@ public:
 private:
     // The 3 s connection poll: a log row per lost camera and one box.
     void pollConnections();
+    void startConnectionPoll();
+    void stopConnectionPoll();
     // Reconnection: every per-camera object torn down, the cameras closed
     // and the SDK shut down; then the wait and the search. reopenCameras
     // gives the number of cameras opened, -1 when none was found in time.

@@ -212,7 +212,7 @@ void MainWindow::initUI()
         ui->tabWidget->setCurrentIndex(0);
     }
 
-    m_nDisconnectTimerId = startTimer(3000, Qt::CoarseTimer);
+    startConnectionPoll();
     if (n == 1)
         ui->pushButtonMoreParamApply->setEnabled(false);
     connect(ui->cb_cam_idx, SIGNAL(currentIndexChanged(int)), this, SLOT(onCamIndexCurrentIndexChanged(int)),

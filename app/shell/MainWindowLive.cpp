@@ -73,6 +73,21 @@ bool hostFlag(const MainWindow& w, int position)
     return w.m_mapHostCam.value(position, false);
 }
 
+// Hands `update` the device panel of every other opened camera that is the
+// same device as the one `sender` shows.
+template <typename Update>
+void forPanelsOfSameDevice(const MainWindow& w, const CZTPropGrp* sender, Update update)
+{
+    if (!sender)
+        return;
+    const ZTCamHandle senderHandle = sender->handle();
+    for (int i = 0; i < w.m_vecOpenedCam.size() && i < w.m_vecPropGrp.size(); ++i) {
+        const ZTCamHandle handle = w.m_vecOpenedCam.at(i).handle;
+        if (handle != senderHandle && ZTCamFunc::instance()->IsSameDevice(handle, senderHandle) && w.m_vecPropGrp.at(i))
+            update(w.m_vecPropGrp.at(i));
+    }
+}
+
 int tickedFormats(Ui::MainWindow* ui)
 {
     int n = 0;
@@ -483,26 +498,12 @@ void MainWindow::onRefreshPropUI(QString id)
 
 void MainWindow::onUpdatePropertyElemRange(CZTPropGrp* propGrp, QString id)
 {
-    if (!propGrp)
-        return;
-    const ZTCamHandle sender = propGrp->handle();
-    for (int i = 0; i < m_vecOpenedCam.size() && i < m_vecPropGrp.size(); ++i) {
-        const ZTCamHandle handle = m_vecOpenedCam.at(i).handle;
-        if (handle != sender && ZTCamFunc::instance()->IsSameDevice(handle, sender) && m_vecPropGrp.at(i))
-            m_vecPropGrp.at(i)->updateElemRange(id);
-    }
+    forPanelsOfSameDevice(*this, propGrp, [&id](CZTPropGrp* panel) { panel->updateElemRange(id); });
 }
 
 void MainWindow::onUpdatePropertyElemEnum(CZTPropGrp* propGrp, QString id)
 {
-    if (!propGrp)
-        return;
-    const ZTCamHandle sender = propGrp->handle();
-    for (int i = 0; i < m_vecOpenedCam.size() && i < m_vecPropGrp.size(); ++i) {
-        const ZTCamHandle handle = m_vecOpenedCam.at(i).handle;
-        if (handle != sender && ZTCamFunc::instance()->IsSameDevice(handle, sender) && m_vecPropGrp.at(i))
-            m_vecPropGrp.at(i)->updateElemEnum(id);
-    }
+    forPanelsOfSameDevice(*this, propGrp, [&id](CZTPropGrp* panel) { panel->updateElemEnum(id); });
 }
 
 void MainWindow::onUpdateStreamElemValue(CZTPropGrp* propGrp, QString id)

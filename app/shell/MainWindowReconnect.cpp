@@ -157,6 +157,8 @@ int MainWindow::reopenCameras()
     return m_vecOpenedCam.size();
 }
 
+void MainWindow::startConnectionPoll() { m_nDisconnectTimerId = startTimer(kDisconnectPollMs, Qt::CoarseTimer); }
+
 void MainWindow::stopConnectionPoll()
 {
     if (m_nDisconnectTimerId)
@@ -236,7 +238,7 @@ void MainWindow::reConnectCam(bool wasLive)
         updateLevels(3, false);
         setWindowTitle(m_strTitle);
         LUMA_DEBUG("MainWindow::reConnectCam", "Reconnect success");
-        m_nDisconnectTimerId = startTimer(kDisconnectPollMs, Qt::CoarseTimer);
+        startConnectionPoll();
         m_bReconnecting = false;
         ui->pushButtonMoreParamApply->setEnabled(n > 1);
         return;

@@ -3,25 +3,10 @@
 #include <QFile>
 #include <QTextStream>
 
+#include <cstdlib>
 #include <limits>
 
 namespace {
-
-// Leading digits of text, as a standard string-to-int conversion reads them
-// (white space and a sign first); 0 when there are none.
-long leadingNumber(const QByteArray& text)
-{
-    int i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = value * 10 + (text[i] - '0');
-    return negative ? -value : value;
-}
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -43,7 +28,8 @@ bool UserSetFile::firmwareSupported(const QByteArray& deviceVersion)
 {
     if (deviceVersion.size() <= 4)
         return false;
-    return leadingNumber(deviceVersion.mid(4, 4)) > 2504;
+    // Leading digits after white space and a sign; 0 when there are none.
+    return std::strtol(deviceVersion.mid(4, 4).constData(), nullptr, 10) > 2504;
 }
 
 QVector<int> UserSetFile::pieceSizes(int bytes)

@@ -6,12 +6,15 @@
 #include <ZTCamSim.h>
 
 #include <QDir>
+#include <QStringList>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <memory>
 
 #include "MainWindow.h"
 #include "TestSupport.h"
+#include "ui_MainWindow.h"
 
 class WindowFixture : public ::testing::Test {
 protected:
@@ -36,6 +39,22 @@ protected:
         QDir::setCurrent(oldDir);
         ZTCamSim_UseConfigText(nullptr);
         ZTCamSim_CallLogSkipFrameCalls(0);
+    }
+
+    // The texts of the window's user-log rows, oldest first.
+    QStringList logRows() const
+    {
+        QStringList rows;
+        QTableWidget* table = window->form()->tableWidget;
+        for (int r = 0; r < table->rowCount(); ++r)
+            if (const QTableWidgetItem* item = table->item(r, 1))
+                rows << item->text();
+        return rows;
+    }
+    QString lastLogRow() const
+    {
+        const QStringList rows = logRows();
+        return rows.isEmpty() ? QString() : rows.last();
     }
 
     QTemporaryDir workDir;

@@ -26,15 +26,6 @@ constexpr const char* kUserSet =
 // Firmware without one: the parameter file is used.
 constexpr const char* kOldFirmware = "[camera]\nserial = PAR01\ndevice_version = V01_2504_ZT\nsensor_width = 1280\n";
 
-QStringList logRows(QTableWidget* table)
-{
-    QStringList rows;
-    for (int r = 0; r < table->rowCount(); ++r)
-        if (const QTableWidgetItem* item = table->item(r, 1))
-            rows << item->text();
-    return rows;
-}
-
 }  // namespace
 
 class DeviceFiles : public SaveFixture {
@@ -163,7 +154,7 @@ TEST_F(DeviceFiles, ApplyDeviceParametersCopiesFeaturesToTheOtherCamera)
     CZTPropGrp* panel = window->m_vecPropGrp.value(1);
     ASSERT_TRUE(panel);
     EXPECT_DOUBLE_EQ(panel->m_pVariantManager->value(panel->m_propMap.value("ExposureTime")).toDouble(), 12345);
-    EXPECT_EQ(logRows(ui()->tableWidget).last(), "Apply device parameters to other devices successfully");
+    EXPECT_EQ(lastLogRow(), "Apply device parameters to other devices successfully");
 }
 
 TEST_F(DeviceFiles, ApplyMoreParametersKeepsItsPairingAndNamesRefusingCameras)
@@ -183,12 +174,12 @@ TEST_F(DeviceFiles, ApplyMoreParametersKeepsItsPairingAndNamesRefusingCameras)
     EXPECT_EQ(v, 180);
     ZTCAM_Prop_GetValue(cam(1), ZTCAM_PROP_LEFT_LEVEL, &v, 0);
     EXPECT_EQ(v, 12);
-    EXPECT_EQ(logRows(ui()->tableWidget).last(), "Apply more parameters to other devices successfully");
+    EXPECT_EQ(lastLogRow(), "Apply more parameters to other devices successfully");
 
     // A camera that takes nothing is named instead of a success.
     ZTCamSim_SetConnected(1, 0);
     window->on_pushButtonMoreParamApply_clicked();
-    const QString row = logRows(ui()->tableWidget).last();
+    const QString row = lastLogRow();
     EXPECT_EQ(row, "Camera " + window->m_mapCamName.value(1) +
                        " refused: capability 5, property 8, property 9, capability 8, property 11, property 10");
 }
@@ -256,7 +247,7 @@ TEST_F(DeviceFiles, ParameterFileRoundTripsGeometryFormatLutAndAddress)
     setFloat("ExposureTime", 12345.678);
     prompt.fileAnswers = QStringList{path("params.txt")};
     window->on_pushButton_Save_clicked();
-    EXPECT_EQ(logRows(ui()->tableWidget).last(), "Save Camera Prameter Success");
+    EXPECT_EQ(lastLogRow(), "Save Camera Prameter Success");
     QFile file(path("params.txt"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
@@ -280,7 +271,7 @@ TEST_F(DeviceFiles, ParameterFileRoundTripsGeometryFormatLutAndAddress)
     EXPECT_EQ(feature("LUTEnable").value.intValue, 1);
     EXPECT_EQ(feature("GevPersistentIPAddress").value.intValue, 0xC0A80001);
     EXPECT_DOUBLE_EQ(feature("ExposureTime").value.floatValue, 12345.7);
-    EXPECT_EQ(logRows(ui()->tableWidget).last(), "Load Camera Prameter Success");
+    EXPECT_EQ(lastLogRow(), "Load Camera Prameter Success");
 }
 
 TEST_F(DeviceFiles, ParameterFileLinesThatCannotBeUsedChangeNothing)
@@ -297,7 +288,7 @@ TEST_F(DeviceFiles, ParameterFileLinesThatCannotBeUsedChangeNothing)
     EXPECT_EQ(feature("GevPersistentIPAddress").value.intValue, 0xC0A80164);
     EXPECT_DOUBLE_EQ(feature("ExposureTime").value.floatValue, 500);
     EXPECT_EQ(feature("Width").value.intValue, 1280);
-    EXPECT_TRUE(logRows(ui()->tableWidget).contains("Parameter ExposureTime not loaded: \"fast\" is not a number"));
+    EXPECT_TRUE(logRows().contains("Parameter ExposureTime not loaded: \"fast\" is not a number"));
 
     // An offset the camera refuses leaves the offset it had.
     setInt("Width", 640);

@@ -194,10 +194,7 @@ TEST_F(LiveControls, FinishCountRestartsWithEveryCapture)
     window->onFinishImageCapture(1, false);
     EXPECT_FALSE(window->m_bCapturing);
     EXPECT_EQ(ui()->pb_cap->text(), "Capture");
-    QStringList rows;
-    for (int r = 0; r < ui()->tableWidget->rowCount(); ++r)
-        if (QTableWidgetItem* item = ui()->tableWidget->item(r, 1))
-            rows << item->text();
+    const QStringList rows = logRows();
     EXPECT_TRUE(rows.contains("Camera0 capture successfully"));
     EXPECT_TRUE(rows.contains("Camera1 capture failed"));
 }
