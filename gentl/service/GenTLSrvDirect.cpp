@@ -14,6 +14,7 @@
 #include "GenTLSystem.h"
 #include "LastErrorRecord.h"
 #include "LastGenTLError.h"
+#include "ScopedLock.h"
 
 #include <cstring>
 
@@ -60,26 +61,17 @@ void NothingToUndo(P&, T&)
 {
 }
 
-// The pool lock, then the parent's lock, released in the reverse order
-// also when an exception passes.
-class PoolAndParentLock {
+// Holds the pool lock for the rest of a scope, also when an exception
+// passes.
+class PoolLock {
 public:
-    PoolAndParentLock(GenTLLibrary& library, GenTLHandle& parent) : m_library(library), m_parent(parent)
-    {
-        m_library.LockPool();
-        m_parent.Lock();
-    }
-    ~PoolAndParentLock()
-    {
-        m_parent.Unlock();
-        m_library.UnlockPool();
-    }
-    PoolAndParentLock(const PoolAndParentLock&) = delete;
-    PoolAndParentLock& operator=(const PoolAndParentLock&) = delete;
+    explicit PoolLock(GenTLLibrary& library) : m_library(library) { m_library.LockPool(); }
+    ~PoolLock() { m_library.UnlockPool(); }
+    PoolLock(const PoolLock&) = delete;
+    PoolLock& operator=(const PoolLock&) = delete;
 
 private:
     GenTLLibrary& m_library;
-    GenTLHandle& m_parent;
 };
 
 // Pattern 2 for interfaces and devices: the pool stays still between the
@@ -91,7 +83,9 @@ GC_ERROR OpenAndRegisterLocked(GenTLLibrary& library, LookupFn<P> lookup, void* 
     GC_ERROR code = (library.*lookup)(parentHandle, &parent);
     if (code != GC_ERR_SUCCESS)
         return code;
-    PoolAndParentLock locks(library, *parent);
+    // The pool lock, then the parent's lock; released in the reverse order.
+    PoolLock pool(library);
+    ScopedLock module(parent->GetModuleLock());
     CountedPtr<T> child;
     code = open(*parent, &child);
     if (code != GC_ERR_SUCCESS)
@@ -204,11 +198,7 @@ GC_ERROR GenTLSrvDirect::GCRegisterEvent(EVENTSRC_HANDLE hEventSrc, EVENT_TYPE i
     // The pool stays locked from the check to the registration, so that two
     // threads registering one type cannot both pass the check and the loser
     // disarm the winner's event (pool before module in the lock order).
-    m_library->LockPool();
-    struct Unlock {
-        GenTLLibrary& library;
-        ~Unlock() { library.UnlockPool(); }
-    } unlock{*m_library};
+    PoolLock pool(*m_library);
     CountedPtr<GenTLEvent> event;
     bool registered = false;
     code = source->RegisterEvent(iEventID, &event, &registered);

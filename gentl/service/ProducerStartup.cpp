@@ -30,6 +30,16 @@ GenTLSrv* g_directService = nullptr;
 GenTLSrv* g_loggedService = nullptr;
 GenTLSrv* g_currentService = nullptr;
 
+// The tracing service goes before the direct service it wraps.
+void DeleteServices()
+{
+    delete g_loggedService;
+    g_loggedService = nullptr;
+    delete g_directService;
+    g_directService = nullptr;
+    g_currentService = nullptr;
+}
+
 }  // namespace
 
 void StartCoreSingletons()
@@ -55,11 +65,7 @@ void StopCoreSingletons()
     // which joins running acquisition threads and closes every handle:
     // that needs the log, the last-error store and the branding, so the
     // services go before the singletons shut down.
-    delete g_loggedService;
-    g_loggedService = nullptr;
-    delete g_directService;
-    g_directService = nullptr;
-    g_currentService = nullptr;
+    DeleteServices();
 
     if (g_logger)
         g_logger->Shutdown();
@@ -113,11 +119,7 @@ GenTLSrv* CreateGenTLService(const ProducerFactoryTable& table)
     } catch (const std::bad_alloc&) {
         // The loader must not end the consumer's process: no service, so
         // GCInitLib answers -1001 and every other export -1002.
-        delete g_loggedService;
-        delete g_directService;
-        g_loggedService = nullptr;
-        g_directService = nullptr;
-        g_currentService = nullptr;
+        DeleteServices();
         return nullptr;
     }
 }
