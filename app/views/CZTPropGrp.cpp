@@ -208,7 +208,7 @@ void CZTPropGrp::registerProperty(QtProperty* property, const ZTCamElement& elem
     if (!property)
         return;
     property->setToolTip(element.tooltip ? QString::fromLocal8Bit(element.tooltip) : QString());
-    property->setEnabled(element.access == ZTCAM_ACCESS_WRITE_ONLY || element.access == ZTCAM_ACCESS_READ_WRITE);
+    property->setEnabled(PanelTree::writable(element));
     const QString name = element.name ? QString::fromLocal8Bit(element.name) : property->propertyName();
     if (element.polled && element.type != ZTCAM_ELEM_COMMAND)
         m_pollMap[name] = property;

@@ -104,4 +104,14 @@ void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamEle
     }
 }
 
+bool writable(const ZTCamElement& element)
+{
+    return element.access == ZTCAM_ACCESS_WRITE_ONLY || element.access == ZTCAM_ACCESS_READ_WRITE;
+}
+
+bool isName(const ZTCamElement& element, const char* name)
+{
+    return element.name && qstrcmp(element.name, name) == 0;
+}
+
 }  // namespace PanelTree

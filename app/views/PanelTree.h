@@ -1,7 +1,8 @@
 #pragma once
 // What the device and the stream property panels share of their trees: the
 // browser with its factories and managers, the placing of category rows by
-// tree level, and showing an element's value in a row.
+// tree level, showing an element's value in a row, the enable and name
+// tests of elements, and the ready-flag scope of refreshes.
 
 #include <QString>
 #include <QVector>
@@ -50,5 +51,24 @@ void addRow(QtProperty* row, const Categories& categories, QVector<QtProperty*>&
 
 // The element's value in its row: integers as numbers, strings as `text`.
 void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element, const QString& text);
+
+// Access mode write-only or read-write.
+bool writable(const ZTCamElement& element);
+// The element is called `name`.
+bool isName(const ZTCamElement& element, const char* name);
+
+// Holds the panel's ready flag off for one scope, so that the rows a refresh
+// sets are never written back to the camera.
+class NotReadyScope {
+public:
+    explicit NotReadyScope(bool& ready) : m_ready(ready), m_old(ready) { m_ready = false; }
+    ~NotReadyScope() { m_ready = m_old; }
+    NotReadyScope(const NotReadyScope&) = delete;
+    NotReadyScope& operator=(const NotReadyScope&) = delete;
+
+private:
+    bool& m_ready;
+    bool m_old;
+};
 
 }  // namespace PanelTree

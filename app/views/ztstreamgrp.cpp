@@ -25,31 +25,11 @@ namespace {
 constexpr int32_t kStreamMap = ZTCAM_NODEMAP_STREAM;
 constexpr int kPollMs = 1000;
 
-bool writable(const ZTCamElement& element)
-{
-    return element.access == ZTCAM_ACCESS_WRITE_ONLY || element.access == ZTCAM_ACCESS_READ_WRITE;
-}
-
-bool isName(const ZTCamElement& element, const char* name)
-{
-    return element.name && qstrcmp(element.name, name) == 0;
-}
-
-// Holds the panel's ready flag off for one scope, so that the rows a refresh
-// sets are never written back to the camera.
-class NotReadyScope {
-public:
-    explicit NotReadyScope(bool& ready) : m_ready(ready), m_old(ready) { m_ready = false; }
-    ~NotReadyScope() { m_ready = m_old; }
-    NotReadyScope(const NotReadyScope&) = delete;
-    NotReadyScope& operator=(const NotReadyScope&) = delete;
-
-private:
-    bool& m_ready;
-    bool m_old;
-};
-
 }  // namespace
+
+using PanelTree::isName;
+using PanelTree::NotReadyScope;
+using PanelTree::writable;
 
 ztstreamgrp::ztstreamgrp(OpenedCamera camera, QWidget* parent)
     : QWidget(parent)
