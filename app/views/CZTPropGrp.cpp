@@ -91,32 +91,24 @@ void CZTPropGrp::buildTree()
     if (!handle())
         return;
     PanelTree::create(treeParts(), this);
-    PanelTree::Categories categories;
     // The browser gets each top-level row with everything below it once the
     // walk is done, so that no row is shown and re-shown while it grows.
-    QVector<QtProperty*> topLevel;
     QVector<QtProperty*> hidden;
-
-    ZTCamElement element{};
-    ZTCamStatus status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, "Root", ZTCAM_NODEMAP_CAMERA);
-    while (status == ZTCAM_STATUS_SUCCESS && element.name) {  // no name: nothing to continue from
-        if (element.type == ZTCAM_ELEM_CATEGORY) {
-            PanelTree::addCategory(treeParts(), element, categories, topLevel);
-        } else if (QtProperty* row = createRow(element)) {
+    const QVector<QtProperty*> topLevel =
+        PanelTree::walk(treeParts(), handle(), ZTCAM_NODEMAP_CAMERA, [&](ZTCamElement& element) {
+            QtProperty* row = createRow(element);
+            if (!row)
+                return row;
             const QString name = QString::fromLocal8Bit(element.name);
             registerProperty(row, element);
             m_propMap[name] = row;
             m_propNames[row] = name;
-            PanelTree::addRow(row, categories, topLevel);
             if (m_nLevel < element.visibility)
                 hidden.append(row);
             syncTimeStampCapability(element);
             updateTriggerState(element);
-        }
-        const char* previous = element.name;
-        element = ZTCamElement{};
-        status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, previous, ZTCAM_NODEMAP_CAMERA);
-    }
+            return row;
+        });
 
     if (!m_bPollTimerOn) {
         m_nPollTimerId = startTimer(1000, Qt::CoarseTimer);

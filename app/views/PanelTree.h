@@ -1,13 +1,15 @@
 #pragma once
 // What the device and the stream property panels share of their trees: the
-// browser with its factories and managers, the placing of category rows by
-// tree level, showing an element's value in a row, the enable and name
-// tests of elements, and the ready-flag scope of refreshes.
+// browser with its factories and managers, the walk of a node map that places
+// category rows by tree level, showing an element's value in a row, the
+// enable and name tests of elements, and the ready-flag scope of refreshes.
 
 #include <QString>
 #include <QVector>
 
 #include <ZTCam.h>
+
+#include <functional>
 
 class QWidget;
 class QtProperty;
@@ -37,17 +39,13 @@ void destroy(const Parts& parts);
 // panel, collapsed and wired to the panel's valueChanged slot.
 void finish(const Parts& parts, QWidget* panel, const QVector<QtProperty*>& topLevel);
 
-// Tree walk state: the category rows seen per level and the current one.
-struct Categories {
-    QVector<QtProperty*> lastAtLevel;
-    QtProperty* current = nullptr;
-};
-// A group row for a category element under the last category one level up
-// (top level for level 0 or when that level never came).
-void addCategory(const Parts& parts, const ZTCamElement& element, Categories& categories,
-                 QVector<QtProperty*>& topLevel);
-// An element row under the current category (top level before any).
-void addRow(QtProperty* row, const Categories& categories, QVector<QtProperty*>& topLevel);
+// Makes the row of one element that is no category (null: no row).
+using RowMaker = std::function<QtProperty*(ZTCamElement& element)>;
+// Walks the elements of `nodeMap` from "Root" until a read fails or a record
+// comes without a name: category rows are placed by their level, every other
+// element gets the row `makeRow` gives it under the current category. Returns
+// the top-level rows, for finish.
+QVector<QtProperty*> walk(const Parts& parts, ZTCamHandle handle, int32_t nodeMap, const RowMaker& makeRow);
 
 // The element's value in its row: integers as numbers, strings as `text`.
 void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element, const QString& text);

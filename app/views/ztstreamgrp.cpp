@@ -76,25 +76,18 @@ void ztstreamgrp::buildTree()
     if (!handle())
         return;
     PanelTree::create(treeParts(), this);
-    PanelTree::Categories categories;
-    QVector<QtProperty*> topLevel;  // joins the browser after the walk
-
-    ZTCamElement element{};
-    ZTCamStatus status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, "Root", kStreamMap);
-    while (status == ZTCAM_STATUS_SUCCESS && element.name) {
-        if (element.type == ZTCAM_ELEM_CATEGORY) {
-            PanelTree::addCategory(treeParts(), element, categories, topLevel);
-        } else if (QtProperty* row = createRow(element)) {
+    // The top-level rows join the browser after the walk.
+    const QVector<QtProperty*> topLevel =
+        PanelTree::walk(treeParts(), handle(), kStreamMap, [this](ZTCamElement& element) {
+            QtProperty* row = createRow(element);
+            if (!row)
+                return row;
             const QString name = QString::fromLocal8Bit(element.name);
             registerProperty(row, element);
             m_propMap[name] = row;
             m_propNames[row] = name;
-            PanelTree::addRow(row, categories, topLevel);
-        }
-        const char* previous = element.name;
-        element = ZTCamElement{};
-        status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, previous, kStreamMap);
-    }
+            return row;
+        });
 
     if (!m_bPollTimerOn) {
         m_nPollTimerId = startTimer(kPollMs, Qt::CoarseTimer);
