@@ -317,7 +317,7 @@ void CZTPropGrp::valueChanged(QtProperty* property, const QVariant& value)
 
 // ---------------------------------------------------------------- refreshes
 
-void CZTPropGrp::forEachStaticRow(const RowRefresh& apply)
+void CZTPropGrp::forEachStaticRow(const PanelTree::RowRefresh& apply)
 {
     if (!handle() || !m_pVariantManager)
         return;

@@ -47,6 +47,11 @@ using RowMaker = std::function<QtProperty*(ZTCamElement& element)>;
 // the top-level rows, for finish.
 QVector<QtProperty*> walk(const Parts& parts, ZTCamHandle handle, int32_t nodeMap, const RowMaker& makeRow);
 
+// What a refresh pass does with one static row read from the camera: its
+// name, its row, the element (attributes and value) and a string's text.
+using RowRefresh =
+    std::function<void(const QString& name, QtProperty* row, ZTCamElement& element, const QString& text)>;
+
 // The element's value in its row: integers as numbers, strings as `text`.
 void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element, const QString& text);
 

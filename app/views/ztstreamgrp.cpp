@@ -218,7 +218,7 @@ void ztstreamgrp::stopPollTimer()
 
 void ztstreamgrp::refreshRoot() { OnRefreshMap(QStringLiteral("Root")); }
 
-void ztstreamgrp::OnRefreshMap(QString name)
+void ztstreamgrp::forEachStaticRow(const PanelTree::RowRefresh& apply)
 {
     if (!handle() || !m_pVariantManager)
         return;
@@ -228,38 +228,37 @@ void ztstreamgrp::OnRefreshMap(QString name)
         QString text;
         if (!readLocked(it.key(), element, &text))
             continue;
-        if (isName(element, "BufferHeight"))
-            LUMA_DEBUG("ztstreamgrp::OnRefreshMap", "name = %s,node.pTransfer = %lld", element.name,
-                       static_cast<long long>(element.value.intValue));
-        QtProperty* row = it.value();
-        row->setEnabled(writable(element));
-        if (it.key() == name)
-            continue;
-        PanelTree::setValue(m_pVariantManager, row, element, text);
-        row->setEnabled(writable(element) && element.lock == 0);
-        applyNameRules(element, text);
+        apply(it.key(), it.value(), element, text);
     }
     lockScanType();
 }
 
+void ztstreamgrp::showRow(QtProperty* row, const ZTCamElement& element, const QString& text)
+{
+    PanelTree::setValue(m_pVariantManager, row, element, text);
+    row->setEnabled(writable(element) && element.lock == 0);
+    applyNameRules(element, text);
+}
+
+void ztstreamgrp::OnRefreshMap(QString name)
+{
+    forEachStaticRow([&](const QString& key, QtProperty* row, ZTCamElement& element, const QString& text) {
+        if (isName(element, "BufferHeight"))
+            LUMA_DEBUG("ztstreamgrp::OnRefreshMap", "name = %s,node.pTransfer = %lld", element.name,
+                       static_cast<long long>(element.value.intValue));
+        row->setEnabled(writable(element));
+        if (key != name)
+            showRow(row, element, text);
+    });
+}
+
 void ztstreamgrp::refreshElement()
 {
-    if (!handle() || !m_pVariantManager)
-        return;
-    const NotReadyScope scope(m_bUiReady);
-    for (auto it = m_staticMap.constBegin(); it != m_staticMap.constEnd(); ++it) {
-        ZTCamElement element{};
-        QString text;
-        if (!readLocked(it.key(), element, &text))
-            continue;
-        QtProperty* row = it.value();
+    forEachStaticRow([&](const QString&, QtProperty* row, ZTCamElement& element, const QString& text) {
         if (element.type != ZTCAM_ELEM_FLOAT)
             setRanges(row, element);
-        PanelTree::setValue(m_pVariantManager, row, element, text);
-        row->setEnabled(writable(element) && element.lock == 0);
-        applyNameRules(element, text);
-    }
-    lockScanType();
+        showRow(row, element, text);
+    });
 }
 
 void ztstreamgrp::updateStreamElem(QString name)
