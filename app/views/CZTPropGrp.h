@@ -120,9 +120,9 @@ private:
     void setFloatRange(QtProperty* property, const ZTCamElement& element);
     void setIntegerRange(QtProperty* property, const ZTCamElement& element, bool withStep);
     void setRowValue(QtProperty* property, const ZTCamElement& element, const QString& text);
-    // Attributes (and the value, strings read with their own buffer) under
-    // the element mutex; false when the SDK refused the attributes.
-    bool readLocked(const QString& name, ZTCamElement& element, QString* text, bool withValue = true);
+    // Attributes and value (strings read with their own buffer) under the
+    // element mutex; false when the SDK refused the attributes.
+    bool readLocked(const QString& name, ZTCamElement& element, QString* text);
     // Reads every static row (strings with their text) and hands it to
     // `apply` while values are set; then the scan-type lock.
     void forEachStaticRow(const PanelTree::RowRefresh& apply);

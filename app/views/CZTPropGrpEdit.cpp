@@ -61,7 +61,7 @@ using PanelTree::writable;
 
 // ---------------------------------------------------------------- helpers
 
-bool CZTPropGrp::readLocked(const QString& name, ZTCamElement& element, QString* text, bool withValue)
+bool CZTPropGrp::readLocked(const QString& name, ZTCamElement& element, QString* text)
 {
     const QByteArray bytes = name.toLocal8Bit();
     QMutexLocker lock(m_pElemMutex);
@@ -71,7 +71,7 @@ bool CZTPropGrp::readLocked(const QString& name, ZTCamElement& element, QString*
     if (element.type == ZTCAM_ELEM_STRING) {
         if (text)
             *text = ElementText::readString(handle(), element);
-    } else if (withValue) {
+    } else {
         ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
     }
     return true;
