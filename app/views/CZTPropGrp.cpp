@@ -72,16 +72,13 @@ void CZTPropGrp::init(MainWindow* window)
 
 PanelTree::Parts CZTPropGrp::treeParts()
 {
-    return {m_pBrowser, m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
+    return {m_propNames, m_propMap, m_pollMap, m_staticMap, m_pBrowser,
+            m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
 }
 
 void CZTPropGrp::clearTree()
 {
     stopPollTimer();
-    m_propNames.clear();
-    m_propMap.clear();
-    m_pollMap.clear();
-    m_staticMap.clear();
     PanelTree::destroy(treeParts());
 }
 
@@ -99,10 +96,7 @@ void CZTPropGrp::buildTree()
             QtProperty* row = createRow(element);
             if (!row)
                 return row;
-            const QString name = QString::fromLocal8Bit(element.name);
             registerProperty(row, element);
-            m_propMap[name] = row;
-            m_propNames[row] = name;
             if (m_nLevel < element.visibility)
                 hidden.append(row);
             syncTimeStampCapability(element);

@@ -64,6 +64,10 @@ void create(const Parts& parts, QWidget* panel)
 
 void destroy(const Parts& parts)
 {
+    parts.propNames.clear();
+    parts.propMap.clear();
+    parts.pollMap.clear();
+    parts.staticMap.clear();
     if (parts.browser)
         parts.browser->clear();
     delete parts.browser;
@@ -103,8 +107,12 @@ QVector<QtProperty*> walk(const Parts& parts, ZTCamHandle handle, int32_t nodeMa
     while (status == ZTCAM_STATUS_SUCCESS && element.name) {  // no name: nothing to continue from
         if (element.type == ZTCAM_ELEM_CATEGORY)
             addCategory(parts, element, categories, topLevel);
-        else if (QtProperty* row = makeRow(element))
+        else if (QtProperty* row = makeRow(element)) {
+            const QString name = QString::fromLocal8Bit(element.name);
+            parts.propMap[name] = row;
+            parts.propNames[row] = name;
             addRow(row, categories, topLevel);
+        }
         const char* previous = element.name;
         element = ZTCamElement{};
         status = ZTCAM_GenICam_ElementAttrNext(handle, &element, previous, nodeMap);

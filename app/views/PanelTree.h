@@ -1,9 +1,11 @@
 #pragma once
 // What the device and the stream property panels share of their trees: the
-// browser with its factories and managers, the walk of a node map that places
-// category rows by tree level, showing an element's value in a row, the
-// enable and name tests of elements, and the ready-flag scope of refreshes.
+// browser with its factories, managers and row maps, the walk of a node map
+// that places category rows by tree level, showing an element's value in a
+// row, the enable and name tests of elements, and the ready-flag scope of
+// refreshes.
 
+#include <QMap>
 #include <QString>
 #include <QVector>
 
@@ -23,6 +25,10 @@ namespace PanelTree {
 
 // The panel's own members, filled and emptied here.
 struct Parts {
+    QMap<QtProperty*, QString>& propNames;
+    QMap<QString, QtProperty*>& propMap;
+    QMap<QString, QtProperty*>& pollMap;
+    QMap<QString, QtProperty*>& staticMap;
     QtTreePropertyBrowser*& browser;
     QtVariantEditorFactory*& variantFactory;
     QtVariantPropertyManager*& variantManager;
@@ -32,8 +38,8 @@ struct Parts {
 
 // New browser, factories and managers, all children of the panel.
 void create(const Parts& parts, QWidget* panel);
-// Deletes them (browser first: it holds the factories' editors) and sets
-// them to null.
+// Empties the four maps, deletes browser, factories and managers (browser
+// first: it holds the factories' editors) and sets them to null.
 void destroy(const Parts& parts);
 // After the walk: the top-level rows join the browser, which is sized to the
 // panel, collapsed and wired to the panel's valueChanged slot.
@@ -43,8 +49,8 @@ void finish(const Parts& parts, QWidget* panel, const QVector<QtProperty*>& topL
 using RowMaker = std::function<QtProperty*(ZTCamElement& element)>;
 // Walks the elements of `nodeMap` from "Root" until a read fails or a record
 // comes without a name: category rows are placed by their level, every other
-// element gets the row `makeRow` gives it under the current category. Returns
-// the top-level rows, for finish.
+// element gets the row `makeRow` gives it under the current category, filed
+// by name in propMap and propNames. Returns the top-level rows, for finish.
 QVector<QtProperty*> walk(const Parts& parts, ZTCamHandle handle, int32_t nodeMap, const RowMaker& makeRow);
 
 // What a refresh pass does with one static row read from the camera: its

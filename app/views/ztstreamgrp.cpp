@@ -57,16 +57,13 @@ void ztstreamgrp::setMainWindow(MainWindow* window) { m_pMainWindow = window; }
 
 PanelTree::Parts ztstreamgrp::treeParts()
 {
-    return {m_pBrowser, m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
+    return {m_propNames, m_propMap, m_pollMap, m_staticMap, m_pBrowser,
+            m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
 }
 
 void ztstreamgrp::clearTree()
 {
     stopPollTimer();
-    m_propNames.clear();
-    m_propMap.clear();
-    m_pollMap.clear();
-    m_staticMap.clear();
     PanelTree::destroy(treeParts());
 }
 
@@ -82,10 +79,7 @@ void ztstreamgrp::buildTree()
             QtProperty* row = createRow(element);
             if (!row)
                 return row;
-            const QString name = QString::fromLocal8Bit(element.name);
             registerProperty(row, element);
-            m_propMap[name] = row;
-            m_propNames[row] = name;
             return row;
         });
 
