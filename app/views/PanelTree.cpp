@@ -105,9 +105,9 @@ QVector<QtProperty*> walk(const Parts& parts, ZTCamHandle handle, int32_t nodeMa
     ZTCamElement element{};
     ZTCamStatus status = ZTCAM_GenICam_ElementAttrNext(handle, &element, "Root", nodeMap);
     while (status == ZTCAM_STATUS_SUCCESS && element.name) {  // no name: nothing to continue from
-        if (element.type == ZTCAM_ELEM_CATEGORY)
+        if (element.type == ZTCAM_ELEM_CATEGORY) {
             addCategory(parts, element, categories, topLevel);
-        else if (QtProperty* row = makeRow(element)) {
+        } else if (QtProperty* row = makeRow(element)) {
             const QString name = QString::fromLocal8Bit(element.name);
             parts.propMap[name] = row;
             parts.propNames[row] = name;
