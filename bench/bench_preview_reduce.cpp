@@ -6,6 +6,7 @@
 //   BM_FourCameras: "shown_ratio" = frames shown / frames delivered.
 #include <benchmark/benchmark.h>
 
+#include "BenchApp.h"
 #include "BenchTiming.h"
 
 #include <ZTCam.h>
@@ -96,13 +97,7 @@ public:
 
 void BM_FourCameras(benchmark::State& state)
 {
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+    benchApplication();
     SilentPrompt prompt;
     UserPrompt::setInstance(&prompt);
     QTemporaryDir dir;

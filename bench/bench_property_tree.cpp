@@ -7,17 +7,13 @@
 //               target is at most 3 for the build).
 #include <benchmark/benchmark.h>
 
+#include "BenchApp.h"
 #include "BenchTiming.h"
 
 #include <ZTCam.h>
 #include <ZTCamSim.h>
 
-#include <QApplication>
-#include <QDir>
 #include <QTemporaryDir>
-
-#include <chrono>
-#include <functional>
 
 #include "CZTPropGrp.h"
 
@@ -30,13 +26,7 @@ struct Camera {
 
     Camera()
     {
-        static int argc = 1;
-        static char name[] = "bench";
-        static char* argv[] = {name, nullptr};
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
+        benchApplication();
         ZTCamSim_UseConfigText("[camera]\nsensor_width=2048\nsensor_height=2048\npixel_format=Mono 12\n");
         path = dir.path().toLocal8Bit();
         ZTCamInitParams init{};

@@ -72,16 +72,13 @@ void CZTPropGrp::init(MainWindow* window)
 
 PanelTree::Parts CZTPropGrp::treeParts()
 {
-    return {m_pBrowser, m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
+    return {m_propNames, m_propMap, m_pollMap, m_staticMap, m_pBrowser,
+            m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
 }
 
 void CZTPropGrp::clearTree()
 {
     stopPollTimer();
-    m_propNames.clear();
-    m_propMap.clear();
-    m_pollMap.clear();
-    m_staticMap.clear();
     PanelTree::destroy(treeParts());
 }
 
@@ -91,32 +88,21 @@ void CZTPropGrp::buildTree()
     if (!handle())
         return;
     PanelTree::create(treeParts(), this);
-    PanelTree::Categories categories;
     // The browser gets each top-level row with everything below it once the
     // walk is done, so that no row is shown and re-shown while it grows.
-    QVector<QtProperty*> topLevel;
     QVector<QtProperty*> hidden;
-
-    ZTCamElement element{};
-    ZTCamStatus status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, "Root", ZTCAM_NODEMAP_CAMERA);
-    while (status == ZTCAM_STATUS_SUCCESS && element.name) {  // no name: nothing to continue from
-        if (element.type == ZTCAM_ELEM_CATEGORY) {
-            PanelTree::addCategory(treeParts(), element, categories, topLevel);
-        } else if (QtProperty* row = createRow(element)) {
-            const QString name = QString::fromLocal8Bit(element.name);
+    const QVector<QtProperty*> topLevel =
+        PanelTree::walk(treeParts(), handle(), ZTCAM_NODEMAP_CAMERA, [&](ZTCamElement& element) {
+            QtProperty* row = createRow(element);
+            if (!row)
+                return row;
             registerProperty(row, element);
-            m_propMap[name] = row;
-            m_propNames[row] = name;
-            PanelTree::addRow(row, categories, topLevel);
             if (m_nLevel < element.visibility)
                 hidden.append(row);
             syncTimeStampCapability(element);
             updateTriggerState(element);
-        }
-        const char* previous = element.name;
-        element = ZTCamElement{};
-        status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, previous, ZTCAM_NODEMAP_CAMERA);
-    }
+            return row;
+        });
 
     if (!m_bPollTimerOn) {
         m_nPollTimerId = startTimer(1000, Qt::CoarseTimer);
@@ -208,7 +194,7 @@ void CZTPropGrp::registerProperty(QtProperty* property, const ZTCamElement& elem
     if (!property)
         return;
     property->setToolTip(element.tooltip ? QString::fromLocal8Bit(element.tooltip) : QString());
-    property->setEnabled(element.access == ZTCAM_ACCESS_WRITE_ONLY || element.access == ZTCAM_ACCESS_READ_WRITE);
+    property->setEnabled(PanelTree::writable(element));
     const QString name = element.name ? QString::fromLocal8Bit(element.name) : property->propertyName();
     if (element.polled && element.type != ZTCAM_ELEM_COMMAND)
         m_pollMap[name] = property;

@@ -19,8 +19,6 @@
 
 #include "PanelTree.h"
 
-#include <functional>
-
 class MainWindow;
 class QMutex;
 class QResizeEvent;
@@ -122,14 +120,12 @@ private:
     void setFloatRange(QtProperty* property, const ZTCamElement& element);
     void setIntegerRange(QtProperty* property, const ZTCamElement& element, bool withStep);
     void setRowValue(QtProperty* property, const ZTCamElement& element, const QString& text);
-    // Attributes (and the value, strings read with their own buffer) under
-    // the element mutex; false when the SDK refused the attributes.
-    bool readLocked(const QString& name, ZTCamElement& element, QString* text, bool withValue = true);
-    using RowRefresh = std::function<void(const QString& name, QtProperty* row, ZTCamElement& element,
-                                          const QString& text)>;
+    // Attributes and value (strings read with their own buffer) under the
+    // element mutex; false when the SDK refused the attributes.
+    bool readLocked(const QString& name, ZTCamElement& element, QString* text);
     // Reads every static row (strings with their text) and hands it to
     // `apply` while values are set; then the scan-type lock.
-    void forEachStaticRow(const RowRefresh& apply);
+    void forEachStaticRow(const PanelTree::RowRefresh& apply);
     // Visibility, lock rule and display shift of a refreshed row.
     void finishRow(QtProperty* row, const ZTCamElement& element);
     void applyLockRule(QtProperty* property, const ZTCamElement& element);

@@ -53,32 +53,15 @@ QString truncateUtf8(const QString& text, int bytes)
     return result;
 }
 
-bool isName(const ZTCamElement& element, const char* name)
-{
-    return element.name && qstrcmp(element.name, name) == 0;
-}
-
-bool writable(const ZTCamElement& element)
-{
-    return element.access == ZTCAM_ACCESS_WRITE_ONLY || element.access == ZTCAM_ACCESS_READ_WRITE;
-}
-
-// Keeps the panel's "refresh running" state for one scope.
-class RefreshScope {
-public:
-    explicit RefreshScope(bool& ready) : m_ready(ready), m_old(ready) { m_ready = false; }
-    ~RefreshScope() { m_ready = m_old; }
-
-private:
-    bool& m_ready;
-    bool m_old;
-};
-
 }  // namespace
+
+using PanelTree::isName;
+using PanelTree::NotReadyScope;
+using PanelTree::writable;
 
 // ---------------------------------------------------------------- helpers
 
-bool CZTPropGrp::readLocked(const QString& name, ZTCamElement& element, QString* text, bool withValue)
+bool CZTPropGrp::readLocked(const QString& name, ZTCamElement& element, QString* text)
 {
     const QByteArray bytes = name.toLocal8Bit();
     QMutexLocker lock(m_pElemMutex);
@@ -88,7 +71,7 @@ bool CZTPropGrp::readLocked(const QString& name, ZTCamElement& element, QString*
     if (element.type == ZTCAM_ELEM_STRING) {
         if (text)
             *text = ElementText::readString(handle(), element);
-    } else if (withValue) {
+    } else {
         ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
     }
     return true;
@@ -221,7 +204,7 @@ void CZTPropGrp::valueChanged(QtProperty* property, const QVariant& value)
                 // A malformed address is never written; the row shows the
                 // camera's value again.
                 ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-                const RefreshScope scope(m_bUiReady);
+                const NotReadyScope scope(m_bUiReady);
                 setRowValue(property, element, QString());
                 return;
             }
@@ -334,11 +317,11 @@ void CZTPropGrp::valueChanged(QtProperty* property, const QVariant& value)
 
 // ---------------------------------------------------------------- refreshes
 
-void CZTPropGrp::forEachStaticRow(const RowRefresh& apply)
+void CZTPropGrp::forEachStaticRow(const PanelTree::RowRefresh& apply)
 {
     if (!handle() || !m_pVariantManager)
         return;
-    const RefreshScope scope(m_bUiReady);
+    const NotReadyScope scope(m_bUiReady);
     for (auto it = m_staticMap.constBegin(); it != m_staticMap.constEnd(); ++it) {
         ZTCamElement element{};
         QString text;
@@ -388,7 +371,7 @@ void CZTPropGrp::refreshElementValue(QString name)
     QtProperty* row = m_staticMap.value(name, nullptr);
     if (!row || !handle() || !m_pVariantManager)
         return;
-    const RefreshScope scope(m_bUiReady);
+    const NotReadyScope scope(m_bUiReady);
     ZTCamElement element{};
     QString text;
     if (!readLocked(name, element, &text))
@@ -421,7 +404,7 @@ void CZTPropGrp::updateElemRange(QString name)
     QtProperty* row = m_staticMap.value(name, nullptr);
     if (!row || !handle() || !m_pVariantManager)
         return;
-    const RefreshScope scope(m_bUiReady);
+    const NotReadyScope scope(m_bUiReady);
     ZTCamElement element{};
     if (!readLocked(name, element, nullptr))
         return;
@@ -441,7 +424,7 @@ void CZTPropGrp::refreshEnumEntries(QString name)
     if (!row || !handle() || !m_pVariantManager)
         return;
     {
-        const RefreshScope scope(m_bUiReady);
+        const NotReadyScope scope(m_bUiReady);
         ZTCamElement element{};
         if (!readLocked(name, element, nullptr))
             return;

@@ -25,31 +25,11 @@ namespace {
 constexpr int32_t kStreamMap = ZTCAM_NODEMAP_STREAM;
 constexpr int kPollMs = 1000;
 
-bool writable(const ZTCamElement& element)
-{
-    return element.access == ZTCAM_ACCESS_WRITE_ONLY || element.access == ZTCAM_ACCESS_READ_WRITE;
-}
-
-bool isName(const ZTCamElement& element, const char* name)
-{
-    return element.name && qstrcmp(element.name, name) == 0;
-}
-
-// Holds the panel's ready flag off for one scope, so that the rows a refresh
-// sets are never written back to the camera.
-class NotReadyScope {
-public:
-    explicit NotReadyScope(bool& ready) : m_ready(ready), m_old(ready) { m_ready = false; }
-    ~NotReadyScope() { m_ready = m_old; }
-    NotReadyScope(const NotReadyScope&) = delete;
-    NotReadyScope& operator=(const NotReadyScope&) = delete;
-
-private:
-    bool& m_ready;
-    bool m_old;
-};
-
 }  // namespace
+
+using PanelTree::isName;
+using PanelTree::NotReadyScope;
+using PanelTree::writable;
 
 ztstreamgrp::ztstreamgrp(OpenedCamera camera, QWidget* parent)
     : QWidget(parent)
@@ -77,16 +57,13 @@ void ztstreamgrp::setMainWindow(MainWindow* window) { m_pMainWindow = window; }
 
 PanelTree::Parts ztstreamgrp::treeParts()
 {
-    return {m_pBrowser, m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
+    return {m_propNames, m_propMap, m_pollMap, m_staticMap, m_pBrowser,
+            m_pVariantFactory, m_pVariantManager, m_pStringFactory, m_pStringManager};
 }
 
 void ztstreamgrp::clearTree()
 {
     stopPollTimer();
-    m_propNames.clear();
-    m_propMap.clear();
-    m_pollMap.clear();
-    m_staticMap.clear();
     PanelTree::destroy(treeParts());
 }
 
@@ -96,25 +73,15 @@ void ztstreamgrp::buildTree()
     if (!handle())
         return;
     PanelTree::create(treeParts(), this);
-    PanelTree::Categories categories;
-    QVector<QtProperty*> topLevel;  // joins the browser after the walk
-
-    ZTCamElement element{};
-    ZTCamStatus status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, "Root", kStreamMap);
-    while (status == ZTCAM_STATUS_SUCCESS && element.name) {
-        if (element.type == ZTCAM_ELEM_CATEGORY) {
-            PanelTree::addCategory(treeParts(), element, categories, topLevel);
-        } else if (QtProperty* row = createRow(element)) {
-            const QString name = QString::fromLocal8Bit(element.name);
+    // The top-level rows join the browser after the walk.
+    const QVector<QtProperty*> topLevel =
+        PanelTree::walk(treeParts(), handle(), kStreamMap, [this](ZTCamElement& element) {
+            QtProperty* row = createRow(element);
+            if (!row)
+                return row;
             registerProperty(row, element);
-            m_propMap[name] = row;
-            m_propNames[row] = name;
-            PanelTree::addRow(row, categories, topLevel);
-        }
-        const char* previous = element.name;
-        element = ZTCamElement{};
-        status = ZTCAM_GenICam_ElementAttrNext(handle(), &element, previous, kStreamMap);
-    }
+            return row;
+        });
 
     if (!m_bPollTimerOn) {
         m_nPollTimerId = startTimer(kPollMs, Qt::CoarseTimer);
@@ -245,7 +212,7 @@ void ztstreamgrp::stopPollTimer()
 
 void ztstreamgrp::refreshRoot() { OnRefreshMap(QStringLiteral("Root")); }
 
-void ztstreamgrp::OnRefreshMap(QString name)
+void ztstreamgrp::forEachStaticRow(const PanelTree::RowRefresh& apply)
 {
     if (!handle() || !m_pVariantManager)
         return;
@@ -255,38 +222,37 @@ void ztstreamgrp::OnRefreshMap(QString name)
         QString text;
         if (!readLocked(it.key(), element, &text))
             continue;
-        if (isName(element, "BufferHeight"))
-            LUMA_DEBUG("ztstreamgrp::OnRefreshMap", "name = %s,node.pTransfer = %lld", element.name,
-                       static_cast<long long>(element.value.intValue));
-        QtProperty* row = it.value();
-        row->setEnabled(writable(element));
-        if (it.key() == name)
-            continue;
-        PanelTree::setValue(m_pVariantManager, row, element, text);
-        row->setEnabled(writable(element) && element.lock == 0);
-        applyNameRules(element, text);
+        apply(it.key(), it.value(), element, text);
     }
     lockScanType();
 }
 
+void ztstreamgrp::showRow(QtProperty* row, const ZTCamElement& element, const QString& text)
+{
+    PanelTree::setValue(m_pVariantManager, row, element, text);
+    row->setEnabled(writable(element) && element.lock == 0);
+    applyNameRules(element, text);
+}
+
+void ztstreamgrp::OnRefreshMap(QString name)
+{
+    forEachStaticRow([&](const QString& key, QtProperty* row, ZTCamElement& element, const QString& text) {
+        if (isName(element, "BufferHeight"))
+            LUMA_DEBUG("ztstreamgrp::OnRefreshMap", "name = %s,node.pTransfer = %lld", element.name,
+                       static_cast<long long>(element.value.intValue));
+        row->setEnabled(writable(element));
+        if (key != name)
+            showRow(row, element, text);
+    });
+}
+
 void ztstreamgrp::refreshElement()
 {
-    if (!handle() || !m_pVariantManager)
-        return;
-    const NotReadyScope scope(m_bUiReady);
-    for (auto it = m_staticMap.constBegin(); it != m_staticMap.constEnd(); ++it) {
-        ZTCamElement element{};
-        QString text;
-        if (!readLocked(it.key(), element, &text))
-            continue;
-        QtProperty* row = it.value();
+    forEachStaticRow([&](const QString&, QtProperty* row, ZTCamElement& element, const QString& text) {
         if (element.type != ZTCAM_ELEM_FLOAT)
             setRanges(row, element);
-        PanelTree::setValue(m_pVariantManager, row, element, text);
-        row->setEnabled(writable(element) && element.lock == 0);
-        applyNameRules(element, text);
-    }
-    lockScanType();
+        showRow(row, element, text);
+    });
 }
 
 void ztstreamgrp::updateStreamElem(QString name)

@@ -90,6 +90,11 @@ private:
     // Attributes and value (strings with their text) under the element
     // mutex; false when the SDK refused the attributes.
     bool readLocked(const QString& name, ZTCamElement& element, QString* text);
+    // Reads every static row (strings with their text) and hands it to
+    // `apply` while values are set; then the scan-type lock.
+    void forEachStaticRow(const PanelTree::RowRefresh& apply);
+    // A refreshed row's value, lock rule and name rules.
+    void showRow(QtProperty* row, const ZTCamElement& element, const QString& text);
     // The display shift of PixelFormat and the scan-type lock of
     // DeviceVersion.
     void applyNameRules(const ZTCamElement& element, const QString& text);
