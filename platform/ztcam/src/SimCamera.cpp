@@ -4,6 +4,7 @@
 #include "FeatureTree.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -148,14 +149,18 @@ void SimCamera::updateExposureRange()
     exposure->floatMax = fixedRate ? std::max(exposure->floatMin, std::min(kMaxExposureUs, period)) : kMaxExposureUs;
 }
 
+// The levels span the samples of the pixel format. On a change of depth they
+// keep their place in the range, so the picture stays as it was and levels at
+// their defaults stay there.
 void SimCamera::updateLevelRanges()
 {
     const double maxGray = currentFormat().maxValue();
-    for (int32_t id : {10, 11}) {
+    for (int32_t id : {ZTCAM_PROP_LEFT_LEVEL, ZTCAM_PROP_RIGHT_LEVEL}) {
         Property& p = properties_[id];
+        const double scale = p.maximum > 0 ? maxGray / p.maximum : 1.0;
         p.maximum = maxGray;
-        p.defaultValue = id == 10 ? 0 : maxGray;
-        p.value = std::min(p.value, maxGray);
+        p.defaultValue = id == ZTCAM_PROP_LEFT_LEVEL ? 0 : maxGray;
+        p.value = std::min(std::round(p.value * scale), maxGray);
     }
     if (properties_[11].value <= properties_[10].value)
         properties_[11].value = maxGray;

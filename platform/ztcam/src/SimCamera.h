@@ -129,6 +129,7 @@ private:
     void updateLevelRanges();
     ZTCamFrame makeHeader(std::vector<uint8_t>& block) const;
     void ensureBlock(std::vector<uint8_t>& block);
+    void applyToneCurve(uint64_t n);
     void renderFrame(uint8_t* pixels, size_t size, uint64_t n);
     ZTCamFrame renderLatest(std::vector<uint8_t>& block);
     ZTCamStatus writeNode(FeatureNode& node, const ZTCamElement& element, bool stream);
@@ -198,6 +199,11 @@ private:
     std::vector<uint8_t> waitBlock_;
     std::vector<uint8_t> callbackBlock_;
     uint64_t frameNumber_ = 0;   // frames made since the start
+    struct MeasuredLevels {
+        bool valid = false;
+        uint8_t bits = 0;
+        uint32_t left = 0, right = 0;
+    } measuredLevels_;           // automatic levels of the latest frame rendered
     uint64_t latestFrame_ = 0;
     bool haveFrame_ = false;
     uint64_t lastWaited_ = UINT64_MAX;

@@ -70,6 +70,7 @@ ZTCamStatus SimCamera::grayValue(int32_t x, int32_t y, uint16_t* values)
     if (x < 0 || y < 0 || uint32_t(x) >= generator_.width() || uint32_t(y) >= generator_.height())
         return ZTCAM_STATUS_OUT_OF_RANGE;
     const bool vflip = capabilities_[5].value != 0;
+    applyToneCurve(latestFrame_);
     for (uint32_t c = 0; c < generator_.format().channels; ++c)
         values[c] = uint16_t(generator_.sample(uint32_t(x), uint32_t(y), c, latestFrame_, hflip(), vflip));
     return ZTCAM_STATUS_SUCCESS;

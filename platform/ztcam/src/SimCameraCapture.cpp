@@ -2,6 +2,7 @@
 #include "SimCamera.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace ztcam {
@@ -33,9 +34,36 @@ void SimCamera::ensureBlock(std::vector<uint8_t>& block)
         block.resize(need);
 }
 
-// Frame n as the camera shows it now: flipped and stamped as set.
+// Hands the levels, gamma and contrast in effect for frame n to the
+// generator. Automatic levels are the 2nd and 98th percentile of the frame's
+// samples.
+void SimCamera::applyToneCurve(uint64_t n)
+{
+    ToneCurve::Settings s;
+    s.bits = generator_.format().bits;
+    const double top = s.maxValue();
+    s.gamma = properties_[ZTCAM_PROP_GAMMA].value;
+    s.contrast = properties_[ZTCAM_PROP_CONTRAST].value;
+    s.left = uint32_t(std::clamp(std::round(properties_[ZTCAM_PROP_LEFT_LEVEL].value), 0.0, top));
+    s.right = uint32_t(std::clamp(std::round(properties_[ZTCAM_PROP_RIGHT_LEVEL].value), 0.0, top));
+    const int32_t autoLevels = capabilities_[ZTCAM_CAPA_AUTO_LEVELS].value;
+    if (autoLevels & 3) {
+        MeasuredLevels& m = measuredLevels_;
+        generator_.percentiles(n, 2, 98, m.left, m.right);
+        m.valid = true;
+        m.bits = s.bits;
+        if (autoLevels & 1)
+            s.left = m.left;
+        if (autoLevels & 2)
+            s.right = m.right;
+    }
+    generator_.setToneCurve(s);
+}
+
+// Frame n as the camera shows it now: rendered, flipped and stamped as set.
 void SimCamera::renderFrame(uint8_t* pixels, size_t size, uint64_t n)
 {
+    applyToneCurve(n);
     const bool vflip = capabilities_[5].value != 0;
     const bool stamp = capabilities_[31].value != 0;
     generator_.fill(pixels, size, n, hflip(), vflip, stamp);
@@ -120,6 +148,7 @@ ZTCamStatus SimCamera::capStart(int32_t mode)
     ensureBlock(waitBlock_);
     ensureBlock(callbackBlock_);
     frameNumber_ = 0;
+    measuredLevels_.valid = false;
     deliveredBase_ = 0;
     latestFrame_ = 0;
     haveFrame_ = false;

@@ -52,12 +52,15 @@ ZTCamStatus SimCamera::propGetValue(int32_t id, double* value, int32_t channel)
     auto it = properties_.find(id);
     if (it == properties_.end())
         return ZTCAM_STATUS_NOT_FOUND;
-    const int32_t autoLevels = capabilities_[8].value;
+    // An automatic level reads as the one of the latest frame; before the
+    // first frame of this pixel format, as 2 % and 98 % of the range.
+    const int32_t autoLevels = capabilities_[ZTCAM_CAPA_AUTO_LEVELS].value;
     const double maxGray = it->second.maximum;
-    if (id == 10 && (autoLevels & 1))
-        *value = std::floor(maxGray * 0.02);
-    else if (id == 11 && (autoLevels & 2))
-        *value = std::floor(maxGray * 0.98);
+    const bool measured = measuredLevels_.valid && measuredLevels_.bits == currentFormat().bits;
+    if (id == ZTCAM_PROP_LEFT_LEVEL && (autoLevels & 1))
+        *value = measured ? measuredLevels_.left : std::floor(maxGray * 0.02);
+    else if (id == ZTCAM_PROP_RIGHT_LEVEL && (autoLevels & 2))
+        *value = measured ? measuredLevels_.right : std::floor(maxGray * 0.98);
     else
         *value = it->second.value;
     return ZTCAM_STATUS_SUCCESS;
