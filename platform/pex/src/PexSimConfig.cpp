@@ -306,11 +306,12 @@ PexSimConfig PexSimConfig::load()
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return defaults();
-    // Read one byte more than a configuration may have, to tell it is too
-    // long (a device file never ends).
-    std::string text(PexSimLimits::kFileSize + 1, '\0');
-    file.read(&text[0], std::streamsize(text.size()));
-    text.resize(size_t(file.gcount()));
+    // Reading stops past the size a configuration may have (a device file
+    // never ends).
+    std::string text;
+    char chunk[65536];
+    while (text.size() <= PexSimLimits::kFileSize && (file.read(chunk, sizeof chunk) || file.gcount() > 0))
+        text.append(chunk, size_t(file.gcount()));
     const std::string named = "PEX_SIM_CONFIG " + std::string(path);
     if (text.size() > PexSimLimits::kFileSize) {
         PexSimConfig cfg;

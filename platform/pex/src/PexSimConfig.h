@@ -54,7 +54,7 @@ struct PexSimLimits {
     static constexpr size_t kNameLength = 64;  // system name, board serial
     static constexpr uint32_t kSensorSizeMax = 16384;
     static constexpr int64_t kIoPeriodMsMax = 3600000;
-    static constexpr size_t kFileSize = 1 << 20;
+    static constexpr size_t kFileSize = size_t(16) << 20;
 };
 
 // The simulated installation: systems, their boards and the cameras on them.
