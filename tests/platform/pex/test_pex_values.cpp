@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <limits>
 #include <map>
-#include <regex>
 
 using namespace pextest;
 
@@ -227,17 +226,25 @@ TEST_F(PexValuesTest, EnumerationEntriesAreNamedByTheirSymbolicsAndEveryNodeName
 {
     open("");
     const std::string xml = description();
-    const std::regex entry("<EnumEntry Name=\"([^\"]+)\">\\s*<Value>[^<]*</Value>\\s*<Symbolic>([^<]+)</Symbolic>");
+    // Every node name once (pVariable names are a formula's, not nodes');
+    // each entry named by the symbolic that follows it.
+    std::map<std::string, int> names;
     int entries = 0;
-    for (std::sregex_iterator it(xml.begin(), xml.end(), entry), end; it != end; ++it, ++entries)
-        EXPECT_EQ((*it)[1], (*it)[2]);
+    for (size_t at = xml.find(" Name=\""); at != std::string::npos; at = xml.find(" Name=\"", at + 1)) {
+        const size_t open = xml.rfind('<', at);
+        const std::string tag = xml.substr(open + 1, at - open - 1);
+        const std::string name = xml.substr(at + 7, xml.find('"', at + 7) - at - 7);
+        if (tag == "pVariable")
+            continue;
+        ++names[name];
+        if (tag == "EnumEntry") {
+            ++entries;
+            const size_t symbolic = xml.find("<Symbolic>", at);
+            EXPECT_EQ(xml.substr(symbolic + 10, xml.find('<', symbolic + 10) - symbolic - 10), name);
+        }
+    }
     EXPECT_EQ(entries, 13);
     EXPECT_NE(xml.find("<EnumEntry Name=\"Continuous\">"), std::string::npos);
-    const std::regex node("<(\\w+) Name=\"([^\"]+)\"");
-    std::map<std::string, int> names;
-    for (std::sregex_iterator it(xml.begin(), xml.end(), node), end; it != end; ++it)
-        if ((*it)[1] != "pVariable")
-            ++names[(*it)[2]];
     for (const auto& n : names)
         EXPECT_EQ(n.second, 1) << n.first;
 }
