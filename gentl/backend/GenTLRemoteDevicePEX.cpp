@@ -78,8 +78,8 @@ bool GenTLRemoteDevicePEX::DescribeUrl(const std::wstring& url, PortURLRecord* r
     if (scheme != PortUrl::SCHEME_LOCAL)
         return true;
     const size_t first = lower.find(L';');
-    return !parsed.FileName().empty() && first != std::wstring::npos && lower.find(L';', first + 1) != std::wstring::npos &&
-           parsed.Length() > 0;
+    const bool bothNumbers = first != std::wstring::npos && lower.find(L';', first + 1) != std::wstring::npos;
+    return !parsed.FileName().empty() && bothNumbers && parsed.Length() > 0;
 }
 
 void GenTLRemoteDevicePEX::ReadManifestTable(std::vector<PortURLRecord>* urls)

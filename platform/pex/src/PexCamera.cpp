@@ -104,7 +104,8 @@ PexCamera::PexCamera(const PexCameraConfig& config, const std::string& serial)
       m_description(PexCameraDescription::text(config.vendor, config.model)),
       m_width(std::min(config.width, config.sensorWidth)), m_height(std::min(config.height, config.sensorHeight)),
       m_format(PexPixelFormat::byName(config.pixelFormat)),
-      m_frameRate(config.frameRate >= PexCameraRanges::kFrameRateMin && config.frameRate <= PexCameraRanges::kFrameRateMax
+      m_frameRate(config.frameRate >= PexCameraRanges::kFrameRateMin &&
+                          config.frameRate <= PexCameraRanges::kFrameRateMax
                       ? config.frameRate
                       : 0.0)
 {
@@ -220,9 +221,10 @@ bool PexCamera::write(uint64_t address, uint64_t size, const uint8_t* data, std:
         const double min = rate ? PexCameraRanges::kFrameRateMin : PexCameraRanges::kExposureMin;
         const double max = rate ? PexCameraRanges::kFrameRateMax : PexCameraRanges::kExposureMax;
         if (!(v >= min && v <= max)) {  // NaN fails too
+            const char* unit = rate ? "Hz" : "us";
             char text[160];
-            std::snprintf(text, sizeof text, "%s %g %s lies outside %g to %g %s", rate ? "the frame rate" : "the exposure time",
-                          v, rate ? "Hz" : "us", min, max, rate ? "Hz" : "us");
+            std::snprintf(text, sizeof text, "%s %g %s lies outside %g to %g %s",
+                          rate ? "the frame rate" : "the exposure time", v, unit, min, max, unit);
             *why = text;
             return false;
         }

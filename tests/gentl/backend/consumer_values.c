@@ -261,27 +261,32 @@ static int child(const char* producer, const char* kind, const char* argument)
 
 /* ---- The driver ---- */
 
+/* A scenario's PEX_SIM_CONFIG text is head, `count` times piece, a NUL byte
+ * when nul is set, then tail. */
 typedef struct Scenario {
     const char* name;
     const char* kind;
     const char* argument;
-    char* config;  /* text of PEX_SIM_CONFIG, malloc'ed */
-    size_t length; /* of config; 0: up to its first NUL */
+    const char* head;
+    const char* piece;
+    int count;
+    int nul;
+    const char* tail;
 } Scenario;
 
-static char* repeated(const char* head, const char* piece, int count, const char* tail)
+static int writeConfig(const char* path, const Scenario* s)
 {
-    size_t total = strlen(head) + strlen(piece) * (size_t)count + strlen(tail) + 1;
-    char* text = (char*)malloc(total);
-    char* at;
-    int i;
-    if (!text)
-        exit(2);
-    at = text + sprintf(text, "%s", head);
-    for (i = 0; i < count; ++i)
-        at += sprintf(at, "%s", piece);
-    strcpy(at, tail);
-    return text;
+    FILE* file = fopen(path, "wb");
+    int i, ok;
+    if (!file)
+        return 0;
+    ok = fputs(s->head, file) >= 0;
+    for (i = 0; ok && i < s->count; ++i)
+        ok = fputs(s->piece, file) >= 0;
+    if (ok && s->nul)
+        ok = fputc('\0', file) != EOF;
+    ok = ok && fputs(s->tail, file) >= 0;
+    return fclose(file) == 0 && ok;
 }
 
 static double seconds(void)
@@ -295,15 +300,11 @@ static double seconds(void)
 static int runChild(const char* self, const char* producer, const char* folder, int index, const Scenario* s)
 {
     char path[512];
-    FILE* file;
     pid_t pid;
     int status = 0;
-    size_t length;
     double start = seconds(), elapsed;
     snprintf(path, sizeof path, "%s/%d.ini", folder, index);
-    length = s->length ? s->length : strlen(s->config);
-    file = fopen(path, "wb");
-    if (!file || fwrite(s->config, 1, length, file) != length || fclose(file) != 0)
+    if (!writeConfig(path, s))
         return 1;
     pid = fork();
     if (pid < 0)
@@ -339,62 +340,39 @@ static int runChild(const char* self, const char* producer, const char* folder, 
 
 static int drive(const char* self, const char* producer, int repeat)
 {
+    static char largest[2048];
     const char* streaming = "[camera]\nwidth = 64\nheight = 48\nframe_rate = 1000\n";
-    char* bigModel = repeated("[camera]\nmodel = ", "M", 5 * 1024 * 1024, "\n");
-    char largest[2048];
-    char folder[] = "/tmp/consumer_values_XXXXXX";
-    Scenario scenarios[] = {
-        {"frame rate 1e-300", "rate", "1e-300", NULL, 0},
-        {"frame rate 1e-12", "rate", "1e-12", NULL, 0},
-        {"frame rate inf", "rate", "inf", NULL, 0},
-        {"frame rate nan", "rate", "nan", NULL, 0},
-        {"frame rate 1e300", "rate", "1e300", NULL, 0},
-        {"frame rate -1", "rate", "-1", NULL, 0},
-        {"boards = 100000000000", "refused", "2", NULL, 0},
-        {"1000 systems of one board", "refused", "33", NULL, 0},
-        {"2000 systems of 4 boards", "refused", "33", NULL, 0},
-        {"400 cameras on a board", "refused", "2", NULL, 0},
-        {"5 MB model text", "refused", "2", NULL, 0},
-        {"NUL in the model", "refused", "2", NULL, 0},
-        {"configured frame rate 1e-12", "refused", "2", NULL, 0},
-        {"configured frame rate nan", "refused", "2", NULL, 0},
-        {"the largest installation", "largest", "", NULL, 0},
+    const Scenario scenarios[] = {
+        {"frame rate 1e-300", "rate", "1e-300", streaming, "", 0, 0, ""},
+        {"frame rate 1e-12", "rate", "1e-12", streaming, "", 0, 0, ""},
+        {"frame rate inf", "rate", "inf", streaming, "", 0, 0, ""},
+        {"frame rate nan", "rate", "nan", streaming, "", 0, 0, ""},
+        {"frame rate 1e300", "rate", "1e300", streaming, "", 0, 0, ""},
+        {"frame rate -1", "rate", "-1", streaming, "", 0, 0, ""},
+        {"boards = 100000000000", "refused", "2", "[system]\nboards = 100000000000\n", "", 0, 0, ""},
+        {"1000 systems of one board", "refused", "33", "", "[system]\nboards = 1\n", 1000, 0, ""},
+        {"2000 systems of 4 boards", "refused", "33", "", "[system]\nboards = 4\n", 2000, 0, ""},
+        {"400 cameras on a board", "refused", "2", "[board]\ncameras = 400\n", "", 0, 0, ""},
+        {"5 MB model text", "refused", "2", "[camera]\nmodel = ", "M", 5 << 20, 0, "\n"},
+        {"NUL in the model", "refused", "2", "[camera]\nmodel = CVN", "", 0, 1, "Sim\n"},
+        {"configured frame rate 1e-12", "refused", "2", "[camera]\nframe_rate = 1e-12\n", "", 0, 0, ""},
+        {"configured frame rate nan", "refused", "2", "[camera]\nframe_rate = nan\n", "", 0, 0, ""},
+        {"the largest installation", "largest", "", largest, "[camera]\n", 16, 0, ""},
     };
-    const size_t count = sizeof scenarios / sizeof scenarios[0];
-    size_t i;
-    int round, failed = 0, k;
+    const int count = (int)(sizeof scenarios / sizeof scenarios[0]);
+    char folder[] = "/tmp/consumer_values_XXXXXX";
     char* at = largest;
-    for (k = 0; k < 16; ++k)
-        at += sprintf(at, "[system]\ntype = %d\nname = %s\nboards = 16\n", k < 8 ? 14 : 18, k < 8 ? "TarsilCXP" : "QuendaCXP");
-    for (k = 0; k < 16; ++k)
-        at += sprintf(at, "[camera]\n");
-    for (i = 0; i < 6; ++i)
-        scenarios[i].config = repeated(streaming, "", 0, "");
-    scenarios[6].config = repeated("[system]\nboards = 100000000000\n", "", 0, "");
-    scenarios[7].config = repeated("", "[system]\nboards = 1\n", 1000, "");
-    scenarios[8].config = repeated("", "[system]\nboards = 4\n", 2000, "");
-    scenarios[9].config = repeated("[board]\ncameras = 400\n", "", 0, "");
-    scenarios[10].config = bigModel;
-    {
-        static const char nul[] = "[camera]\nmodel = CVN\0Sim\n";
-        scenarios[11].config = (char*)malloc(sizeof nul);
-        if (!scenarios[11].config)
-            return 2;
-        memcpy(scenarios[11].config, nul, sizeof nul);
-        scenarios[11].length = sizeof nul - 1;
-    }
-    scenarios[12].config = repeated("[camera]\nframe_rate = 1e-12\n", "", 0, "");
-    scenarios[13].config = repeated("[camera]\nframe_rate = nan\n", "", 0, "");
-    scenarios[14].config = repeated(largest, "", 0, "");
+    int i, round, failed = 0;
+    for (i = 0; i < 16; ++i) /* 8 Tarsil and 8 Quenda systems of 16 boards; the last has one */
+        at += sprintf(at, "[system]\ntype = %d\nname = %s\nboards = 16\n", i < 8 ? 14 : 18,
+                      i < 8 ? "TarsilCXP" : "QuendaCXP");
     if (!mkdtemp(folder))
         return 2;
     for (round = 0; round < repeat; ++round)
         for (i = 0; i < count; ++i)
-            failed += runChild(self, producer, folder, (int)i, &scenarios[i]);
+            failed += runChild(self, producer, folder, i, &scenarios[i]);
     rmdir(folder);
-    for (i = 0; i < count; ++i)
-        free(scenarios[i].config);
-    printf("%d of %d runs failed\n", failed, (int)count * repeat);
+    printf("%d of %d runs failed\n", failed, count * repeat);
     return failed ? 1 : 0;
 }
 
