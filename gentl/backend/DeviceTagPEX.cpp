@@ -26,8 +26,9 @@ std::string SystemText(PEX_ID system, PEX_INT code) { return WideToUtf8(InquireP
 
 }  // namespace
 
-DeviceTagPEX::DeviceTagPEX(PEX_ID system, std::wstring interfaceName, int64_t index, bool probed)
-    : m_system(system), m_interfaceName(std::move(interfaceName)), m_probed(probed)
+DeviceTagPEX::DeviceTagPEX(PEX_ID system, std::wstring interfaceName, int64_t index, bool probed,
+                           std::wstring descriptor)
+    : m_system(system), m_interfaceName(std::move(interfaceName)), m_descriptor(std::move(descriptor)), m_probed(probed)
 {
     if (!probed) {
         PexSysInquire(system, DEVICE_NUMBER + index, &m_deviceNumber);
@@ -62,15 +63,16 @@ bool DeviceTagPEX::IsSame(const DeviceTag& other) const
     return tag && tag->m_system == m_system && tag->m_deviceNumber == m_deviceNumber;
 }
 
-CountedPtr<DeviceTag> MakeDeviceTagPEX(PEX_ID system, const std::wstring& interfaceName, int64_t index)
+CountedPtr<DeviceTag> MakeDeviceTagPEX(PEX_ID system, const std::wstring& interfaceName, int64_t index,
+                                       const std::wstring& descriptor)
 {
-    return MakeProbedDeviceTagPEX(system, interfaceName, index, false);
+    return MakeProbedDeviceTagPEX(system, interfaceName, index, false, descriptor);
 }
 
 CountedPtr<DeviceTag> MakeProbedDeviceTagPEX(PEX_ID system, const std::wstring& interfaceName, int64_t index,
-                                             bool probed)
+                                             bool probed, const std::wstring& descriptor)
 {
-    return CountedPtr<DeviceTag>(new DeviceTagPEX(system, interfaceName, index, probed));
+    return CountedPtr<DeviceTag>(new DeviceTagPEX(system, interfaceName, index, probed, descriptor));
 }
 
 }  // namespace GenTLCore::PEXCore

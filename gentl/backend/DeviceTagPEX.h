@@ -17,8 +17,10 @@ namespace GenTLCore::PEXCore {
 class DeviceTagPEX : public DeviceTag {
 public:
     // Asks the imaging library for the texts of camera `index` on `system`
-    // (probed false), or of digitizer `index` (probed true).
-    DeviceTagPEX(PEX_ID system, std::wstring interfaceName, int64_t index, bool probed);
+    // (probed false), or of digitizer `index` (probed true). `descriptor` is
+    // the supported-system descriptor of the board's system type.
+    DeviceTagPEX(PEX_ID system, std::wstring interfaceName, int64_t index, bool probed,
+                 std::wstring descriptor = std::wstring());
     ~DeviceTagPEX() override;
 
     std::string GetID() const override { return m_identity; }
@@ -37,12 +39,14 @@ public:
 
     PEX_ID SystemId() const { return m_system; }
     const std::wstring& InterfaceName() const { return m_interfaceName; }
+    const std::wstring& SystemDescriptor() const { return m_descriptor; }
     int64_t DeviceNumber() const { return m_deviceNumber; }
     bool IsProbed() const { return m_probed; }
 
 private:
     PEX_ID m_system;
     std::wstring m_interfaceName;
+    std::wstring m_descriptor;
     int64_t m_deviceNumber = 0;
     bool m_probed;
     std::string m_identity;
@@ -54,8 +58,9 @@ private:
     std::string m_manufacturerInfo;
 };
 
-CountedPtr<DeviceTag> MakeDeviceTagPEX(PEX_ID system, const std::wstring& interfaceName, int64_t index);
+CountedPtr<DeviceTag> MakeDeviceTagPEX(PEX_ID system, const std::wstring& interfaceName, int64_t index,
+                                       const std::wstring& descriptor);
 CountedPtr<DeviceTag> MakeProbedDeviceTagPEX(PEX_ID system, const std::wstring& interfaceName, int64_t index,
-                                             bool probed);
+                                             bool probed, const std::wstring& descriptor);
 
 }  // namespace GenTLCore::PEXCore

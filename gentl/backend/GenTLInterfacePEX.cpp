@@ -39,14 +39,14 @@ int32_t GenTLInterfacePEX::DiscoverDevices(std::vector<CountedPtr<DeviceTag>>* t
             int64_t cameras = 0;
             PexSysInquire(m_system, CAMERAS_FOUND, &cameras);
             for (int64_t i = 0; i < cameras; ++i)
-                tags->push_back(MakeDeviceTagPEX(m_system, name, i));
+                tags->push_back(MakeDeviceTagPEX(m_system, name, i, m_tag->Descriptor()));
         } else {
             int64_t digitizers = 0;
             PexSysInquire(m_system, DIGITIZER_COUNT, &digitizers);
             for (int64_t i = 0; i < digitizers; ++i) {
                 const PEX_ID digitizer = PexDigAlloc(m_system, i, L"PX_DEFAULT", 4096, nullptr);
                 if (digitizer != 0)
-                    tags->push_back(MakeProbedDeviceTagPEX(m_system, name, i, true));
+                    tags->push_back(MakeProbedDeviceTagPEX(m_system, name, i, true, m_tag->Descriptor()));
                 else
                     PexErrorTracker::CheckThreadError(tracker);
                 ReleasePexDigitizer(digitizer);

@@ -45,7 +45,7 @@ void GenTLLocalDeviceCXP::CreateDataStreams(std::vector<CountedPtr<GenTLDataStre
     if (!m_tag)
         return;
     m_dataStream = MakeDataStreamCXP(
-        PEXCore::MakeStreamTagPEX(m_tag->SystemId(), m_tag->InterfaceName(), m_digitizer, m_tag->DeviceNumber(), 0));
+        PEXCore::MakeStreamTagPEX(m_tag->SystemId(), m_tag->SystemDescriptor(), m_digitizer, m_tag->DeviceNumber(), 0));
     streams->push_back(m_dataStream);
 }
 

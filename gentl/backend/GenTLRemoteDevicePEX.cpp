@@ -5,6 +5,7 @@
 #include "PexTextInquiry.h"
 #include "PortUrl.h"
 #include "ReportError.h"
+#include "TLLogMessage.h"
 
 #include <GenTL.h>
 
@@ -55,7 +56,7 @@ int64_t GenTLRemoteDevicePEX::ManifestEntries(int64_t reported)
     return std::clamp<int64_t>(reported, 0, kMaxManifestEntries);
 }
 
-void GenTLRemoteDevicePEX::DescribeUrl(const std::wstring& url, PortURLRecord* record)
+bool GenTLRemoteDevicePEX::DescribeUrl(const std::wstring& url, PortURLRecord* record)
 {
     const PortUrl parsed(url);
     const std::wstring& lower = parsed.LowerUrl();
@@ -72,6 +73,13 @@ void GenTLRemoteDevicePEX::DescribeUrl(const std::wstring& url, PortURLRecord* r
     record->registerAddress = parsed.Address();
     record->fileSize = parsed.Length();
     record->fileName = WideToUtf8(parsed.FileName());
+    if (url.empty())
+        return false;
+    if (scheme != PortUrl::SCHEME_LOCAL)
+        return true;
+    const size_t first = lower.find(L';');
+    const bool bothNumbers = first != std::wstring::npos && lower.find(L';', first + 1) != std::wstring::npos;
+    return !parsed.FileName().empty() && bothNumbers && parsed.Length() > 0;
 }
 
 void GenTLRemoteDevicePEX::ReadManifestTable(std::vector<PortURLRecord>* urls)
@@ -80,6 +88,7 @@ void GenTLRemoteDevicePEX::ReadManifestTable(std::vector<PortURLRecord>* urls)
     PexDigInquire(m_digitizer, MANIFEST_COUNT, &count);
     count = ManifestEntries(count);
     urls->reserve(urls->size() + static_cast<size_t>(count));
+    bool unreadable = false;
     for (int64_t k = 0; k < count; ++k) {
         const std::wstring text = InquirePexText(&PexDigInquire, m_digitizer, URL + k);
         PortURLRecord record;
@@ -94,11 +103,16 @@ void GenTLRemoteDevicePEX::ReadManifestTable(std::vector<PortURLRecord>* urls)
             record.sha1.assign(std::begin(sha1), std::end(sha1));
             record.hasSha1 = true;
         }
-        DescribeUrl(text, &record);
+        const bool readable = DescribeUrl(text, &record);
         record.hasFileVersion = true;
         record.hasSchemaVersion = true;
-        urls->push_back(record);
+        if (readable)
+            urls->push_back(record);
+        else
+            unreadable = true;
     }
+    if (unreadable)
+        LogLine("RemDev", LOG_ERROR, "The camera reports a description URL that cannot be read; it is left out");
     PexErrorTracker::CheckThreadError(PexErrorTracker::Instance());
 }
 

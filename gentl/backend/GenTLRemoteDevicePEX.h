@@ -19,8 +19,10 @@ public:
     GenTLRemoteDevicePEX(const CountedPtr<DeviceTagPEX>& tag, PEX_ID digitizer, int32_t access);
     ~GenTLRemoteDevicePEX() override;
 
-    // One record per manifest entry (none for a count <= 0); a library error
-    // becomes the last error and the list is kept as built.
+    // One record per manifest entry (none for a count <= 0) whose URL can be
+    // read (an unreadable one is logged and left out, so that the port
+    // answers no URL rather than an empty one); a library error becomes the
+    // last error and the list is kept as built.
     void ReadManifestTable(std::vector<PortURLRecord>* urls) override;
     // 0, or -1001 with the library's text.
     int32_t ReadRemoteRegisters(uint64_t address, void* buffer, uint64_t* size) override;
@@ -32,8 +34,10 @@ public:
     static int64_t ManifestEntries(int64_t reported);
     // The URL fields of a record from the camera's URL text: the lower-cased
     // URL, its scheme (set for every URL; a "local:" URL that cannot be read
-    // stays local), address, size and file name.
-    static void DescribeUrl(const std::wstring& url, PortURLRecord* record);
+    // stays local), address, size and file name. False when no description
+    // can be loaded from the URL: an empty text, or a "local:" URL without a
+    // file name, an address and a non-zero length.
+    static bool DescribeUrl(const std::wstring& url, PortURLRecord* record);
 
     virtual int64_t GetRegisterReadSpace() = 0;
     virtual int64_t GetRegisterWriteSpace() = 0;

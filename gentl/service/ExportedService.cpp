@@ -23,4 +23,13 @@ GC_ERROR UnexpectedExceptionResult() noexcept
     return GC_ERR_ERROR;
 }
 
+GC_ERROR OutOfMemoryResult() noexcept
+{
+    try {
+        SetLastGenTLError(GC_ERR_OUT_OF_MEMORY, "Internal error: out of memory in a GenTL call");
+    } catch (...) {
+    }
+    return GC_ERR_OUT_OF_MEMORY;
+}
+
 }  // namespace GenTLCore

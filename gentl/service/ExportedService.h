@@ -15,17 +15,19 @@ void SetExportedService(GenTLSrv* service);
 // Stores -1001 "Internal error: ..." as the calling thread's last error (if
 // it can) and returns -1001.
 GC_ERROR UnexpectedExceptionResult() noexcept;
+// The same for memory that ran out: -1021 "Internal error: out of memory ...".
+GC_ERROR OutOfMemoryResult() noexcept;
 
 // The barrier of every exported function: no C++ exception leaves `call`.
-// Running out of memory answers -1021 (not stored); any other exception
-// -1001.
+// Running out of memory answers -1021, any other exception -1001, each with
+// its text as the last error.
 template <class Call>
 GC_ERROR GuardedCall(Call&& call) noexcept
 {
     try {
         return call();
     } catch (const std::bad_alloc&) {
-        return GC_ERR_OUT_OF_MEMORY;
+        return OutOfMemoryResult();
     } catch (...) {
         return UnexpectedExceptionResult();
     }

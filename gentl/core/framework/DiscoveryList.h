@@ -32,7 +32,8 @@ public:
 
     // One discovery run. discover(candidates) gives a GenTL code;
     // create(tag) a new entry; refresh(entry, tag) updates a rediscovered
-    // one. Out of memory while adding gives -1021 without a text.
+    // one. Out of memory while discovering or adding gives -1021 with its
+    // text.
     template <class Discover, class Create, class Refresh>
     int32_t Run(bool publish, const Words& words, Discover discover, Create create, Refresh refresh)
     {
@@ -41,7 +42,13 @@ public:
                                   " update of the published " + noun + " list");
         LogLine("DevDisc", 4, "Asking the discovery engine for updated " + noun + " list");
         std::vector<CountedPtr<Tag>> candidates;
-        const int32_t code = discover(&candidates);
+        int32_t code = GC_ERR_SUCCESS;
+        try {
+            code = discover(&candidates);
+        } catch (const std::bad_alloc&) {
+            candidates.clear();
+            return OutOfMemory(noun);
+        }
         if (code != GC_ERR_SUCCESS)
             return code;
         if (publish) {
@@ -84,7 +91,7 @@ public:
                     LogLine("DevDisc", 4, "Added the " + noun + " to the list as " + id);
             }
         } catch (const std::bad_alloc&) {
-            return GC_ERR_OUT_OF_MEMORY;
+            return OutOfMemory(noun);
         }
         if (words.logsAdditions)
             LogLine("DevDisc", 4, "Checking for existing " + noun + " objects that were not rediscovered");
@@ -166,6 +173,12 @@ public:
     std::vector<CountedPtr<Entry>> entries;
     uint32_t published = 0;
     uint32_t selector = 0;
+
+private:
+    static int32_t OutOfMemory(const std::string& noun)
+    {
+        return ReportError(GC_ERR_OUT_OF_MEMORY, "Internal error: out of memory while listing the " + noun + "s");
+    }
 };
 
 }  // namespace GenTLCore

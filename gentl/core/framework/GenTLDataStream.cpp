@@ -208,12 +208,12 @@ GC_ERROR GenTLDataStream::AnnounceAny(void* memory, uint64_t size, void* userPoi
     try {
         made = AllocateStreamBuffer(memory, size, userPointer, false);
     } catch (const std::bad_alloc&) {
-        return GC_ERR_OUT_OF_MEMORY;
+        made.Reset();
     } catch (const std::length_error&) {  // a size no vector can hold
-        return GC_ERR_OUT_OF_MEMORY;
+        made.Reset();
     }
     if (!made)
-        return GC_ERR_OUT_OF_MEMORY;
+        return ReportError(GC_ERR_OUT_OF_MEMORY, "AnnounceBuffer: out of memory for the buffer");
     made->InitPortURLsOnce();
     if (m_started) {
         ScopedLock bufferLock(made->GetModuleLock());

@@ -97,7 +97,7 @@ int32_t GenTLLocalDevice::Open()
     } catch (const std::bad_alloc&) {
         DropChildren();
         CloseTLDevice();
-        return GC_ERR_OUT_OF_MEMORY;
+        return ReportError(GC_ERR_OUT_OF_MEMORY, "DeviceOpen: out of memory for the device's modules");
     }
     m_currentAccess = m_requestedAccess;
     return GC_ERR_SUCCESS;

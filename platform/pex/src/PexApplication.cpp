@@ -100,6 +100,9 @@ PEX_INT PexApplication::installedSystem(PEX_INT code, void* out)
         if (code == code::kInstalledSystems) {
             value = count;
             PexLibrary::writeValue(out, value);
+            if (!lib.refusal.empty())
+                failure.set(kServicesHandle, code::kErrInvalidValue,
+                            L"PexAppInquire: the simulated installation is refused.", PexText::widen(lib.refusal));
         } else if (inRange(code::kSystemType) && plain == code) {
             value = lib.installed[size_t(code - code::kSystemType)].type;
             PexLibrary::writeValue(out, value);

@@ -34,9 +34,12 @@ const Region kRegions[] = {
     {R::kManifestSize, 4, Access::RO, false},     {R::kManifestSelector, 4, Access::RW, false},
     {R::kXmlVersion, 4, Access::RO, false},       {R::kXmlSchemaVersion, 4, Access::RO, false},
     {R::kUrlAddress, 4, Access::RO, false},       {R::kUrlText, R::kUrlTextLength, Access::RO, false},
-    {R::kVendorName, 32, Access::RO, false},      {R::kModelName, 32, Access::RO, false},
-    {R::kManufacturerInfo, 48, Access::RO, false}, {R::kDeviceVersion, 32, Access::RO, false},
-    {R::kSerialNumber, 16, Access::RO, false},    {R::kUserId, 16, Access::RW, false},
+    {R::kVendorName, R::kVendorNameLength, Access::RO, false},
+    {R::kModelName, R::kModelNameLength, Access::RO, false},
+    {R::kManufacturerInfo, R::kManufacturerInfoLength, Access::RO, false},
+    {R::kDeviceVersion, R::kDeviceVersionLength, Access::RO, false},
+    {R::kSerialNumber, R::kSerialNumberLength, Access::RO, false},
+    {R::kUserId, R::kUserIdLength, Access::RW, false},
     {R::kSensorWidth, 4, Access::RO, false},      {R::kSensorHeight, 4, Access::RO, false},
     {R::kWidthMax, 4, Access::RO, false},         {R::kHeightMax, 4, Access::RO, false},
     {R::kWidth, 4, Access::RW, true},             {R::kHeight, 4, Access::RW, true},
@@ -74,6 +77,10 @@ double getBigDouble(const uint8_t* p)
     return d;
 }
 
+// Frames counted since an acquisition started never exceed this (2^53, the
+// largest count a double holds exactly).
+constexpr uint64_t kFrameCountCap = uint64_t(1) << 53;
+
 }  // namespace
 
 const PexPixelFormat* PexPixelFormat::byName(const std::string& name)
@@ -96,7 +103,11 @@ PexCamera::PexCamera(const PexCameraConfig& config, const std::string& serial)
     : m_config(config), m_serial(serial), m_userId(config.userId),
       m_description(PexCameraDescription::text(config.vendor, config.model)),
       m_width(std::min(config.width, config.sensorWidth)), m_height(std::min(config.height, config.sensorHeight)),
-      m_format(PexPixelFormat::byName(config.pixelFormat)), m_frameRate(std::max(0.0, config.frameRate))
+      m_format(PexPixelFormat::byName(config.pixelFormat)),
+      m_frameRate(config.frameRate >= PexCameraRanges::kFrameRateMin &&
+                          config.frameRate <= PexCameraRanges::kFrameRateMax
+                      ? config.frameRate
+                      : 0.0)
 {
     if (!m_format)
         m_format = &kFormats[0];
@@ -109,7 +120,7 @@ std::string PexCamera::manifestUrl() const
                   static_cast<unsigned long long>(m_description.size()));
     std::string model;
     for (char c : m_config.model)
-        model += (c == ';' || c == ':' || c == '/' || c == '\\') ? '_' : c;
+        model += (c == ';' || c == ':' || c == '/' || c == '\\' || c == '?') ? '_' : c;
     return "local:" + model + tail;
 }
 
@@ -206,12 +217,19 @@ bool PexCamera::write(uint64_t address, uint64_t size, const uint8_t* data, std:
     }
     if (region->length == 8) {
         const double v = getBigDouble(data);
-        if (!(v >= 0.0) || (region->address == R::kExposureTime && v <= 0.0)) {
-            *why = "the value is out of range";
+        const bool rate = region->address == R::kAcquisitionFrameRate;
+        const double min = rate ? PexCameraRanges::kFrameRateMin : PexCameraRanges::kExposureMin;
+        const double max = rate ? PexCameraRanges::kFrameRateMax : PexCameraRanges::kExposureMax;
+        if (!(v >= min && v <= max)) {  // NaN fails too
+            const char* unit = rate ? "Hz" : "us";
+            char text[160];
+            std::snprintf(text, sizeof text, "%s %g %s lies outside %g to %g %s",
+                          rate ? "the frame rate" : "the exposure time", v, unit, min, max, unit);
+            *why = text;
             return false;
         }
-        (region->address == R::kAcquisitionFrameRate ? m_frameRate : m_exposure) = v;
-        if (m_acquiring && region->address == R::kAcquisitionFrameRate)
+        (rate ? m_frameRate : m_exposure) = v;
+        if (m_acquiring && rate)
             startAcquisition(now);  // the new rate counts from now
         return true;
     }
@@ -260,7 +278,10 @@ bool PexCamera::takeFrame(double now, uint64_t* frame, double* due)
     if (m_frameRate <= 0.0) {
         available = m_produced + 1;
     } else {
-        available = uint64_t(std::floor((now - m_start) * m_frameRate)) + 1;
+        // The rate lies within its range, so both terms stay finite; the
+        // count is capped before it becomes an integer.
+        const double made = std::floor(std::max(0.0, now - m_start) * m_frameRate);
+        available = made < double(kFrameCountCap) ? uint64_t(made) + 1 : kFrameCountCap;
         if (limit)
             available = std::min(available, limit);
         if (available <= m_produced) {

@@ -2,6 +2,10 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <sstream>
 
 namespace platform::pex {
 
@@ -17,6 +21,18 @@ std::string genApiName(const std::string& s)
     return out;
 }
 
+// Shortest text that reads back as the same double.
+std::string number(double v)
+{
+    char buf[32];
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+        if (std::strtod(buf, nullptr) == v)
+            break;
+    }
+    return buf;
+}
+
 std::string hex(uint64_t v)
 {
     char buf[24];
@@ -26,6 +42,11 @@ std::string hex(uint64_t v)
 
 struct Writer {
     std::string out;
+    // Names an entry may not take: the other nodes' names and symbolics that
+    // more than one entry has (GenApi node names are global). An entry is
+    // named by its symbolic unless the name is taken; then by
+    // <enumeration>_<symbolic>.
+    std::set<std::string> taken;
 
     void line(const std::string& s) { out += "  " + s + "\n"; }
 
@@ -42,7 +63,7 @@ struct Writer {
         line("</IntReg>");
     }
 
-    void stringReg(const char* name, uint64_t address, int length, const char* access)
+    void stringReg(const char* name, uint64_t address, uint32_t length, const char* access)
     {
         line(std::string("<StringReg Name=\"") + name + "\">");
         line("  <Address>" + hex(address) + "</Address>");
@@ -66,12 +87,12 @@ struct Writer {
         intRegAt((std::string(name) + "Reg").c_str(), address, "RW");
     }
 
-    void floatFeature(const char* name, uint64_t address, const char* min, const char* max, const char* unit)
+    void floatFeature(const char* name, uint64_t address, double min, double max, const char* unit)
     {
         line(std::string("<Float Name=\"") + name + "\">");
         line(std::string("  <pValue>") + name + "Reg</pValue>");
-        line(std::string("  <Min>") + min + "</Min>");
-        line(std::string("  <Max>") + max + "</Max>");
+        line("  <Min>" + number(min) + "</Min>");
+        line("  <Max>" + number(max) + "</Max>");
         line(std::string("  <Unit>") + unit + "</Unit>");
         line("</Float>");
         line(std::string("<FloatReg Name=\"") + name + "Reg\">");
@@ -106,7 +127,8 @@ struct Writer {
         if (locked)
             line("  <pIsLocked>TLParamsLocked</pIsLocked>");
         for (int i = 0; i < count; ++i) {
-            line(std::string("  <EnumEntry Name=\"") + name + "_" + entries[i] + "\">");
+            const std::string entry = taken.count(entries[i]) ? std::string(name) + "_" + entries[i] : entries[i];
+            line("  <EnumEntry Name=\"" + entry + "\">");
             line("    <Value>" + hex(values[i]) + "</Value>");
             line(std::string("    <Symbolic>") + entries[i] + "</Symbolic>");
             line("  </EnumEntry>");
@@ -124,12 +146,40 @@ struct Writer {
     }
 };
 
-}  // namespace
+// The names `taken` by nodes other than entries, and the symbolics that
+// more than one entry has, in a description text.
+std::set<std::string> takenNames(const std::string& text)
+{
+    std::set<std::string> nodes;
+    std::map<std::string, int> symbolics;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t open = line.find('<');
+        if (open == std::string::npos)
+            continue;
+        const std::string symbolic = "<Symbolic>";
+        if (line.compare(open, symbolic.size(), symbolic) == 0) {
+            const size_t end = line.find('<', open + symbolic.size());
+            ++symbolics[line.substr(open + symbolic.size(), end - open - symbolic.size())];
+            continue;
+        }
+        const size_t name = line.find(" Name=\"", open);
+        if (name == std::string::npos || line.compare(open, 10, "<EnumEntry") == 0 ||
+            line.compare(open, 10, "<pVariable") == 0)
+            continue;
+        const size_t first = name + 7;
+        nodes.insert(line.substr(first, line.find('"', first) - first));
+    }
+    for (const auto& s : symbolics)
+        if (s.second > 1)
+            nodes.insert(s.first);
+    return nodes;
+}
 
-std::string PexCameraDescription::text(const std::string& vendor, const std::string& model)
+void build(Writer& w, const std::string& vendor, const std::string& model)
 {
     using R = PexCameraRegisters;
-    Writer w;
     w.out = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
             "<RegisterDescription xmlns=\"http://www.genicam.org/GenApi/Version_1_1\""
             " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
@@ -149,12 +199,12 @@ std::string PexCameraDescription::text(const std::string& vendor, const std::str
     static const char* const device[] = {"DeviceVendorName", "DeviceModelName", "DeviceManufacturerInfo",
                                          "DeviceVersion",    "DeviceSerialNumber", "DeviceUserID"};
     w.category("DeviceControl", device, 6);
-    w.stringReg("DeviceVendorName", R::kVendorName, 32, "RO");
-    w.stringReg("DeviceModelName", R::kModelName, 32, "RO");
-    w.stringReg("DeviceManufacturerInfo", R::kManufacturerInfo, 48, "RO");
-    w.stringReg("DeviceVersion", R::kDeviceVersion, 32, "RO");
-    w.stringReg("DeviceSerialNumber", R::kSerialNumber, 16, "RO");
-    w.stringReg("DeviceUserID", R::kUserId, 16, "RW");
+    w.stringReg("DeviceVendorName", R::kVendorName, R::kVendorNameLength, "RO");
+    w.stringReg("DeviceModelName", R::kModelName, R::kModelNameLength, "RO");
+    w.stringReg("DeviceManufacturerInfo", R::kManufacturerInfo, R::kManufacturerInfoLength, "RO");
+    w.stringReg("DeviceVersion", R::kDeviceVersion, R::kDeviceVersionLength, "RO");
+    w.stringReg("DeviceSerialNumber", R::kSerialNumber, R::kSerialNumberLength, "RO");
+    w.stringReg("DeviceUserID", R::kUserId, R::kUserIdLength, "RW");
 
     static const char* const format[] = {"SensorWidth", "SensorHeight", "WidthMax", "HeightMax", "Width",
                                          "Height",      "OffsetX",      "OffsetY",  "PixelFormat", "PixelSize"};
@@ -197,8 +247,10 @@ std::string PexCameraDescription::text(const std::string& vendor, const std::str
     w.integer("AcquisitionFrameCount", R::kAcquisitionFrameCount, "<Min>1</Min>", "<Max>65535</Max>", false);
     w.command("AcquisitionStart", R::kAcquisitionStart);
     w.command("AcquisitionStop", R::kAcquisitionStop);
-    w.floatFeature("AcquisitionFrameRate", R::kAcquisitionFrameRate, "0", "10000", "Hz");
-    w.floatFeature("ExposureTime", R::kExposureTime, "1", "10000000", "us");
+    w.floatFeature("AcquisitionFrameRate", R::kAcquisitionFrameRate, PexCameraRanges::kFrameRateMin,
+                   PexCameraRanges::kFrameRateMax, "Hz");
+    w.floatFeature("ExposureTime", R::kExposureTime, PexCameraRanges::kExposureMin, PexCameraRanges::kExposureMax,
+                   "us");
 
     static const char* const transport[] = {"PayloadSize", "TLParamsLocked"};
     w.category("TransportLayerControl", transport, 2);
@@ -209,6 +261,17 @@ std::string PexCameraDescription::text(const std::string& vendor, const std::str
     w.line("  <Visibility>Invisible</Visibility>");
     w.line("</Port>");
     w.out += "</RegisterDescription>\n";
+}
+
+}  // namespace
+
+std::string PexCameraDescription::text(const std::string& vendor, const std::string& model)
+{
+    Writer names;
+    build(names, vendor, model);
+    Writer w;
+    w.taken = takenNames(names.out);
+    build(w, vendor, model);
     return w.out;
 }
 

@@ -22,6 +22,13 @@ struct PexCameraRegisters {
     static constexpr uint64_t kDeviceVersion = 0x2070;
     static constexpr uint64_t kSerialNumber = 0x20B0;
     static constexpr uint64_t kUserId = 0x20C0;
+    // Byte lengths of the text registers above.
+    static constexpr uint32_t kVendorNameLength = 32;
+    static constexpr uint32_t kModelNameLength = 32;
+    static constexpr uint32_t kManufacturerInfoLength = 48;
+    static constexpr uint32_t kDeviceVersionLength = 32;
+    static constexpr uint32_t kSerialNumberLength = 16;
+    static constexpr uint32_t kUserIdLength = 16;
     static constexpr uint64_t kSensorWidth = 0x3000;
     static constexpr uint64_t kSensorHeight = 0x3004;
     static constexpr uint64_t kWidthMax = 0x3008;
@@ -41,6 +48,15 @@ struct PexCameraRegisters {
     static constexpr uint64_t kPayloadSize = 0x3050;
     static constexpr uint64_t kTLParamsLocked = 0x3054;
     static constexpr uint64_t kXml = 0x100000;
+};
+
+// Ranges of the float features: the description declares them and the
+// camera refuses every other value, NaN and infinities included.
+struct PexCameraRanges {
+    static constexpr double kFrameRateMin = 0.01;  // frames per second
+    static constexpr double kFrameRateMax = 10000.0;
+    static constexpr double kExposureMin = 1.0;  // microseconds
+    static constexpr double kExposureMax = 10000000.0;
 };
 
 // The camera's GenApi description (schema 1.1, port "Device").

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace platform::pex {
@@ -43,8 +44,11 @@ void PexLibrary::writeValue(void* out, PEX_INT value)
 
 void PexLibrary::ensureConfigured()
 {
-    if (!m_configured)
-        configure(PexSimConfig::load());
+    if (m_configured)
+        return;
+    configure(PexSimConfig::load());
+    if (!refusal.empty())
+        std::fprintf(stderr, "%s\n", refusal.c_str());
 }
 
 bool PexLibrary::configure(const PexSimConfig& config)
@@ -53,6 +57,7 @@ bool PexLibrary::configure(const PexSimConfig& config)
         return false;
     installed.clear();
     boards.clear();
+    refusal = config.refusal;
     PexText::setSizesWithoutNul(config.sizesWithoutNul);
     std::map<int64_t, int64_t> perType;
     for (const PexSystemConfig& s : config.systems) {

@@ -44,6 +44,9 @@ public:
     bool configure(const PexSimConfig& config);
 
     std::vector<PexInstalledSystem> installed;
+    // Why the configuration was refused (no system is installed then);
+    // empty when it was taken.
+    std::string refusal;
     std::vector<std::unique_ptr<PexBoard>> boards;
     std::map<PEX_ID, std::unique_ptr<PexSystem>> systems;
     std::map<PEX_ID, std::unique_ptr<PexDigitizer>> digitizers;

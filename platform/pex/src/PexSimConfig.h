@@ -20,7 +20,7 @@ struct PexCameraConfig {
     uint32_t width = 640;
     uint32_t height = 480;
     std::string pixelFormat = "Mono8";
-    double frameRate = 100.0;  // frames per second; 0 runs free
+    double frameRate = 100.0;  // frames per second within the camera's range; 0 runs free
     int exposureTimer = 0;     // timer 1..4 that runs around each exposure; 0 none
     int64_t ioPeriodMs = 0;    // a rising edge on ioPin this often; 0 never
     int64_t ioPin = 0x501;
@@ -45,19 +45,35 @@ struct PexSystemConfig {
     std::vector<PexBoardConfig> boards;
 };
 
+// What an installation may hold; a configuration beyond it is refused.
+struct PexSimLimits {
+    static constexpr int64_t kSystems = 16;
+    static constexpr int64_t kBoardsPerSystem = 16;
+    static constexpr int64_t kCamerasPerBoard = 16;
+    static constexpr int64_t kDeviceNumberMax = 255;
+    static constexpr size_t kNameLength = 64;  // system name, board serial
+    static constexpr uint32_t kSensorSizeMax = 16384;
+    static constexpr int64_t kIoPeriodMsMax = 3600000;
+    static constexpr size_t kFileSize = size_t(16) << 20;
+};
+
 // The simulated installation: systems, their boards and the cameras on them.
 struct PexSimConfig {
     std::vector<PexSystemConfig> systems;
     // Fault: size forms of texts leave out the terminating NUL.
     bool sizesWithoutNul = false;
     std::vector<std::string> warnings;  // lines that were not understood
+    // Why the configuration is refused ("line <n>: ..."); empty when it is
+    // taken. A refused configuration installs no system.
+    std::string refusal;
 
     // One system of type 14 "TarsilCXP" with one board and two cameras.
     static PexSimConfig defaults();
     static PexCameraConfig defaultCamera(int64_t device);
     // Reads the INI-like text described in platform/pex/README.md.
     static PexSimConfig parse(const std::string& text);
-    // The file named by PEX_SIM_CONFIG, else the defaults.
+    // The file named by PEX_SIM_CONFIG, else the defaults. A refusal names
+    // the file.
     static PexSimConfig load();
 };
 

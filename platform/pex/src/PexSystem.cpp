@@ -72,7 +72,9 @@ PEX_ID PexSysAlloc(PEX_ID context, const wchar_t* descriptor, PEX_INT number, PE
             failure.set(context, code::kErrInvalidValue, L"PexSysAlloc: unknown system descriptor.");
         else if (!board)
             failure.set(context, code::kErrNotFound, L"PexSysAlloc: board not found.",
-                        L"No board " + std::to_wstring(number) + L" of this system type is installed.");
+                        lib.refusal.empty()
+                            ? L"No board " + std::to_wstring(number) + L" of this system type is installed."
+                            : PexText::widen(lib.refusal));
         else if (board->config.failSysAlloc)
             failure.set(context, code::kErrRefused, L"PexSysAlloc: the board could not be initialised.");
         else {

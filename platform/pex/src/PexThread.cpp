@@ -16,10 +16,14 @@ namespace {
 
 thread_local PEX_ID t_selected = PEX_DEFAULT;
 
-std::chrono::steady_clock::time_point atSeconds(double seconds)
+// How long a grab waits for a frame due at `due` before it looks again: never
+// negative or longer than a minute, so the time arithmetic cannot overflow
+// whatever the due time, and at least a tenth of a millisecond, so that a due
+// time rounded just short of the frame does not make the wait return at once.
+std::chrono::duration<double> untilDue(double due, double now)
 {
-    using namespace std::chrono;
-    return steady_clock::time_point(duration_cast<steady_clock::duration>(duration<double>(seconds)));
+    const double wait = due - now;
+    return std::chrono::duration<double>(wait > 60.0 ? 60.0 : wait > 1e-4 ? wait : 1e-4);
 }
 
 // Fires the hooks of an event on objects, one type after the other.
@@ -106,10 +110,11 @@ void PexGrabEngine::runGrab(std::unique_lock<std::mutex>& lock, const PexQueuedO
             break;
         }
         double due = 0.0;
-        if (dig->camera->takeFrame(PexLibrary::now(), &frame, &due))
+        const double now = PexLibrary::now();
+        if (dig->camera->takeFrame(now, &frame, &due))
             break;
         if (due > 0.0)
-            lib.changed.wait_until(lock, atSeconds(due));
+            lib.changed.wait_for(lock, untilDue(due, now));
         else
             lib.changed.wait(lock);
     }

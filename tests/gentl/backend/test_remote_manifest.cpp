@@ -4,6 +4,8 @@
 #include <GenTL.h>
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 using GenTLCore::PortURLRecord;
 using GenTLCore::PEXCore::GenTLRemoteDevicePEX;
 
@@ -42,5 +44,19 @@ TEST(RemoteManifest, UrlsAreLowerCasedAndAlwaysGetAScheme)
         if (c.file) {
             EXPECT_EQ(record.fileName, c.file);
         }
+    }
+}
+
+TEST(RemoteManifest, AUrlNoDescriptionCanBeLoadedFromIsNotTaken)
+{
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"local:cam.xml;100000;2a", true}, {L"http://example.com/cam.xml", true}, {L"file:///c:/cam.xml", true},
+        {L"", false},                       {L"local:", false},                    {L"local:broken", false},
+        {L"local:;100000;2a", false},       {L"local:cam.xml;100000", false},      {L"local:cam.xml;100000;0", false},
+    };
+    for (const auto& c : cases) {
+        PortURLRecord record;
+        EXPECT_EQ(GenTLRemoteDevicePEX::DescribeUrl(c.first, &record), c.second)
+            << std::string(c.first, c.first + std::wcslen(c.first));
     }
 }
