@@ -213,10 +213,7 @@ void CZTPropGrp::refreshAttributes(const ZTCamElement& element, QtProperty* prop
 
 void CZTPropGrp::lockScanType()
 {
-    if (!m_bScanTypeLocked || !handle())
-        return;
-    if (QtProperty* row = m_staticMap.value(QStringLiteral("DeviceScanType"), nullptr))
-        row->setEnabled(false);
+    PanelTree::lockScanType(m_bScanTypeLocked, handle(), m_staticMap);
 }
 
 void CZTPropGrp::stopPollTimer()
