@@ -132,10 +132,11 @@ private:
     void applyDisplayShift(const ZTCamElement& element);
     void logCameraMessage();
     // The steps of an edit: the write of each element type, each followed
-    // by the camera's message, and the rows other edits make re-read.
+    // by the camera's message, the read-back of numbers, and the rows other
+    // edits make re-read.
     bool writeEdit(QtProperty* property, ZTCamElement& element, const QVariant& value);
     ZTCamStatus writeAndLog(ZTCamElement& element);
-    void readBackAndLog(ZTCamElement& element);
+    void readBack(ZTCamElement& element);
     bool writeInteger(QtProperty* property, ZTCamElement& element, const QVariant& value);
     void runCommand(ZTCamElement& element);
     bool writeString(QtProperty* property, ZTCamElement& element, const QVariant& value);

@@ -197,12 +197,13 @@ ZTCamStatus CZTPropGrp::writeAndLog(ZTCamElement& element)
     return status;
 }
 
-void CZTPropGrp::readBackAndLog(ZTCamElement& element)
+// The camera's message after the write already tells how it went: a second
+// row with the same message would make one edit look like two.
+void CZTPropGrp::readBack(ZTCamElement& element)
 {
     const char* name = element.name;
     (void)ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);  // shown as read
     element.name = name;
-    logCameraMessage();
 }
 
 bool CZTPropGrp::writeInteger(QtProperty* property, ZTCamElement& element, const QVariant& value)
@@ -227,7 +228,7 @@ bool CZTPropGrp::writeInteger(QtProperty* property, ZTCamElement& element, const
         element.value.intValue = static_cast<int64_t>(value.toULongLong());
     }
     writeAndLog(element);
-    readBackAndLog(element);
+    readBack(element);
     if (address)
         m_pVariantManager->setValue(property, value.toString());
     else
@@ -292,7 +293,7 @@ bool CZTPropGrp::writeEdit(QtProperty* property, ZTCamElement& element, const QV
     case ZTCAM_ELEM_FLOAT:
         element.value.floatValue = value.toDouble();
         writeAndLog(element);
-        readBackAndLog(element);
+        readBack(element);
         m_pVariantManager->setValue(property, element.value.floatValue);
         return true;
     case ZTCAM_ELEM_STRING:

@@ -2,12 +2,15 @@
 // reach the camera, command rows, refusals, the poll and the temperature watch.
 #include <gtest/gtest.h>
 
+#include <QDoubleSpinBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
+
+#include <QtTest/QTest>
 
 #include <qttreepropertybrowser.h>
 #include <qtvariantproperty.h>
@@ -162,6 +165,31 @@ TEST_F(PanelTest, EditsReachTheCameraAndRefusedValuesAreRestored)
 
     edit("Width", 32.0);
     EXPECT_EQ(camera("Width").value.intValue, 32);
+}
+
+TEST_F(PanelTest, ANumberTypedIntoARowIsWrittenAndLoggedOnce)
+{
+    open(kOneCamera, 1);
+    auto* tree = panel()->m_pBrowser->findChild<QTreeWidget*>();
+    const struct {
+        const char* name;
+        const char* typed;
+        const char* logged;
+    } cases[] = {{"ExposureTime", "5000", "ExposureTime set to 5000"}, {"Width", "32", "Width set to 32"}};
+    for (const auto& c : cases) {
+        tree->setCurrentItem(treeRow(c.name));
+        auto* spin = qobject_cast<QDoubleSpinBox*>(tree->itemWidget(treeRow(c.name), 1));
+        ASSERT_NE(spin, nullptr) << c.name;
+        const int rows = logTexts().size();
+        ZTCamSim_CallLogClear();
+        spin->selectAll();
+        QTest::keyClicks(spin, c.typed);
+        QTest::keyClick(spin, Qt::Key_Return);
+        tree->setCurrentItem(treeRow("DeviceControl"));  // the editor closes
+        const std::vector<std::string> calls = simCalls(false);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "ZTCAM_GenICam_SetElementValue"), 1) << c.name;
+        EXPECT_EQ(logTexts().mid(rows).filter(c.name).join('|').toStdString(), c.logged);
+    }
 }
 
 TEST_F(PanelTest, MalformedAddressesAreNeverWritten)
