@@ -171,10 +171,14 @@ void CZTPropGrp::requestReconnect(bool wasLive)
     });
 }
 
-// True when the DeviceUserID text may be written.
+// True when the DeviceUserID text may be written. A refused text is told in
+// the log and the row shows the camera's name again.
 bool CZTPropGrp::applyUserIdRule(QtProperty* property, const QString& text)
 {
-    if (containsCjk(text) || text.size() > kUserIdBytes) {
+    const bool cjk = containsCjk(text);
+    if (cjk || text.size() > kUserIdBytes) {
+        writeLog(cjk ? QStringLiteral("DeviceUserID not written: CJK characters are not allowed")
+                     : QStringLiteral("DeviceUserID not written: at most 15 characters"));
         refreshElementValue(QStringLiteral("DeviceUserID"));
         return false;
     }

@@ -210,6 +210,7 @@ TEST_F(PanelTest, DeviceUserIdRules)
     open(kOneCamera, 1);
     edit("DeviceUserID", QString("ABCDEFGHIJKLMNOP"));  // 16 characters: refused
     EXPECT_EQ(rowValue("DeviceUserID").toString(), "");
+    EXPECT_EQ(logTexts().last(), "DeviceUserID not written: at most 15 characters");
     // 15 characters, 17 bytes: cut to 15 bytes in the row, nothing written.
     edit("DeviceUserID", QString::fromUtf8("\xC3\xA4\xC3\xA4" "abcdefghijklm"));
     EXPECT_EQ(rowValue("DeviceUserID").toString(), QString::fromUtf8("\xC3\xA4\xC3\xA4" "abcdefghijk"));
@@ -221,6 +222,9 @@ TEST_F(PanelTest, DeviceUserIdRules)
     edit("DeviceUserID", QString("Bench-Left-015"));
     ZTCamFunc::instance()->QueryGenICamElement(panel()->handle(), "DeviceUserID", e);
     EXPECT_STREQ(text, "Bench-Left-015");
+    edit("DeviceUserID", QString::fromUtf8("\xE7\x9B\xB8\xE6\x9C\xBA"));  // CJK: refused
+    EXPECT_EQ(logTexts().last(), "DeviceUserID not written: CJK characters are not allowed");
+    EXPECT_EQ(rowValue("DeviceUserID").toString(), "Bench-Left-015");
 }
 
 TEST_F(PanelTest, CommandRowsStopAndStartAcquisition)
