@@ -132,6 +132,16 @@ TEST_F(PanelTest, VisibilityLevelHidesExpertRowsForBeginners)
     EXPECT_TRUE(shown("LineInfo"));
 }
 
+TEST_F(PanelTest, TheVisibilityBoxShowsItsEntriesWhole)
+{
+    MainWindow& w = open(kOneCamera, 1);
+    w.show();
+    QApplication::processEvents();
+    QComboBox* box = w.ui->cb_visibility;
+    EXPECT_GE(box->width(), box->minimumSizeHint().width());  // "Beginner" in the font at hand
+    EXPECT_EQ(panel()->m_pBrowser->width(), panel()->width() - 6);  // the tree fills the wider column
+}
+
 TEST_F(PanelTest, PixelFormatSetsTheDisplayShiftAndTellsTheViews)
 {
     MainWindow& w = open(kOneCamera, 1);
