@@ -91,3 +91,22 @@ void TextFit::fitChildren(QWidget* root)
             fit(widget);
     }
 }
+
+void TextFit::remeasure(QWidget* root)
+{
+    if (!root)
+        return;
+    // Descendants come after their ancestors: backwards, inner layouts are
+    // measured before the layouts that hold their widgets.
+    const QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    for (auto it = widgets.crbegin(); it != widgets.crend(); ++it) {
+        if (QLayout* layout = (*it)->layout()) {
+            layout->invalidate();
+            layout->activate();
+        }
+    }
+    if (QLayout* layout = root->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
+}

@@ -14,4 +14,9 @@ public:
     static void fitChildren(QWidget* root);
     // Fits one widget among its siblings; true when its text now has room.
     static bool fit(QWidget* widget);
+    // Measures the layouts below `root` again, innermost first. A layout
+    // measured before its widgets' items, fonts and styles settled keeps the
+    // old sizes, and a scroll area reads its contents' size only once: a
+    // column sized from stale figures cuts the texts in it.
+    static void remeasure(QWidget* root);
 };

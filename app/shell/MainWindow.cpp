@@ -185,6 +185,7 @@ MainWindow::MainWindow(QWidget* parent)
     // scroll into sight by themselves.
     table->setAutoScroll(false);
 
+    TextFit::remeasure(this);  // the left column as wide as its rows need in the fonts at hand
     ZTCAM_Api_Config(0, 8);
     setEnabled(false);
 

@@ -155,12 +155,7 @@ void CZTCamView::setPreviewState(bool running)
     if (running)
         return;
     setDrawViewVisible(false);
-    if (m_pLineProfile) {
-        m_pLineProfile->hide();
-        m_pLineProfile->setMarking(false);
-    }
-    if (m_pDrawView)
-        m_pDrawView->SlotStartMark(false);
+    SlotCloseDialog();  // the plot dialog goes and marking ends
 }
 
 void CZTCamView::refreshImage()

@@ -56,7 +56,6 @@ public:
     bool isSingleViewport() const { return m_bSingleViewport; }
     bool isDisplayTimerRunning() const { return m_bTimerRunning; }
     QString camName() const { return m_strCamName; }
-    OpenedCamera openedCamera() const { return m_openedCam; }
 
 signals:
     void sigUpdateMousePosition(int camIndex, QPointF pos, QPointF offsetPos);

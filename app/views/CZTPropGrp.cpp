@@ -213,10 +213,7 @@ void CZTPropGrp::refreshAttributes(const ZTCamElement& element, QtProperty* prop
 
 void CZTPropGrp::lockScanType()
 {
-    if (!m_bScanTypeLocked || !handle())
-        return;
-    if (QtProperty* row = m_staticMap.value(QStringLiteral("DeviceScanType"), nullptr))
-        row->setEnabled(false);
+    PanelTree::lockScanType(m_bScanTypeLocked, handle(), m_staticMap);
 }
 
 void CZTPropGrp::stopPollTimer()
@@ -241,6 +238,10 @@ void CZTPropGrp::resizeEvent(QResizeEvent* event)
 {
     if (QWidget* p = parentWidget())
         setGeometry(0, 0, p->width(), p->height());
+    // The browser may be built before the tab has its width, which follows
+    // the font of the column's texts: it takes the panel's width.
+    if (m_pBrowser)
+        m_pBrowser->resize(width() - 6, m_pBrowser->height());
     QWidget::resizeEvent(event);
 }
 

@@ -117,12 +117,12 @@ private:
     // Tree walk: the row of one element under the current category.
     QtProperty* createRow(ZTCamElement& element);
     PanelTree::Parts treeParts();
+    // The node map, mutex, manager and ready flag the shared refreshes and
+    // the poll use; the value read is not tested.
+    PanelTree::Reader reader();
     void setFloatRange(QtProperty* property, const ZTCamElement& element);
     void setIntegerRange(QtProperty* property, const ZTCamElement& element, bool withStep);
     void setRowValue(QtProperty* property, const ZTCamElement& element, const QString& text);
-    // Attributes and value (strings read with their own buffer) under the
-    // element mutex; false when the SDK refused the attributes.
-    bool readLocked(const QString& name, ZTCamElement& element, QString* text);
     // Reads every static row (strings with their text) and hands it to
     // `apply` while values are set; then the scan-type lock.
     void forEachStaticRow(const PanelTree::RowRefresh& apply);
@@ -131,10 +131,20 @@ private:
     void applyLockRule(QtProperty* property, const ZTCamElement& element);
     void applyDisplayShift(const ZTCamElement& element);
     void logCameraMessage();
+    // The steps of an edit: the write of each element type, each followed
+    // by the camera's message, the read-back of numbers, and the rows other
+    // edits make re-read.
+    bool writeEdit(QtProperty* property, ZTCamElement& element, const QVariant& value);
+    ZTCamStatus writeAndLog(ZTCamElement& element);
+    void readBack(ZTCamElement& element);
+    bool writeInteger(QtProperty* property, ZTCamElement& element, const QVariant& value);
+    void runCommand(ZTCamElement& element);
+    bool writeString(QtProperty* property, ZTCamElement& element, const QVariant& value);
+    void writeEnumeration(ZTCamElement& element, const QVariant& value);
+    void applyFollowUps(const QString& name, const ZTCamElement& element);
     void writeLog(const QString& text);
     void requestReconnect(bool wasLive);
     bool applyUserIdRule(QtProperty* property, const QString& text);
     void warn(const QString& text, bool refreshCooling);
     void checkTemperature(const QString& name, double celsius);
-    void setUiReady(bool ready) { m_bUiReady = ready; }
 };

@@ -11,7 +11,6 @@
 #include <qttreepropertybrowser.h>
 #include <qtvariantproperty.h>
 
-#include <algorithm>
 
 #include "DebugLine.h"
 #include "ElementText.h"
@@ -53,6 +52,36 @@ QString truncateUtf8(const QString& text, int bytes)
     return result;
 }
 
+// Edits of these stop live acquisition before the write and, unless the
+// camera is reset, start it again at the end.
+bool stopsLive(const QString& name)
+{
+    return name == QLatin1String("DeviceReset") || name == QLatin1String("ConnectionReset") ||
+           name == QLatin1String("Connection Config");
+}
+
+// What an edit makes re-read beyond the full refresh: the entries or the
+// range of rows on the other panels of the same device (through the
+// window), or the range of a row of this panel.
+enum class FollowUp { SameDeviceEntries, SameDeviceRange, OwnRange };
+
+struct FollowUpRule {
+    const char* edited;
+    FollowUp refresh;
+    const char* rows[2];  // null: no second row
+};
+
+const FollowUpRule kFollowUps[] = {
+    {"PixelFormat", FollowUp::SameDeviceEntries, {"SensorBinning", "BlackLevel"}},
+    {"SensorBinning", FollowUp::SameDeviceEntries, {"PixelFormat", nullptr}},
+    {"BinningHorizontal", FollowUp::SameDeviceRange, {"Width", nullptr}},
+    {"LineInfo", FollowUp::SameDeviceRange, {"Width", nullptr}},
+    {"ReadoutMode", FollowUp::SameDeviceRange, {"Width", nullptr}},
+    {"OperationMode", FollowUp::SameDeviceEntries, {"StrobeSourceSelect", nullptr}},
+    {"DeviceFactoryTestMode", FollowUp::SameDeviceRange, {"AcquisitionLineRate", "AcquisitionFrameRate"}},
+    {"FrameRateMode", FollowUp::OwnRange, {"ExposureTime", nullptr}},
+};
+
 }  // namespace
 
 using PanelTree::isName;
@@ -61,20 +90,11 @@ using PanelTree::writable;
 
 // ---------------------------------------------------------------- helpers
 
-bool CZTPropGrp::readLocked(const QString& name, ZTCamElement& element, QString* text)
+PanelTree::Reader CZTPropGrp::reader()
 {
-    const QByteArray bytes = name.toLocal8Bit();
-    QMutexLocker lock(m_pElemMutex);
-    element = ZTCamElement{};
-    if (ZTCAM_GenICam_ElementAttr(handle(), &element, bytes.constData(), ZTCAM_NODEMAP_CAMERA) != ZTCAM_STATUS_SUCCESS)
-        return false;
-    if (element.type == ZTCAM_ELEM_STRING) {
-        if (text)
-            *text = ElementText::readString(handle(), element);
-    } else {
-        ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-    }
-    return true;
+    // Refreshes show the record as read, whatever the value read returned.
+    return {handle(), ZTCAM_NODEMAP_CAMERA, m_pElemMutex, m_pVariantManager, m_bUiReady,
+            PanelTree::ReadBackCheck::Ignore};
 }
 
 void CZTPropGrp::applyLockRule(QtProperty* property, const ZTCamElement& element)
@@ -132,7 +152,9 @@ void CZTPropGrp::syncTimeStampCapability(const ZTCamElement& element)
     const QString entry = ZTCamFunc::CurrentEntryName(element);
     if (entry.isEmpty())
         return;
-    ZTCAM_Capa_SetValue(handle(), ZTCAM_CAPA_TIME_STAMP, entry == QLatin1String("ON") ? 1 : 0);
+    // Frames carry time stamps or not as the camera takes it; the row shows
+    // the element either way.
+    (void)ZTCAM_Capa_SetValue(handle(), ZTCAM_CAPA_TIME_STAMP, entry == QLatin1String("ON") ? 1 : 0);
 }
 
 void CZTPropGrp::requestReconnect(bool wasLive)
@@ -149,10 +171,14 @@ void CZTPropGrp::requestReconnect(bool wasLive)
     });
 }
 
-// True when the DeviceUserID text may be written.
+// True when the DeviceUserID text may be written. A refused text is told in
+// the log and the row shows the camera's name again.
 bool CZTPropGrp::applyUserIdRule(QtProperty* property, const QString& text)
 {
-    if (containsCjk(text) || text.size() > kUserIdBytes) {
+    const bool cjk = containsCjk(text);
+    if (cjk || text.size() > kUserIdBytes) {
+        writeLog(cjk ? QStringLiteral("DeviceUserID not written: CJK characters are not allowed")
+                     : QStringLiteral("DeviceUserID not written: at most 15 characters"));
         refreshElementValue(QStringLiteral("DeviceUserID"));
         return false;
     }
@@ -166,6 +192,152 @@ bool CZTPropGrp::applyUserIdRule(QtProperty* property, const QString& text)
 
 // ---------------------------------------------------------------- edit
 
+// The edit path tests no result of the element calls: a refused write shows
+// in the camera's message, logged after it, and in the value read back.
+ZTCamStatus CZTPropGrp::writeAndLog(ZTCamElement& element)
+{
+    const ZTCamStatus status = ZTCAM_GenICam_SetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
+    logCameraMessage();
+    return status;
+}
+
+// The camera's message after the write already tells how it went: a second
+// row with the same message would make one edit look like two.
+void CZTPropGrp::readBack(ZTCamElement& element)
+{
+    const char* name = element.name;
+    (void)ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);  // shown as read
+    element.name = name;
+}
+
+bool CZTPropGrp::writeInteger(QtProperty* property, ZTCamElement& element, const QVariant& value)
+{
+    const int repr = element.representation;
+    const bool address = repr == ZTCAM_REPR_IPV4 || repr == ZTCAM_REPR_MAC;
+    if (address) {
+        uint64_t parsed = 0;
+        const QString text = value.toString();
+        const bool ok =
+            repr == ZTCAM_REPR_IPV4 ? ElementText::parseIpv4(text, &parsed) : ElementText::parseMac(text, &parsed);
+        if (!ok) {
+            // A malformed address is never written; the row shows the
+            // camera's value again (as read).
+            (void)ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
+            const NotReadyScope scope(m_bUiReady);
+            setRowValue(property, element, QString());
+            return false;
+        }
+        element.value.intValue = static_cast<int64_t>(parsed);
+    } else {
+        element.value.intValue = static_cast<int64_t>(value.toULongLong());
+    }
+    writeAndLog(element);
+    readBack(element);
+    if (address)
+        m_pVariantManager->setValue(property, value.toString());
+    else
+        m_pVariantManager->setValue(property, static_cast<double>(element.value.intValue));
+    return true;
+}
+
+void CZTPropGrp::runCommand(ZTCamElement& element)
+{
+    writeAndLog(element);
+    if (m_pMainWindow && isName(element, "AcquisitionStart")) {
+        m_pMainWindow->setCounterReset();
+        emit m_pMainWindow->SignalAcquisitionStart(true);
+    } else if (m_pMainWindow && isName(element, "AcquisitionStop")) {
+        emit m_pMainWindow->SignalAcquisitionStart(false);
+    }
+}
+
+bool CZTPropGrp::writeString(QtProperty* property, ZTCamElement& element, const QVariant& value)
+{
+    const QString text = value.toString();
+    const bool userId = isName(element, "DeviceUserID");
+    if (userId && !applyUserIdRule(property, text))
+        return false;
+    QByteArray bytes = text.toLocal8Bit();
+    element.text = bytes.data();
+    const ZTCamStatus status = writeAndLog(element);
+    element.text = nullptr;
+    if (status != ZTCAM_STATUS_SUCCESS && userId)
+        refreshElementValue(QStringLiteral("DeviceUserID"));  // a refused name: the row shows the camera's
+    return true;
+}
+
+void CZTPropGrp::writeEnumeration(ZTCamElement& element, const QVariant& value)
+{
+    element.value.intValue = value.toInt();
+    writeAndLog(element);
+    const QString entry = ZTCamFunc::CurrentEntryName(element);
+    if (isName(element, "FanOperationMode") && entry == QLatin1String("Off") &&
+        ZTCamFunc::instance()->IsProductE427(handle())) {
+        UserPrompt::instance().about(this, QStringLiteral("LumaDeck"),
+                                     tr("Warning!The fan is off.To ensure the cooling performance of the camera, "
+                                        "ensure that the camera is connected to the water cooler"));
+    }
+    if (isName(element, "TriggerMode") && entry == QLatin1String("Off") && m_pMainWindow)
+        m_pMainWindow->setCounterReset();
+}
+
+// False when the edit ends here (a value refused before any write).
+bool CZTPropGrp::writeEdit(QtProperty* property, ZTCamElement& element, const QVariant& value)
+{
+    switch (element.type) {
+    case ZTCAM_ELEM_INTEGER:
+        return writeInteger(property, element, value);
+    case ZTCAM_ELEM_BOOLEAN:
+        element.value.intValue = value.toInt();
+        writeAndLog(element);
+        return true;
+    case ZTCAM_ELEM_COMMAND:
+        runCommand(element);  // with the command value the SDK filled in
+        return true;
+    case ZTCAM_ELEM_FLOAT:
+        element.value.floatValue = value.toDouble();
+        writeAndLog(element);
+        readBack(element);
+        m_pVariantManager->setValue(property, element.value.floatValue);
+        return true;
+    case ZTCAM_ELEM_STRING:
+        return writeString(property, element, value);
+    case ZTCAM_ELEM_ENUMERATION:
+        writeEnumeration(element, value);
+        return true;
+    default:
+        return true;
+    }
+}
+
+// The debug lines here carry the name of the slot they belong to.
+void CZTPropGrp::applyFollowUps(const QString& name, const ZTCamElement& element)
+{
+    if (name == QLatin1String("PixelFormat") && m_pMainWindow) {
+        m_pMainWindow->updateLevels(3, false);
+        emit m_pMainWindow->SignalUpdatePixelFormat(ZTCamFunc::CurrentEntryName(element));
+    } else if (name == QLatin1String("AcquisitionStart")) {
+        LUMA_DEBUG("CZTPropGrp::valueChanged", ">>>>>>AcquisitionStart<<<<<");
+    } else if (name == QLatin1String("OperationMode")) {
+        LUMA_DEBUG("CZTPropGrp::valueChanged", ">>>>>>OperationMode modify<<<<<");
+    }
+    for (const FollowUpRule& rule : kFollowUps) {
+        if (name != QLatin1String(rule.edited))
+            continue;
+        for (const char* row : rule.rows) {
+            if (!row)
+                continue;
+            const QString rowName = QString::fromLatin1(row);
+            if (rule.refresh == FollowUp::SameDeviceEntries)
+                emit sglUpdatePropertyElemEnum(this, rowName);
+            else if (rule.refresh == FollowUp::SameDeviceRange)
+                emit sglUpdatePropertyElemRange(this, rowName);
+            else
+                updateElemRange(rowName);
+        }
+    }
+}
+
 void CZTPropGrp::valueChanged(QtProperty* property, const QVariant& value)
 {
     const auto it = m_propNames.constFind(property);
@@ -175,137 +347,23 @@ void CZTPropGrp::valueChanged(QtProperty* property, const QVariant& value)
     const QByteArray nameBytes = name.toLocal8Bit();
 
     ZTCamElement element{};
-    ZTCAM_GenICam_ElementAttr(handle(), &element, nameBytes.constData(), ZTCAM_NODEMAP_CAMERA);
+    // Not tested: a refused read shows in what the write and read-back do.
+    (void)ZTCAM_GenICam_ElementAttr(handle(), &element, nameBytes.constData(), ZTCAM_NODEMAP_CAMERA);
     element.name = nameBytes.constData();
     const bool wasLive = m_pMainWindow && m_pMainWindow->m_bLive;
-    bool stopped = false;
-    if ((name == QLatin1String("DeviceReset") || name == QLatin1String("ConnectionReset") ||
-         name == QLatin1String("Connection Config")) &&
-        wasLive) {
+    const bool stopped = wasLive && stopsLive(name);
+    if (stopped)
         m_pMainWindow->onCapturing();
-        stopped = true;
-    }
 
-    auto readBack = [&] {
-        ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-        element.name = nameBytes.constData();
-        logCameraMessage();
-    };
-
-    switch (element.type) {
-    case ZTCAM_ELEM_INTEGER: {
-        const int repr = element.representation;
-        if (repr == ZTCAM_REPR_IPV4 || repr == ZTCAM_REPR_MAC) {
-            uint64_t parsed = 0;
-            const QString text = value.toString();
-            const bool ok = repr == ZTCAM_REPR_IPV4 ? ElementText::parseIpv4(text, &parsed)
-                                                     : ElementText::parseMac(text, &parsed);
-            if (!ok) {
-                // A malformed address is never written; the row shows the
-                // camera's value again.
-                ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-                const NotReadyScope scope(m_bUiReady);
-                setRowValue(property, element, QString());
-                return;
-            }
-            element.value.intValue = static_cast<int64_t>(parsed);
-        } else {
-            element.value.intValue = static_cast<int64_t>(value.toULongLong());
-        }
-        ZTCAM_GenICam_SetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-        logCameraMessage();
-        readBack();
-        if (repr == ZTCAM_REPR_IPV4 || repr == ZTCAM_REPR_MAC)
-            m_pVariantManager->setValue(property, value.toString());
-        else
-            m_pVariantManager->setValue(property, static_cast<double>(element.value.intValue));
-        break;
-    }
-    case ZTCAM_ELEM_BOOLEAN:
-        element.value.intValue = value.toInt();
-        ZTCAM_GenICam_SetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-        logCameraMessage();
-        break;
-    case ZTCAM_ELEM_COMMAND:
-        ZTCAM_GenICam_SetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-        logCameraMessage();
-        if (m_pMainWindow && name == QLatin1String("AcquisitionStart")) {
-            m_pMainWindow->setCounterReset();
-            emit m_pMainWindow->SignalAcquisitionStart(true);
-        } else if (m_pMainWindow && name == QLatin1String("AcquisitionStop")) {
-            emit m_pMainWindow->SignalAcquisitionStart(false);
-        }
-        break;
-    case ZTCAM_ELEM_FLOAT:
-        element.value.floatValue = value.toDouble();
-        ZTCAM_GenICam_SetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-        logCameraMessage();
-        readBack();
-        m_pVariantManager->setValue(property, element.value.floatValue);
-        break;
-    case ZTCAM_ELEM_STRING: {
-        const QString text = value.toString();
-        if (name == QLatin1String("DeviceUserID") && !applyUserIdRule(property, text))
-            return;
-        QByteArray bytes = text.toLocal8Bit();
-        element.text = bytes.data();
-        const ZTCamStatus status = ZTCAM_GenICam_SetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-        element.text = nullptr;
-        logCameraMessage();
-        if (status != ZTCAM_STATUS_SUCCESS && name == QLatin1String("DeviceUserID"))
-            refreshElementValue(name);  // a refused name: the row shows the camera's
-        break;
-    }
-    case ZTCAM_ELEM_ENUMERATION: {
-        element.value.intValue = value.toInt();
-        ZTCAM_GenICam_SetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
-        logCameraMessage();
-        const QString entry = ZTCamFunc::CurrentEntryName(element);
-        if (name == QLatin1String("FanOperationMode") && entry == QLatin1String("Off") &&
-            ZTCamFunc::instance()->IsProductE427(handle())) {
-            UserPrompt::instance().about(this, QStringLiteral("LumaDeck"),
-                                         tr("Warning!The fan is off.To ensure the cooling performance of the camera, "
-                                            "ensure that the camera is connected to the water cooler"));
-        }
-        if (name == QLatin1String("TriggerMode") && entry == QLatin1String("Off") && m_pMainWindow)
-            m_pMainWindow->setCounterReset();
-        break;
-    }
-    default:
-        break;
-    }
-
+    if (!writeEdit(property, element, value))
+        return;
     if (name == QLatin1String("DeviceReset")) {
         requestReconnect(stopped);
         return;
     }
-
     syncTimeStampCapability(element);
     updateTriggerState(element);
-    if (name == QLatin1String("PixelFormat")) {
-        if (m_pMainWindow) {
-            m_pMainWindow->updateLevels(3, false);
-            emit m_pMainWindow->SignalUpdatePixelFormat(ZTCamFunc::CurrentEntryName(element));
-        }
-        emit sglUpdatePropertyElemEnum(this, QStringLiteral("SensorBinning"));
-        emit sglUpdatePropertyElemEnum(this, QStringLiteral("BlackLevel"));
-    } else if (name == QLatin1String("SensorBinning")) {
-        emit sglUpdatePropertyElemEnum(this, QStringLiteral("PixelFormat"));
-    } else if (name == QLatin1String("BinningHorizontal") || name == QLatin1String("LineInfo") ||
-               name == QLatin1String("ReadoutMode")) {
-        emit sglUpdatePropertyElemRange(this, QStringLiteral("Width"));
-    } else if (name == QLatin1String("AcquisitionStart")) {
-        LUMA_DEBUG("CZTPropGrp::valueChanged", ">>>>>>AcquisitionStart<<<<<");
-    } else if (name == QLatin1String("OperationMode")) {
-        LUMA_DEBUG("CZTPropGrp::valueChanged", ">>>>>>OperationMode modify<<<<<");
-        emit sglUpdatePropertyElemEnum(this, QStringLiteral("StrobeSourceSelect"));
-    } else if (name == QLatin1String("DeviceFactoryTestMode")) {
-        emit sglUpdatePropertyElemRange(this, QStringLiteral("AcquisitionLineRate"));
-        emit sglUpdatePropertyElemRange(this, QStringLiteral("AcquisitionFrameRate"));
-    } else if (name == QLatin1String("FrameRateMode")) {
-        updateElemRange(QStringLiteral("ExposureTime"));
-    }
-
+    applyFollowUps(name, element);
     if (name != QLatin1String("DeviceUserID")) {
         emit sglRefreshUI(QStringLiteral("root"));
         refreshAllValues();
@@ -319,20 +377,8 @@ void CZTPropGrp::valueChanged(QtProperty* property, const QVariant& value)
 
 void CZTPropGrp::forEachStaticRow(const PanelTree::RowRefresh& apply)
 {
-    if (!handle() || !m_pVariantManager)
-        return;
-    const NotReadyScope scope(m_bUiReady);
-    for (auto it = m_staticMap.constBegin(); it != m_staticMap.constEnd(); ++it) {
-        ZTCamElement element{};
-        QString text;
-        // DeviceUserID keeps what the user typed until it is written.
-        const bool isUserId = it.key() == QLatin1String("DeviceUserID");
-        if (!readLocked(it.key(), element, isUserId ? nullptr : &text))
-            continue;
-        if (element.type == ZTCAM_ELEM_STRING && isUserId)
-            element.type = -1;  // no value to show
-        apply(it.key(), it.value(), element, text);
-    }
+    // DeviceUserID keeps what the user typed until it is written.
+    PanelTree::forEachRow(reader(), m_staticMap, apply, QStringLiteral("DeviceUserID"));
     lockScanType();
 }
 
@@ -368,17 +414,12 @@ void CZTPropGrp::refreshElements(QString name)
 
 void CZTPropGrp::refreshElementValue(QString name)
 {
-    QtProperty* row = m_staticMap.value(name, nullptr);
-    if (!row || !handle() || !m_pVariantManager)
-        return;
-    const NotReadyScope scope(m_bUiReady);
-    ZTCamElement element{};
-    QString text;
-    if (!readLocked(name, element, &text))
-        return;
-    row->setEnabled(writable(element));
-    setRowValue(row, element, text);
-    finishRow(row, element);
+    PanelTree::refreshRow(reader(), m_staticMap, name, PanelTree::StringText::Read,
+                          [this](const QString&, QtProperty* row, ZTCamElement& element, const QString& text) {
+                              row->setEnabled(writable(element));
+                              setRowValue(row, element, text);
+                              finishRow(row, element);
+                          });
 }
 
 void CZTPropGrp::refreshAllValues()
@@ -388,7 +429,9 @@ void CZTPropGrp::refreshAllValues()
             setIntegerRange(row, element, true);
         if (element.type == ZTCAM_ELEM_FLOAT && element.value.floatValue > element.maximum.floatValue) {
             element.value.floatValue = element.maximum.floatValue;
-            ZTCAM_GenICam_SetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
+            // Shown at the maximum either way; the next refresh reads what
+            // the camera kept.
+            (void)ZTCAM_GenICam_SetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA);
         }
         if (element.type == ZTCAM_ELEM_ENUMERATION)
             m_pVariantManager->setAttribute(row, QStringLiteral("enumNames"), ElementText::entryNames(element));
@@ -401,42 +444,34 @@ void CZTPropGrp::refreshAllValues()
 
 void CZTPropGrp::updateElemRange(QString name)
 {
-    QtProperty* row = m_staticMap.value(name, nullptr);
-    if (!row || !handle() || !m_pVariantManager)
-        return;
-    const NotReadyScope scope(m_bUiReady);
-    ZTCamElement element{};
-    if (!readLocked(name, element, nullptr))
-        return;
-    if (element.type == ZTCAM_ELEM_INTEGER) {
-        if (ElementText::representedText(element).isNull())
-            setIntegerRange(row, element, true);
-        setRowValue(row, element, QString());
-    } else if (element.type == ZTCAM_ELEM_FLOAT) {
-        setFloatRange(row, element);
-        setRowValue(row, element, QString());
-    }
+    PanelTree::refreshRow(reader(), m_staticMap, name, PanelTree::StringText::Skip,
+                          [this](const QString&, QtProperty* row, ZTCamElement& element, const QString&) {
+                              if (element.type == ZTCAM_ELEM_INTEGER) {
+                                  if (ElementText::representedText(element).isNull())
+                                      setIntegerRange(row, element, true);
+                                  setRowValue(row, element, QString());
+                              } else if (element.type == ZTCAM_ELEM_FLOAT) {
+                                  setFloatRange(row, element);
+                                  setRowValue(row, element, QString());
+                              }
+                          });
 }
 
 void CZTPropGrp::refreshEnumEntries(QString name)
 {
-    QtProperty* row = m_propMap.value(name, nullptr);
-    if (!row || !handle() || !m_pVariantManager)
-        return;
-    {
-        const NotReadyScope scope(m_bUiReady);
-        ZTCamElement element{};
-        if (!readLocked(name, element, nullptr))
-            return;
-        for (QtProperty* sub : row->subProperties())
-            row->removeSubProperty(sub);
-        if (element.type == ZTCAM_ELEM_ENUMERATION) {
-            m_pVariantManager->setAttribute(row, QStringLiteral("enumNames"), ElementText::entryNames(element));
-            setRowValue(row, element, QString());
-            registerProperty(row, element);
-        }
-    }
-    refreshElementValue(name);
+    const bool read = PanelTree::refreshRow(
+        reader(), m_propMap, name, PanelTree::StringText::Skip,
+        [this](const QString&, QtProperty* row, ZTCamElement& element, const QString&) {
+            for (QtProperty* sub : row->subProperties())
+                row->removeSubProperty(sub);
+            if (element.type == ZTCAM_ELEM_ENUMERATION) {
+                m_pVariantManager->setAttribute(row, QStringLiteral("enumNames"), ElementText::entryNames(element));
+                setRowValue(row, element, QString());
+                registerProperty(row, element);
+            }
+        });
+    if (read)
+        refreshElementValue(name);
 }
 
 void CZTPropGrp::resetTECOperationMode()

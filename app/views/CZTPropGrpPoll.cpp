@@ -2,7 +2,6 @@
 // that change by themselves, and the temperature watch.
 #include "CZTPropGrp.h"
 
-#include <QMutex>
 #include <QTimerEvent>
 
 #include <qtvariantproperty.h>
@@ -36,35 +35,23 @@ void CZTPropGrp::timerEvent(QTimerEvent* event)
         stopPollTimer();
     }
 
-    for (auto it = m_pollMap.constBegin(); it != m_pollMap.constEnd(); ++it) {
-        if (!m_pElemMutex->tryLock())
-            continue;  // a refresh is reading: this row waits for the next tick
-        const QByteArray name = it.key().toLocal8Bit();
-        ZTCamElement element{};
-        bool ok = ZTCAM_GenICam_ElementAttr(handle(), &element, name.constData(), ZTCAM_NODEMAP_CAMERA) ==
-                  ZTCAM_STATUS_SUCCESS;
-        // String rows keep their value; their text is not read here.
-        if (ok && element.type != ZTCAM_ELEM_STRING)
-            ok = ZTCAM_GenICam_GetElementValue(handle(), &element, ZTCAM_NODEMAP_CAMERA) == ZTCAM_STATUS_SUCCESS;
-        m_pElemMutex->unlock();
-        if (!ok)
-            continue;  // a failed read shows nothing and warns of nothing
-
-        QtProperty* row = it.value();
-        switch (element.type) {
-        case ZTCAM_ELEM_INTEGER:
-        case ZTCAM_ELEM_ENUMERATION:
-            setRowValue(row, element, QString());
-            break;
-        case ZTCAM_ELEM_FLOAT:
-            setRowValue(row, element, QString());
-            checkTemperature(it.key(), element.value.floatValue);
-            break;
-        default:
-            break;
-        }
-        refreshAttributes(element, row);
-    }
+    // A failed read shows nothing and warns of nothing.
+    PanelTree::pollRows(reader(), m_pollMap,
+                        [this](const QString& name, QtProperty* row, ZTCamElement& element, const QString&) {
+                            switch (element.type) {
+                            case ZTCAM_ELEM_INTEGER:
+                            case ZTCAM_ELEM_ENUMERATION:
+                                setRowValue(row, element, QString());
+                                break;
+                            case ZTCAM_ELEM_FLOAT:
+                                setRowValue(row, element, QString());
+                                checkTemperature(name, element.value.floatValue);
+                                break;
+                            default:
+                                break;
+                            }
+                            refreshAttributes(element, row);
+                        });
 }
 
 void CZTPropGrp::checkTemperature(const QString& name, double celsius)

@@ -23,11 +23,8 @@ public:
 
     float zoom() const { return m_fZoom; }
     int imageWidth() const { return m_nImageWidth; }
-    int imageHeight() const { return m_nImageHeight; }
     bool isMarking() const { return m_bMarking; }
-    int markShape() const { return m_nShape; }
     QPointF markStart() const { return m_markStart; }
-    QPointF markEnd() const { return m_markEnd; }
     QGraphicsLineItem* lineItem() const { return m_pLineItem; }
     QGraphicsRectItem* rectItem() const { return m_pRectItem; }
 

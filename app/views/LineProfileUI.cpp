@@ -255,6 +255,11 @@ void LineProfileUI::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void LineProfileUI::reject()
+{
+    close();
+}
+
 void LineProfileUI::SlotAcquisitionStart(bool isStart)
 {
     if (isStart)

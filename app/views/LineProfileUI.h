@@ -30,6 +30,9 @@ public:
 
     // Marking on or off, as the check box would do it.
     void setMarking(bool on);
+    // Esc ends the dialog the way closing it does (closeEvent), so that
+    // marking ends and the camera view hears of it.
+    void reject() override;
 
     int maxGray() const { return m_nMaxGray; }
     int shape() const { return m_nShape; }

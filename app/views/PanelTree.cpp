@@ -1,5 +1,7 @@
 #include "PanelTree.h"
 
+#include <QMutex>
+#include <QMutexLocker>
 #include <QWidget>
 
 #include <qteditorfactory.h>
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 
+#include "ElementText.h"
 #include "ZTStringFactory.h"
 #include "ZTStringPropertyManager.h"
 
@@ -118,6 +121,83 @@ QVector<QtProperty*> walk(const Parts& parts, ZTCamHandle handle, int32_t nodeMa
         status = ZTCAM_GenICam_ElementAttrNext(handle, &element, previous, nodeMap);
     }
     return topLevel;
+}
+
+bool readLocked(const Reader& reader, const QString& name, ZTCamElement& element, QString* text)
+{
+    const QByteArray bytes = name.toLocal8Bit();
+    QMutexLocker lock(reader.mutex);
+    element = ZTCamElement{};
+    if (ZTCAM_GenICam_ElementAttr(reader.handle, &element, bytes.constData(), reader.nodeMap) != ZTCAM_STATUS_SUCCESS)
+        return false;
+    if (element.type == ZTCAM_ELEM_STRING) {
+        if (text)
+            *text = ElementText::readString(reader.handle, element, nullptr, reader.nodeMap);
+        return true;
+    }
+    const ZTCamStatus read = ZTCAM_GenICam_GetElementValue(reader.handle, &element, reader.nodeMap);
+    return reader.readBack == ReadBackCheck::Ignore || read == ZTCAM_STATUS_SUCCESS;
+}
+
+void forEachRow(const Reader& reader, const QMap<QString, QtProperty*>& rows, const RowRefresh& apply,
+                const QString& keepTyped)
+{
+    if (!reader.handle || !reader.manager)
+        return;
+    const NotReadyScope scope(reader.ready);
+    for (auto it = rows.constBegin(); it != rows.constEnd(); ++it) {
+        ZTCamElement element{};
+        QString text;
+        const bool keep = it.key() == keepTyped;
+        if (!readLocked(reader, it.key(), element, keep ? nullptr : &text))
+            continue;
+        if (keep && element.type == ZTCAM_ELEM_STRING)
+            element.type = -1;
+        apply(it.key(), it.value(), element, text);
+    }
+}
+
+bool refreshRow(const Reader& reader, const QMap<QString, QtProperty*>& rows, const QString& name,
+                StringText strings, const RowRefresh& apply)
+{
+    QtProperty* row = rows.value(name, nullptr);
+    if (!row || !reader.handle || !reader.manager)
+        return false;
+    const NotReadyScope scope(reader.ready);
+    ZTCamElement element{};
+    QString text;
+    if (!readLocked(reader, name, element, strings == StringText::Read ? &text : nullptr))
+        return false;
+    apply(name, row, element, text);
+    return true;
+}
+
+void pollRows(const Reader& reader, const QMap<QString, QtProperty*>& rows, const RowRefresh& show)
+{
+    if (!reader.handle || !reader.manager)
+        return;
+    for (auto it = rows.constBegin(); it != rows.constEnd(); ++it) {
+        if (!reader.mutex->tryLock())
+            continue;  // a refresh is reading: this row waits for the next pass
+        const QByteArray name = it.key().toLocal8Bit();
+        ZTCamElement element{};
+        bool ok = ZTCAM_GenICam_ElementAttr(reader.handle, &element, name.constData(), reader.nodeMap) ==
+                  ZTCAM_STATUS_SUCCESS;
+        // A string's value needs a text buffer; polled strings keep their text.
+        if (ok && element.type != ZTCAM_ELEM_STRING)
+            ok = ZTCAM_GenICam_GetElementValue(reader.handle, &element, reader.nodeMap) == ZTCAM_STATUS_SUCCESS;
+        reader.mutex->unlock();
+        if (ok)
+            show(it.key(), it.value(), element, QString());
+    }
+}
+
+void lockScanType(bool locked, ZTCamHandle handle, const QMap<QString, QtProperty*>& staticRows)
+{
+    if (!locked || !handle)
+        return;
+    if (QtProperty* row = staticRows.value(QStringLiteral("DeviceScanType"), nullptr))
+        row->setEnabled(false);
 }
 
 void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element, const QString& text)

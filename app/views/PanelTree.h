@@ -1,9 +1,9 @@
 #pragma once
 // What the device and the stream property panels share of their trees: the
 // browser with its factories, managers and row maps, the walk of a node map
-// that places category rows by tree level, showing an element's value in a
-// row, the enable and name tests of elements, and the ready-flag scope of
-// refreshes.
+// that places category rows by tree level, the locked reads behind every
+// refresh and the poll, showing an element's value in a row, the enable and
+// name tests of elements, and the ready-flag scope of refreshes.
 
 #include <QMap>
 #include <QString>
@@ -13,6 +13,7 @@
 
 #include <functional>
 
+class QMutex;
 class QWidget;
 class QtProperty;
 class QtTreePropertyBrowser;
@@ -53,10 +54,57 @@ using RowMaker = std::function<QtProperty*(ZTCamElement& element)>;
 // by name in propMap and propNames. Returns the top-level rows, for finish.
 QVector<QtProperty*> walk(const Parts& parts, ZTCamHandle handle, int32_t nodeMap, const RowMaker& makeRow);
 
-// What a refresh pass does with one static row read from the camera: its
+// What a refresh or poll pass does with one row read from the camera: its
 // name, its row, the element (attributes and value) and a string's text.
 using RowRefresh =
     std::function<void(const QString& name, QtProperty* row, ZTCamElement& element, const QString& text)>;
+
+// Whether a refresh shows a row whose value read the SDK refused. The device
+// panel shows the record as the reads left it (its edits and refreshes never
+// test the value read); the stream panel skips the row.
+enum class ReadBackCheck { Ignore, Require };
+
+// Whether a read fetches a string element's text (one more SDK call).
+enum class StringText { Read, Skip };
+
+// The panel side of every refresh and poll: the camera and node map rows are
+// read from, the mutex that serialises those reads, the manager that shows
+// them (no pass without it), the panel's ready flag and its read-back rule.
+struct Reader {
+    ZTCamHandle handle;
+    int32_t nodeMap;
+    QMutex* mutex;
+    QtVariantPropertyManager* manager;
+    bool& ready;
+    ReadBackCheck readBack;
+};
+
+// Attributes and value of the element `name` under the reader's mutex
+// (strings: their text into `text` when given, no value read otherwise).
+// False when the SDK refused the attributes, or the value under
+// ReadBackCheck::Require.
+bool readLocked(const Reader& reader, const QString& name, ZTCamElement& element, QString* text);
+
+// A refresh pass over `rows` in name order with the ready flag held off:
+// every row whose element reads goes to `apply`. The text of the string row
+// `keepTyped` is not read: that row keeps what the user typed, and its
+// element comes with type -1 (no value to show).
+void forEachRow(const Reader& reader, const QMap<QString, QtProperty*>& rows, const RowRefresh& apply,
+                const QString& keepTyped = QString());
+
+// The same for the one row `name` of `rows`; false when rows lacks it or
+// its element did not read.
+bool refreshRow(const Reader& reader, const QMap<QString, QtProperty*>& rows, const QString& name,
+                StringText strings, const RowRefresh& apply);
+
+// One poll pass over `rows` in name order: a row whose element the mutex
+// lets be read at once and reads whole (attributes, and the value unless a
+// string) goes to `show`, with no text; the others wait for the next pass.
+void pollRows(const Reader& reader, const QMap<QString, QtProperty*>& rows, const RowRefresh& show);
+
+// Disables the static DeviceScanType row of a camera whose DeviceVersion
+// holds "FF01" (`locked`).
+void lockScanType(bool locked, ZTCamHandle handle, const QMap<QString, QtProperty*>& staticRows);
 
 // The element's value in its row: integers as numbers, strings as `text`.
 void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element, const QString& text);

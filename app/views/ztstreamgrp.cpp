@@ -4,7 +4,6 @@
 #include "ui_ztstreamgrp.h"
 
 #include <QMutex>
-#include <QMutexLocker>
 #include <QTimerEvent>
 
 #include <qttreepropertybrowser.h>
@@ -28,7 +27,6 @@ constexpr int kPollMs = 1000;
 }  // namespace
 
 using PanelTree::isName;
-using PanelTree::NotReadyScope;
 using PanelTree::writable;
 
 ztstreamgrp::ztstreamgrp(OpenedCamera camera, QWidget* parent)
@@ -168,19 +166,10 @@ void ztstreamgrp::setRanges(QtProperty* property, const ZTCamElement& element)
     }
 }
 
-bool ztstreamgrp::readLocked(const QString& name, ZTCamElement& element, QString* text)
+PanelTree::Reader ztstreamgrp::reader()
 {
-    const QByteArray bytes = name.toLocal8Bit();
-    QMutexLocker lock(m_pElemMutex);
-    element = ZTCamElement{};
-    if (ZTCAM_GenICam_ElementAttr(handle(), &element, bytes.constData(), kStreamMap) != ZTCAM_STATUS_SUCCESS)
-        return false;
-    if (element.type == ZTCAM_ELEM_STRING) {
-        if (text)
-            *text = ElementText::readString(handle(), element, nullptr, kStreamMap);
-        return true;
-    }
-    return ZTCAM_GenICam_GetElementValue(handle(), &element, kStreamMap) == ZTCAM_STATUS_SUCCESS;
+    // A row whose value read fails keeps what it shows.
+    return {handle(), kStreamMap, m_pElemMutex, m_pVariantManager, m_bUiReady, PanelTree::ReadBackCheck::Require};
 }
 
 void ztstreamgrp::applyNameRules(const ZTCamElement& element, const QString& text)
@@ -194,10 +183,7 @@ void ztstreamgrp::applyNameRules(const ZTCamElement& element, const QString& tex
 
 void ztstreamgrp::lockScanType()
 {
-    if (!m_bScanTypeLocked || !handle())
-        return;
-    if (QtProperty* row = m_staticMap.value(QStringLiteral("DeviceScanType"), nullptr))
-        row->setEnabled(false);
+    PanelTree::lockScanType(m_bScanTypeLocked, handle(), m_staticMap);
 }
 
 void ztstreamgrp::stopPollTimer()
@@ -214,16 +200,7 @@ void ztstreamgrp::refreshRoot() { OnRefreshMap(QStringLiteral("Root")); }
 
 void ztstreamgrp::forEachStaticRow(const PanelTree::RowRefresh& apply)
 {
-    if (!handle() || !m_pVariantManager)
-        return;
-    const NotReadyScope scope(m_bUiReady);
-    for (auto it = m_staticMap.constBegin(); it != m_staticMap.constEnd(); ++it) {
-        ZTCamElement element{};
-        QString text;
-        if (!readLocked(it.key(), element, &text))
-            continue;
-        apply(it.key(), it.value(), element, text);
-    }
+    PanelTree::forEachRow(reader(), m_staticMap, apply);
     lockScanType();
 }
 
@@ -257,18 +234,13 @@ void ztstreamgrp::refreshElement()
 
 void ztstreamgrp::updateStreamElem(QString name)
 {
-    QtProperty* row = m_propMap.value(name, nullptr);
-    if (!row || !handle() || !m_pVariantManager)
-        return;
-    const NotReadyScope scope(m_bUiReady);
-    ZTCamElement element{};
-    QString text;
-    if (!readLocked(name, element, &text))
-        return;
-    PanelTree::setValue(m_pVariantManager, row, element, text);
-    if (m_staticMap.contains(name))
-        row->setEnabled(writable(element) && element.lock == 0);
-    applyNameRules(element, text);
+    PanelTree::refreshRow(reader(), m_propMap, name, PanelTree::StringText::Read,
+                          [this](const QString& key, QtProperty* row, ZTCamElement& element, const QString& text) {
+                              PanelTree::setValue(m_pVariantManager, row, element, text);
+                              if (m_staticMap.contains(key))
+                                  row->setEnabled(writable(element) && element.lock == 0);
+                              applyNameRules(element, text);
+                          });
 }
 
 // ---------------------------------------------------------------- edit
@@ -280,12 +252,14 @@ void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
         return;
     const QByteArray name = it.value().toLocal8Bit();
     ZTCamElement element{};
-    ZTCAM_GenICam_ElementAttr(handle(), &element, name.constData(), kStreamMap);
+    // No result is tested here: what the camera kept shows in the read-back
+    // and in the refresh of every static row that follows.
+    (void)ZTCAM_GenICam_ElementAttr(handle(), &element, name.constData(), kStreamMap);
     element.name = name.constData();
 
     auto writeAndReadBack = [&] {
-        ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
-        ZTCAM_GenICam_GetElementValue(handle(), &element, kStreamMap);
+        (void)ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+        (void)ZTCAM_GenICam_GetElementValue(handle(), &element, kStreamMap);
         element.name = name.constData();
     };
 
@@ -298,11 +272,11 @@ void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
     case ZTCAM_ELEM_BOOLEAN:
     case ZTCAM_ELEM_ENUMERATION:
         element.value.intValue = value.toInt();
-        ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+        (void)ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
         break;
     case ZTCAM_ELEM_COMMAND:
         // The record carries the command value as the SDK filled it.
-        ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+        (void)ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
         break;
     case ZTCAM_ELEM_FLOAT:
         element.value.floatValue = value.toDouble();
@@ -312,7 +286,7 @@ void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
     case ZTCAM_ELEM_STRING: {
         QByteArray bytes = value.toString().toLocal8Bit();
         element.text = bytes.data();
-        ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+        (void)ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
         element.text = nullptr;
         break;
     }
@@ -331,21 +305,10 @@ void ztstreamgrp::timerEvent(QTimerEvent* event)
         QWidget::timerEvent(event);
         return;
     }
-    if (!handle() || !m_pVariantManager)
-        return;
-    for (auto it = m_pollMap.constBegin(); it != m_pollMap.constEnd(); ++it) {
-        if (!m_pElemMutex->tryLock())
-            continue;  // a refresh is reading: this row waits for the next tick
-        const QByteArray name = it.key().toLocal8Bit();
-        ZTCamElement element{};
-        const bool ok =
-            ZTCAM_GenICam_ElementAttr(handle(), &element, name.constData(), kStreamMap) == ZTCAM_STATUS_SUCCESS &&
-            ZTCAM_GenICam_GetElementValue(handle(), &element, kStreamMap) == ZTCAM_STATUS_SUCCESS;
-        m_pElemMutex->unlock();
-        if (!ok)
-            continue;
-        if (element.type == ZTCAM_ELEM_INTEGER || element.type == ZTCAM_ELEM_FLOAT ||
-            element.type == ZTCAM_ELEM_ENUMERATION)
-            PanelTree::setValue(m_pVariantManager, it.value(), element, QString());
-    }
+    PanelTree::pollRows(reader(), m_pollMap,
+                        [this](const QString&, QtProperty* row, ZTCamElement& element, const QString&) {
+                            if (element.type == ZTCAM_ELEM_INTEGER || element.type == ZTCAM_ELEM_FLOAT ||
+                                element.type == ZTCAM_ELEM_ENUMERATION)
+                                PanelTree::setValue(m_pVariantManager, row, element, QString());
+                        });
 }

@@ -87,9 +87,9 @@ private:
     void registerProperty(QtProperty* property, const ZTCamElement& element);
     void setRanges(QtProperty* property, const ZTCamElement& element);
     PanelTree::Parts treeParts();
-    // Attributes and value (strings with their text) under the element
-    // mutex; false when the SDK refused the attributes.
-    bool readLocked(const QString& name, ZTCamElement& element, QString* text);
+    // The node map, mutex, manager and ready flag the shared refreshes and
+    // the poll use; a refused value read skips the row.
+    PanelTree::Reader reader();
     // Reads every static row (strings with their text) and hands it to
     // `apply` while values are set; then the scan-type lock.
     void forEachStaticRow(const PanelTree::RowRefresh& apply);

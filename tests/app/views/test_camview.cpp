@@ -255,4 +255,20 @@ TEST_F(CamViewTest, StoppedPreviewHidesTheImageAndEndsMarking)
     EXPECT_FALSE(v->isDisplayTimerRunning());
 }
 
+TEST_F(CamViewTest, EscapeOnThePlotDialogEndsMarkingAsClosingDoes)
+{
+    open(kOneCamera, 1);
+    CZTCamView* v = view();
+    v->on_pb_grayCurve_clicked();
+    LineProfileUI* dialog = v->lineProfile();
+    dialog->setMarking(true);
+    ASSERT_TRUE(v->drawView()->isMarking());
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog, &esc);
+    EXPECT_TRUE(dialog->isHidden());
+    EXPECT_FALSE(v->drawView()->isMarking());  // dragging pans again
+    v->on_pb_grayCurve_clicked();
+    EXPECT_FALSE(dialog->isMarkingChecked());
+}
+
 }  // namespace

@@ -2,12 +2,15 @@
 // reach the camera, command rows, refusals, the poll and the temperature watch.
 #include <gtest/gtest.h>
 
+#include <QDoubleSpinBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
+
+#include <QtTest/QTest>
 
 #include <qttreepropertybrowser.h>
 #include <qtvariantproperty.h>
@@ -129,6 +132,16 @@ TEST_F(PanelTest, VisibilityLevelHidesExpertRowsForBeginners)
     EXPECT_TRUE(shown("LineInfo"));
 }
 
+TEST_F(PanelTest, TheVisibilityBoxShowsItsEntriesWhole)
+{
+    MainWindow& w = open(kOneCamera, 1);
+    w.show();
+    QApplication::processEvents();
+    QComboBox* box = w.ui->cb_visibility;
+    EXPECT_GE(box->width(), box->minimumSizeHint().width());  // "Beginner" in the font at hand
+    EXPECT_EQ(panel()->m_pBrowser->width(), panel()->width() - 6);  // the tree fills the wider column
+}
+
 TEST_F(PanelTest, PixelFormatSetsTheDisplayShiftAndTellsTheViews)
 {
     MainWindow& w = open(kOneCamera, 1);
@@ -164,6 +177,31 @@ TEST_F(PanelTest, EditsReachTheCameraAndRefusedValuesAreRestored)
     EXPECT_EQ(camera("Width").value.intValue, 32);
 }
 
+TEST_F(PanelTest, ANumberTypedIntoARowIsWrittenAndLoggedOnce)
+{
+    open(kOneCamera, 1);
+    auto* tree = panel()->m_pBrowser->findChild<QTreeWidget*>();
+    const struct {
+        const char* name;
+        const char* typed;
+        const char* logged;
+    } cases[] = {{"ExposureTime", "5000", "ExposureTime set to 5000"}, {"Width", "32", "Width set to 32"}};
+    for (const auto& c : cases) {
+        tree->setCurrentItem(treeRow(c.name));
+        auto* spin = qobject_cast<QDoubleSpinBox*>(tree->itemWidget(treeRow(c.name), 1));
+        ASSERT_NE(spin, nullptr) << c.name;
+        const int rows = logTexts().size();
+        ZTCamSim_CallLogClear();
+        spin->selectAll();
+        QTest::keyClicks(spin, c.typed);
+        QTest::keyClick(spin, Qt::Key_Return);
+        tree->setCurrentItem(treeRow("DeviceControl"));  // the editor closes
+        const std::vector<std::string> calls = simCalls(false);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "ZTCAM_GenICam_SetElementValue"), 1) << c.name;
+        EXPECT_EQ(logTexts().mid(rows).filter(c.name).join('|').toStdString(), c.logged);
+    }
+}
+
 TEST_F(PanelTest, MalformedAddressesAreNeverWritten)
 {
     open(kOneCamera, 1);
@@ -182,6 +220,7 @@ TEST_F(PanelTest, DeviceUserIdRules)
     open(kOneCamera, 1);
     edit("DeviceUserID", QString("ABCDEFGHIJKLMNOP"));  // 16 characters: refused
     EXPECT_EQ(rowValue("DeviceUserID").toString(), "");
+    EXPECT_EQ(logTexts().last(), "DeviceUserID not written: at most 15 characters");
     // 15 characters, 17 bytes: cut to 15 bytes in the row, nothing written.
     edit("DeviceUserID", QString::fromUtf8("\xC3\xA4\xC3\xA4" "abcdefghijklm"));
     EXPECT_EQ(rowValue("DeviceUserID").toString(), QString::fromUtf8("\xC3\xA4\xC3\xA4" "abcdefghijk"));
@@ -193,6 +232,9 @@ TEST_F(PanelTest, DeviceUserIdRules)
     edit("DeviceUserID", QString("Bench-Left-015"));
     ZTCamFunc::instance()->QueryGenICamElement(panel()->handle(), "DeviceUserID", e);
     EXPECT_STREQ(text, "Bench-Left-015");
+    edit("DeviceUserID", QString::fromUtf8("\xE7\x9B\xB8\xE6\x9C\xBA"));  // CJK: refused
+    EXPECT_EQ(logTexts().last(), "DeviceUserID not written: CJK characters are not allowed");
+    EXPECT_EQ(rowValue("DeviceUserID").toString(), "Bench-Left-015");
 }
 
 TEST_F(PanelTest, CommandRowsStopAndStartAcquisition)
