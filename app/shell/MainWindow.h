@@ -298,6 +298,14 @@ public:
     char m_szCamInitPath[1024] = {0};
 
 private:
+    // The halves of onCapturing: start or stop every capture thread, then
+    // show the state live is in now.
+    void startLive();
+    void stopLive();
+    void showLiveState();
+    void stopCaptureThread(CZTThdCapture* thread);
+    // Every device panel, last to first, asks for its refresh.
+    void requestPanelRefresh();
     // The 3 s connection poll: a log row per lost camera and one box.
     void pollConnections();
     void startConnectionPoll();
@@ -319,6 +327,8 @@ private:
     // refused; `success` when none did.
     void logApplyResult(const QMap<int, QStringList>& refused, const QString& success);
     void mirrorImageName(const QString& text);
+    // Validators and focus-out fallbacks of the number and name fields.
+    void setUpInputRules();
 
     // Standard mutexes: the engine threads take them too, and the sanitizer
     // sees the order they give (it cannot see into Qt's own mutex).

@@ -40,8 +40,8 @@ void userSetAbout(QWidget* parent, const QString& title, const QString& text)
 }
 
 // The part both transfers begin with: true when the camera's firmware keeps
-// a user-set block.
-bool userSetSupported(ZTCamHandle handle)
+// a user-set block. `where` names the transfer in the debug line.
+bool userSetSupported(ZTCamHandle handle, const char* where)
 {
     ZTCamFunc* func = ZTCamFunc::instance();
     func->EnsureProductId(handle);
@@ -49,7 +49,7 @@ bool userSetSupported(ZTCamHandle handle)
     const bool read = func->GetDeviceVersion(handle, version);
     if (read && UserSetFile::firmwareSupported(QByteArray(version)))
         return true;
-    LUMA_DEBUG("MainWindow::DataFile", "Firmware version:%s, does not support UserSet data save", version);
+    LUMA_DEBUG(where, "Firmware version:%s, does not support UserSet data save", version);
     return false;
 }
 
@@ -86,7 +86,8 @@ QVector<ParamEntry> walkParameters(ZTCamHandle handle)
         // buffer, and it is not saved anyway.
         if (!isKept(element))
             continue;
-        ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
+        // A value that cannot be read is saved as the record holds it.
+        (void)ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
         ParamEntry entry;
         entry.name = previous;
         entry.type = element.type;
@@ -109,7 +110,7 @@ QVector<ParamEntry> walkParameters(ZTCamHandle handle)
 
 uint32_t MainWindow::DataFileRead(ZTCamHandle handle, int selector)
 {
-    if (!userSetSupported(handle))
+    if (!userSetSupported(handle, "MainWindow::DataFileRead"))
         return ZTCAM_STATUS_NOT_SUPPORTED;
     const QString title = tr("Save");
     QString path = UserPrompt::instance().getSaveFileName(this, title, QStringLiteral("."), QStringLiteral("(*.txt)"));
@@ -158,7 +159,7 @@ uint32_t MainWindow::DataFileRead(ZTCamHandle handle, int selector)
 
 uint32_t MainWindow::DataFileWrite(ZTCamHandle handle, int selector)
 {
-    if (!userSetSupported(handle))
+    if (!userSetSupported(handle, "MainWindow::DataFileWrite"))
         return ZTCAM_STATUS_NOT_SUPPORTED;
     const QString title = tr("Load");
     const QString path =
@@ -190,7 +191,8 @@ uint32_t MainWindow::DataFileWrite(ZTCamHandle handle, int selector)
     func->WriteRegister32(handle, kRegMode, kModeWrite, 4);
     int offset = 0;
     for (int piece : UserSetFile::pieceSizes(bytes.size())) {
-        ZTCAM_GenICam_SetRegisterValue(handle, reinterpret_cast<const uint8_t*>(bytes.constData()) + offset,
+        // The camera's state register, read below, tells whether the block arrived.
+        (void)ZTCAM_GenICam_SetRegisterValue(handle, reinterpret_cast<const uint8_t*>(bytes.constData()) + offset,
                                        kRegWindow, static_cast<uint32_t>(piece));
         offset += piece;
     }
