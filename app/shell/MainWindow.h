@@ -22,6 +22,8 @@
 
 #include <ZTCam.h>
 
+#include "ParamConfigFile.h"
+
 class QAbstractButton;
 class QEvent;
 class QLabel;
@@ -91,8 +93,9 @@ public:
     void storeLevelsForAllCameras();
     // Sets one feature of the current camera from its text in a parameter
     // file; a value that is no number is named in the log and not set.
-    // True when the camera took the value.
-    bool SetElementDown(QString name, QString value);
+    // Tells whether the camera holds the value as written, took another
+    // one, refused it or does not know the feature.
+    ParamConfigFile::Outcome SetElementDown(QString name, QString value);
     // The user-set data block (selector 7): camera -> file and file ->
     // camera. Results: 1 done (the user has been told), 0x80000000 no data,
     // 0x80000115 no file, 0x80000312 the firmware keeps no block.

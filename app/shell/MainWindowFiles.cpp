@@ -69,6 +69,15 @@ bool isKept(const ZTCamElement& element)
     }
 }
 
+// Whether the camera holds what was written: integers exactly, floats as
+// far as a parameter file writes them (six significant digits).
+bool holdsWritten(const ZTCamElement& written, const ZTCamElement& read)
+{
+    if (written.type == ZTCAM_ELEM_FLOAT)
+        return QString::number(read.value.floatValue, 'g', 6) == QString::number(written.value.floatValue, 'g', 6);
+    return read.value.intValue == written.value.intValue;
+}
+
 // The writable features of the camera worth saving, in walk order.
 QVector<ParamEntry> walkParameters(ZTCamHandle handle)
 {
@@ -289,22 +298,30 @@ void MainWindow::on_pushButton_Load_clicked()
             offsetsBefore[name] = element.value.intValue;
     }
     QMap<QString, bool> lastWrite;
-    for (const ParamConfigFile::Setting& setting : settings)
-        lastWrite[setting.name] = SetElementDown(setting.name, setting.value);
+    ParamConfigFile::Report report;
+    for (const ParamConfigFile::Setting& setting : settings) {
+        const ParamConfigFile::Outcome outcome = SetElementDown(setting.name, setting.value);
+        lastWrite[setting.name] =
+            outcome == ParamConfigFile::Outcome::Applied || outcome == ParamConfigFile::Outcome::Changed;
+        if (setting.fromLine)
+            report.add(setting.name, outcome);
+    }
     for (auto it = offsetsBefore.cbegin(); it != offsetsBefore.cend(); ++it)
         if (lastWrite.contains(it.key()) && !lastWrite.value(it.key()))
             SetElementDown(it.key(), QString::number(it.value()));
     platform::os::sleepMs(300);
     refreshPanel(m_pCurPropGrp, false);
-    onWritelog(tr("Load Camera Prameter Success"));
+    // Success only for a file the camera took line by line as written.
+    onWritelog(report.complete() ? tr("Load Camera Prameter Success") : report.summary());
 }
 
-bool MainWindow::SetElementDown(QString name, QString value)
+ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value)
 {
+    using Outcome = ParamConfigFile::Outcome;
     if (name.isEmpty() || value.isEmpty()) {
         LUMA_DEBUG("MainWindow::SetElementDown", "name = %s, value = %s", name.toUtf8().constData(),
                    value.toUtf8().constData());
-        return false;
+        return name.isEmpty() ? Outcome::Unknown : Outcome::Refused;
     }
     const QByteArray utf8 = name.toUtf8();
     ZTCamElement element{};
@@ -313,7 +330,7 @@ bool MainWindow::SetElementDown(QString name, QString value)
     LUMA_DEBUG("MainWindow::SetElementDown", "---------------ret=%u, node.pName =%s \n\n",
                static_cast<unsigned>(status), utf8.constData());
     if (status != ZTCAM_STATUS_SUCCESS)
-        return false;
+        return Outcome::Unknown;
     // The SDK's record names the element by our text while we write it.
     element.name = utf8.constData();
     bool ok = true;
@@ -329,19 +346,25 @@ bool MainWindow::SetElementDown(QString name, QString value)
         break;
     case ZTCAM_ELEM_BOOLEAN:
         if (name != QLatin1String("LUTEnable"))
-            return false;
+            return Outcome::Refused;
         element.value.intValue = value.toInt(&ok, 10);
         break;
     case ZTCAM_ELEM_FLOAT:
         element.value.floatValue = value.toDouble(&ok);
         break;
     default:
-        return false;
+        return Outcome::Refused;
     }
     // A value that is no number is not written (as 0 or otherwise).
     if (!ok) {
         onWritelog(tr("Parameter %1 not loaded: \"%2\" is not a number").arg(name, value));
-        return false;
+        return Outcome::Refused;
     }
-    return ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA) == ZTCAM_STATUS_SUCCESS;
+    if (ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA) != ZTCAM_STATUS_SUCCESS)
+        return Outcome::Refused;
+    // A camera may take a value and keep another (the nearest it allows).
+    ZTCamElement read = element;
+    if (ZTCAM_GenICam_GetElementValue(m_curCam.handle, &read, ZTCAM_NODEMAP_CAMERA) != ZTCAM_STATUS_SUCCESS)
+        return Outcome::Applied;  // it took the value; what it holds cannot be told
+    return holdsWritten(element, read) ? Outcome::Applied : Outcome::Changed;
 }
