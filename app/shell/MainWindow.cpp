@@ -102,6 +102,11 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->txt_imgname, &QLineEdit::textChanged, this, &MainWindow::mirrorImageName);
     connect(ui->cb_cam_idx, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &MainWindow::mirrorCurrentCameraIndex);
+    // A camera told to stop acquiring sends no more frames to rate.
+    connect(this, &MainWindow::SignalAcquisitionStart, this, [this](bool started) {
+        if (!started)
+            showNoFrames();
+    });
 
     setWindowState(Qt::WindowMaximized);
     // The form sets up the rest of the log table; it does not scroll on

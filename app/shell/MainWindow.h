@@ -307,6 +307,9 @@ private:
     void stopLive();
     void showLiveState();
     void stopCaptureThread(CZTThdCapture* thread);
+    // The rate labels show that no frames arrive (after Stop and after the
+    // camera's AcquisitionStop).
+    void showNoFrames();
     // Every device panel, last to first, asks for its refresh.
     void requestPanelRefresh();
     // The 3 s connection poll: a log row per lost camera and one box.

@@ -210,6 +210,12 @@ void MainWindow::stopLive()
     m_bStopRecord = false;
     m_bRecord = false;
     ui->pb_video->setText(QStringLiteral("Start Video"));
+    showNoFrames();
+}
+
+void MainWindow::showNoFrames()
+{
+    onUpdateCamFps(m_nCurCamIndex, 0.0);
 }
 
 void MainWindow::stopCaptureThread(CZTThdCapture* thread)
@@ -411,6 +417,9 @@ void MainWindow::onUpdateCamFps(int camIdx, double fps)
     (void)camIdx;
     if (m_vecOpenedCam.isEmpty())
         return;
+    // A report still under way when live stopped is stale: no frames come.
+    if (!m_bLive)
+        fps = 0.0;
     ui->txt_fps->setText(QString::asprintf("fps: %.2f fps", fps));
     float rate = 0.0f;
     if (m_curCam.handle && fps > 0.001) {
