@@ -112,7 +112,8 @@ MainWindow::MainWindow(QWidget* parent)
     // The form sets up the rest of the log table; it does not scroll on
     // clicks (the right button for the menu included), so the wide
     // description cell never moves over the rows; new rows still scroll
-    // into sight by themselves.
+    // into sight by themselves. Its titles stand at the start of their
+    // columns, where a column wider than the table still shows them.
     ui->tableWidget->setColumnWidth(0, 200);
     ui->tableWidget->setColumnWidth(1, 1000);
 
@@ -431,6 +432,10 @@ void MainWindow::onWritelog(QString text)
     second->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     table->setItem(n, 0, first);
     table->setItem(n, 1, second);
+    // A message wider than its column widens it: no row is cut.
+    const int wanted = table->sizeHintForIndex(table->model()->index(n, 1)).width();
+    if (wanted > table->columnWidth(1))
+        table->setColumnWidth(1, wanted);
     table->scrollToBottom();
     m_nLogRowCount += 1;
     // The rows also go to the debugger output, where they can be followed

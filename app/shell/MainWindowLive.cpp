@@ -135,6 +135,37 @@ void formatBoxClicked(MainWindow& w, QCheckBox* box, int bit, bool checked)
     }
 }
 
+// The texts the capture button shows.
+const char* const kCaptureButtonTexts[] = {"Capture", "Stop Capture", "Waitting......"};
+
+// The width the capture button needs for the widest of its texts.
+int captureButtonWidth(QPushButton* button)
+{
+    const QString shown = button->text();
+    int widest = 0;
+    for (const char* text : kCaptureButtonTexts) {
+        button->setText(QString::fromLatin1(text));
+        widest = std::max(widest, button->sizeHint().width());
+    }
+    button->setText(shown);
+    return widest;
+}
+
+// The capture progress stays on one line where the row allows it: when the
+// room beside it is not enough, the capture button gives up the width that
+// none of its texts needs. What still does not fit wraps (TextFit).
+void fitCaptureMessage(QPushButton* button, QLabel* label)
+{
+    label->setWordWrap(false);
+    const int wanted = label->sizeHint().width();
+    const int room = label->parentWidget()->contentsRect().right() - button->geometry().right();
+    if (wanted > room) {
+        const int spare = std::max(0, button->width() - captureButtonWidth(button));
+        button->resize(button->width() - std::min(spare, wanted - room), button->height());
+    }
+    TextFit::fit(label);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- live
@@ -375,7 +406,7 @@ void MainWindow::slot_msg_capture(int camIdx, int count)
     const int cameras = std::max(1, static_cast<int>(m_vecOpenedCam.size()));
     ui->lab_cap_msg->setText(
         QString::asprintf(" Capture %d/%d successfully!", m_nSavedFrames / cameras, m_nFrames.load()));
-    TextFit::fit(ui->lab_cap_msg);
+    fitCaptureMessage(ui->pb_cap, ui->lab_cap_msg);
 }
 
 // ---------------------------------------------------------------- video
