@@ -8,6 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libtiff-tools ffmpeg libxml2-utils
   xvfb xauth
+  # The smallest font package with the CJK glyphs of the program's texts
+  # (the gray-value plot's boxes and axis titles among them).
+  fonts-wqy-microhei
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -21,11 +21,16 @@ int formatInto(char* buffer, std::size_t capacity, const char* format, va_list a
 
 }  // namespace
 
+int vformatLogLine(char* buffer, const char* format, va_list args)
+{
+    return formatInto(buffer, kDebugLineCapacity, format, args);
+}
+
 int formatLogLine(char* buffer, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    const int n = formatInto(buffer, kDebugLineCapacity, format, args);
+    const int n = vformatLogLine(buffer, format, args);
     va_end(args);
     return n;
 }

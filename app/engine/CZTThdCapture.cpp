@@ -33,9 +33,10 @@ CZTThdCapture::~CZTThdCapture()
 {
     if (m_bOpened) {
         stopThread();
-        ZTCAM_Cap_Stop(m_openedCamera.handle);
-        ZTCAM_Buf_Release(m_openedCamera.handle);
-        ZTCAM_Cap_ClearBuffer(m_openedCamera.handle);
+        // The stream goes with this object; a failure leaves nothing to do.
+        (void)ZTCAM_Cap_Stop(m_openedCamera.handle);
+        (void)ZTCAM_Buf_Release(m_openedCamera.handle);
+        (void)ZTCAM_Cap_ClearBuffer(m_openedCamera.handle);
     } else {
         joinRun();
     }
@@ -147,9 +148,10 @@ void CZTThdCapture::failOpen()
     emit sglWriteLog(QString("Camera%1 open stream failed!").arg(m_nCamIndex));
 }
 
-void CZTThdCapture::releaseRing()
+void CZTThdCapture::freeRingBuffers()
 {
-    // A save loop still finishing its pass reads the ring.
+    // A save loop still finishing its pass reads the ring (the destructor
+    // ends the save thread first).
     if (m_pSaveThread)
         m_pSaveThread->joinLoop();
     if (FrameBufferSet* set = bufferSet())
@@ -157,97 +159,115 @@ void CZTThdCapture::releaseRing()
     m_nRingBufferSize = 0;
 }
 
-void CZTThdCapture::freeRingBuffers()
+int CZTThdCapture::ringCountFor(qint64 wanted)
 {
-    releaseRing();
+    return static_cast<int>(std::clamp<qint64>(wanted, kMinRingBuffers, kMaxRingBuffers));
 }
 
 bool CZTThdCapture::openCamCapture()
 {
-    const ZTCamHandle handle = m_openedCamera.handle;
     FrameBufferSet* set = bufferSet();
     if (!set) {
         LUMA_DEBUG("CZTThdCapture::openCamCapture", "Cam%d has no frame buffer set", m_nCamIndex);
         failOpen();
         return false;
     }
-
-    if (ZTCAM_Buf_DataCallBack(handle, &CZTThdCapture::callbackBuffer, this) != ZTCAM_STATUS_SUCCESS) {
+    if (ZTCAM_Buf_DataCallBack(m_openedCamera.handle, &CZTThdCapture::callbackBuffer, this) != ZTCAM_STATUS_SUCCESS) {
         failOpen();
         return false;
     }
+    if (!allocateFrame())
+        return abandonOpen(OpenStep::AllocFrame);
+    const int payload = payloadSize();
+    const int count = ringCountFor(m_pOwner->m_nBufferCount);
+    if (!allocateRing(*set, payload, count))
+        return abandonOpen(OpenStep::AllocRing);
+    if (!announceRing(*set, payload, count))
+        return abandonOpen(OpenStep::Announce);
+    if (m_pView)
+        m_pView->allocFrameBuffers(m_frame);
+    resetCounters();
+    if (ZTCAM_Cap_Start(m_openedCamera.handle, m_pOwner->m_nCapMode) != ZTCAM_STATUS_SUCCESS) {
+        LUMA_DEBUG("CZTThdCapture::openCamCapture", "ZTCAM_Cap_Start failed");
+        return abandonOpen(OpenStep::Start);
+    }
+    emit sglWriteLog(QString("Camera%1 open stream.").arg(m_nCamIndex));
+    updateWaitInterval();
+    return true;
+}
 
+bool CZTThdCapture::allocateFrame()
+{
     std::memset(&m_frame, 0, sizeof(m_frame));
     m_frame.data = nullptr;
     m_frame.formatRequest = ZTCAM_FORMAT_REQUEST;
     m_frame.reserveCount = 1;
-    const ZTCamStatus allocRet = ZTCAM_Buf_Alloc(handle, &m_frame);
-    LUMA_DEBUG("CZTThdCapture::openCamCapture", "[openCamCapture] ZTCAM_Buf_Alloc ret = %d", static_cast<int>(allocRet));
+    const ZTCamStatus allocRet = ZTCAM_Buf_Alloc(m_openedCamera.handle, &m_frame);
+    LUMA_DEBUG("CZTThdCapture::allocateFrame", "[openCamCapture] ZTCAM_Buf_Alloc ret = %d", static_cast<int>(allocRet));
     if (allocRet != ZTCAM_STATUS_SUCCESS) {
-        LUMA_DEBUG("CZTThdCapture::openCamCapture", "ZTCAM_Buf_Alloc failed");
-        ZTCAM_Buf_Release(handle);
-        failOpen();
+        LUMA_DEBUG("CZTThdCapture::allocateFrame", "ZTCAM_Buf_Alloc failed");
         return false;
     }
-    {
-        std::lock_guard<std::mutex> lock(m_frameMutex);
-        m_lastHeader = m_frame;
-    }
+    std::lock_guard<std::mutex> lock(m_frameMutex);
+    m_lastHeader = m_frame;
+    return true;
+}
 
+int CZTThdCapture::payloadSize()
+{
     ZTCamDeviceInfo info{};
     info.id = ZTCAM_INFO_PAYLOAD_SIZE;
     int payload = static_cast<int>(m_frame.imageSize);
-    if (ZTCAM_Dev_GetInfo(handle, &info) == ZTCAM_STATUS_SUCCESS && info.value != 0)
+    if (ZTCAM_Dev_GetInfo(m_openedCamera.handle, &info) == ZTCAM_STATUS_SUCCESS && info.value != 0)
         payload = info.value;
-    LUMA_DEBUG("CZTThdCapture::openCamCapture", "Get PayLoadSize=%d, Frame uiImgSize=%d", payload,
+    LUMA_DEBUG("CZTThdCapture::payloadSize", "Get PayLoadSize=%d, Frame uiImgSize=%d", payload,
                static_cast<int>(m_frame.imageSize));
+    return payload;
+}
 
-    const qint64 wanted = m_pOwner->m_nBufferCount;
-    const int count = wanted > 3 ? static_cast<int>(std::min<qint64>(wanted, 1 << 20)) : 4;
-
-    if (payload != m_nRingBufferSize || m_nRingCount < count || set->ringBuffers.size() < count) {
-        LUMA_DEBUG("CZTThdCapture::openCamCapture", "ImgSize=%d, Last ImgSize=%d, Allocate new memory, buffer count=%d",
-                   payload, m_nRingBufferSize, count);
-        ZTCAM_Cap_ClearBuffer(handle);
-        releaseRing();
-        m_nRingBufferSize = payload;
-        // Each buffer also holds a whole frame of imageSize bytes, which the
-        // save path copies out of it.
-        const size_t bytes = std::max<size_t>(payload > 0 ? static_cast<size_t>(payload) : 0, m_frame.imageSize);
-        for (int i = 0; i < count; ++i) {
-            uint8_t* buffer = new (std::nothrow) uint8_t[bytes > 0 ? bytes : 1]();
-            if (!buffer) {
-                LUMA_DEBUG("CZTThdCapture::openCamCapture", "Cam%d out of memory for %d buffers of %d bytes",
-                           m_nCamIndex, count, payload);
-                ZTCAM_Buf_Release(handle);
-                releaseRing();
-                failOpen();
-                return false;
-            }
-            set->ringBuffers.append(buffer);
-        }
-        m_nRingCount = count;
-    }
-
-    set->announcedCount = 0;
+bool CZTThdCapture::allocateRing(FrameBufferSet& set, int payload, int count)
+{
+    // A ring that still fits is announced again as it is.
+    if (payload == m_nRingBufferSize && m_nRingCount >= count && set.ringBuffers.size() >= count)
+        return true;
+    LUMA_DEBUG("CZTThdCapture::allocateRing", "ImgSize=%d, Last ImgSize=%d, Allocate new memory, buffer count=%d",
+               payload, m_nRingBufferSize, count);
+    (void)ZTCAM_Cap_ClearBuffer(m_openedCamera.handle);  // an earlier open's buffers, if any
+    freeRingBuffers();
+    m_nRingBufferSize = payload;
+    // Each buffer also holds a whole frame of imageSize bytes, which the
+    // save path copies out of it.
+    const size_t bytes = std::max<size_t>(payload > 0 ? static_cast<size_t>(payload) : 0, m_frame.imageSize);
     for (int i = 0; i < count; ++i) {
-        LUMA_DEBUG("CZTThdCapture::openCamCapture", "BufferCount=%d, Buffer[%d] size=%d", count, i, payload);
-        if (ZTCAM_Cap_AnnounceBuffer(handle, static_cast<uint32_t>(payload), set->ringBuffers.at(i)) !=
+        uint8_t* buffer = new (std::nothrow) uint8_t[bytes > 0 ? bytes : 1]();
+        if (!buffer) {
+            LUMA_DEBUG("CZTThdCapture::allocateRing", "Cam%d out of memory for %d buffers of %d bytes", m_nCamIndex,
+                       count, payload);
+            return false;
+        }
+        set.ringBuffers.append(buffer);
+    }
+    m_nRingCount = count;
+    return true;
+}
+
+bool CZTThdCapture::announceRing(FrameBufferSet& set, int payload, int count)
+{
+    set.announcedCount = 0;
+    for (int i = 0; i < count; ++i) {
+        LUMA_DEBUG("CZTThdCapture::announceRing", "BufferCount=%d, Buffer[%d] size=%d", count, i, payload);
+        if (ZTCAM_Cap_AnnounceBuffer(m_openedCamera.handle, static_cast<uint32_t>(payload), set.ringBuffers.at(i)) !=
             ZTCAM_STATUS_SUCCESS) {
-            LUMA_DEBUG("CZTThdCapture::openCamCapture", "ZTCAM_Cap_AnnounceBuffer failed");
-            m_bOpened = false;
-            ZTCAM_Buf_Release(handle);
-            ZTCAM_Cap_ClearBuffer(handle);
-            releaseRing();
-            failOpen();
+            LUMA_DEBUG("CZTThdCapture::announceRing", "ZTCAM_Cap_AnnounceBuffer failed");
             return false;
         }
     }
-    set->announcedCount = count;
+    set.announcedCount = count;
+    return true;
+}
 
-    if (m_pView)
-        m_pView->allocFrameBuffers(m_frame);
-
+void CZTThdCapture::resetCounters()
+{
     {
         std::lock_guard<std::mutex> lock(m_rateMutex);
         m_nFramesSinceRate = 0;
@@ -259,18 +279,24 @@ bool CZTThdCapture::openCamCapture()
     m_bOpened = true;
     emit sglUpdateFrameCounter(m_nCamIndex, 0);
     emit sglUpdateFps(m_nCamIndex, 0.0);
+}
 
-    if (ZTCAM_Cap_Start(handle, m_pOwner->m_nCapMode) == ZTCAM_STATUS_SUCCESS) {
-        emit sglWriteLog(QString("Camera%1 open stream.").arg(m_nCamIndex));
-        updateWaitInterval();
-        return true;
-    }
-    LUMA_DEBUG("CZTThdCapture::openCamCapture", "ZTCAM_Cap_Start failed");
-    m_bOpened = false;
-    ZTCAM_Cap_Stop(handle);
-    ZTCAM_Buf_Release(handle);
-    ZTCAM_Cap_ClearBuffer(handle);
-    releaseRing();
+bool CZTThdCapture::abandonOpen(OpenStep failed)
+{
+    const ZTCamHandle handle = m_openedCamera.handle;
+    // From the announcement on, the stream counts as not open, whatever an
+    // earlier open left in the flag.
+    if (failed >= OpenStep::Announce)
+        m_bOpened = false;
+    // The SDK's clean-ups of a stream that never ran, in its order (stop,
+    // release, clear): a failing one leaves nothing else to do.
+    if (failed >= OpenStep::Start)
+        (void)ZTCAM_Cap_Stop(handle);
+    (void)ZTCAM_Buf_Release(handle);
+    if (failed >= OpenStep::Announce)
+        (void)ZTCAM_Cap_ClearBuffer(handle);
+    if (failed >= OpenStep::AllocRing)
+        freeRingBuffers();
     failOpen();
     return false;
 }
@@ -288,7 +314,7 @@ bool CZTThdCapture::closeCamCapture()
         LUMA_DEBUG("CZTThdCapture::closeCamCapture", "ZTCAM_Buf_Release failed");
         return false;
     }
-    ZTCAM_Cap_ClearBuffer(handle);
+    (void)ZTCAM_Cap_ClearBuffer(handle);  // the stream is closed; the next open announces afresh
     emit sglWriteLog(QString("Close camera%1 stream.").arg(m_nCamIndex));
     return true;
 }
@@ -309,7 +335,7 @@ void CZTThdCapture::onFrameDelivered()
     m_callbackFrame.headerSize = 0;
     const ZTCamStatus ret = ZTCAM_Buf_GetData(handle, &m_callbackFrame);
     if (ret != ZTCAM_STATUS_SUCCESS) {
-        LUMA_DEBUG("CZTThdCapture::callbackBuffer", "cam%d ZTCAM_GenICam_GetBuffData failed, ret=0x%x", m_nCamIndex,
+        LUMA_DEBUG("CZTThdCapture::onFrameDelivered", "cam%d ZTCAM_GenICam_GetBuffData failed, ret=0x%x", m_nCamIndex,
                    static_cast<unsigned>(ret));
         return;
     }
@@ -472,7 +498,7 @@ void CZTThdCapture::run()
 void CZTThdCapture::closeRecording()
 {
     if (ZTCAM_Rec_Stop(m_openedCamera.handle) != ZTCAM_STATUS_SUCCESS)
-        LUMA_DEBUG("CZTThdCapture::videoRecord", "Stop record failed");
+        LUMA_DEBUG("CZTThdCapture::closeRecording", "Stop record failed");
     m_bRecording = false;
     if (m_pOwner)
         m_pOwner->m_bRecord = false;

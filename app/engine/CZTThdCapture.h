@@ -50,11 +50,15 @@ public:
     int ringCount() const { return m_nRingCount; }
     int ringBufferSize() const { return m_nRingBufferSize; }
     int frameBytes() const { return m_nFrameBytes; }
-    int picNum() const { return m_nPicNum; }
     // The frame description as last filled by the allocation or a wait.
     ZTCamFrame lastFrameHeader() const;
     CZTThdSaveImg* saveThread() const { return m_pSaveThread; }
 
+    // Frame buffers per ring: the wanted count, at least kMinRingBuffers and
+    // at most kMaxRingBuffers.
+    static constexpr qint64 kMinRingBuffers = 4;
+    static constexpr qint64 kMaxRingBuffers = qint64(1) << 20;
+    static int ringCountFor(qint64 wanted);
     // The wait before each frame for a preview rate: -1 (do not wait for
     // frames) for a rate of 0 or less, else 1000 / rate less 10 ms, not below 0.
     static int waitIntervalFor(int previewFps);
@@ -81,10 +85,20 @@ protected:
 private:
     static void callbackBuffer(void* handle, void* context);
     void onFrameDelivered();
+    // Opening a stream runs these steps in order; when one fails,
+    // abandonOpen undoes what it and the steps before it set up, and the
+    // open fails.
+    enum class OpenStep { AllocFrame, AllocRing, Announce, Start };
     bool openCamCapture();
+    bool allocateFrame();
+    int payloadSize();
+    bool allocateRing(FrameBufferSet& set, int payload, int count);
+    bool announceRing(FrameBufferSet& set, int payload, int count);
+    void resetCounters();
+    bool abandonOpen(OpenStep failed);
     bool closeCamCapture();
     void failOpen();
-    void releaseRing();
+    // Frees the ring's buffers; ringBufferSize becomes 0, ringCount stays.
     void freeRingBuffers();
     FrameBufferSet* bufferSet() const;
     int displayShift() const;
@@ -111,7 +125,7 @@ private:
     std::atomic<bool> m_bSaving{false};
     int m_nRingBufferSize = 0;
     int m_nRingCount = 0;
-    CZTThdSaveImg* m_pSaveThread = nullptr;  // owned; null in builds without the save thread
+    CZTThdSaveImg* m_pSaveThread = nullptr;  // owned; made by the constructor, null once destroyed
     std::atomic<int> m_nWaitInterval{-1};
     // Bumped (release) as run() returns and read (acquire) after joining it,
     // so that what run() did is ordered before what the joiner does next

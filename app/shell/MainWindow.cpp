@@ -11,7 +11,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFocusEvent>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
@@ -27,7 +26,6 @@
 #include <QThread>
 
 #include <cstdarg>
-#include <cstdio>
 
 #include <platform/os/SystemInfo.h>
 
@@ -54,17 +52,11 @@ std::atomic<int> g_deviceResetWaitMs{2000};
 
 int MainWindow::formatLogLine(char* buffer, const char* format, ...)
 {
-    if (!buffer)
-        return 0;
     va_list args;
     va_start(args, format);
-    const int n = std::vsnprintf(buffer, kDebugLineCapacity, format ? format : "", args);
+    const int n = vformatLogLine(buffer, format, args);
     va_end(args);
-    if (n < 0) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    return n < static_cast<int>(kDebugLineCapacity) ? n : static_cast<int>(kDebugLineCapacity) - 1;
+    return n;
 }
 
 void MainWindow::setExitWaitMs(int ms) { g_exitWaitMs.store(ms < 0 ? 0 : ms); }
@@ -88,47 +80,9 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowIcon(QIcon(":/images/LumaDeck.ico"));
     m_strTitle = QStringLiteral("LumaDeck v") + QLatin1String(kVersion);
     setWindowTitle(m_strTitle);
-    setMinimumSize(800, 600);
-
-    ui->centralWidget->setContentsMargins(0, 0, 0, 0);
-    ui->horizontalLayout->setContentsMargins(0, 0, 0, 0);
-    ui->scrollAreaLeft->setContentsMargins(0, 0, 0, 0);
-    ui->wgt_preview->setContentsMargins(0, 0, 0, 0);
-    ui->verticalLayoutRight->setContentsMargins(0, 0, 0, 0);
-    const QString grey = QStringLiteral("QWidget {background-color: rgb(230, 230, 230)}");
-    ui->widgetImage->setStyleSheet(grey);
-    ui->widgetVideo->setStyleSheet(grey);
-    ui->widgetParam->setStyleSheet(grey);
-    ui->wgt_more_params->setStyleSheet(grey);
-
-    ui->chk_jpg->setChecked(false);
-    ui->chk_bmp->setChecked(false);
-    ui->chk_png->setChecked(false);
-    ui->chk_tif->setChecked(true);
-    ui->pb_cap->setEnabled(false);
-    ui->pb_video->setEnabled(false);
-    ui->chk_ffc->setEnabled(false);
-    ui->lab_img_video->hide();
-    ui->widgetVideo->hide();
-    ui->chk_vflip->hide();
-    ui->chk_hflip->hide();
-    ui->pb_ffc->hide();
-    ui->chk_ffc->hide();
-
-    ui->comboBoxBackGround->addItem(QStringLiteral("DSNU"));
-    ui->comboBoxBackGround->addItem(QStringLiteral("PRNU"));
-    ui->cb_visibility->addItem(tr("Beginner"));
-    ui->cb_visibility->addItem(tr("Expert"));
-    ui->cb_visibility->addItem(tr("Guru"));
-    ui->cb_visibility->setCurrentIndex(2);
-
-    for (int i = 0; i < ui->tabWidget->count(); ++i) {
-        QWidget* page = ui->tabWidget->widget(i);
-        auto* layout = new QHBoxLayout(page);
-        layout->setContentsMargins(0, 0, 0, 0);
-        page->setContentsMargins(0, 0, 0, 0);
-        page->hide();
-    }
+    // The pages are shown once the property panels fill them.
+    for (int i = 0; i < ui->tabWidget->count(); ++i)
+        ui->tabWidget->widget(i)->hide();
 
     m_strImgDir = QDir::currentPath() + QStringLiteral("/img");
     if (!QDir(m_strImgDir).exists()) {
@@ -140,28 +94,7 @@ MainWindow::MainWindow(QWidget* parent)
     ui->txt_path->setText(m_strImgDir);
     ui->txt_path->setToolTip(m_strImgDir);
 
-    auto validator = [this](const char* pattern) {
-        return new QRegExpValidator(QRegExp(QString::fromLatin1(pattern), Qt::CaseSensitive), this);
-    };
-    ui->txt_frames->setValidator(validator("^([1-9]|([1-9][0-9]{0,8}))$"));
-    ui->txt_frames->installEventFilter(this);
-    ui->txt_frames->setText(QStringLiteral("1"));
-    m_nFrames = 1;
-    ui->txt_intervaltm->setValidator(validator("[0-9]+$"));
-    ui->txt_intervaltm->installEventFilter(this);
-    ui->txt_intervaltm->setText(QStringLiteral("0"));
-    m_nInterval = 0;
-    ui->txt_fps_2->setValidator(validator("^([0-9]|[1-9][0-9]{0,2}|1000)$"));
-    ui->txt_fps_2->installEventFilter(this);
-    ui->txt_fps_2->setText(QStringLiteral("25"));
-    m_nVideoFps = 25;
-    ui->txt_imgname->setValidator(validator("[^\\\\/:*?\"<>|!]*"));
-    ui->txt_contrast->setValidator(validator("[0-9]+$"));
-    ui->txt_contrast->installEventFilter(this);
-    ui->txt_llvl->setValidator(validator("[0-9]+$"));
-    ui->txt_llvl->installEventFilter(this);
-    ui->txt_rlvl->setValidator(validator("[0-9]+$"));
-    ui->txt_rlvl->installEventFilter(this);
+    setUpInputRules();
 
     // Mirrors of the widgets that the engine threads ask about.
     mirrorImageName(ui->txt_imgname->text());
@@ -169,24 +102,23 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->txt_imgname, &QLineEdit::textChanged, this, &MainWindow::mirrorImageName);
     connect(ui->cb_cam_idx, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &MainWindow::mirrorCurrentCameraIndex);
+    // A camera told to stop acquiring sends no more frames to rate.
+    connect(this, &MainWindow::SignalAcquisitionStart, this, [this](bool started) {
+        if (!started)
+            showNoFrames();
+    });
 
     setWindowState(Qt::WindowMaximized);
-    QTableWidget* table = ui->tableWidget;
-    table->setColumnCount(2);
-    table->setHorizontalHeaderLabels(QStringList{tr("Index"), tr("Description")});
-    table->setColumnWidth(0, 200);
-    table->setColumnWidth(1, 1000);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    table->setFocusPolicy(Qt::NoFocus);
-    table->setContextMenuPolicy(Qt::CustomContextMenu);
-    // Clicking a row (the right button for the menu included) must not
-    // scroll the wide description cell over the rows; new rows still
-    // scroll into sight by themselves.
-    table->setAutoScroll(false);
+    // The form sets up the rest of the log table; it does not scroll on
+    // clicks (the right button for the menu included), so the wide
+    // description cell never moves over the rows; new rows still scroll
+    // into sight by themselves. Its titles stand at the start of their
+    // columns, where a column wider than the table still shows them.
+    ui->tableWidget->setColumnWidth(0, 200);
+    ui->tableWidget->setColumnWidth(1, 1000);
 
     TextFit::remeasure(this);  // the left column as wide as its rows need in the fonts at hand
-    ZTCAM_Api_Config(0, 8);
+    (void)ZTCAM_Api_Config(0, 8);  // a setting of the SDK with no answer to act on
     setEnabled(false);
 
     m_pScanCamera = new ZTScanCamera(this);
@@ -200,6 +132,28 @@ MainWindow::MainWindow(QWidget* parent)
     onWritelog(QStringLiteral("The program has started successfully"));
     onWritelog(QStringLiteral("Enjoy using it"));
     LUMA_DEBUG("MainWindow::MainWindow", "Program started");
+}
+
+void MainWindow::setUpInputRules()
+{
+    // The fields start with the texts of the form, which match the settings'
+    // defaults.
+    auto validator = [this](const char* pattern) {
+        return new QRegExpValidator(QRegExp(QString::fromLatin1(pattern), Qt::CaseSensitive), this);
+    };
+    ui->txt_frames->setValidator(validator("^([1-9]|([1-9][0-9]{0,8}))$"));
+    ui->txt_frames->installEventFilter(this);
+    ui->txt_intervaltm->setValidator(validator("[0-9]+$"));
+    ui->txt_intervaltm->installEventFilter(this);
+    ui->txt_fps_2->setValidator(validator("^([0-9]|[1-9][0-9]{0,2}|1000)$"));
+    ui->txt_fps_2->installEventFilter(this);
+    ui->txt_imgname->setValidator(validator("[^\\\\/:*?\"<>|!]*"));
+    ui->txt_contrast->setValidator(validator("[0-9]+$"));
+    ui->txt_contrast->installEventFilter(this);
+    ui->txt_llvl->setValidator(validator("[0-9]+$"));
+    ui->txt_llvl->installEventFilter(this);
+    ui->txt_rlvl->setValidator(validator("[0-9]+$"));
+    ui->txt_rlvl->installEventFilter(this);
 }
 
 MainWindow::~MainWindow()
@@ -240,15 +194,16 @@ MainWindow::~MainWindow()
         delete m_vecCapThread[i];
     m_vecCapThread.clear();
 
+    // On the way out a camera or an SDK that fails to close leaves nothing to do.
     for (int i = m_vecOpenedCam.size() - 1; i >= 0; --i)
-        ZTCAM_Dev_Close(m_vecOpenedCam[i].handle);
+        (void)ZTCAM_Dev_Close(m_vecOpenedCam[i].handle);
     m_vecOpenedCam.clear();
 
     for (int i = m_mapBufferSets.size() - 1; i >= 0; --i)
         delete m_mapBufferSets.value(i, nullptr);
     m_mapBufferSets.clear();
 
-    ZTCAM_Api_Uninit();
+    (void)ZTCAM_Api_Uninit();
     platform::os::sleepMs(static_cast<uint32_t>(exitWaitMs()));
 
     delete ui;
@@ -478,6 +433,10 @@ void MainWindow::onWritelog(QString text)
     second->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     table->setItem(n, 0, first);
     table->setItem(n, 1, second);
+    // A message wider than its column widens it: no row is cut.
+    const int wanted = table->sizeHintForIndex(table->model()->index(n, 1)).width();
+    if (wanted > table->columnWidth(1))
+        table->setColumnWidth(1, wanted);
     table->scrollToBottom();
     m_nLogRowCount += 1;
     // The rows also go to the debugger output, where they can be followed

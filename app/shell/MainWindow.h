@@ -22,6 +22,8 @@
 
 #include <ZTCam.h>
 
+#include "ParamConfigFile.h"
+
 class QAbstractButton;
 class QEvent;
 class QLabel;
@@ -91,8 +93,9 @@ public:
     void storeLevelsForAllCameras();
     // Sets one feature of the current camera from its text in a parameter
     // file; a value that is no number is named in the log and not set.
-    // True when the camera took the value.
-    bool SetElementDown(QString name, QString value);
+    // Tells whether the camera holds the value as written, took another
+    // one, refused it or does not know the feature.
+    ParamConfigFile::Outcome SetElementDown(QString name, QString value);
     // The user-set data block (selector 7): camera -> file and file ->
     // camera. Results: 1 done (the user has been told), 0x80000000 no data,
     // 0x80000115 no file, 0x80000312 the firmware keeps no block.
@@ -298,6 +301,17 @@ public:
     char m_szCamInitPath[1024] = {0};
 
 private:
+    // The halves of onCapturing: start or stop every capture thread, then
+    // show the state live is in now.
+    void startLive();
+    void stopLive();
+    void showLiveState();
+    void stopCaptureThread(CZTThdCapture* thread);
+    // The rate labels show that no frames arrive (after Stop and after the
+    // camera's AcquisitionStop).
+    void showNoFrames();
+    // Every device panel, last to first, asks for its refresh.
+    void requestPanelRefresh();
     // The 3 s connection poll: a log row per lost camera and one box.
     void pollConnections();
     void startConnectionPoll();
@@ -319,6 +333,8 @@ private:
     // refused; `success` when none did.
     void logApplyResult(const QMap<int, QStringList>& refused, const QString& success);
     void mirrorImageName(const QString& text);
+    // Validators and focus-out fallbacks of the number and name fields.
+    void setUpInputRules();
 
     // Standard mutexes: the engine threads take them too, and the sanitizer
     // sees the order they give (it cannot see into Qt's own mutex).

@@ -82,7 +82,8 @@ void MainWindow::on_pb_ffc_clicked()
     FlatFieldPoll poll(m_curCam.handle);
     int32_t value = 0;
     if (m_nFfcStep == 1) {
-        ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_FLAT_FIELD, 1);
+        // The polls below tell what the camera made of the request.
+        (void)ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_FLAT_FIELD, 1);
         bool answered = poll.until([](int32_t) { return true; }, value);
         while (answered && value == 1) {
             message(this, "Move to other position!");
@@ -95,7 +96,7 @@ void MainWindow::on_pb_ffc_clicked()
             m_nFfcStep = 1;
         }
     } else {
-        ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_FLAT_FIELD, ZTCAM_FLAT_FIELD_WORKING);
+        (void)ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_FLAT_FIELD, ZTCAM_FLAT_FIELD_WORKING);  // polled below
         const bool answered = poll.until([](int32_t v) { return v != ZTCAM_FLAT_FIELD_WORKING; }, value);
         if (answered && value != 0) {
             ui->chk_ffc->setChecked(true);
@@ -184,7 +185,8 @@ QList<int> MainWindow::SyncAllCameraCapaParam(int id, int value)
         if (handle == m_curCam.handle)
             continue;
         if (id == ZTCAM_CAPA_AUTO_LEVELS)
-            ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_AUTO_LEVEL_MODE, value != 0 ? 1 : 0);
+            // The mode goes with the levels; the levels' own write below is the one that counts.
+            (void)ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_AUTO_LEVEL_MODE, value != 0 ? 1 : 0);
         if (ZTCAM_Capa_SetValue(handle, id, value) != ZTCAM_STATUS_SUCCESS) {
             LUMA_DEBUG("MainWindow::SyncAllCameraCapaParam", "Set camera%d capa=%d failed", i, id);
             refused.append(i);

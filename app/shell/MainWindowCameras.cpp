@@ -35,6 +35,8 @@ const char* const kFirmwareTool = "FwRenew.exe";
 
 // Starts the firmware tool detached when it is found in the working directory
 // or on the search path.
+// Debug lines name a class and method: this helper's carry the name of
+// CombiCamVec, the only place it runs from.
 bool startFirmwareTool()
 {
     QString program;
@@ -175,9 +177,10 @@ void MainWindow::initUI()
         const ZTCamHandle handle = m_vecOpenedCam.at(i).handle;
         ZTCamCapaAttr attr{};
         attr.id = ZTCAM_CAPA_19;
+        // Resets of a fresh camera: one that refuses them keeps its own state.
         if (ZTCAM_Capa_GetAttr(handle, &attr) == ZTCAM_STATUS_SUCCESS)
-            ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_19, 0);
-        ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_FLIP_VERTICAL, 0);
+            (void)ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_19, 0);
+        (void)ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_FLIP_VERTICAL, 0);
     }
 
     buildCameraInfoPanel(n);

@@ -40,8 +40,8 @@ void userSetAbout(QWidget* parent, const QString& title, const QString& text)
 }
 
 // The part both transfers begin with: true when the camera's firmware keeps
-// a user-set block.
-bool userSetSupported(ZTCamHandle handle)
+// a user-set block. `where` names the transfer in the debug line.
+bool userSetSupported(ZTCamHandle handle, const char* where)
 {
     ZTCamFunc* func = ZTCamFunc::instance();
     func->EnsureProductId(handle);
@@ -49,7 +49,7 @@ bool userSetSupported(ZTCamHandle handle)
     const bool read = func->GetDeviceVersion(handle, version);
     if (read && UserSetFile::firmwareSupported(QByteArray(version)))
         return true;
-    LUMA_DEBUG("MainWindow::DataFile", "Firmware version:%s, does not support UserSet data save", version);
+    LUMA_DEBUG(where, "Firmware version:%s, does not support UserSet data save", version);
     return false;
 }
 
@@ -69,6 +69,15 @@ bool isKept(const ZTCamElement& element)
     }
 }
 
+// Whether the camera holds what was written: integers exactly, floats as
+// far as a parameter file writes them (six significant digits).
+bool holdsWritten(const ZTCamElement& written, const ZTCamElement& read)
+{
+    if (written.type == ZTCAM_ELEM_FLOAT)
+        return QString::number(read.value.floatValue, 'g', 6) == QString::number(written.value.floatValue, 'g', 6);
+    return read.value.intValue == written.value.intValue;
+}
+
 // The writable features of the camera worth saving, in walk order.
 QVector<ParamEntry> walkParameters(ZTCamHandle handle)
 {
@@ -86,7 +95,8 @@ QVector<ParamEntry> walkParameters(ZTCamHandle handle)
         // buffer, and it is not saved anyway.
         if (!isKept(element))
             continue;
-        ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
+        // A value that cannot be read is saved as the record holds it.
+        (void)ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
         ParamEntry entry;
         entry.name = previous;
         entry.type = element.type;
@@ -109,7 +119,7 @@ QVector<ParamEntry> walkParameters(ZTCamHandle handle)
 
 uint32_t MainWindow::DataFileRead(ZTCamHandle handle, int selector)
 {
-    if (!userSetSupported(handle))
+    if (!userSetSupported(handle, "MainWindow::DataFileRead"))
         return ZTCAM_STATUS_NOT_SUPPORTED;
     const QString title = tr("Save");
     QString path = UserPrompt::instance().getSaveFileName(this, title, QStringLiteral("."), QStringLiteral("(*.txt)"));
@@ -158,7 +168,7 @@ uint32_t MainWindow::DataFileRead(ZTCamHandle handle, int selector)
 
 uint32_t MainWindow::DataFileWrite(ZTCamHandle handle, int selector)
 {
-    if (!userSetSupported(handle))
+    if (!userSetSupported(handle, "MainWindow::DataFileWrite"))
         return ZTCAM_STATUS_NOT_SUPPORTED;
     const QString title = tr("Load");
     const QString path =
@@ -190,7 +200,8 @@ uint32_t MainWindow::DataFileWrite(ZTCamHandle handle, int selector)
     func->WriteRegister32(handle, kRegMode, kModeWrite, 4);
     int offset = 0;
     for (int piece : UserSetFile::pieceSizes(bytes.size())) {
-        ZTCAM_GenICam_SetRegisterValue(handle, reinterpret_cast<const uint8_t*>(bytes.constData()) + offset,
+        // The camera's state register, read below, tells whether the block arrived.
+        (void)ZTCAM_GenICam_SetRegisterValue(handle, reinterpret_cast<const uint8_t*>(bytes.constData()) + offset,
                                        kRegWindow, static_cast<uint32_t>(piece));
         offset += piece;
     }
@@ -287,22 +298,30 @@ void MainWindow::on_pushButton_Load_clicked()
             offsetsBefore[name] = element.value.intValue;
     }
     QMap<QString, bool> lastWrite;
-    for (const ParamConfigFile::Setting& setting : settings)
-        lastWrite[setting.name] = SetElementDown(setting.name, setting.value);
+    ParamConfigFile::Report report;
+    for (const ParamConfigFile::Setting& setting : settings) {
+        const ParamConfigFile::Outcome outcome = SetElementDown(setting.name, setting.value);
+        lastWrite[setting.name] =
+            outcome == ParamConfigFile::Outcome::Applied || outcome == ParamConfigFile::Outcome::Changed;
+        if (setting.fromLine)
+            report.add(setting.name, outcome);
+    }
     for (auto it = offsetsBefore.cbegin(); it != offsetsBefore.cend(); ++it)
         if (lastWrite.contains(it.key()) && !lastWrite.value(it.key()))
             SetElementDown(it.key(), QString::number(it.value()));
     platform::os::sleepMs(300);
     refreshPanel(m_pCurPropGrp, false);
-    onWritelog(tr("Load Camera Prameter Success"));
+    // Success only for a file the camera took line by line as written.
+    onWritelog(report.complete() ? tr("Load Camera Prameter Success") : report.summary());
 }
 
-bool MainWindow::SetElementDown(QString name, QString value)
+ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value)
 {
+    using Outcome = ParamConfigFile::Outcome;
     if (name.isEmpty() || value.isEmpty()) {
         LUMA_DEBUG("MainWindow::SetElementDown", "name = %s, value = %s", name.toUtf8().constData(),
                    value.toUtf8().constData());
-        return false;
+        return name.isEmpty() ? Outcome::Unknown : Outcome::Refused;
     }
     const QByteArray utf8 = name.toUtf8();
     ZTCamElement element{};
@@ -311,7 +330,7 @@ bool MainWindow::SetElementDown(QString name, QString value)
     LUMA_DEBUG("MainWindow::SetElementDown", "---------------ret=%u, node.pName =%s \n\n",
                static_cast<unsigned>(status), utf8.constData());
     if (status != ZTCAM_STATUS_SUCCESS)
-        return false;
+        return Outcome::Unknown;
     // The SDK's record names the element by our text while we write it.
     element.name = utf8.constData();
     bool ok = true;
@@ -327,19 +346,25 @@ bool MainWindow::SetElementDown(QString name, QString value)
         break;
     case ZTCAM_ELEM_BOOLEAN:
         if (name != QLatin1String("LUTEnable"))
-            return false;
+            return Outcome::Refused;
         element.value.intValue = value.toInt(&ok, 10);
         break;
     case ZTCAM_ELEM_FLOAT:
         element.value.floatValue = value.toDouble(&ok);
         break;
     default:
-        return false;
+        return Outcome::Refused;
     }
     // A value that is no number is not written (as 0 or otherwise).
     if (!ok) {
         onWritelog(tr("Parameter %1 not loaded: \"%2\" is not a number").arg(name, value));
-        return false;
+        return Outcome::Refused;
     }
-    return ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA) == ZTCAM_STATUS_SUCCESS;
+    if (ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA) != ZTCAM_STATUS_SUCCESS)
+        return Outcome::Refused;
+    // A camera may take a value and keep another (the nearest it allows).
+    ZTCamElement read = element;
+    if (ZTCAM_GenICam_GetElementValue(m_curCam.handle, &read, ZTCAM_NODEMAP_CAMERA) != ZTCAM_STATUS_SUCCESS)
+        return Outcome::Applied;  // it took the value; what it holds cannot be told
+    return holdsWritten(element, read) ? Outcome::Applied : Outcome::Changed;
 }

@@ -1,4 +1,8 @@
 // Levels, gamma and contrast of the "more parameters" page.
+//
+// The page's writes to the camera ignore the SDK's answer (the casts to
+// void below): the controls keep what the user chose, and the camera's own
+// values come back with the next read of the page.
 #include "MainWindow.h"
 
 #include "ui_MainWindow.h"
@@ -122,7 +126,7 @@ void MainWindow::on_hls_gamma_valueChanged(int value)
     if (takeGuard(m_bGammaGuard))
         return;
     if (m_curCam.handle)
-        ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_GAMMA, value, 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_GAMMA, value, 0);
     ui->dbSpinBox_gamma->setValue(value / 100.0);
 }
 
@@ -132,7 +136,7 @@ void MainWindow::on_dbSpinBox_gamma_editingFinished()
     // the 114.99... that the product of the double gives.
     const int hundredths = static_cast<int>(std::lround(ui->dbSpinBox_gamma->value() * 100.0));
     if (m_curCam.handle)
-        ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_GAMMA, hundredths, 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_GAMMA, hundredths, 0);
     ui->hls_gamma->setValue(hundredths);
 }
 
@@ -141,7 +145,7 @@ void MainWindow::on_hls_contrast_valueChanged(int value)
     if (takeGuard(m_bContrastGuard))
         return;
     if (m_curCam.handle)
-        ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_CONTRAST, value, 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_CONTRAST, value, 0);
     showNumber(ui->txt_contrast, value);
 }
 
@@ -151,7 +155,7 @@ void MainWindow::on_txt_contrast_editingFinished()
     if (!editedNumber(ui->txt_contrast, ui->hls_contrast, m_bContrastGuard, a))
         return;
     if (m_curCam.handle)
-        ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_CONTRAST, a, 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_CONTRAST, a, 0);
     ui->hls_contrast->setValue(a);
 }
 
@@ -182,7 +186,7 @@ void MainWindow::on_hls_llvl_valueChanged(int value)
     if (!m_curCam.handle)
         return;
     showNumber(ui->txt_llvl, value);
-    ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, value, 0);
+    (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, value, 0);
     storeCameraLevels(m_curCam, value, -1);
 }
 
@@ -200,7 +204,7 @@ void MainWindow::on_hls_rlvl_valueChanged(int value)
     if (!m_curCam.handle)
         return;
     showNumber(ui->txt_rlvl, value);
-    ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, value, 0);
+    (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, value, 0);
     storeCameraLevels(m_curCam, -1, value);
 }
 
@@ -217,7 +221,7 @@ void MainWindow::on_txt_llvl_editingFinished()
     if (a >= ui->hls_rlvl->value() || ui->hls_llvl->value() >= ui->hls_rlvl->value()) {
         const int r = std::max(a, ui->hls_llvl->value()) + 1;
         if (m_curCam.handle) {
-            ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, r, 0);
+            (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, r, 0);
             LUMA_DEBUG("MainWindow::on_txt_llvl_editingFinished", "RL val=%f", static_cast<double>(r));
             storeCameraLevels(m_curCam, -1, r);
         }
@@ -225,7 +229,7 @@ void MainWindow::on_txt_llvl_editingFinished()
         showNumber(ui->txt_rlvl, r);
     }
     if (m_curCam.handle) {
-        ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, a, 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, a, 0);
         storeCameraLevels(m_curCam, a, -1);
     }
     ui->hls_llvl->setValue(a);
@@ -242,14 +246,14 @@ void MainWindow::on_txt_rlvl_editingFinished()
     if (a <= ui->hls_llvl->value() || ui->hls_llvl->value() >= ui->hls_rlvl->value()) {
         const int l = std::min(a, ui->hls_rlvl->value()) - 1;
         if (m_curCam.handle) {
-            ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, l, 0);
+            (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, l, 0);
             storeCameraLevels(m_curCam, l, -1);
         }
         ui->hls_llvl->setValue(l);
         showNumber(ui->txt_llvl, l);
     }
     if (m_curCam.handle) {
-        ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, a, 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, a, 0);
         LUMA_DEBUG("MainWindow::on_txt_rlvl_editingFinished", "RL val=%f", static_cast<double>(a));
         storeCameraLevels(m_curCam, -1, a);
     }
@@ -291,7 +295,7 @@ void MainWindow::updateLevels(int which, bool write)
             side.slider->setValue(level);
         showNumber(side.field, level);
         if (write)
-            ZTCAM_Prop_SetValue(m_curCam.handle, side.property, read.value, 0);
+            (void)ZTCAM_Prop_SetValue(m_curCam.handle, side.property, read.value, 0);
     }
 }
 
@@ -330,8 +334,8 @@ void MainWindow::autoLevelClicked(int which)
         return;
     const bool left = ui->chk_atl->isChecked();
     const bool right = ui->chk_atr->isChecked();
-    ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_AUTO_LEVEL_MODE, left || right ? 1 : 0);
-    ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_AUTO_LEVELS, (left ? 1 : 0) + (right ? 2 : 0));
+    (void)ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_AUTO_LEVEL_MODE, left || right ? 1 : 0);
+    (void)ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_AUTO_LEVELS, (left ? 1 : 0) + (right ? 2 : 0));
     LevelSide side = levelSide(*this, which);
     if (side.box->isChecked()) {
         setAutoLevelState(which, true);
@@ -362,9 +366,9 @@ void MainWindow::restoreCameraLevels()
         cameraRight = ui->hls_rlvl->maximum();
     const int rightEnd = right ? it->right : static_cast<int>(cameraRight);
     if (it->left >= ui->hls_llvl->minimum() && it->left <= ui->hls_llvl->maximum() && it->left < rightEnd)
-        ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, it->left, 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, it->left, 0);
     if (right)
-        ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, it->right, 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, it->right, 0);
 }
 
 void MainWindow::updateImageControls()
@@ -400,12 +404,12 @@ void MainWindow::on_pb_default_clicked()
         ZTCamPropAttr attr{};
         attr.id = id;
         if (ZTCAM_Prop_GetAttr(m_curCam.handle, &attr) == ZTCAM_STATUS_SUCCESS)
-            ZTCAM_Prop_SetValue(m_curCam.handle, id, attr.defaultValue, 0);
+            (void)ZTCAM_Prop_SetValue(m_curCam.handle, id, attr.defaultValue, 0);
     }
     ZTCamCapaAttr capa{};
     capa.id = ZTCAM_CAPA_AUTO_LEVELS;
     if (ZTCAM_Capa_GetAttr(m_curCam.handle, &capa) == ZTCAM_STATUS_SUCCESS)
-        ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_AUTO_LEVELS, capa.defaultValue);
+        (void)ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_AUTO_LEVELS, capa.defaultValue);
     updateImageControls();
     for (int bit : {kLeft, kRight}) {
         LevelSide side = levelSide(*this, bit);
@@ -417,7 +421,7 @@ void MainWindow::on_pb_default_clicked()
         const int hi = static_cast<int>(attr.maximum);
         moveGuarded(side.guard, side.slider, lo, hi, bit == kLeft ? lo : hi);
         side.field->setText(QString::number(bit == kLeft ? lo : hi));
-        ZTCAM_Prop_SetValue(m_curCam.handle, side.property, attr.defaultValue, 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, side.property, attr.defaultValue, 0);
     }
     onWritelog(tr("Setting more parameters of the current camera to default values success"));
 }
@@ -427,11 +431,11 @@ void MainWindow::on_pb_default_clicked()
 void MainWindow::on_chk_hflip_clicked(bool checked)
 {
     if (m_curCam.handle)
-        ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_FLIP_HORIZONTAL, checked ? 1 : 0);
+        (void)ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_FLIP_HORIZONTAL, checked ? 1 : 0);
 }
 
 void MainWindow::on_chk_vflip_clicked(bool checked)
 {
     if (m_curCam.handle)
-        ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_FLIP_VERTICAL, checked ? 1 : 0);
+        (void)ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_FLIP_VERTICAL, checked ? 1 : 0);
 }

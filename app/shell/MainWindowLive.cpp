@@ -135,6 +135,37 @@ void formatBoxClicked(MainWindow& w, QCheckBox* box, int bit, bool checked)
     }
 }
 
+// The texts the capture button shows.
+const char* const kCaptureButtonTexts[] = {"Capture", "Stop Capture", "Waitting......"};
+
+// The width the capture button needs for the widest of its texts.
+int captureButtonWidth(QPushButton* button)
+{
+    const QString shown = button->text();
+    int widest = 0;
+    for (const char* text : kCaptureButtonTexts) {
+        button->setText(QString::fromLatin1(text));
+        widest = std::max(widest, button->sizeHint().width());
+    }
+    button->setText(shown);
+    return widest;
+}
+
+// The capture progress stays on one line where the row allows it: when the
+// room beside it is not enough, the capture button gives up the width that
+// none of its texts needs. What still does not fit wraps (TextFit).
+void fitCaptureMessage(QPushButton* button, QLabel* label)
+{
+    label->setWordWrap(false);
+    const int wanted = label->sizeHint().width();
+    const int room = label->parentWidget()->contentsRect().right() - button->geometry().right();
+    if (wanted > room) {
+        const int spare = std::max(0, button->width() - captureButtonWidth(button));
+        button->resize(button->width() - std::min(spare, wanted - room), button->height());
+    }
+    TextFit::fit(label);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- live
@@ -148,71 +179,94 @@ void MainWindow::onCapturing()
 {
     if (m_vecOpenedCam.isEmpty() || m_vecCapThread.isEmpty())
         return;
+    if (!m_bLive)
+        startLive();
+    else
+        stopLive();
+    showLiveState();
+    LUMA_DEBUG("MainWindow::onCapturing", "%s", m_bLive ? "Start capture" : "Stop capture");
+}
 
-    if (!m_bLive) {
-        updatePixelFormatInfo();
-        m_bLive = true;
-        m_bCapturing = false;
-        m_bCounterReset = true;
-        int started = 0;
-        for (int i = m_vecCapThread.size() - 1; i >= 0; --i) {
-            CZTThdCapture* thread = m_vecCapThread.at(i);
-            if (!thread || thread->isRunning())
-                continue;
-            if (thread->openCapture(this)) {
-                thread->startThread();
-                ++started;
-                continue;
-            }
-            if (i == 0) {
-                for (int j = m_vecCapThread.size() - 1; j >= 1; --j) {
-                    CZTThdCapture* other = m_vecCapThread.at(j);
-                    if (!other)
-                        continue;
-                    other->setFpsEnabled(false);
-                    other->stopThread();
-                    other->closeCapture();
-                }
-                m_bLive = false;
-                break;
-            }
+void MainWindow::startLive()
+{
+    updatePixelFormatInfo();
+    m_bLive = true;
+    m_bCapturing = false;
+    m_bCounterReset = true;
+    int started = 0;
+    for (int i = m_vecCapThread.size() - 1; i >= 0; --i) {
+        CZTThdCapture* thread = m_vecCapThread.at(i);
+        if (!thread || thread->isRunning())
+            continue;
+        if (thread->openCapture(this)) {
+            thread->startThread();
+            ++started;
+            continue;
         }
-        if (started == 0)
+        // Without the first camera there is no live view: the others stop again.
+        if (i == 0) {
+            for (int j = m_vecCapThread.size() - 1; j >= 1; --j)
+                stopCaptureThread(m_vecCapThread.at(j));
             m_bLive = false;
-        for (int i = m_vecPropGrp.size() - 1; i >= 0; --i)
-            if (m_vecPropGrp.at(i))
-                m_vecPropGrp.at(i)->requestRefreshUI();
-        if (m_curCam.handle) {
-            if (!ui->chk_atl->isChecked())
-                ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, ui->txt_llvl->text().toInt(), 0);
-            if (!ui->chk_atr->isChecked())
-                ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, ui->txt_rlvl->text().toInt(), 0);
-            ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_CONTRAST, ui->txt_contrast->text().toInt(), 0);
+            break;
         }
-    } else {
-        m_bLive = false;
-        m_bCapturing = false;
-        m_bCounterReset = false;
-        for (CZTCamView* view : m_vecCamView)
-            if (view)
-                view->stopDisplayTimer();
-        for (CZTThdCapture* thread : m_vecCapThread) {
-            if (!thread)
-                continue;
-            thread->setFpsEnabled(false);
-            thread->stopThread();
-            thread->closeCapture();
-        }
-        for (int i = m_vecPropGrp.size() - 1; i >= 0; --i)
-            if (m_vecPropGrp.at(i))
-                m_vecPropGrp.at(i)->requestRefreshUI();
-        // Every camera closed its recording when its display loop ended; no
-        // recording survives the end of live view.
-        m_bStopRecord = false;
-        m_bRecord = false;
-        ui->pb_video->setText(QStringLiteral("Start Video"));
     }
+    if (started == 0)
+        m_bLive = false;
+    requestPanelRefresh();
+    if (m_curCam.handle) {
+        // The camera keeps the levels and contrast the fields show; a camera
+        // that refuses them keeps its own.
+        if (!ui->chk_atl->isChecked())
+            (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, ui->txt_llvl->text().toInt(), 0);
+        if (!ui->chk_atr->isChecked())
+            (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, ui->txt_rlvl->text().toInt(), 0);
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_CONTRAST, ui->txt_contrast->text().toInt(), 0);
+    }
+}
 
+void MainWindow::stopLive()
+{
+    m_bLive = false;
+    m_bCapturing = false;
+    m_bCounterReset = false;
+    for (CZTCamView* view : m_vecCamView)
+        if (view)
+            view->stopDisplayTimer();
+    for (CZTThdCapture* thread : m_vecCapThread)
+        stopCaptureThread(thread);
+    requestPanelRefresh();
+    // Every camera closed its recording when its display loop ended; no
+    // recording survives the end of live view.
+    m_bStopRecord = false;
+    m_bRecord = false;
+    ui->pb_video->setText(QStringLiteral("Start Video"));
+    showNoFrames();
+}
+
+void MainWindow::showNoFrames()
+{
+    onUpdateCamFps(m_nCurCamIndex, 0.0);
+}
+
+void MainWindow::stopCaptureThread(CZTThdCapture* thread)
+{
+    if (!thread)
+        return;
+    thread->setFpsEnabled(false);
+    thread->stopThread();
+    thread->closeCapture();
+}
+
+void MainWindow::requestPanelRefresh()
+{
+    for (int i = m_vecPropGrp.size() - 1; i >= 0; --i)
+        if (m_vecPropGrp.at(i))
+            m_vecPropGrp.at(i)->requestRefreshUI();
+}
+
+void MainWindow::showLiveState()
+{
     const bool live = m_bLive;
     if (live) {
         for (CZTCamView* view : m_vecCamView)
@@ -249,7 +303,6 @@ void MainWindow::onCapturing()
     ui->spinBox_bufferCount->setEnabled(!live && m_nCamCount > 0);
     ui->pushButton_Save->setEnabled(!live);
     ui->pushButton_Load->setEnabled(!live);
-    LUMA_DEBUG("MainWindow::onCapturing", "%s", live ? "Start capture" : "Stop capture");
 }
 
 // ---------------------------------------------------------------- still capture
@@ -353,7 +406,7 @@ void MainWindow::slot_msg_capture(int camIdx, int count)
     const int cameras = std::max(1, static_cast<int>(m_vecOpenedCam.size()));
     ui->lab_cap_msg->setText(
         QString::asprintf(" Capture %d/%d successfully!", m_nSavedFrames / cameras, m_nFrames.load()));
-    TextFit::fit(ui->lab_cap_msg);
+    fitCaptureMessage(ui->pb_cap, ui->lab_cap_msg);
 }
 
 // ---------------------------------------------------------------- video
@@ -395,6 +448,9 @@ void MainWindow::onUpdateCamFps(int camIdx, double fps)
     (void)camIdx;
     if (m_vecOpenedCam.isEmpty())
         return;
+    // A report still under way when live stopped is stale: no frames come.
+    if (!m_bLive)
+        fps = 0.0;
     ui->txt_fps->setText(QString::asprintf("fps: %.2f fps", fps));
     float rate = 0.0f;
     if (m_curCam.handle && fps > 0.001) {
@@ -455,8 +511,9 @@ void MainWindow::onCamIndexCurrentIndexChanged(int index)
         // user-set refresh command.
         ZTCamElement element{};
         element.name = "UserSetRefresh";
-        ZTCAM_GenICam_GetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
-        ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
+        // A camera without the command has nothing to refresh.
+        (void)ZTCAM_GenICam_GetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
+        (void)ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA);
         if (m_pCurPropGrp)
             m_pCurPropGrp->refreshElements(QStringLiteral("root"));
         updateImageControls();

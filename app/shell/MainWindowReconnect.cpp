@@ -101,7 +101,7 @@ void MainWindow::closeAllCameras()
             continue;
         retirePanel(m_vecPropGrp.value(i, nullptr));
         retirePanel(m_vecStreamGrp.value(i, nullptr));
-        ZTCAM_Dev_Close(m_curCam.handle);
+        (void)ZTCAM_Dev_Close(m_curCam.handle);  // a lost camera may not close; it is gone either way
         m_curCam.handle = nullptr;
     }
     m_camInit.configPath = m_szCamInitPath;
@@ -111,7 +111,7 @@ void MainWindow::closeAllCameras()
     m_vecPropGrp.clear();
     m_vecStreamGrp.clear();
 
-    ZTCAM_Api_Uninit();
+    (void)ZTCAM_Api_Uninit();  // the search below initialises the SDK again
     m_vecOpenedCam.clear();
     m_vecCapThread.clear();
     m_vecCamView.clear();
@@ -122,7 +122,7 @@ void MainWindow::closeAllCameras()
     // start live on.
     m_nCamCount = 0;
     ZTCamFunc::instance()->ClearProductIds();
-    LUMA_DEBUG("MainWindow::reConnectCam", "All devices closed");
+    LUMA_DEBUG("MainWindow::closeAllCameras", "All devices closed");
 }
 
 int MainWindow::reopenCameras()
@@ -132,11 +132,12 @@ int MainWindow::reopenCameras()
     const int waitMs = reconnectWaitMs();
     platform::os::sleepMs(static_cast<uint32_t>(waitMs));
     while (m_bReconnecting) {
-        ZTCAM_Api_Init(&m_camInit, 1000);
+        // The camera count it fills in is the answer: 0 when it failed.
+        (void)ZTCAM_Api_Init(&m_camInit, 1000);
         const int count = static_cast<int>(m_camInit.cameraCount);
-        LUMA_DEBUG("MainWindow::reConnectCam", "Number if devices = %d", count);
+        LUMA_DEBUG("MainWindow::reopenCameras", "Number if devices = %d", count);
         if (count <= 0) {
-            ZTCAM_Api_Uninit();
+            (void)ZTCAM_Api_Uninit();  // nothing found: the next try starts afresh
             if (deadline.elapsed() > waitMs)
                 return -1;
             continue;
@@ -148,7 +149,7 @@ int MainWindow::reopenCameras()
         // and keep their handles, and the SDK stays up for them.
         for (int j = 0; j < count; ++j) {
             if (CombiCamVec(j))
-                LUMA_DEBUG("MainWindow::reConnectCam", "Open camera%d success", j);
+                LUMA_DEBUG("MainWindow::reopenCameras", "Open camera%d success", j);
             else
                 onWritelog(QStringLiteral("Open camera failed!"));
         }

@@ -1,5 +1,6 @@
 #include "ParamConfigFile.h"
 
+#include <QCoreApplication>
 #include <QMap>
 #include <QStringList>
 #include <QTextStream>
@@ -14,6 +15,21 @@ bool isGeometry(const QString& name)
 {
     return name == QLatin1String("Width") || name == QLatin1String("Height") || name == QLatin1String("OffsetX") ||
            name == QLatin1String("OffsetY");
+}
+
+constexpr int kNamedLines = 3;
+constexpr int kNameLength = 40;
+
+// A name as a log row shows it: a file that is no parameter file gives any
+// bytes, which are not printed as they are.
+QString shownName(const QString& name)
+{
+    QString shown;
+    for (const QChar c : name.left(kNameLength))
+        shown += c.unicode() >= 0x20 && c.unicode() < 0x7F ? c : QLatin1Char('?');
+    if (name.size() > kNameLength)
+        shown += QStringLiteral("...");
+    return shown.isEmpty() ? QStringLiteral("\"\"") : shown;
 }
 
 }  // namespace
@@ -56,7 +72,7 @@ QVector<ParamConfigFile::Setting> ParamConfigFile::loadOrder(QTextStream& in, in
         bool ok = false;
         geometry.value(name).toLongLong(&ok, 10);
         if (ok)
-            order.append({name, QStringLiteral("0")});
+            order.append({name, QStringLiteral("0"), false});
     }
     for (const QString& name : {QStringLiteral("Width"), QStringLiteral("Height"), offsets[0], offsets[1]})
         if (geometry.contains(name))
@@ -74,4 +90,41 @@ bool ParamConfigFile::parseInteger(const QString& text, qint64 minimum, qint64& 
         return false;
     value = v < 0 && minimum >= 0 && v >= std::numeric_limits<qint32>::min() ? qint64(quint32(qint32(v))) : v;
     return true;
+}
+
+void ParamConfigFile::Report::add(const QString& name, Outcome outcome)
+{
+    ++m_lines;
+    switch (outcome) {
+    case Outcome::Applied:
+        return;
+    case Outcome::Unknown:
+        ++m_unknown;
+        break;
+    case Outcome::Refused:
+        ++m_refused;
+        break;
+    case Outcome::Changed:
+        ++m_changed;
+        break;
+    }
+    m_names.append(name);
+}
+
+QString ParamConfigFile::Report::summary() const
+{
+    QStringList named;
+    for (int i = 0; i < m_names.size() && i < kNamedLines; ++i)
+        named << shownName(m_names.at(i));
+    if (m_names.size() > kNamedLines)
+        named << QStringLiteral("...");
+    return QCoreApplication::translate("MainWindow",
+                                       "Camera parameters only partly loaded: %1 of %2 lines not applied as written "
+                                       "(%3 unknown, %4 refused, %5 changed by the camera): %6")
+        .arg(m_names.size())
+        .arg(m_lines)
+        .arg(m_unknown)
+        .arg(m_refused)
+        .arg(m_changed)
+        .arg(named.join(QStringLiteral(", ")));
 }

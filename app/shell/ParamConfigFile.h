@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 class QTextStream;
@@ -27,6 +28,7 @@ public:
     struct Setting {
         QString name;
         QString value;
+        bool fromLine = true;  // false for the loader's own steps (offsets to 0 first)
     };
     // The settings of a file, in the order they are to be set: every feature
     // in file order, then the image geometry: the offsets named in the file
@@ -40,4 +42,25 @@ public:
     // kept 32 bits, so a negative value for a feature that cannot be negative
     // is read as unsigned 32-bit. False for text that is no number.
     static bool parseInteger(const QString& text, qint64 minimum, qint64& value);
+
+    // What became of one line on the camera.
+    enum class Outcome { Applied, Unknown, Refused, Changed };
+
+    // The outcomes of one load. A file counts as loaded only when every
+    // line was applied as written.
+    class Report {
+    public:
+        void add(const QString& name, Outcome outcome);
+        bool complete() const { return m_names.isEmpty(); }
+        // The log row of an incomplete load: how many lines were unknown to
+        // the camera, refused, or changed by it, naming the first few.
+        QString summary() const;
+
+    private:
+        int m_lines = 0;
+        int m_unknown = 0;
+        int m_refused = 0;
+        int m_changed = 0;
+        QStringList m_names;  // of the lines not applied as written, in file order
+    };
 };

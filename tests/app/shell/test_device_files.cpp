@@ -320,3 +320,34 @@ TEST_F(DeviceFiles, ParameterFileLinesThatCannotBeUsedChangeNothing)
     for (int r = rows; r < ui()->tableWidget->rowCount(); ++r)
         EXPECT_NE(ui()->tableWidget->item(r, 1)->text(), "Save Camera Prameter Success");
 }
+
+TEST_F(DeviceFiles, AParameterFileIsLoadedOnlyWhenEveryLineAppliesAsWritten)
+{
+    open(kOldFirmware, 1);
+    const QString partly = "Camera parameters only partly loaded: ";
+    const struct {
+        QByteArray text;
+        QString row;
+    } cases[] = {
+        {"ExposureTime:5:5000\nWidth:2:640\n", "Load Camera Prameter Success"},
+        // The camera keeps the width its step allows, or refuses one it cannot have.
+        {"Width:2:642\n", partly + "1 of 1 lines not applied as written (0 unknown, 0 refused, "
+                                    "1 changed by the camera): Width"},
+        {"Width:2:999999\n", partly + "1 of 1 lines not applied as written (0 unknown, 1 refused, "
+                                       "0 changed by the camera): Width"},
+        {"ExposureTime:5:5000\nNoSuchFeature:2:5\nDeviceUserID:7:cam\nExposureTime:5:\n",
+         partly + "3 of 4 lines not applied as written (1 unknown, 2 refused, 0 changed by the camera): "
+                  "NoSuchFeature, DeviceUserID, ExposureTime"},
+        // Any bytes: their names are not printed as they are, and at most three.
+        {QByteArray("\x01\xfe" "a:2:1\nb\x7f:9:2\n:2:3\nzz:2:4\n"),
+         partly + "4 of 4 lines not applied as written (4 unknown, 0 refused, 0 changed by the camera): "
+                  "??a, b?, \"\", ..."},
+    };
+    for (const auto& c : cases) {
+        writeFile("load.txt", c.text);
+        prompt.fileAnswers = QStringList{path("load.txt")};
+        window->on_pushButton_Load_clicked();
+        EXPECT_EQ(lastLogRow().toStdString(), c.row.toStdString());
+    }
+    EXPECT_EQ(feature("Width").value.intValue, 640);
+}

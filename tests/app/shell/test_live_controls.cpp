@@ -83,6 +83,24 @@ TEST_F(LiveControls, AFailureAtTheFirstCameraLeavesLiveOff)
     EXPECT_FALSE(capture(1)->isOpened());
 }
 
+TEST_F(LiveControls, RateLabelsShowNoFramesOnceFramesStop)
+{
+    open(kTwoCameras, 2);
+    ui()->pb_live->click();
+    const auto showsNoFrames = [&] {
+        return ui()->txt_fps->text() == "fps: 0.00 fps" && ui()->txt_transfer->text() == "  0.0 MB/s";
+    };
+    ASSERT_TRUE(waitFor([&] { return !showsNoFrames(); }, 5000));
+    emit window->SignalAcquisitionStart(false);  // the panel's AcquisitionStop
+    EXPECT_TRUE(showsNoFrames());
+
+    ASSERT_TRUE(waitFor([&] { return !showsNoFrames(); }, 5000));
+    ui()->pb_live->click();
+    EXPECT_TRUE(showsNoFrames());
+    window->onUpdateCamFps(0, 25.0);  // a report still under way as live stopped
+    EXPECT_TRUE(showsNoFrames());
+}
+
 // ---- save formats and fields --------------------------------------------
 
 TEST_F(LiveControls, SaveFormatBoxesKeepAtLeastOneAndTheStackRules)

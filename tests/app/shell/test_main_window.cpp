@@ -6,6 +6,7 @@
 #include <ZTCam.h>
 #include <ZTCamSim.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -390,6 +391,41 @@ TEST_F(MainWindowTest, StackCloseOfEveryThreadEndsTheCapture)
     EXPECT_EQ(child<QPushButton>(w, "pb_cap")->text(), "Capture");
     EXPECT_FALSE(child<QPushButton>(w, "pb_cap")->isEnabledTo(&w));  // not live
     EXPECT_EQ(w.m_nStackCloseCount, 0);
+}
+
+TEST_F(MainWindowTest, CaptureProgressStaysOnOneLineBesideTheButton)
+{
+    QFont font = QApplication::font();
+    font.setPointSize(9);
+    QApplication::setFont(font);
+    MainWindow& w = make();
+    QApplication::setFont(QFont());
+    w.show();
+    QApplication::processEvents();
+    QPushButton* button = child<QPushButton>(w, "pb_cap");
+    QLabel* message = child<QLabel>(w, "lab_cap_msg");
+    w.m_bCapturing = true;
+    w.m_nFrames = 200;
+    for (int i = 0; i < 52; ++i)
+        w.slot_msg_capture(0, i);
+    ASSERT_EQ(message->text(), " Capture 52/200 successfully!");
+    EXPECT_FALSE(message->wordWrap());
+    EXPECT_GE(message->width(), message->sizeHint().width());
+    EXPECT_GT(message->geometry().left(), button->geometry().right());
+    for (const char* text : {"Capture", "Stop Capture", "Waitting......"}) {
+        button->setText(text);
+        EXPECT_GE(button->width(), button->sizeHint().width()) << text;
+    }
+}
+
+TEST_F(MainWindowTest, LogRowsWiderThanTheirColumnWidenIt)
+{
+    MainWindow& w = make();
+    QTableWidget* log = child<QTableWidget>(w, "tableWidget");
+    EXPECT_EQ(log->horizontalHeaderItem(1)->textAlignment(), int(Qt::AlignLeading | Qt::AlignVCenter));
+    const QString text(400, QLatin1Char('W'));
+    w.onWritelog(text);
+    EXPECT_GT(log->columnWidth(1), log->fontMetrics().horizontalAdvance(text));
 }
 
 TEST_F(MainWindowTest, SetElementDownIgnoresEmptyTexts)
