@@ -12,7 +12,8 @@ constexpr std::size_t kDebugLineCapacity = 1024;
 // characters written (without the terminator).
 int formatLogLine(char* buffer, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// Builds "[ where ]- line: " + the formatted text and writes it out.
+// Builds "[ where ]- line: " + the formatted text and writes it out; builds
+// nothing unless debugger output is enabled (platform::os::debugOutput).
 void writeDebugLine(const char* where, int line, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
