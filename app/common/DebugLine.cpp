@@ -37,6 +37,8 @@ int formatLogLine(char* buffer, const char* format, ...)
 
 void writeDebugLine(const char* where, int line, const char* format, ...)
 {
+    if (!platform::os::debugOutputEnabled())
+        return;
     char buffer[kDebugLineCapacity] = {0};
     int n = formatLogLine(buffer, "[ %s ]- %d: ", where ? where : "", line);
     va_list args;

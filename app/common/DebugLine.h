@@ -15,7 +15,8 @@ int formatLogLine(char* buffer, const char* format, ...) __attribute__((format(p
 // The same with the arguments as a va_list.
 int vformatLogLine(char* buffer, const char* format, va_list args) __attribute__((format(printf, 2, 0)));
 
-// Builds "[ where ]- line: " + the formatted text and writes it out.
+// Builds "[ where ]- line: " + the formatted text and writes it out; builds
+// nothing unless debugger output is enabled (platform::os::debugOutput).
 void writeDebugLine(const char* where, int line, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 

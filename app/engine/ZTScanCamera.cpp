@@ -22,6 +22,7 @@ ZTScanCamera::~ZTScanCamera()
     m_enabled.store(false);
     quit();
     wait();
+    m_runsEnded.load(std::memory_order_acquire);
 }
 
 bool ZTScanCamera::startScan(int delayMs)
@@ -47,6 +48,7 @@ void ZTScanCamera::run()
         initApi();
     if (m_enabled.load())
         emit sglScanFinished();
+    m_runsEnded.fetch_add(1, std::memory_order_release);
 }
 
 bool ZTScanCamera::initApi()

@@ -31,4 +31,10 @@ private:
     std::atomic<bool> m_enabled{false};
     std::atomic<uint32_t> m_cameraCount{0};
     std::atomic<int> m_delay{0};
+    // Counted up last by every run(), loaded by the destructor after wait():
+    // what each run did (the report's emission included) is ordered before
+    // the object is freed. wait() orders it too, but inside Qt, where
+    // ThreadSanitizer does not see it. A read-modify-write, so that a later
+    // run does not hide an earlier one.
+    std::atomic<unsigned> m_runsEnded{0};
 };

@@ -7,6 +7,8 @@
 
 void SpoolDebug(const char* format, ...)
 {
+    if (!platform::os::debugOutputEnabled())
+        return;
     char line[1024];
     va_list args;
     va_start(args, format);

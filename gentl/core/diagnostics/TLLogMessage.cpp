@@ -70,7 +70,8 @@ TLLogMessage::TLLogMessage(const std::string& category, int32_t level)
 TLLogMessage::~TLLogMessage()
 {
     try {
-        platform::os::debugOutput(str());
+        // The log level (PEX_LOG_LEVEL) already asked for this line.
+        platform::os::debugOutputAlways(str());
     } catch (...) {
         // A line that cannot be built is lost; the log never throws.
     }

@@ -1,13 +1,31 @@
 #include "platform/os/DebugOutput.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
 
 namespace platform::os {
 
+bool debugOutputEnabled()
+{
+    static const bool enabled = [] {
+        const char* value = std::getenv("LUMA_DEBUG_OUTPUT");
+        return value && *value && std::strcmp(value, "0") != 0;
+    }();
+    return enabled;
+}
+
 void debugOutput(const char* text)
+{
+    if (debugOutputEnabled())
+        debugOutputAlways(text);
+}
+
+void debugOutput(const std::string& text) { debugOutput(text.c_str()); }
+
+void debugOutputAlways(const char* text)
 {
     std::string line = text ? text : "";
     if (line.empty() || line.back() != '\n')
@@ -26,6 +44,6 @@ void debugOutput(const char* text)
     }
 }
 
-void debugOutput(const std::string& text) { debugOutput(text.c_str()); }
+void debugOutputAlways(const std::string& text) { debugOutputAlways(text.c_str()); }
 
 }  // namespace platform::os

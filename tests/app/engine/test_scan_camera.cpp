@@ -5,6 +5,7 @@
 #include <ZTCam.h>
 #include <ZTCamSim.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -116,11 +117,15 @@ TEST_F(ScanCamera, SecondStartWhileRunningChangesNothing)
 TEST_F(ScanCamera, DestroyingARunningScanWaitsForIt)
 {
     ZTCamSim_UseConfigText("[global]\ncameras=1\n");
+    std::atomic<bool> ended{false};
     {
         ZTScanCamera scanner;
+        // Emitted on the scan's own thread as it ends.
+        QObject::connect(&scanner, &QThread::finished, &scanner, [&ended] { ended.store(true); },
+                         Qt::DirectConnection);
         scanner.startScan(50);
     }
-    SUCCEED();
+    EXPECT_TRUE(ended.load());
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ public:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("XDG_RUNTIME_DIR", lockDir);
         env.insert("LUMA_PROMPT_ANSWERS", answers);
+        env.insert("LUMA_DEBUG_OUTPUT", "1");  // followed through its debug lines
         env.remove("ZTCAM_SIM_CONFIG");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(work.path());

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "MainWindow.h"
+#include "ZTScanCamera.h"
 #include "../TestSupport.h"
 
 namespace {
@@ -143,6 +144,9 @@ namespace {
 
 TEST_F(UserLog, ARightClickOnARowKeepsTheRowsInSight)
 {
+    // Discovery adds its own rows when it ends; the scroll position is read
+    // after that.
+    ASSERT_TRUE(waitFor([&] { return w->m_pScanCamera->isFinished() && !w->m_titleTimer.isActive(); }));
     w->resize(1000, 700);
     w->setEnabled(true);  // as after discovery
     w->show();

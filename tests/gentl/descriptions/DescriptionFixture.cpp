@@ -2,13 +2,10 @@
 
 #include "GenTLBrandingCXP.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 #include <stdexcept>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -72,49 +69,8 @@ const ServedDescription& Served(const std::string& label)
     throw std::runtime_error("no description " + label);
 }
 
-std::string SchemaPath()
-{
-    const char* source = std::getenv("LUMA_SOURCE_DIR");
-    return std::string(source ? source : LUMA_TEST_SOURCE_DIR) + "/../shared/reference/GenApiSchema_Version_1_1.xsd";
-}
-
 bool XmllintAvailable()
 {
     const int status = std::system("xmllint --version > /dev/null 2>&1");
     return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-int ValidateWithSchema(const std::string& text, std::string& output)
-{
-    char path[] = "/tmp/genapi_description_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0)
-        return -1;
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n <= 0)
-            break;
-        written += static_cast<std::size_t>(n);
-    }
-    close(fd);
-    if (written != text.size()) {
-        unlink(path);
-        return -1;
-    }
-    const std::string command = "xmllint --noout --schema '" + SchemaPath() + "' '" + path + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        unlink(path);
-        return -1;
-    }
-    char buffer[512];
-    output.clear();
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        output += buffer;
-    const int status = pclose(pipe);
-    unlink(path);
-    if (status == -1 || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
 }

@@ -23,8 +23,4 @@ struct ServedDescription {
 const std::vector<ServedDescription>& ServedDescriptions();
 const ServedDescription& Served(const std::string& label);
 
-// Runs xmllint against the GenApi 1.1 schema; returns its exit status and
-// fills output. Returns -1 when xmllint cannot be run.
-int ValidateWithSchema(const std::string& text, std::string& output);
 bool XmllintAvailable();
-std::string SchemaPath();

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 namespace {
 
@@ -273,12 +272,12 @@ TEST(DescriptionInventory, PixelFormatEnumerationFollowsThePfncTable)
     EXPECT_EQ(find("YCbCr709_422_8").ChildText("Value"), "0x02100041");
 }
 
-// Every PixelFormat entry, in order, against the shared PFNC reference table
-// (rows "| # | name | code | short description |").
+// Every PixelFormat entry, in order, against the PFNC table of the test data
+// (lines "name<TAB>code<TAB>short description").
 TEST(DescriptionInventory, PixelFormatEntriesMatchTheReferenceTableRowByRow)
 {
     const char* source = std::getenv("LUMA_SOURCE_DIR");
-    const std::string path = std::string(source ? source : LUMA_TEST_SOURCE_DIR) + "/../shared/reference/pfnc.md";
+    const std::string path = std::string(source ? source : LUMA_TEST_SOURCE_DIR) + "/tests/data/pfnc_pixel_formats.tsv";
     std::ifstream file(path);
     ASSERT_TRUE(file.good()) << "reference table missing: " << path;
     struct Row {
@@ -286,21 +285,13 @@ TEST(DescriptionInventory, PixelFormatEntriesMatchTheReferenceTableRowByRow)
     };
     std::vector<Row> rows;
     std::string line;
-    auto trim = [](std::string text) {
-        const std::size_t first = text.find_first_not_of(' ');
-        const std::size_t last = text.find_last_not_of(' ');
-        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-    };
     while (std::getline(file, line)) {
-        if (line.size() < 3 || line[0] != '|' || line[2] < '0' || line[2] > '9')
+        if (line.empty() || line[0] == '#')
             continue;
-        std::vector<std::string> cells;
-        std::stringstream cellStream(line.substr(1));
-        std::string cell;
-        while (std::getline(cellStream, cell, '|'))
-            cells.push_back(trim(cell));
-        ASSERT_GE(cells.size(), 4u) << line;
-        rows.push_back({cells[1], cells[2], cells[3]});
+        const std::size_t first = line.find('\t');
+        const std::size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
+        ASSERT_NE(second, std::string::npos) << line;
+        rows.push_back({line.substr(0, first), line.substr(first + 1, second - first - 1), line.substr(second + 1)});
     }
     ASSERT_EQ(rows.size(), 243u);
     const auto entries = NodeOf("Localdevice", "PixelFormat").ChildrenNamed("EnumEntry");

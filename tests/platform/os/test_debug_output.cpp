@@ -1,8 +1,37 @@
 #include "platform/os/DebugOutput.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
 #include <thread>
 #include <vector>
+
+// Debugger output is written only when LUMA_DEBUG_OUTPUT asks for it; the
+// tests below run with it set to 1 (see CMakeLists.txt).
+TEST(DebugOutput, WrittenOnlyWhenTheSwitchIsSet)
+{
+    const struct {
+        const char* environment;
+        const char* expected;
+    } cases[] = {
+        {"-u LUMA_DEBUG_OUTPUT", ""},
+        {"LUMA_DEBUG_OUTPUT=", ""},
+        {"LUMA_DEBUG_OUTPUT=0", ""},
+        {"LUMA_DEBUG_OUTPUT=1", "probe\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string command = std::string("env ") + c.environment + " '" DEBUG_OUTPUT_PROBE "' 2>&1";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string out;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
+        EXPECT_EQ(::pclose(pipe), 0) << c.environment;
+        EXPECT_EQ(out, c.expected) << c.environment;
+    }
+}
 
 TEST(DebugOutput, OneWholeLinePerCall)
 {
