@@ -1,10 +1,14 @@
 #include "ProducerLoad.h"
 
+#include "CallGate.h"
 #include "ExportedService.h"
+#include "GenTLLibrary.h"
 #include "LastGenTLError.h"
 #include "ProducerStartup.h"
 
+#include <atomic>
 #include <cstddef>
+#include <cstdlib>
 #include <new>
 
 namespace GenTLCore {
@@ -17,6 +21,12 @@ CoreSingletonGuard* g_coreGuard = nullptr;
 constexpr size_t kMaxUnloadSteps = 8;
 void (*g_unloadSteps[kMaxUnloadSteps])() = {};
 size_t g_unloadStepCount = 0;
+
+// Set by an exit handler registered at load. The process's exit handlers
+// run before the unload at its end; an explicit unload runs this one only
+// after the unload, with the file's other at-exit work.
+std::atomic<bool> g_processExiting{false};
+void MarkProcessExiting() { g_processExiting.store(true); }
 }  // namespace
 
 void ProducerLoad::InitCoreAtLoad()
@@ -30,12 +40,23 @@ void ProducerLoad::InitCoreAtLoad()
 
 void ProducerLoad::Load(const ProducerFactoryTable& table)
 {
+    // Tells the unload at the end of the process from an explicit one.
+    static const bool exitHooked = std::atexit(&MarkProcessExiting) == 0;
+    (void)exitHooked;
     InitCoreAtLoad();
     SetExportedService(CreateGenTLService(table));
 }
 
 void ProducerLoad::Unload()
 {
+    if (g_processExiting.load())
+        return;
+    // No call may start, and none may still run, while the producer is torn
+    // down and its file unmapped.
+    CallGate::Shutter shutter;
+    if (GenTLLibrary* library = StartedLibrary())
+        library->AbortEventWaits();
+    CallGate::AwaitOthers();
     // Calls that come after this (a consumer's own shut-down) find no
     // service instead of a deleted one.
     SetExportedService(nullptr);
