@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <cstddef>
-#include <cstdlib>
 #include <new>
 
 namespace GenTLCore {
@@ -22,11 +21,13 @@ constexpr size_t kMaxUnloadSteps = 8;
 void (*g_unloadSteps[kMaxUnloadSteps])() = {};
 size_t g_unloadStepCount = 0;
 
-// Set by an exit handler registered at load. The process's exit handlers
-// run before the unload at its end; an explicit unload runs this one only
-// after the unload, with the file's other at-exit work.
+// Set by the destructor of a static object made at load. Static objects
+// are destroyed with the process's exit handlers, before the unload at its
+// end; an explicit unload destroys this file's only after the unload.
 std::atomic<bool> g_processExiting{false};
-void MarkProcessExiting() { g_processExiting.store(true); }
+struct ExitWatch {
+    ~ExitWatch() { g_processExiting.store(true); }
+};
 }  // namespace
 
 void ProducerLoad::InitCoreAtLoad()
@@ -41,8 +42,7 @@ void ProducerLoad::InitCoreAtLoad()
 void ProducerLoad::Load(const ProducerFactoryTable& table)
 {
     // Tells the unload at the end of the process from an explicit one.
-    static const bool exitHooked = std::atexit(&MarkProcessExiting) == 0;
-    (void)exitHooked;
+    static ExitWatch exitWatch;
     InitCoreAtLoad();
     SetExportedService(CreateGenTLService(table));
 }
