@@ -3,11 +3,12 @@
 
 namespace GenTLCore {
 
-// The consumer's calls in flight through the exported functions. Every
-// export passes the gate for the length of its call. Closing the library
-// (GCCloseLib, or an unload) shuts the gate, so that calls that start
-// meanwhile are refused, ends the waits in progress and then waits until
-// every other thread has left its call: only then may the library be torn
+// The threads at work inside the producer on behalf of the consumer: every
+// exported function passes the gate for the length of its call, and so does
+// the work the producer does when a consumer's thread ends. Closing the
+// library (GCCloseLib, or an unload) shuts the gate, so that calls that
+// start meanwhile are refused, ends the waits in progress and then waits
+// until every other thread has left: only then may the library be torn
 // down, or the file be unmapped. The nested calls of a thread count once,
 // and a thread never waits for itself.
 class CallGate {
