@@ -29,8 +29,11 @@ static uint64_t g_startAddress;
 
 /* A thread that takes new buffers and queues them again until a wait
  * fails. Its exports are resolved before it starts, so that it never looks
- * into a producer that was unloaded meanwhile. */
+ * into a producer that was unloaded meanwhile, and it has called into the
+ * producer once before it tells its id, so that from then on it can sleep
+ * only inside a call. */
 static struct {
+    PEventGetInfo getInfo;
     PEventGetData getData;
     PDSQueueBuffer queue;
     pthread_t thread;
@@ -39,11 +42,14 @@ static struct {
     pid_t tid;
     unsigned images;
     GC_ERROR ended;
-} g_waiter = {NULL, NULL, 0, PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0, 0, GC_ERR_SUCCESS};
+} g_waiter = {NULL, NULL, NULL, 0, PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0, 0, GC_ERR_SUCCESS};
 
 static void* takeBuffers(void* unused)
 {
+    INFO_DATATYPE type;
+    size_t queued = 0, infoSize = sizeof queued;
     (void)unused;
+    g_waiter.getInfo(g_newBuffer, EVENT_NUM_IN_QUEUE, &type, &queued, &infoSize);
     pthread_mutex_lock(&g_waiter.lock);
     g_waiter.tid = (pid_t)syscall(SYS_gettid);
     pthread_cond_broadcast(&g_waiter.changed);
@@ -66,6 +72,7 @@ static void* takeBuffers(void* unused)
 
 static int startWaiter(void)
 {
+    g_waiter.getInfo = (PEventGetInfo)resolve("EventGetInfo");
     g_waiter.getData = (PEventGetData)resolve("EventGetData");
     g_waiter.queue = (PDSQueueBuffer)resolve("DSQueueBuffer");
     EXPECT(pthread_create(&g_waiter.thread, NULL, takeBuffers, NULL) == 0);
@@ -76,8 +83,8 @@ static int startWaiter(void)
     return 0;
 }
 
-/* True when the thread sleeps; a waiter that takes no images sleeps only in
- * EventGetData. */
+/* True when the thread sleeps; a waiter that takes no images sleeps only
+ * inside EventGetData. */
 static int sleeping(pid_t tid)
 {
     char path[64], stat[512] = {0};
