@@ -1,12 +1,16 @@
-// The exported GenTL functions. Each checks that the service exists and
-// forwards its arguments unchanged; all but GCInitLib and GCCloseLib run
-// with the imaging library's application setting cleared for the call.
+// The exported GenTL functions. Each passes the call gate, checks that the
+// service exists and forwards its arguments unchanged; all but GCInitLib and
+// GCCloseLib run with the imaging library's application setting cleared for
+// the call. A call refused by the shut gate (the library is being closed)
+// answers -1002 and touches nothing.
+#include "CallGate.h"
 #include "ExportedService.h"
 #include "GenTLSrv.h"
 #include "PexSettingBracket.h"
 
 #include <GenTL.h>
 
+using GenTLCore::CallGate;
 using GenTLCore::ExportedService;
 using GenTLCore::GenTLSrv;
 using GenTLCore::PexSettingBracket;
@@ -19,7 +23,8 @@ namespace {
 template <class Call>
 GC_ERROR Forward(Call call)
 {
-    GenTLSrv* service = ExportedService();
+    CallGate::Pass pass;
+    GenTLSrv* service = pass.Entered() ? ExportedService() : nullptr;
     if (!service)
         return GC_ERR_NOT_INITIALIZED;
     return GenTLCore::GuardedCall([&] {
@@ -44,16 +49,25 @@ GC_API GCGetLastError(GC_ERROR *piErrorCode, char *sErrText, size_t *piSize)
 
 GC_API GCInitLib()
 {
+    CallGate::Pass pass;
+    if (!pass.Entered())
+        return GC_ERR_NOT_INITIALIZED;
     GenTLSrv* service = ExportedService();
     if (!service)
         return GC_ERR_ERROR;
     return GenTLCore::GuardedCall([service] { return service->GCInitLib(); });
 }
 
+// Shuts the gate for its run: the service ends the other threads' calls
+// before it closes the library. A second closer at the same time is refused.
 GC_API GCCloseLib()
 {
-    GenTLSrv* service = ExportedService();
+    CallGate::Pass pass;
+    GenTLSrv* service = pass.Entered() ? ExportedService() : nullptr;
     if (!service)
+        return GC_ERR_NOT_INITIALIZED;
+    CallGate::Shutter shutter;
+    if (!shutter.First())
         return GC_ERR_NOT_INITIALIZED;
     return GenTLCore::GuardedCall([service] { return service->GCCloseLib(); });
 }

@@ -1,6 +1,7 @@
 #include "GenTLSrvDirect.h"
 
 #include "BrandingControl.h"
+#include "CallGate.h"
 #include "GenTLBranding.h"
 #include "GenTLBuffer.h"
 #include "GenTLDataStream.h"
@@ -161,7 +162,15 @@ GC_ERROR GenTLSrvDirect::GCGetLastError(GC_ERROR* piErrorCode, char* sErrText, s
 
 GC_ERROR GenTLSrvDirect::GCInitLib() { return m_library->InitLib(); }
 
-GC_ERROR GenTLSrvDirect::GCCloseLib() { return m_library->CloseLib(); }
+// The waits in progress end aborted, and the library closes once no other
+// thread is inside a call, so that none returns through a closed module or
+// an unloaded file.
+GC_ERROR GenTLSrvDirect::GCCloseLib()
+{
+    m_library->AbortEventWaits();
+    CallGate::AwaitOthers();
+    return m_library->CloseLib();
+}
 
 GC_ERROR GenTLSrvDirect::GCReadPort(PORT_HANDLE hPort, uint64_t iAddress, void* pBuffer, size_t* piSize)
 {

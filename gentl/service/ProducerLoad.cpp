@@ -1,9 +1,12 @@
 #include "ProducerLoad.h"
 
+#include "CallGate.h"
 #include "ExportedService.h"
+#include "GenTLLibrary.h"
 #include "LastGenTLError.h"
 #include "ProducerStartup.h"
 
+#include <atomic>
 #include <cstddef>
 #include <new>
 
@@ -17,6 +20,14 @@ CoreSingletonGuard* g_coreGuard = nullptr;
 constexpr size_t kMaxUnloadSteps = 8;
 void (*g_unloadSteps[kMaxUnloadSteps])() = {};
 size_t g_unloadStepCount = 0;
+
+// Set by the destructor of a static object made at load. Static objects
+// are destroyed with the process's exit handlers, before the unload at its
+// end; an explicit unload destroys this file's only after the unload.
+std::atomic<bool> g_processExiting{false};
+struct ExitWatch {
+    ~ExitWatch() { g_processExiting.store(true); }
+};
 }  // namespace
 
 void ProducerLoad::InitCoreAtLoad()
@@ -30,12 +41,22 @@ void ProducerLoad::InitCoreAtLoad()
 
 void ProducerLoad::Load(const ProducerFactoryTable& table)
 {
+    // Tells the unload at the end of the process from an explicit one.
+    static ExitWatch exitWatch;
     InitCoreAtLoad();
     SetExportedService(CreateGenTLService(table));
 }
 
 void ProducerLoad::Unload()
 {
+    if (g_processExiting.load())
+        return;
+    // No call may start, and none may still run, while the producer is torn
+    // down and its file unmapped.
+    CallGate::Shutter shutter;
+    if (GenTLLibrary* library = StartedLibrary())
+        library->AbortEventWaits();
+    CallGate::AwaitOthers();
     // Calls that come after this (a consumer's own shut-down) find no
     // service instead of a deleted one.
     SetExportedService(nullptr);

@@ -68,5 +68,7 @@ TLSControl* StartedTLSControl();
 BrandingControl* StartedBrandingControl();
 StaticInitializationHelper* ExtraInitialization();
 GenTLSrv* CurrentService();
+// The library object of the direct service; null when there is none.
+GenTLLibrary* StartedLibrary();
 
 }  // namespace GenTLCore

@@ -1,5 +1,6 @@
 #include "TLSControl.h"
 
+#include "CallGate.h"
 #include "LastGenTLError.h"
 #include "ScopedLock.h"
 
@@ -28,6 +29,12 @@ void TLSControl::Shutdown() { ShutDownLastErrorStore(); }
 
 void TLSControl::ThreadExit(void* record)
 {
+    // The ending thread may race an unload that deletes the store: this is
+    // work inside the producer like a call, which the unload waits for. While
+    // the gate is shut the record stays in the store, which frees it.
+    CallGate::Pass pass;
+    if (!pass.Entered())
+        return;
     // The system has already cleared the slot; put the record back so that
     // the ordinary release finds, frees and clears it.
     TLSControl* control = GetTLSControl();

@@ -11,7 +11,8 @@ namespace GenTLCore {
 // The store of the per-thread last errors: one record per thread that has
 // stored an error, reached through a thread-specific key, and the set of all
 // records so that they can be reset together and freed at unload. A thread's
-// record is freed when the thread ends. One lock guards the set and every
+// record is freed when the thread ends (unless the library is being closed
+// then: the record is freed at unload). One lock guards the set and every
 // record.
 class TLSControl : public StaticInitializationHelper {
 public:

@@ -33,6 +33,9 @@ public:
     virtual GC_ERROR GetEventInfo(EVENT_INFO_CMD command, INFO_DATATYPE* type, void* buffer, size_t* size) = 0;
     virtual GC_ERROR FlushEvents() = 0;
     virtual GC_ERROR KillEvent() = 0;
+    // Every wait in progress and every later one ends with GC_ERR_ABORT
+    // until the event is opened again.
+    virtual void AbortWaits() = 0;
     virtual int32_t GetEventType() const = 0;
     // Largest item that GetEventData hands out, in bytes.
     virtual uint64_t GetEventSizeMax() const = 0;

@@ -178,6 +178,12 @@ public:
         return GC_ERR_SUCCESS;
     }
 
+    void AbortWaits() override
+    {
+        ScopedLock lock(m_signal.GetLock());
+        m_signal.Abort();
+    }
+
     uint64_t QueueLength()
     {
         ScopedLock lock(m_signal.GetLock());

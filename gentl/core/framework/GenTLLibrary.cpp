@@ -108,6 +108,15 @@ GC_ERROR GenTLLibrary::CloseLib()
     return GC_ERR_SUCCESS;
 }
 
+void GenTLLibrary::AbortEventWaits()
+{
+    ScopedLock lock(m_lock);
+    for (auto& entry : m_pool) {
+        if (auto* event = dynamic_cast<GenTLEvent*>(entry.second.object.Get()))
+            event->AbortWaits();
+    }
+}
+
 GC_ERROR GenTLLibrary::GetLibInfo(TL_INFO_CMD command, INFO_DATATYPE* type, void* buffer, size_t* size)
 {
     ScopedLock lock(m_lock);

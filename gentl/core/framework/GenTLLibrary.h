@@ -55,6 +55,10 @@ public:
     // GCCloseLib: closes the system handle (and all below it), empties the
     // pool, CloseTL.
     GC_ERROR CloseLib();
+    // Ends every wait on the events in the pool with GC_ERR_ABORT, and every
+    // later one until the event is opened again: the library is about to be
+    // closed.
+    void AbortEventWaits();
     GC_ERROR GetLibInfo(TL_INFO_CMD command, INFO_DATATYPE* type, void* buffer, size_t* size);
     GC_ERROR GetParent(void* handle, void** parent);
     GC_ERROR SysOpen(CountedPtr<GenTLSystem>* system);

@@ -4,8 +4,9 @@ namespace platform::pex {
 
 PexCallLog& PexCallLog::instance()
 {
-    static PexCallLog log;
-    return log;
+    // Never destroyed (see PexLibrary::instance).
+    static PexCallLog* const log = new PexCallLog;
+    return *log;
 }
 
 void PexCallLog::add(const char* name, PEX_ID context, PEX_INT code, PEX_INT value)

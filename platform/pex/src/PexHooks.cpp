@@ -10,14 +10,23 @@
 namespace platform::pex {
 
 namespace {
-// Callbacks running on this thread, so that a callback may unhook itself.
-thread_local std::vector<const void*> t_running;
+// The callbacks running on this thread, innermost first, so that a callback
+// may unhook itself. The nodes live on the stack of fire(): a thread-local
+// object with a destructor would register exit work for the thread, which
+// takes the loader's lock, and a user that unloads its plug-in holds that
+// lock while it waits for our worker threads.
+struct Running {
+    const void* entry;
+    const Running* outer;
+};
+thread_local const Running* t_running = nullptr;
 }  // namespace
 
 PexHooks& PexHooks::instance()
 {
-    static PexHooks hooks;
-    return hooks;
+    // Never destroyed (see PexLibrary::instance).
+    static PexHooks* const hooks = new PexHooks;
+    return *hooks;
 }
 
 void PexHooks::add(PEX_ID object, PEX_INT type, PEX_HOOK_FUNCTION function, void* userData)
@@ -33,7 +42,9 @@ void PexHooks::add(PEX_ID object, PEX_INT type, PEX_HOOK_FUNCTION function, void
 
 void PexHooks::waitIdle(std::unique_lock<std::mutex>& lock, const std::shared_ptr<Entry>& entry)
 {
-    const int own = int(std::count(t_running.begin(), t_running.end(), entry.get()));
+    int own = 0;
+    for (const Running* r = t_running; r; r = r->outer)
+        own += r->entry == entry.get() ? 1 : 0;
     m_idle.wait(lock, [&] { return entry->running <= own; });
 }
 
@@ -90,9 +101,10 @@ void PexHooks::fire(PEX_ID object, PEX_INT type, PEX_ID eventId)
             live = std::find(m_entries.begin(), m_entries.end(), e) != m_entries.end();
         }
         if (live) {
-            t_running.push_back(e.get());
+            const Running running{e.get(), t_running};
+            t_running = &running;
             e->function(type, eventId, e->userData);
-            t_running.pop_back();
+            t_running = running.outer;
         }
         std::lock_guard<std::mutex> lock(m_mutex);
         --e->running;

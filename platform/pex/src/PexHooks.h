@@ -17,7 +17,8 @@ struct PexEventInfo {
 
 // Every hook of the library (application, digitizers, buffers) and the
 // events being delivered. Callbacks run with no lock of the library held;
-// removing a hook waits until no other thread runs its callback.
+// removing a hook waits until no other thread runs its callback. Lives until
+// the process ends.
 class PexHooks {
 public:
     static PexHooks& instance();

@@ -11,8 +11,11 @@ namespace platform::pex {
 
 PexLibrary& PexLibrary::instance()
 {
-    static PexLibrary library;
-    return library;
+    // Never destroyed: while the process exits, worker threads may still be
+    // grabbing and a user's unload may still free its objects, so the state
+    // lives until the process ends and its threads end with it.
+    static PexLibrary* const library = new PexLibrary;
+    return *library;
 }
 
 PEX_ID PexLibrary::newId()

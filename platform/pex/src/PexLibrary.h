@@ -24,7 +24,7 @@ struct PexInstalledSystem {
 };
 
 // The state of the simulated library. One lock guards all of it; no
-// callback runs under it.
+// callback runs under it. It lives until the process ends.
 class PexLibrary {
 public:
     static PexLibrary& instance();

@@ -14,46 +14,6 @@
 #define HEIGHT 240
 #define MONO8 0x01080001u
 
-/* The register behind feature `feature`: the node its <pValue> names. */
-static uint64_t featureAddress(const char* xml, const char* feature)
-{
-    char pattern[160], target[128];
-    const char* node;
-    const char* value;
-    size_t length;
-    snprintf(pattern, sizeof pattern, "Name=\"%s\"", feature);
-    node = strstr(xml, pattern);
-    if (!node || !(value = strstr(node, "<pValue>")))
-        return 0;
-    value += strlen("<pValue>");
-    length = strcspn(value, "<");
-    if (length == 0 || length >= sizeof target)
-        return 0;
-    memcpy(target, value, length);
-    target[length] = '\0';
-    return nodeAddress(xml, target);
-}
-
-static GC_ERROR writeBig32(PORT_HANDLE port, uint64_t address, uint32_t value)
-{
-    unsigned char bytes[4] = {(unsigned char)(value >> 24), (unsigned char)(value >> 16), (unsigned char)(value >> 8),
-                              (unsigned char)value};
-    size_t size = sizeof bytes;
-    return CALL(PGCWritePort, GCWritePort, port, address, bytes, &size);
-}
-
-static GC_ERROR writeBigDouble(PORT_HANDLE port, uint64_t address, double value)
-{
-    unsigned char bytes[8];
-    uint64_t bits;
-    size_t size = sizeof bytes;
-    int i;
-    memcpy(&bits, &value, sizeof bits);
-    for (i = 0; i < 8; ++i)
-        bytes[i] = (unsigned char)(bits >> (56 - 8 * i));
-    return CALL(PGCWritePort, GCWritePort, port, address, bytes, &size);
-}
-
 static GC_ERROR bufferInfo(DS_HANDLE stream, BUFFER_HANDLE buffer, BUFFER_INFO_CMD command, void* value, size_t size)
 {
     INFO_DATATYPE type;
@@ -83,10 +43,10 @@ static int run(void)
     EVENT_HANDLE newBuffer;
     BUFFER_HANDLE buffers[BUFFERS];
     unsigned char* memory[BUFFERS / 2];
-    char id[256], url[512];
+    char id[256];
     size_t size;
     INFO_DATATYPE type;
-    uint64_t address = 0, length = 0, payload = 0, frameId, lastFrameId = 0, width, height, format, padding;
+    uint64_t payload = 0, frameId, lastFrameId = 0, width, height, format, padding;
     uint64_t widthAddress, heightAddress, formatAddress, rateAddress, startAddress, stopAddress, lockAddress;
     char* xml;
     unsigned i;
@@ -103,15 +63,8 @@ static int run(void)
     CHECK(CALL(PIFOpenDevice, IFOpenDevice, interface, id, DEVICE_ACCESS_EXCLUSIVE, &device));
     CHECK(CALL(PDevGetPort, DevGetPort, device, &port));
 
-    /* The camera's description: "local:<file>;<address hex>;<length hex>". */
-    size = sizeof url;
-    CHECK(CALL(PGCGetPortURL, GCGetPortURL, port, url, &size));
-    EXPECT(parseLocalUrl(url, &address, &length) == 0);
-    EXPECT(length > 0 && length < (1u << 24));
-    xml = (char*)calloc(length + 1, 1);
+    xml = cameraDescription(port);
     EXPECT(xml != NULL);
-    size = length;
-    CHECK(CALL(PGCReadPort, GCReadPort, port, address, xml, &size));
     widthAddress = featureAddress(xml, "Width");
     heightAddress = featureAddress(xml, "Height");
     formatAddress = featureAddress(xml, "PixelFormat");

@@ -1,0 +1,253 @@
+/* A GenTL consumer in C that knows only GenTL.h and leaves the producer the
+ * way a careless consumer does. It loads the producer named first on its
+ * command line and runs the scenario named second:
+ *   end_after_init ... end_after_stream  opens down to that depth and ends
+ *       its process without GCCloseLib;
+ *   end_while_streaming  ends while images flow and a thread waits for the
+ *       next one in EventGetData;
+ *   close_with_waiter  calls GCCloseLib while a thread waits in
+ *       EventGetData without limit, then unloads the producer at once: the
+ *       wait must have ended with GC_ERR_ABORT;
+ *   unload_with_waiter  the same with the unload alone.
+ * Exit code 0 when every step answered as expected; the process must end
+ * by itself, without a signal. */
+#include "ConsumerCalls.h"
+
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#define BUFFERS 4
+
+static TL_HANDLE g_system;
+static IF_HANDLE g_interface;
+static DEV_HANDLE g_device;
+static PORT_HANDLE g_port;
+static DS_HANDLE g_stream;
+static EVENT_HANDLE g_newBuffer;
+static uint64_t g_startAddress;
+
+/* A thread that takes new buffers and queues them again until a wait
+ * fails. Its exports are resolved before it starts, so that it never looks
+ * into a producer that was unloaded meanwhile, and it has called into the
+ * producer once before it tells its id, so that from then on it can sleep
+ * only inside a call. */
+static struct {
+    PEventGetInfo getInfo;
+    PEventGetData getData;
+    PDSQueueBuffer queue;
+    pthread_t thread;
+    pthread_mutex_t lock;
+    pthread_cond_t changed;
+    pid_t tid;
+    unsigned images;
+    GC_ERROR ended;
+} g_waiter = {NULL, NULL, NULL, 0, PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0, 0, GC_ERR_SUCCESS};
+
+static void* takeBuffers(void* unused)
+{
+    INFO_DATATYPE type;
+    size_t queued = 0, infoSize = sizeof queued;
+    (void)unused;
+    g_waiter.getInfo(g_newBuffer, EVENT_NUM_IN_QUEUE, &type, &queued, &infoSize);
+    pthread_mutex_lock(&g_waiter.lock);
+    g_waiter.tid = (pid_t)syscall(SYS_gettid);
+    pthread_cond_broadcast(&g_waiter.changed);
+    pthread_mutex_unlock(&g_waiter.lock);
+    for (;;) {
+        EVENT_NEW_BUFFER_DATA item;
+        size_t size = sizeof item;
+        GC_ERROR code = g_waiter.getData(g_newBuffer, &item, &size, GENTL_INFINITE);
+        pthread_mutex_lock(&g_waiter.lock);
+        if (code == GC_ERR_SUCCESS)
+            ++g_waiter.images;
+        else
+            g_waiter.ended = code;
+        pthread_cond_broadcast(&g_waiter.changed);
+        pthread_mutex_unlock(&g_waiter.lock);
+        if (code != GC_ERR_SUCCESS || g_waiter.queue(g_stream, item.BufferHandle) != GC_ERR_SUCCESS)
+            return NULL;
+    }
+}
+
+static int startWaiter(void)
+{
+    g_waiter.getInfo = (PEventGetInfo)resolve("EventGetInfo");
+    g_waiter.getData = (PEventGetData)resolve("EventGetData");
+    g_waiter.queue = (PDSQueueBuffer)resolve("DSQueueBuffer");
+    EXPECT(pthread_create(&g_waiter.thread, NULL, takeBuffers, NULL) == 0);
+    pthread_mutex_lock(&g_waiter.lock);
+    while (g_waiter.tid == 0)
+        pthread_cond_wait(&g_waiter.changed, &g_waiter.lock);
+    pthread_mutex_unlock(&g_waiter.lock);
+    return 0;
+}
+
+/* True when the thread sleeps; a waiter that takes no images sleeps only
+ * inside EventGetData. */
+static int sleeping(pid_t tid)
+{
+    char path[64], stat[512] = {0};
+    const char* end;
+    FILE* file;
+    snprintf(path, sizeof path, "/proc/self/task/%d/stat", (int)tid);
+    file = fopen(path, "r");
+    if (!file)
+        return 0;
+    if (!fgets(stat, sizeof stat, file))
+        stat[0] = '\0';
+    fclose(file);
+    end = strrchr(stat, ')');
+    return end && end[1] == ' ' && end[2] == 'S';
+}
+
+static int openLibrary(void)
+{
+    CHECK(CALL(PGCInitLib, GCInitLib));
+    return 0;
+}
+
+static int openSystem(void)
+{
+    if (openLibrary())
+        return 1;
+    CHECK(CALL(PTLOpen, TLOpen, &g_system));
+    CHECK(CALL(PTLUpdateInterfaceList, TLUpdateInterfaceList, g_system, NULL, 1000));
+    return 0;
+}
+
+static int openInterface(void)
+{
+    char id[256];
+    size_t size = sizeof id;
+    if (openSystem())
+        return 1;
+    CHECK(CALL(PTLGetInterfaceID, TLGetInterfaceID, g_system, 0, id, &size));
+    CHECK(CALL(PTLOpenInterface, TLOpenInterface, g_system, id, &g_interface));
+    CHECK(CALL(PIFUpdateDeviceList, IFUpdateDeviceList, g_interface, NULL, 1000));
+    return 0;
+}
+
+static int openDevice(void)
+{
+    char id[256];
+    size_t size = sizeof id;
+    char* xml;
+    if (openInterface())
+        return 1;
+    CHECK(CALL(PIFGetDeviceID, IFGetDeviceID, g_interface, 0, id, &size));
+    CHECK(CALL(PIFOpenDevice, IFOpenDevice, g_interface, id, DEVICE_ACCESS_EXCLUSIVE, &g_device));
+    CHECK(CALL(PDevGetPort, DevGetPort, g_device, &g_port));
+    xml = cameraDescription(g_port);
+    EXPECT(xml != NULL);
+    g_startAddress = featureAddress(xml, "AcquisitionStart");
+    free(xml);
+    EXPECT(g_startAddress != 0);
+    return 0;
+}
+
+static int openStream(void)
+{
+    char id[256];
+    size_t size = sizeof id;
+    if (openDevice())
+        return 1;
+    CHECK(CALL(PDevGetDataStreamID, DevGetDataStreamID, g_device, 0, id, &size));
+    CHECK(CALL(PDevOpenDataStream, DevOpenDataStream, g_device, id, &g_stream));
+    return 0;
+}
+
+/* Buffers of the producer's memory queued, acquisition started; the camera
+ * sends images only when `camera` is set. */
+static int startStream(int camera)
+{
+    BUFFER_HANDLE buffer;
+    INFO_DATATYPE type;
+    uint64_t payload = 0;
+    size_t size = sizeof payload;
+    int i;
+    if (openStream())
+        return 1;
+    CHECK(CALL(PDSGetInfo, DSGetInfo, g_stream, STREAM_INFO_PAYLOAD_SIZE, &type, &payload, &size));
+    for (i = 0; i < BUFFERS; ++i) {
+        CHECK(CALL(PDSAllocAndAnnounceBuffer, DSAllocAndAnnounceBuffer, g_stream, payload, NULL, &buffer));
+        CHECK(CALL(PDSQueueBuffer, DSQueueBuffer, g_stream, buffer));
+    }
+    CHECK(CALL(PGCRegisterEvent, GCRegisterEvent, g_stream, EVENT_NEW_BUFFER, &g_newBuffer));
+    CHECK(CALL(PDSStartAcquisition, DSStartAcquisition, g_stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE));
+    if (camera)
+        CHECK(writeBig32(g_port, g_startAddress, 1));
+    return 0;
+}
+
+static int endWhileStreaming(void)
+{
+    if (startStream(1) || startWaiter())
+        return 1;
+    pthread_mutex_lock(&g_waiter.lock);
+    while (g_waiter.images < 3 && g_waiter.ended == GC_ERR_SUCCESS)
+        pthread_cond_wait(&g_waiter.changed, &g_waiter.lock);
+    pthread_mutex_unlock(&g_waiter.lock);
+    if (g_waiter.ended != GC_ERR_SUCCESS)
+        fprintf(stderr, "the wait for images ended with %d\n", (int)g_waiter.ended);
+    EXPECT(g_waiter.ended == GC_ERR_SUCCESS);
+    return 0;
+}
+
+/* Leaves the producer while the waiter sleeps in EventGetData (acquisition
+ * running, no image coming): with GCCloseLib first when `close`, then the
+ * unload. */
+static int leaveWithWaiter(int close)
+{
+    if (startStream(0) || startWaiter())
+        return 1;
+    while (!sleeping(g_waiter.tid))
+        usleep(1000);
+    if (close)
+        CHECK(CALL(PGCCloseLib, GCCloseLib));
+    EXPECT(dlclose(g_producer) == 0);
+    g_producer = NULL;
+    EXPECT(pthread_join(g_waiter.thread, NULL) == 0);
+    EXPECT(g_waiter.ended == GC_ERR_ABORT);
+    return 0;
+}
+
+static int closeWithWaiter(void) { return leaveWithWaiter(1); }
+
+static int unloadWithWaiter(void) { return leaveWithWaiter(0); }
+
+static const struct {
+    const char* name;
+    int (*run)(void);
+} kScenarios[] = {
+    {"end_after_init", openLibrary},
+    {"end_after_system", openSystem},
+    {"end_after_interface", openInterface},
+    {"end_after_device", openDevice},
+    {"end_after_stream", openStream},
+    {"end_while_streaming", endWhileStreaming},
+    {"close_with_waiter", closeWithWaiter},
+    {"unload_with_waiter", unloadWithWaiter},
+};
+
+int main(int argc, char** argv)
+{
+    size_t i;
+    if (argc < 3) {
+        fprintf(stderr, "usage: %s producer.cti scenario\n", argv[0]);
+        return 2;
+    }
+    for (i = 0; i < sizeof kScenarios / sizeof kScenarios[0]; ++i) {
+        if (strcmp(argv[2], kScenarios[i].name) != 0)
+            continue;
+        g_producer = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+        if (!g_producer) {
+            fprintf(stderr, "%s\n", dlerror());
+            return 2;
+        }
+        /* Whatever the scenario left open stays open. */
+        return kScenarios[i].run();
+    }
+    fprintf(stderr, "unknown scenario %s\n", argv[2]);
+    return 2;
+}
