@@ -37,26 +37,6 @@ static int lastErrorHas(GC_ERROR code, const char* needle)
     return 1;
 }
 
-static GC_ERROR writeBig32(PORT_HANDLE port, uint64_t address, uint32_t value)
-{
-    unsigned char bytes[4] = {(unsigned char)(value >> 24), (unsigned char)(value >> 16), (unsigned char)(value >> 8),
-                              (unsigned char)value};
-    size_t size = sizeof bytes;
-    return CALL(PGCWritePort, GCWritePort, port, address, bytes, &size);
-}
-
-static GC_ERROR writeRate(PORT_HANDLE port, uint64_t address, double value)
-{
-    unsigned char bytes[8];
-    uint64_t bits;
-    size_t size = sizeof bytes;
-    int i;
-    memcpy(&bits, &value, sizeof bits);
-    for (i = 0; i < 8; ++i)
-        bytes[i] = (unsigned char)(bits >> (56 - 8 * i));
-    return CALL(PGCWritePort, GCWritePort, port, address, bytes, &size);
-}
-
 /* The <Value> of the enumeration entry node `name`; -1 when absent. */
 static long long entryValue(const char* xml, const char* name)
 {
@@ -160,7 +140,7 @@ static int absurdRate(double rate)
 
     size = sizeof before;
     CHECK(CALL(PGCReadPort, GCReadPort, port, rateAddress, before, &size));
-    code = writeRate(port, rateAddress, rate);
+    code = writeBigDouble(port, rateAddress, rate);
     EXPECT(code != GC_ERR_SUCCESS && lastErrorHas(code, "outside"));
     size = sizeof after;
     CHECK(CALL(PGCReadPort, GCReadPort, port, rateAddress, after, &size));
