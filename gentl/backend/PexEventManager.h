@@ -1,5 +1,6 @@
 #pragma once
 #include "CriticalSection.h"
+#include "PexLibraryCodes.h"
 #include "ScopedLock.h"
 
 #include <platform/pex/Pex.h>
@@ -43,7 +44,7 @@ public:
         ~PexEventRecord() override
         {
             Event(m_object, 0).Disarm();
-            m_hook(m_object, m_hookType + 0x04000000, &HookThunk, this);
+            m_hook(m_object, m_hookType + PexCode::kUnhook, &HookThunk, this);
         }
 
         static PEX_INT HookThunk(PEX_INT /*hookType*/, PEX_ID eventId, void* userData)

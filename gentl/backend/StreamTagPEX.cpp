@@ -1,6 +1,7 @@
 #include "StreamTagPEX.h"
 
 #include "CPEXString.h"
+#include "PexLibraryCodes.h"
 
 namespace GenTLCore {
 namespace PEXCore {
@@ -17,7 +18,7 @@ StreamTagPEX::~StreamTagPEX() = default;
 std::string StreamTagPEX::GetDeviceID() const
 {
     PEX_INT systemNumber = 0;
-    PexSysInquire(m_system, 1009, &systemNumber);
+    PexSysInquire(m_system, PexCode::kSysNumber, &systemNumber);
     return WideToUtf8(m_descriptor) + std::to_string(systemNumber) + "\\Device" + std::to_string(m_deviceNumber);
 }
 

@@ -192,7 +192,7 @@ TEST_F(PexStreamTest, StopAndRestartLoseNoBufferAndDeliverNoneTwice)
     StartCamera();
     for (uint32_t mode : {0u, 1u, 2u}) {
         size_t size = sizeof mode;
-        ASSERT_EQ(stream->WritePort(0x10000008, &mode, &size), GC_ERR_SUCCESS);  // buffer handling mode
+        ASSERT_EQ(stream->WritePort(GenTLDataStream::kHandlingModeAddress, &mode, &size), GC_ERR_SUCCESS);
         for (int run = 0; run < 15; ++run) {
             ASSERT_EQ(stream->FlushQueue(ACQ_QUEUE_ALL_TO_INPUT), GC_ERR_SUCCESS);
             ASSERT_EQ(Start(), GC_ERR_SUCCESS);
