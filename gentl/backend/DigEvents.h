@@ -55,7 +55,6 @@ template <PEX_INT Pin>
 class AuxIoRisingEdgeEvent : public IoChangeEvent {
 public:
     static_assert(Pin >= PexCode::kAuxPinFirst && Pin <= PexCode::kAuxPinLast, "auxiliary pins are 0x501 to 0x51F");
-    static constexpr PEX_INT kPin = Pin;
 
     using IoChangeEvent::IoChangeEvent;
     void Arm() override
@@ -70,7 +69,6 @@ public:
 template <PEX_INT Encoder>
 class RotaryEncoderEvent : public DigEvent {
 public:
-    static constexpr PEX_INT kEncoder = Encoder;
     using DigEvent::DigEvent;
 };
 
@@ -78,14 +76,12 @@ public:
 template <int Timer>
 class TimerStartEvent : public DigEvent {
 public:
-    static constexpr int kTimer = Timer;
     using DigEvent::DigEvent;
 };
 
 template <int Timer>
 class TimerEndEvent : public DigEvent {
 public:
-    static constexpr int kTimer = Timer;
     using DigEvent::DigEvent;
 };
 

@@ -83,8 +83,6 @@ public:
     // Disarms and unhooks the record; an unknown id changes nothing.
     void RemoveEvent(uint32_t id);
 
-    PEX_ID GetObjectId() const { return m_object; }
-
 private:
     const PEX_ID m_object;
     CriticalSection m_lock;

@@ -24,8 +24,6 @@ std::string StreamTagPEX::GetDeviceID() const
 
 std::string StreamTagPEX::GetStreamID() const { return GetDeviceID() + "\\Stream" + std::to_string(m_streamNumber); }
 
-std::string StreamTagPEX::GetStreamIDText() const { return GetStreamID(); }
-
 CountedPtr<StreamTagPEX> MakeStreamTagPEX(PEX_ID system, const std::wstring& descriptor, PEX_ID digitizer,
                                           int64_t deviceNumber, int32_t streamNumber)
 {

@@ -98,10 +98,6 @@ public:
 
     // The consumer's calls (DSAnnounceBuffer ... DSGetBufferPartInfo).
     GC_ERROR AnnounceBufferChecked(void* memory, uint64_t size, void* userPointer, CountedPtr<GenTLBuffer>* buffer);
-    GC_ERROR AnnounceBuffer(void* memory, uint64_t size, void* userPointer, CountedPtr<GenTLBuffer>* buffer)
-    {
-        return AnnounceBufferChecked(memory, size, userPointer, buffer);
-    }
     GC_ERROR AllocAndAnnounceBuffer(uint64_t size, void* userPointer, CountedPtr<GenTLBuffer>* buffer);
     // Takes back an announcement that could not be completed (not queued).
     void RevokeAnnounced(GenTLBuffer* buffer);

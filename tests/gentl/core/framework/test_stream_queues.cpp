@@ -10,14 +10,14 @@ TEST_F(StreamTest, AnnouncedRangesMayTouchButNotOverlapOrWrap)
 {
     static uint8_t memory[64];
     CountedPtr<GenTLBuffer> buffer;
-    EXPECT_EQ(stream.AnnounceBuffer(memory, 32, nullptr, &buffer), GC_ERR_SUCCESS);
-    EXPECT_EQ(stream.AnnounceBuffer(memory + 32, 32, nullptr, &buffer), GC_ERR_SUCCESS);
-    EXPECT_EQ(stream.AnnounceBuffer(memory + 31, 1, nullptr, &buffer), GC_ERR_RESOURCE_IN_USE);
-    EXPECT_EQ(stream.AnnounceBuffer(memory, 0, nullptr, &buffer), GC_ERR_BUFFER_TOO_SMALL);
-    EXPECT_EQ(stream.AnnounceBuffer(nullptr, 8, nullptr, &buffer), GC_ERR_INVALID_PARAMETER);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory, 32, nullptr, &buffer), GC_ERR_SUCCESS);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory + 32, 32, nullptr, &buffer), GC_ERR_SUCCESS);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory + 31, 1, nullptr, &buffer), GC_ERR_RESOURCE_IN_USE);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory, 0, nullptr, &buffer), GC_ERR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(stream.AnnounceBufferChecked(nullptr, 8, nullptr, &buffer), GC_ERR_INVALID_PARAMETER);
     // A size that runs past the end of the address space would wrap into a
     // range that overlaps nothing.
-    EXPECT_EQ(stream.AnnounceBuffer(memory + 8, UINT64_MAX - 4, nullptr, &buffer), GC_ERR_INVALID_PARAMETER);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory + 8, UINT64_MAX - 4, nullptr, &buffer), GC_ERR_INVALID_PARAMETER);
     EXPECT_EQ(Info(STREAM_INFO_NUM_ANNOUNCED), 2u);
 
     void* base = nullptr;
