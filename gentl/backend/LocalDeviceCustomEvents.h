@@ -30,7 +30,7 @@ public:
         TYPE_GRAB_FRAME_START = 1003,
         TYPE_GRAB_FRAME_END = 1004,
         TYPE_GRAB_END = 1005,
-        TYPE_AUX_IO_FIRST = 1006,         // one per auxiliary pin, from the first
+        TYPE_AUX_IO_FIRST = 1006,          // one per auxiliary pin, from the first
         TYPE_ROTARY_ENCODER_FIRST = 1037,  // one per encoder
         TYPE_TIMER_START_FIRST = 1041,     // one per timer, timer 1 first
         TYPE_TIMER_END_FIRST = 1045,

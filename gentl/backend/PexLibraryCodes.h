@@ -10,15 +10,15 @@ namespace GenTLCore::PexCode {
 constexpr PEX_INT kDefault = PEX_DEFAULT;  // default context, object and value
 constexpr PEX_INT kEnable = -9997;
 constexpr PEX_INT kDisable = -9999;
-constexpr PEX_INT kUnhook = PEX_UNHOOK;             // added to a hook type: removes the hook
-constexpr PEX_INT kTextSize = 0x50000000000LL;      // added to a text code: the text's size in wide characters
-constexpr PEX_ID kLibraryOwnedIdBit = 0x800000;     // an id with this bit belongs to the library: never freed
+constexpr PEX_INT kUnhook = PEX_UNHOOK;  // added to a hook type: removes the hook
+constexpr PEX_INT kTextSize = 0x50000000000LL;  // added to a text code: the text's size in wide characters
+constexpr PEX_ID kLibraryOwnedIdBit = 0x800000;  // an id with this bit belongs to the library: never freed
 
 // Application: installed systems (+ k, the system's index), the timer, errors.
 constexpr PEX_INT kAppInstalledSystems = 15121;
-constexpr PEX_INT kAppSystemType = 24920;   // + k
-constexpr PEX_INT kAppSystemName = 22064;   // + k, text
-constexpr PEX_INT kAppSystemBoards = 25500; // + k
+constexpr PEX_INT kAppSystemType = 24920;  // + k
+constexpr PEX_INT kAppSystemName = 22064;  // + k, text
+constexpr PEX_INT kAppSystemBoards = 25500;  // + k
 constexpr PEX_INT kAppTimerSeconds = 0x30000;  // PexAppTimer: seconds as a double
 constexpr PEX_INT kAppErrorHook = PEX_ERROR_CURRENT_HOOK;
 constexpr PEX_INT kAppErrorCode = PEX_ERROR_CURRENT;  // the current error's code, 0 for none
@@ -32,9 +32,9 @@ constexpr PEX_INT kAppErrorDetail3 = 0x210D0000;
 constexpr PEX_INT kSysDiscoverCameras = 1081;  // control: look for the cameras on the board
 constexpr PEX_INT kSysCamerasFound = 1082;
 constexpr PEX_INT kSysDigitizerCount = 2004;
-constexpr PEX_INT kSysNumber = 1009;           // the board's number among the boards of its type
-constexpr PEX_INT kSysSelectedThread = 1103;   // the calling thread's selected thread object
-constexpr PEX_INT kSysBoardSerial = 7703;      // text
+constexpr PEX_INT kSysNumber = 1009;  // the board's number among the boards of its type
+constexpr PEX_INT kSysSelectedThread = 1103;  // the calling thread's selected thread object
+constexpr PEX_INT kSysBoardSerial = 7703;  // text
 constexpr PEX_INT kSysBoardValue = 2155;
 // Per camera found (+ i, the camera's index): its digitizer number and its
 // bootstrap texts.
@@ -121,10 +121,10 @@ constexpr PEX_INT kHookFrameStart = 0xD;
 constexpr PEX_INT kHookFrameEnd = 0x5;
 constexpr PEX_INT kHookGrabEnd = 0x3;
 constexpr PEX_INT kHookLineEnd = 0x200000;
-constexpr PEX_INT kHookIoChange = 0x8B000;        // every auxiliary pin
-constexpr PEX_INT kHookEncoder = 0x700;           // + encoder
-constexpr PEX_INT kHookTimerStart = 0x300;        // + timer (1 to 4)
-constexpr PEX_INT kHookTimerEnd = 0x400;          // + timer
+constexpr PEX_INT kHookIoChange = 0x8B000;  // every auxiliary pin
+constexpr PEX_INT kHookEncoder = 0x700;  // + encoder
+constexpr PEX_INT kHookTimerStart = 0x300;  // + timer (1 to 4)
+constexpr PEX_INT kHookTimerEnd = 0x400;  // + timer
 // Hook types of a buffer.
 constexpr PEX_INT kHookBufferModified = 21;
 constexpr PEX_INT kHookBufferCancelled = 22;
@@ -135,24 +135,24 @@ constexpr PEX_INT kInfoEventCounter = 0x1C0000;
 constexpr PEX_INT kInfoFrameCounter = 0x40160000;
 constexpr PEX_INT kInfoGrabStatus = 0x111A;
 constexpr PEX_INT kInfoEncoderPosition = 0x26000;  // + encoder
-constexpr PEX_INT kInfoTimerEndCount = 0x20320;    // + timer
+constexpr PEX_INT kInfoTimerEndCount = 0x20320;  // + timer
 constexpr PEX_INT kInfoOffsetX = 0x40410000;
 constexpr PEX_INT kInfoOffsetY = 0x40420000;
 constexpr PEX_INT kInfoWidth = 0x40430000;
 constexpr PEX_INT kInfoHeight = 0x40480000;
 constexpr PEX_INT kInfoDeliveredLines = 4378;
-constexpr PEX_INT kInfoLine = 0x100000;
-constexpr PEX_INT kInfoLineEnd = 0x200000;
+constexpr PEX_INT kInfoLine = 0x100000;  // the last line drawn
+constexpr PEX_INT kInfoLineEnd = 0x200000;  // the lines delivered
 constexpr PEX_INT kInfoPin = 0x8A000;
 constexpr PEX_INT kInfoIoState = 0x81000;
 
 // Buffers: allocation.
 constexpr PEX_INT kDataTypeUnsigned8 = 8;
 constexpr PEX_INT kDataTypeFloat32 = 0x48000020;
-constexpr PEX_INT kBufImageGrab = 12;        // an image buffer a digitizer grabs into
+constexpr PEX_INT kBufImageGrab = 12;  // an image buffer a digitizer grabs into
 constexpr PEX_INT kBufPackedBgr8 = 0x20800;  // added for three 8-bit bands
-constexpr PEX_INT kBufPackedBgr16 = 0x20B00; // added for three bands of other types
-constexpr PEX_INT kBufArray = 64;            // a one-dimensional array
+constexpr PEX_INT kBufPackedBgr16 = 0x20B00;  // added for three bands of other types
+constexpr PEX_INT kBufArray = 64;  // a one-dimensional array
 
 // Buffers: inquiries.
 constexpr PEX_INT kBufByteSize = 5061;
