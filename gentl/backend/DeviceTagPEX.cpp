@@ -3,24 +3,14 @@
 #include "BrandingControl.h"
 #include "CPEXString.h"
 #include "GenTLBranding.h"
+#include "PexLibraryCodes.h"
 #include "PexTextInquiry.h"
 
 namespace GenTLCore::PEXCore {
 
 namespace {
 
-enum SystemCode : PEX_INT {
-    BOARD_NUMBER = 1009,
-    DEVICE_NUMBER = 1200,
-    BOARD_VALUE = 2155,
-    BOARD_SERIAL = 7703,
-    CAMERA_MODEL = 33000,
-    CAMERA_VENDOR = 33256,
-    CAMERA_MANUFACTURER_INFO = 33512,
-    CAMERA_USER_NAME = 33768,
-    CAMERA_VERSION = 34024,
-    CAMERA_SERIAL = 34280,
-};
+using namespace PexCode;
 
 std::string SystemText(PEX_ID system, PEX_INT code) { return WideToUtf8(InquirePexText(&PexSysInquire, system, code)); }
 
@@ -31,16 +21,16 @@ DeviceTagPEX::DeviceTagPEX(PEX_ID system, std::wstring interfaceName, int64_t in
     : m_system(system), m_interfaceName(std::move(interfaceName)), m_descriptor(std::move(descriptor)), m_probed(probed)
 {
     if (!probed) {
-        PexSysInquire(system, DEVICE_NUMBER + index, &m_deviceNumber);
-        m_vendorName = SystemText(system, CAMERA_VENDOR + index);
-        m_modelName = SystemText(system, CAMERA_MODEL + index);
-        m_manufacturerInfo = SystemText(system, CAMERA_MANUFACTURER_INFO + index);
-        m_userDefinedName = SystemText(system, CAMERA_USER_NAME + index);
-        m_version = SystemText(system, CAMERA_VERSION + index);
-        m_serialNumber = SystemText(system, CAMERA_SERIAL + index);
-        int64_t boardNumber = 0;
-        PexSysInquire(system, BOARD_NUMBER, &boardNumber);
-        m_identity = WideToUtf8(m_interfaceName) + std::to_string(boardNumber) + "\\Device" +
+        PexSysInquire(system, kSysCameraDeviceNumber + index, &m_deviceNumber);
+        m_vendorName = SystemText(system, kSysCameraVendor + index);
+        m_modelName = SystemText(system, kSysCameraModel + index);
+        m_manufacturerInfo = SystemText(system, kSysCameraManufacturerInfo + index);
+        m_userDefinedName = SystemText(system, kSysCameraUserName + index);
+        m_version = SystemText(system, kSysCameraVersion + index);
+        m_serialNumber = SystemText(system, kSysCameraSerial + index);
+        int64_t systemNumber = 0;
+        PexSysInquire(system, kSysNumber, &systemNumber);
+        m_identity = WideToUtf8(m_interfaceName) + std::to_string(systemNumber) + "\\Device" +
                      std::to_string(m_deviceNumber);
         return;
     }
@@ -49,9 +39,9 @@ DeviceTagPEX::DeviceTagPEX(PEX_ID system, std::wstring interfaceName, int64_t in
     m_vendorName = branding.GetVendorName();
     m_version = branding.GetVersion();
     m_modelName = WideToUtf8(m_interfaceName);
-    m_serialNumber = SystemText(system, BOARD_SERIAL);
+    m_serialNumber = SystemText(system, kSysBoardSerial);
     int64_t value = -1;
-    PexSysInquire(system, BOARD_VALUE, &value);
+    PexSysInquire(system, kSysBoardValue, &value);
     m_manufacturerInfo = std::to_string(value);
 }
 

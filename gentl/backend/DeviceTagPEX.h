@@ -38,7 +38,6 @@ public:
     void UpdateFrom(const DeviceTag&) override {}
 
     PEX_ID SystemId() const { return m_system; }
-    const std::wstring& InterfaceName() const { return m_interfaceName; }
     const std::wstring& SystemDescriptor() const { return m_descriptor; }
     int64_t DeviceNumber() const { return m_deviceNumber; }
     bool IsProbed() const { return m_probed; }

@@ -1,5 +1,6 @@
 #pragma once
 #include "PexEvent.h"
+#include "PexLibraryCodes.h"
 
 namespace GenTLCore {
 namespace CoaXPress {
@@ -53,24 +54,21 @@ public:
 template <PEX_INT Pin>
 class AuxIoRisingEdgeEvent : public IoChangeEvent {
 public:
-    static_assert(Pin >= 0x501 && Pin <= 0x51F, "auxiliary pins are 0x501 to 0x51F");
-    static constexpr PEX_INT kPin = Pin;
-    static constexpr PEX_INT kEventInputMode = 12;
+    static_assert(Pin >= PexCode::kAuxPinFirst && Pin <= PexCode::kAuxPinLast, "auxiliary pins are 0x501 to 0x51F");
 
     using IoChangeEvent::IoChangeEvent;
     void Arm() override
     {
-        PexDigControl(GetDigitizer(), 0x85000 + Pin, kEventInputMode);
-        PexDigControl(GetDigitizer(), 0x89000 + Pin, -9997);
+        PexDigControl(GetDigitizer(), PexCode::kDigAuxPinMode + Pin, PexCode::kAuxPinEventInput);
+        PexDigControl(GetDigitizer(), PexCode::kDigAuxPinRisingEdge + Pin, PexCode::kEnable);
     }
-    void Disarm() override { PexDigControl(GetDigitizer(), 0x89000 + Pin, -9999); }
+    void Disarm() override { PexDigControl(GetDigitizer(), PexCode::kDigAuxPinRisingEdge + Pin, PexCode::kDisable); }
 };
 
 // A step of rotary encoder `Encoder` (0x710, 0x720, 0x730, 0x740).
 template <PEX_INT Encoder>
 class RotaryEncoderEvent : public DigEvent {
 public:
-    static constexpr PEX_INT kEncoder = Encoder;
     using DigEvent::DigEvent;
 };
 
@@ -78,14 +76,12 @@ public:
 template <int Timer>
 class TimerStartEvent : public DigEvent {
 public:
-    static constexpr int kTimer = Timer;
     using DigEvent::DigEvent;
 };
 
 template <int Timer>
 class TimerEndEvent : public DigEvent {
 public:
-    static constexpr int kTimer = Timer;
     using DigEvent::DigEvent;
 };
 

@@ -1,6 +1,7 @@
 #include "GenTLBufferPEX.h"
 
 #include "GenTLDataStreamPEX.h"
+#include "PexLibraryCodes.h"
 #include "PexTextInquiry.h"
 
 #include <platform/os/SystemInfo.h>
@@ -13,9 +14,7 @@ namespace PEXCore {
 
 namespace {
 
-constexpr PEX_INT kModified = 21;
-constexpr PEX_INT kCancelled = 22;
-constexpr PEX_INT kUnhook = 0x04000000;
+using namespace PexCode;
 
 template <class T, class V>
 GC_ERROR Put(T* out, V value)
@@ -37,19 +36,19 @@ GenTLBufferPEX::GenTLBufferPEX(void* base, uint64_t size, void* userPointer, boo
       m_zeroCopy(base == hostAddress)
 {
     libraryBuffer = 0;
-    m_byteSize = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 5061));
-    m_pitch = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 0x8000000));
-    m_formatCode = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 6702));
-    m_bands = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 1005));
-    m_bufferPixelFormat = static_cast<uint32_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, 5101));
-    PexBufHookFunction(m_libraryBuffer, kModified, &GenTLBufferPEX::OnModified, this);
-    PexBufHookFunction(m_libraryBuffer, kCancelled, &GenTLBufferPEX::OnCancelled, this);
+    m_byteSize = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, kBufByteSize));
+    m_pitch = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, kBufPitchBytes));
+    m_formatCode = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, kBufFormat));
+    m_bands = static_cast<uint64_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, kBufBands));
+    m_bufferPixelFormat = static_cast<uint32_t>(InquirePexValue(&PexBufInquire, m_libraryBuffer, kBufPixelFormat));
+    PexBufHookFunction(m_libraryBuffer, kHookBufferModified, &GenTLBufferPEX::OnModified, this);
+    PexBufHookFunction(m_libraryBuffer, kHookBufferCancelled, &GenTLBufferPEX::OnCancelled, this);
 }
 
 GenTLBufferPEX::~GenTLBufferPEX()
 {
-    PexBufHookFunction(m_libraryBuffer, kModified + kUnhook, &GenTLBufferPEX::OnModified, this);
-    PexBufHookFunction(m_libraryBuffer, kCancelled + kUnhook, &GenTLBufferPEX::OnCancelled, this);
+    PexBufHookFunction(m_libraryBuffer, kHookBufferModified + kUnhook, &GenTLBufferPEX::OnModified, this);
+    PexBufHookFunction(m_libraryBuffer, kHookBufferCancelled + kUnhook, &GenTLBufferPEX::OnCancelled, this);
     if (IsReleasablePexId(m_libraryBuffer))
         PexBufFree(m_libraryBuffer);
 }
@@ -105,20 +104,20 @@ void GenTLBufferPEX::HandleReport(PEX_ID eventId, bool cancelled)
     m_cancelled = cancelled;
     if (!cancelled) {
         double timestamp = 0.0;
-        PexGetHookInfo(eventId, 64, &timestamp);
+        PexGetHookInfo(eventId, kInfoTimeStamp, &timestamp);
         m_timestamp = timestamp;
-        m_width = HookValue(eventId, 0x40430000);
-        m_height = HookValue(eventId, 0x40480000);
-        m_xOffset = HookValue(eventId, 0x40410000);
-        m_yOffset = HookValue(eventId, 0x40420000);
+        m_width = HookValue(eventId, kInfoWidth);
+        m_height = HookValue(eventId, kInfoHeight);
+        m_xOffset = HookValue(eventId, kInfoOffsetX);
+        m_yOffset = HookValue(eventId, kInfoOffsetY);
         int64_t delivered = 0;
-        m_deliveredHeight = PexGetHookInfo(eventId, 4378, &delivered) == 0 ? delivered : m_height;
+        m_deliveredHeight = PexGetHookInfo(eventId, kInfoDeliveredLines, &delivered) == 0 ? delivered : m_height;
         m_frameId = m_stream->NextFrameId();
         // A single-band buffer without the digitizer's colour conversion
         // carries the camera's own format (a Bayer code, say).
         m_pixelFormat = m_bufferPixelFormat;
-        if (m_bands == 1 && InquirePexValue(&PexDigInquire, m_digitizer, 5326) == -9999)
-            m_pixelFormat = static_cast<uint32_t>(InquirePexValue(&PexDigInquire, m_digitizer, 5198));
+        if (m_bands == 1 && InquirePexValue(&PexDigInquire, m_digitizer, kDigBayerConversion) == kDisable)
+            m_pixelFormat = static_cast<uint32_t>(InquirePexValue(&PexDigInquire, m_digitizer, kDigCameraPixelFormat));
         m_yPadding = 0;
         m_xPadding = static_cast<int64_t>(m_pitch) - (BitsPerPixel(m_formatCode) * m_width) / 8;
         if (!m_zeroCopy)

@@ -2,6 +2,7 @@
 
 #include "PexErrorTracker.h"
 #include "PexIdRelease.h"
+#include "PexLibraryCodes.h"
 #include "PexTextInquiry.h"
 #include "ReportError.h"
 #include "ScopedLock.h"
@@ -17,11 +18,12 @@ namespace PEXCore {
 
 namespace {
 
-constexpr PEX_INT kDefault = PEX_DEFAULT;
-constexpr PEX_INT kEnable = -9997;
-constexpr PEX_INT kDisable = -9999;
-constexpr PEX_INT kGrabStartHook = 4;
-constexpr PEX_INT kUnhook = 0x04000000;
+using namespace PexCode;
+
+// How long an abort may take to report the queued buffers, and how often
+// it is looked at meanwhile.
+constexpr uint32_t kAbortTimeoutMs = 1000;
+constexpr PEX_INT kAbortPollMs = 15;
 
 int32_t Check() { return PexErrorTracker::CheckThreadError(PexErrorTracker::Instance()); }
 
@@ -37,9 +39,9 @@ uint64_t LibraryBufferId(GenTLBuffer* buffer)
 
 PEX_INT GenTLDataStreamPEX::ColourAttribute(PEX_INT bands, PEX_INT type)
 {
-    PEX_INT attribute = 12;
+    PEX_INT attribute = kBufImageGrab;
     if (bands == 3)
-        attribute += type == 8 ? 0x20800 : 0x20B00;
+        attribute += type == kDataTypeUnsigned8 ? kBufPackedBgr8 : kBufPackedBgr16;
     return attribute;
 }
 
@@ -47,10 +49,10 @@ GenTLDataStreamPEX::GenTLDataStreamPEX(const CountedPtr<StreamTagPEX>& tag)
     : GenTLDataStream(tag), m_tag(tag), m_digitizer(tag ? tag->GetDigitizer() : 0),
       m_system(tag ? tag->GetSystem() : 0)
 {
-    m_grabThread = PexThrAlloc(m_system, 4096, kDefault, 0, 0, 0);
-    m_grabEvent = PexThrAlloc(m_system, 128, 0x4020, 0, 0, 0);
-    PexDigControl(m_digitizer, 5348, kEnable);
-    PexDigHookFunction(m_digitizer, kGrabStartHook, &GenTLDataStreamPEX::OnGrabStart, this);
+    m_grabThread = PexThrAlloc(m_system, kThrSelectable, kDefault, 0, 0, 0);
+    m_grabEvent = PexThrAlloc(m_system, kThrEvent, kThrEventMode, 0, 0, 0);
+    PexDigControl(m_digitizer, kDigMissedFrameCount, kEnable);
+    PexDigHookFunction(m_digitizer, kHookGrabStart, &GenTLDataStreamPEX::OnGrabStart, this);
     ScopedLock lock(m_engineSignal.GetLock());
     ArmGrabEvent();
 }
@@ -65,15 +67,15 @@ GenTLDataStreamPEX::~GenTLDataStreamPEX()
     // freed and joined (its pending grabs report here, while the engine
     // still exists); after that no buffer hook and no grab-start hook runs.
     OnGrabThread([this] {
-        PexThrControl(m_grabThread, 1810, kDefault);
-        PexDigControl(m_digitizer, 6643, kDefault);
+        PexThrControl(m_grabThread, kThrDropPending, kDefault);
+        PexDigControl(m_digitizer, kDigGrabAbort, kDefault);
     });
     if (IsReleasablePexId(m_grabThread))
         PexThrFree(m_grabThread);
     if (IsReleasablePexId(m_grabEvent))
         PexThrFree(m_grabEvent);
-    PexDigControl(m_digitizer, 5348, kDisable);
-    PexDigHookFunction(m_digitizer, kGrabStartHook + kUnhook, &GenTLDataStreamPEX::OnGrabStart, this);
+    PexDigControl(m_digitizer, kDigMissedFrameCount, kDisable);
+    PexDigHookFunction(m_digitizer, kHookGrabStart + kUnhook, &GenTLDataStreamPEX::OnGrabStart, this);
     m_engineSignal.Destroy();
 }
 
@@ -81,15 +83,15 @@ template <class Call>
 void GenTLDataStreamPEX::OnGrabThread(Call call)
 {
     PEX_INT saved = kDefault;
-    PexSysInquire(m_system, 1103, &saved);
-    PexThrControl(m_grabThread, 1708, kDefault);
+    PexSysInquire(m_system, kSysSelectedThread, &saved);
+    PexThrControl(m_grabThread, kThrSelect, kDefault);
     call();
-    PexThrControl(static_cast<PEX_ID>(saved), 1708, kDefault);
+    PexThrControl(static_cast<PEX_ID>(saved), kThrSelect, kDefault);
 }
 
 void GenTLDataStreamPEX::ArmGrabEvent()
 {
-    OnGrabThread([this] { PexThrWait(m_grabEvent, 0x8000000, nullptr); });
+    OnGrabThread([this] { PexThrWait(m_grabEvent, kThrWaitForEvent, nullptr); });
 }
 
 void GenTLDataStreamPEX::Trace(const std::string& text) const
@@ -101,16 +103,16 @@ void GenTLDataStreamPEX::Trace(const std::string& text) const
 uint64_t GenTLDataStreamPEX::GetPayloadSize()
 {
     if (!m_started)
-        PexDigControl(m_digitizer, 5325, kDefault);
-    const PEX_INT bands = DigitizerValue(m_digitizer, 1005);
-    const PEX_INT width = DigitizerValue(m_digitizer, 1536);
-    const PEX_INT height = DigitizerValue(m_digitizer, 1537);
-    const PEX_INT type = DigitizerValue(m_digitizer, 1008);
+        PexDigControl(m_digitizer, kDigRefreshSettings, kDefault);
+    const PEX_INT bands = DigitizerValue(m_digitizer, kDigBands);
+    const PEX_INT width = DigitizerValue(m_digitizer, kDigWidth);
+    const PEX_INT height = DigitizerValue(m_digitizer, kDigHeight);
+    const PEX_INT type = DigitizerValue(m_digitizer, kDigDataType);
     const PEX_ID line = PexBufAllocColor(m_system, bands, width, 1, type, ColourAttribute(bands, type), nullptr);
     if (line == 0)
         return 0;
     PEX_INT lineBytes = 0;
-    PexBufInquire(line, 5061, &lineBytes);
+    PexBufInquire(line, kBufByteSize, &lineBytes);
     if (IsReleasablePexId(line))
         PexBufFree(line);
     return static_cast<uint64_t>(lineBytes) * static_cast<uint64_t>(height);
@@ -119,15 +121,15 @@ uint64_t GenTLDataStreamPEX::GetPayloadSize()
 CountedPtr<GenTLBuffer> GenTLDataStreamPEX::AllocateStreamBuffer(void* memory, uint64_t size, void* userPointer,
                                                                  bool auxiliary)
 {
-    const PEX_INT bands = DigitizerValue(m_digitizer, 1005);
-    const PEX_INT type = DigitizerValue(m_digitizer, 1008);
+    const PEX_INT bands = DigitizerValue(m_digitizer, kDigBands);
+    const PEX_INT type = DigitizerValue(m_digitizer, kDigDataType);
     const PEX_INT attribute = ColourAttribute(bands, type);
-    PEX_INT height = DigitizerValue(m_digitizer, 1537);
-    const PEX_INT width = DigitizerValue(m_digitizer, 1536);
+    PEX_INT height = DigitizerValue(m_digitizer, kDigHeight);
+    const PEX_INT width = DigitizerValue(m_digitizer, kDigWidth);
     PEX_ID library = PexBufAllocColor(m_system, bands, width, height, type, attribute, nullptr);
     PEX_INT bytes = 0;
     if (library != 0)
-        PexBufInquire(library, 5061, &bytes);
+        PexBufInquire(library, kBufByteSize, &bytes);
     if (!memory && library != 0 && static_cast<uint64_t>(bytes) < size && height > 0) {
         // Producer memory is the library buffer: it must hold every byte the
         // buffer reports, so it gets as many lines as the asked size needs.
@@ -145,7 +147,7 @@ CountedPtr<GenTLBuffer> GenTLDataStreamPEX::AllocateStreamBuffer(void* memory, u
         throw std::bad_alloc();
     }
     PEX_INT host = 0;
-    PexBufInquire(library, 0x10000, &host);
+    PexBufInquire(library, kBufHostAddress, &host);
     void* hostAddress = reinterpret_cast<void*>(static_cast<uintptr_t>(host));
     try {
         return CountedPtr<GenTLBuffer>(new GenTLBufferPEX(memory ? memory : hostAddress, size, userPointer, auxiliary,
@@ -171,9 +173,9 @@ bool GenTLDataStreamPEX::PrepareStreamBuffer(GenTLBuffer& buffer)
 GC_ERROR GenTLDataStreamPEX::StartStream()
 {
     Trace("StartStream");
-    PexDigControl(m_digitizer, 5349, 0);
+    PexDigControl(m_digitizer, kDigMissedFramesReset, 0);
     m_frameCounter = 0;
-    PexThrControl(m_grabEvent, 1707, 16);
+    PexThrControl(m_grabEvent, kThrEventState, kThrEventSet);
     const int32_t result = Check();
     if (result == 0)
         m_started = true;
@@ -278,10 +280,10 @@ void GenTLDataStreamPEX::AbortTLStreaming()
         m_stopping = true;
     }
     OnGrabThread([this] {
-        PexThrControl(m_grabThread, 1810, kDefault);
-        PexDigControl(m_digitizer, 6643, kDefault);
+        PexThrControl(m_grabThread, kThrDropPending, kDefault);
+        PexDigControl(m_digitizer, kDigGrabAbort, kDefault);
     });
-    WaitForAbortComplete(1000);
+    WaitForAbortComplete(kAbortTimeoutMs);
     {
         ScopedLock lock(m_engineSignal.GetLock());
         m_aborting = true;
@@ -296,12 +298,12 @@ void GenTLDataStreamPEX::WaitForAbortComplete(uint32_t timeoutMs)
         return;
     Trace("WaitForAbortComplete - IN");
     double start = 0.0;
-    PexAppTimer(kDefault, 0x30000, &start);
+    PexAppTimer(kDefault, kAppTimerSeconds, &start);
     bool timedOut = false;
     while (m_queuedCount.load() != 0) {
-        PexSleep(15);
+        PexSleep(kAbortPollMs);
         double now = 0.0;
-        PexAppTimer(kDefault, 0x30000, &now);
+        PexAppTimer(kDefault, kAppTimerSeconds, &now);
         const uint32_t elapsed = static_cast<uint32_t>(static_cast<int64_t>((now - start) * 1000.0));
         if (elapsed >= timeoutMs) {
             timedOut = true;
@@ -323,8 +325,8 @@ void GenTLDataStreamPEX::ResetTLStreaming()
     m_callbackThreadId = 0;
     m_grabStartCount = 0;
     m_scheduledCount = 0;
-    PexDigControl(m_digitizer, 5349, 0);
-    PexDigControl(m_digitizer, 5325, kDefault);
+    PexDigControl(m_digitizer, kDigMissedFramesReset, 0);
+    PexDigControl(m_digitizer, kDigRefreshSettings, kDefault);
     Check();
     m_aborting = false;
     m_stopping = false;
@@ -352,7 +354,7 @@ void GenTLDataStreamPEX::ReleaseScheduledBuffers(std::vector<GenTLBuffer*>* buff
     m_grabbedBuffers.clear();
     m_canceledBuffers.clear();
     m_scheduledCount = 0;
-    PexThrControl(m_grabEvent, 1707, 32);
+    PexThrControl(m_grabEvent, kThrEventState, kThrEventClear);
     ArmGrabEvent();
 }
 
@@ -362,7 +364,7 @@ uint64_t GenTLDataStreamPEX::GetTLStatistic(int32_t kind)
     case 0: return static_cast<uint64_t>(m_grabStartCount.load());
     case 1: return static_cast<uint64_t>(m_scheduledCount.load());
     case 2: {
-        const PEX_INT missed = DigitizerValue(m_digitizer, 5347);
+        const PEX_INT missed = DigitizerValue(m_digitizer, kDigMissedFrames);
         Check();
         return static_cast<uint64_t>(missed);
     }

@@ -22,11 +22,9 @@ public:
     bool CloseTL() override;
     void PostBannerHook() override {}
 
+protected:
     // The services handle (0 while not open); the application context of
     // the installed-system inquiries.
-    uint64_t ServicesHandle() const { return m_servicesHandle; }
-
-protected:
     uint64_t m_servicesHandle = 0;
 
 private:

@@ -5,21 +5,10 @@
 #include "GenTLRemoteDeviceCXP.h"
 #include "PexErrorTracker.h"
 #include "PexIdRelease.h"
+#include "PexLibraryCodes.h"
 #include "ReportError.h"
 
 namespace GenTLCore::CoaXPress {
-
-namespace {
-
-constexpr PEX_INT kEnable = -9997;
-constexpr PEX_INT kDisable = -9999;
-
-enum DigitizerCode : PEX_INT {
-    BAYER_CONVERSION = 5326,
-    CXP_SETTING = 4379,
-};
-
-}  // namespace
 
 GenTLLocalDeviceCXP::GenTLLocalDeviceCXP(const CountedPtr<PEXCore::DeviceTagPEX>& tag)
     : GenTLLocalDevicePEX(tag), m_customRegisters(tag ? tag->SystemId() : 0), m_customEvents(*this)
@@ -54,8 +43,8 @@ int32_t GenTLLocalDeviceCXP::OpenTLDevice(int32_t access)
     const int32_t code = GenTLLocalDevicePEX::OpenTLDevice(access);
     if (code != GC_ERR_SUCCESS)
         return code;
-    PexDigControl(m_digitizer, BAYER_CONVERSION, kDisable);
-    PexDigControl(m_digitizer, CXP_SETTING, kEnable);
+    PexDigControl(m_digitizer, PexCode::kDigBayerConversion, PexCode::kDisable);
+    PexDigControl(m_digitizer, PexCode::kDigCxpSetting, PexCode::kEnable);
     PEXCore::PexErrorTracker::CheckThreadError(PEXCore::PexErrorTracker::Instance());
     return GC_ERR_SUCCESS;
 }

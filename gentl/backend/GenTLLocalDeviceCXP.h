@@ -20,7 +20,7 @@ public:
     CountedPtr<GenTLEvent> CreateRemoteDeviceEvent() override;
     CountedPtr<GenTLRemoteDevice> CreateRemoteDevice() override;
     void CreateDataStreams(std::vector<CountedPtr<GenTLDataStream>>* streams) override;
-    // The PEX open, then Bayer conversion off and control 4379 on; a failure
+    // The PEX open, then Bayer conversion off and the CoaXPress setting on; a failure
     // of these two is left as the last error and does not fail the open.
     int32_t OpenTLDevice(int32_t access) override;
     // True unless the device was found by probing its digitizers.
@@ -45,8 +45,6 @@ public:
     bool GetModuleEventMaxSize(uint64_t* maxSize) override;
     bool SharesModuleEvent(int32_t type) override;
     bool ModuleEventInUse() override;
-
-    PEX_ID WhiteBalanceBuffer() const { return m_customRegisters.GetWhiteBalanceBuffer(); }
 
 private:
     LocalDeviceCustomRegisters m_customRegisters;

@@ -3,21 +3,12 @@
 #include "GenTLDataStream.h"
 #include "PexErrorTracker.h"
 #include "PexIdRelease.h"
+#include "PexLibraryCodes.h"
 #include "ReportError.h"
 
 #include <platform/os/SystemInfo.h>
 
 namespace GenTLCore::PEXCore {
-
-namespace {
-
-enum DigitizerControl : PEX_INT {
-    GRAB_TIMEOUT = 4127,
-    GRAB_MODE = 4016,
-    GRAB_FAIL_CHECK = 4133,
-};
-
-}  // namespace
 
 GenTLLocalDevicePEX::GenTLLocalDevicePEX(const CountedPtr<DeviceTagPEX>& tag)
     : GenTLLocalDevice(CountedPtr<DeviceTag>(tag)), m_tag(tag)
@@ -42,12 +33,13 @@ int32_t GenTLLocalDevicePEX::OpenTLDevice(int32_t access)
         return ReportError(GC_ERR_ERROR, "Internal error: the device has no imaging-library identity.");
     m_access = access;
     ReleaseDigitizer();
-    m_digitizer = PexDigAlloc(m_tag->SystemId(), m_tag->DeviceNumber(), L"PX_DEFAULT", 4096, nullptr);
+    m_digitizer = PexDigAlloc(m_tag->SystemId(), m_tag->DeviceNumber(), PexCode::kDigDefaultFormat,
+                              PexCode::kDigAllocFlags, nullptr);
     if (m_digitizer != 0) {
         m_eventManager.reset(new DigitizerEventManager(m_digitizer));
-        PexDigControl(m_digitizer, GRAB_TIMEOUT, -1);
-        PexDigControl(m_digitizer, GRAB_MODE, 3);
-        PexDigControl(m_digitizer, GRAB_FAIL_CHECK, 1);
+        PexDigControl(m_digitizer, PexCode::kDigGrabTimeout, PexCode::kGrabTimeoutInfinite);
+        PexDigControl(m_digitizer, PexCode::kDigGrabMode, PexCode::kGrabModeQueued);
+        PexDigControl(m_digitizer, PexCode::kDigGrabFailCheck, PexCode::kGrabFailCheckOn);
     }
     const int32_t code = PexErrorTracker::CheckThreadError(PexErrorTracker::Instance());
     if (code != 0)

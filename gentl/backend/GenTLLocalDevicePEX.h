@@ -29,9 +29,6 @@ public:
     void GetDeviceTagString(std::string* text) override;
     virtual bool IsBayerConversionEnabled() = 0;
 
-    PEX_ID DigitizerId() const { return m_digitizer; }
-    int32_t AccessFlag() const { return m_access; }
-    const CountedPtr<DeviceTagPEX>& PexTag() const { return m_tag; }
     // The open digitizer's event-hook manager; null while closed.
     DigitizerEventManager* EventManager() const { return m_eventManager.get(); }
 

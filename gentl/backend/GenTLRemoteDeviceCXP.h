@@ -1,10 +1,11 @@
 #pragma once
 #include "GenTLRemoteDevicePEX.h"
+#include "PexLibraryCodes.h"
 
 namespace GenTLCore::CoaXPress {
 
-// The CoaXPress camera: big-endian registers, reads through space 0x1B04,
-// writes through 0x1B05.
+// The CoaXPress camera: big-endian registers, read and written through the
+// library's CoaXPress register spaces.
 class GenTLRemoteDeviceCXP : public PEXCore::GenTLRemoteDevicePEX {
 public:
     GenTLRemoteDeviceCXP(const CountedPtr<PEXCore::DeviceTagPEX>& tag, PEX_ID digitizer, int32_t access);
@@ -12,8 +13,8 @@ public:
 
     bool IsLittleEndian() override { return false; }
     bool IsWriteSupported() override { return true; }
-    int64_t GetRegisterReadSpace() override { return 0x1B04; }
-    int64_t GetRegisterWriteSpace() override { return 0x1B05; }
+    int64_t GetRegisterReadSpace() override { return PexCode::kCxpRegisterReadSpace; }
+    int64_t GetRegisterWriteSpace() override { return PexCode::kCxpRegisterWriteSpace; }
 };
 
 CountedPtr<GenTLRemoteDevice> MakeRemoteDeviceCXP(const CountedPtr<PEXCore::DeviceTagPEX>& tag, PEX_ID digitizer,

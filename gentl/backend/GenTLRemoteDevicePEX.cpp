@@ -2,6 +2,7 @@
 
 #include "CPEXString.h"
 #include "PexErrorTracker.h"
+#include "PexLibraryCodes.h"
 #include "PexTextInquiry.h"
 #include "PortUrl.h"
 #include "ReportError.h"
@@ -15,16 +16,7 @@ namespace GenTLCore::PEXCore {
 
 namespace {
 
-enum ManifestCode : PEX_INT {
-    MANIFEST_COUNT = 5455,
-    FILE_MAJOR = 5456,
-    FILE_MINOR = 5472,
-    FILE_SUBMINOR = 5488,
-    SCHEMA_MAJOR = 5504,
-    SCHEMA_MINOR = 5520,
-    SHA1 = 6805,
-    URL = 7862,
-};
+using namespace PexCode;
 
 uint32_t InquireLow32(PEX_ID digitizer, PEX_INT code)
 {
@@ -34,9 +26,10 @@ uint32_t InquireLow32(PEX_ID digitizer, PEX_INT code)
 // "0x" and the address in lower-case hexadecimal.
 std::wstring AddressText(uint64_t address)
 {
-    wchar_t text[32] = {};
-    PexFormatText(text, 32, L"0x%llx", static_cast<PEX_INT>(address));
-    text[31] = L'\0';
+    constexpr PEX_INT kLength = 32;  // room for "0x" and 16 digits
+    wchar_t text[kLength] = {};
+    PexFormatText(text, kLength, L"0x%llx", static_cast<PEX_INT>(address));
+    text[kLength - 1] = L'\0';
     return text;
 }
 
@@ -85,20 +78,20 @@ bool GenTLRemoteDevicePEX::DescribeUrl(const std::wstring& url, PortURLRecord* r
 void GenTLRemoteDevicePEX::ReadManifestTable(std::vector<PortURLRecord>* urls)
 {
     int64_t count = 0;
-    PexDigInquire(m_digitizer, MANIFEST_COUNT, &count);
+    PexDigInquire(m_digitizer, kDigManifestCount, &count);
     count = ManifestEntries(count);
     urls->reserve(urls->size() + static_cast<size_t>(count));
     bool unreadable = false;
     for (int64_t k = 0; k < count; ++k) {
-        const std::wstring text = InquirePexText(&PexDigInquire, m_digitizer, URL + k);
+        const std::wstring text = InquirePexText(&PexDigInquire, m_digitizer, kDigManifestUrl + k);
         PortURLRecord record;
-        record.fileVersionMajor = InquireLow32(m_digitizer, FILE_MAJOR + k);
-        record.fileVersionMinor = InquireLow32(m_digitizer, FILE_MINOR + k);
-        record.fileVersionSubminor = InquireLow32(m_digitizer, FILE_SUBMINOR + k);
-        record.schemaVersionMajor = InquireLow32(m_digitizer, SCHEMA_MAJOR + k);
-        record.schemaVersionMinor = InquireLow32(m_digitizer, SCHEMA_MINOR + k);
+        record.fileVersionMajor = InquireLow32(m_digitizer, kDigManifestFileMajor + k);
+        record.fileVersionMinor = InquireLow32(m_digitizer, kDigManifestFileMinor + k);
+        record.fileVersionSubminor = InquireLow32(m_digitizer, kDigManifestFileSubMinor + k);
+        record.schemaVersionMajor = InquireLow32(m_digitizer, kDigManifestSchemaMajor + k);
+        record.schemaVersionMinor = InquireLow32(m_digitizer, kDigManifestSchemaMinor + k);
         uint8_t sha1[20] = {};
-        PexDigInquire(m_digitizer, SHA1 + k, sha1);
+        PexDigInquire(m_digitizer, kDigManifestSha1 + k, sha1);
         if (std::any_of(std::begin(sha1), std::end(sha1), [](uint8_t b) { return b != 0; })) {
             record.sha1.assign(std::begin(sha1), std::end(sha1));
             record.hasSha1 = true;

@@ -2,22 +2,12 @@
 
 #include "InterfaceTagPEX.h"
 #include "PexErrorTracker.h"
+#include "PexLibraryCodes.h"
 #include "PexTextInquiry.h"
 
 #include <map>
 
 namespace GenTLCore::PEXCore {
-
-namespace {
-
-enum AppCode : PEX_INT {
-    INSTALLED_SYSTEMS = 15121,
-    SYSTEM_NAME = 22064,
-    SYSTEM_TYPE = 24920,
-    SYSTEM_BOARDS = 25500,
-};
-
-}  // namespace
 
 GenTLSystemPEX::GenTLSystemPEX(uint64_t context) : m_context(context) {}
 
@@ -26,12 +16,12 @@ GenTLSystemPEX::~GenTLSystemPEX() = default;
 int32_t GenTLSystemPEX::DiscoverInterfaces(std::vector<CountedPtr<InterfaceTag>>* tags, uint64_t)
 {
     int64_t count = 0;
-    PexAppInquire(m_context, INSTALLED_SYSTEMS, &count);
+    PexAppInquire(m_context, PexCode::kAppInstalledSystems, &count);
     // Boards seen so far per system type.
     std::map<int64_t, int64_t> boardsOfType;
     for (int64_t k = 0; k < count; ++k) {
         int64_t type = 0;
-        PexAppInquire(m_context, SYSTEM_TYPE + k, &type);
+        PexAppInquire(m_context, PexCode::kAppSystemType + k, &type);
         const SupportedSystem* row = nullptr;
         for (const SupportedSystem& supported : GetSupportedSystems()) {
             if (supported.type == type) {
@@ -41,9 +31,9 @@ int32_t GenTLSystemPEX::DiscoverInterfaces(std::vector<CountedPtr<InterfaceTag>>
         }
         if (!row)
             continue;
-        const std::wstring name = InquirePexText(&PexAppInquire, m_context, SYSTEM_NAME + k);
+        const std::wstring name = InquirePexText(&PexAppInquire, m_context, PexCode::kAppSystemName + k);
         int64_t boards = 0;
-        PexAppInquire(m_context, SYSTEM_BOARDS + k, &boards);
+        PexAppInquire(m_context, PexCode::kAppSystemBoards + k, &boards);
         int64_t& first = boardsOfType[type];
         for (int64_t c = 0; c < boards; ++c)
             tags->push_back(CountedPtr<InterfaceTag>(new InterfaceTagPEX(row->descriptor, name, first + c)));

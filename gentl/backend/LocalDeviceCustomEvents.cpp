@@ -11,6 +11,7 @@ namespace CoaXPress {
 
 namespace {
 
+using namespace PexCode;
 using Events = LocalDeviceCustomEvents;
 // Hooks one custom type's handler; the record id.
 using Binder = uint32_t (*)(Events*, PEXCore::PexEventManager&);
@@ -24,39 +25,70 @@ uint32_t Bind(Events* events, PEXCore::PexEventManager& manager)
 template <size_t... K>
 constexpr std::array<Binder, sizeof...(K)> AuxIoBinders(std::index_sequence<K...>)
 {
-    return {&Bind<AuxIoRisingEdgeEvent<0x501 + K>, &Events::OnAuxIoRisingEdge<0x501 + K>, 0x8B000>...};
+    return {&Bind<AuxIoRisingEdgeEvent<kAuxPinFirst + K>, &Events::OnAuxIoRisingEdge<kAuxPinFirst + K>,
+                  kHookIoChange>...};
 }
 
-constexpr std::array<Binder, 31> kAuxIo = AuxIoBinders(std::make_index_sequence<31>());
+constexpr std::array<Binder, kAuxPinCount> kAuxIo = AuxIoBinders(std::make_index_sequence<kAuxPinCount>());
 
-// Type 1000 + k binds kBinders[k].
+template <PEX_INT Encoder>
+constexpr Binder EncoderBinder()
+{
+    return &Bind<RotaryEncoderEvent<Encoder>, &Events::OnRotaryEncoder<Encoder>, kHookEncoder + Encoder>;
+}
+
+template <int Timer>
+constexpr Binder TimerStartBinder()
+{
+    return &Bind<TimerStartEvent<Timer>, &Events::OnTimerStart<Timer>, kHookTimerStart + Timer>;
+}
+
+template <int Timer>
+constexpr Binder TimerEndBinder()
+{
+    return &Bind<TimerEndEvent<Timer>, &Events::OnTimerEnd<Timer>, kHookTimerEnd + Timer>;
+}
+
+// Type 1000 + k binds kBinders[k]. Line and line-end events both hook the
+// line end.
 const Binder kBinders[49] = {
-    &Bind<GrabLineEndEvent, &Events::OnGrabLineEnd, 0x200000>,
-    &Bind<GrabLineEvent, &Events::OnGrabLine, 0x200000>,
-    &Bind<GrabStartEvent, &Events::OnGrabStart, 0x4>,
-    &Bind<GrabFrameStartEvent, &Events::OnGrabFrameStart, 0xD>,
-    &Bind<GrabFrameEndEvent, &Events::OnGrabFrameEnd, 0x5>,
-    &Bind<GrabEndEvent, &Events::OnGrabEnd, 0x3>,
+    &Bind<GrabLineEndEvent, &Events::OnGrabLineEnd, kHookLineEnd>,
+    &Bind<GrabLineEvent, &Events::OnGrabLine, kHookLineEnd>,
+    &Bind<GrabStartEvent, &Events::OnGrabStart, kHookGrabStart>,
+    &Bind<GrabFrameStartEvent, &Events::OnGrabFrameStart, kHookFrameStart>,
+    &Bind<GrabFrameEndEvent, &Events::OnGrabFrameEnd, kHookFrameEnd>,
+    &Bind<GrabEndEvent, &Events::OnGrabEnd, kHookGrabEnd>,
     kAuxIo[0], kAuxIo[1], kAuxIo[2], kAuxIo[3], kAuxIo[4], kAuxIo[5], kAuxIo[6], kAuxIo[7], kAuxIo[8], kAuxIo[9],
     kAuxIo[10], kAuxIo[11], kAuxIo[12], kAuxIo[13], kAuxIo[14], kAuxIo[15], kAuxIo[16], kAuxIo[17], kAuxIo[18],
     kAuxIo[19], kAuxIo[20], kAuxIo[21], kAuxIo[22], kAuxIo[23], kAuxIo[24], kAuxIo[25], kAuxIo[26], kAuxIo[27],
     kAuxIo[28], kAuxIo[29], kAuxIo[30],
-    &Bind<RotaryEncoderEvent<0x710>, &Events::OnRotaryEncoder<0x710>, 0xE10>,
-    &Bind<RotaryEncoderEvent<0x720>, &Events::OnRotaryEncoder<0x720>, 0xE20>,
-    &Bind<RotaryEncoderEvent<0x730>, &Events::OnRotaryEncoder<0x730>, 0xE30>,
-    &Bind<RotaryEncoderEvent<0x740>, &Events::OnRotaryEncoder<0x740>, 0xE40>,
-    &Bind<TimerStartEvent<1>, &Events::OnTimerStart<1>, 0x301>,
-    &Bind<TimerStartEvent<2>, &Events::OnTimerStart<2>, 0x302>,
-    &Bind<TimerStartEvent<3>, &Events::OnTimerStart<3>, 0x303>,
-    &Bind<TimerStartEvent<4>, &Events::OnTimerStart<4>, 0x304>,
-    &Bind<TimerEndEvent<1>, &Events::OnTimerEnd<1>, 0x401>,
-    &Bind<TimerEndEvent<2>, &Events::OnTimerEnd<2>, 0x402>,
-    &Bind<TimerEndEvent<3>, &Events::OnTimerEnd<3>, 0x403>,
-    &Bind<TimerEndEvent<4>, &Events::OnTimerEnd<4>, 0x404>,
+    EncoderBinder<kEncoderFirst>(),
+    EncoderBinder<kEncoderFirst + kEncoderStep>(),
+    EncoderBinder<kEncoderFirst + 2 * kEncoderStep>(),
+    EncoderBinder<kEncoderFirst + 3 * kEncoderStep>(),
+    TimerStartBinder<1>(),
+    TimerStartBinder<2>(),
+    TimerStartBinder<3>(),
+    TimerStartBinder<4>(),
+    TimerEndBinder<1>(),
+    TimerEndBinder<2>(),
+    TimerEndBinder<3>(),
+    TimerEndBinder<4>(),
 };
 
-constexpr std::initializer_list<PEX_INT> kFrameEndCodes = {0x40160000, 0x111A,  0x26710, 0x26720, 0x26730,
-                                                          0x26740,    0x20321, 0x20322, 0x20323, 0x20324};
+// What a frame end reports: the camera's frame, the grab's status, the four
+// encoders' positions and the four timers' end counts.
+constexpr std::initializer_list<PEX_INT> kFrameEndCodes = {
+    kInfoFrameCounter,
+    kInfoGrabStatus,
+    kInfoEncoderPosition + kEncoderFirst,
+    kInfoEncoderPosition + kEncoderFirst + kEncoderStep,
+    kInfoEncoderPosition + kEncoderFirst + 2 * kEncoderStep,
+    kInfoEncoderPosition + kEncoderFirst + 3 * kEncoderStep,
+    kInfoTimerEndCount + 1,
+    kInfoTimerEndCount + 2,
+    kInfoTimerEndCount + 3,
+    kInfoTimerEndCount + 4};
 
 }  // namespace
 
@@ -107,41 +139,52 @@ void LocalDeviceCustomEvents::Clear()
     m_moduleRegistered = false;
 }
 
-int64_t LocalDeviceCustomEvents::Fire(int32_t type, const DigEvent& event, std::initializer_list<PEX_INT> codes)
+int64_t LocalDeviceCustomEvents::Fire(int32_t type, const DigEvent& event, std::initializer_list<PEX_INT> codes,
+                                      std::initializer_list<PEX_INT> more)
 {
     uint64_t payload[kMaxPayload / 8] = {};
     size_t count = 0;
     int64_t head = 0;
-    PexGetHookInfo(event.GetEventId(), 0x1C0000, &head);
+    PexGetHookInfo(event.GetEventId(), kInfoEventCounter, &head);
     payload[count++] = static_cast<uint64_t>(head);
     double stamp = 0.0;
-    PexGetHookInfo(event.GetEventId(), 64, &stamp);
+    PexGetHookInfo(event.GetEventId(), kInfoTimeStamp, &stamp);
     std::memcpy(&payload[count++], &stamp, sizeof stamp);
-    for (PEX_INT code : codes) {
-        int64_t value = 0;
-        PexGetHookInfo(event.GetEventId(), code, &value);
-        payload[count++] = static_cast<uint64_t>(value);
+    for (std::initializer_list<PEX_INT> list : {codes, more}) {
+        for (PEX_INT code : list) {
+            int64_t value = 0;
+            PexGetHookInfo(event.GetEventId(), code, &value);
+            payload[count++] = static_cast<uint64_t>(value);
+        }
     }
     m_source.FireModuleEvent(type, payload, count * 8);
     return 0;
 }
 
-int64_t LocalDeviceCustomEvents::OnGrabLineEnd(const GrabLineEndEvent& event) { return Fire(1000, event, {0x200000}); }
-int64_t LocalDeviceCustomEvents::OnGrabLine(const GrabLineEvent& event) { return Fire(1001, event, {0x100000}); }
-int64_t LocalDeviceCustomEvents::OnGrabStart(const GrabStartEvent& event) { return Fire(1002, event, {0x40160000}); }
+int64_t LocalDeviceCustomEvents::OnGrabLineEnd(const GrabLineEndEvent& event)
+{
+    return Fire(TYPE_GRAB_LINE_END, event, {kInfoLineEnd});
+}
+int64_t LocalDeviceCustomEvents::OnGrabLine(const GrabLineEvent& event)
+{
+    return Fire(TYPE_GRAB_LINE, event, {kInfoLine});
+}
+int64_t LocalDeviceCustomEvents::OnGrabStart(const GrabStartEvent& event)
+{
+    return Fire(TYPE_GRAB_START, event, {kInfoFrameCounter});
+}
 int64_t LocalDeviceCustomEvents::OnGrabFrameStart(const GrabFrameStartEvent& event)
 {
-    return Fire(1003, event, {0x40160000});
+    return Fire(TYPE_GRAB_FRAME_START, event, {kInfoFrameCounter});
 }
 int64_t LocalDeviceCustomEvents::OnGrabFrameEnd(const GrabFrameEndEvent& event)
 {
-    return Fire(1004, event, kFrameEndCodes);
+    return Fire(TYPE_GRAB_FRAME_END, event, kFrameEndCodes);
 }
 int64_t LocalDeviceCustomEvents::OnGrabEnd(const GrabEndEvent& event)
 {
-    return Fire(1005, event,
-                {0x40160000, 0x111A, 0x26710, 0x26720, 0x26730, 0x26740, 0x20321, 0x20322, 0x20323, 0x20324,
-                 0x40410000, 0x40420000, 0x40430000, 0x40480000});
+    // A frame end's values, then where the image lies and its size.
+    return Fire(TYPE_GRAB_END, event, kFrameEndCodes, {kInfoOffsetX, kInfoOffsetY, kInfoWidth, kInfoHeight});
 }
 
 }  // namespace CoaXPress

@@ -2,6 +2,7 @@
 #include "DigEvents.h"
 #include "GenTLEventSrc.h"
 #include "PexEventManager.h"
+#include "PexLibraryCodes.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -21,6 +22,19 @@ class LocalDeviceCustomEvents {
 public:
     static constexpr int32_t kFirstType = 1000;
     static constexpr int32_t kLastType = 1048;
+    // The types, in the order of their hook bindings.
+    enum Type : int32_t {
+        TYPE_GRAB_LINE_END = kFirstType,
+        TYPE_GRAB_LINE = 1001,
+        TYPE_GRAB_START = 1002,
+        TYPE_GRAB_FRAME_START = 1003,
+        TYPE_GRAB_FRAME_END = 1004,
+        TYPE_GRAB_END = 1005,
+        TYPE_AUX_IO_FIRST = 1006,          // one per auxiliary pin, from the first
+        TYPE_ROTARY_ENCODER_FIRST = 1037,  // one per encoder
+        TYPE_TIMER_START_FIRST = 1041,     // one per timer, timer 1 first
+        TYPE_TIMER_END_FIRST = 1045,
+    };
     static constexpr uint64_t kMaxPayload = 128;
 
     // `source`: the device, whose module event the packets go to.
@@ -53,28 +67,32 @@ public:
     template <PEX_INT Pin>
     int64_t OnAuxIoRisingEdge(const AuxIoRisingEdgeEvent<Pin>& event)
     {
-        return Fire(static_cast<int32_t>(1006 + (Pin - 0x501)), event, {0x8A000, 0x81000});
+        return Fire(static_cast<int32_t>(TYPE_AUX_IO_FIRST + (Pin - PexCode::kAuxPinFirst)), event,
+                    {PexCode::kInfoPin, PexCode::kInfoIoState});
     }
     template <PEX_INT Encoder>
     int64_t OnRotaryEncoder(const RotaryEncoderEvent<Encoder>& event)
     {
-        return Fire(static_cast<int32_t>(1037 + (Encoder - 0x710) / 0x10), event, {0x26000 + Encoder});
+        return Fire(static_cast<int32_t>(TYPE_ROTARY_ENCODER_FIRST + (Encoder - PexCode::kEncoderFirst) /
+                                                                          PexCode::kEncoderStep),
+                    event, {PexCode::kInfoEncoderPosition + Encoder});
     }
     template <int Timer>
     int64_t OnTimerStart(const TimerStartEvent<Timer>& event)
     {
-        return Fire(1040 + Timer, event, {});
+        return Fire(TYPE_TIMER_START_FIRST + Timer - 1, event, {});
     }
     template <int Timer>
     int64_t OnTimerEnd(const TimerEndEvent<Timer>& event)
     {
-        return Fire(1044 + Timer, event, {});
+        return Fire(TYPE_TIMER_END_FIRST + Timer - 1, event, {});
     }
 
 private:
-    // Queues the packet of `type`: info 0x1C0000, the time stamp (info 64,
-    // a double), then the values of `codes`.
-    int64_t Fire(int32_t type, const DigEvent& event, std::initializer_list<PEX_INT> codes);
+    // Queues the packet of `type`: the event counter, the time stamp (a
+    // double), then the hook information of `codes` and of `more`.
+    int64_t Fire(int32_t type, const DigEvent& event, std::initializer_list<PEX_INT> codes,
+                 std::initializer_list<PEX_INT> more = {});
 
     GenTLEventSrc& m_source;
     std::map<int32_t, uint32_t> m_registered;

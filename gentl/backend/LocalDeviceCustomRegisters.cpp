@@ -3,6 +3,7 @@
 #include "GenTLDataStreamPEX.h"
 #include "PexErrorTracker.h"
 #include "PexIdRelease.h"
+#include "PexLibraryCodes.h"
 #include "PexTextInquiry.h"
 #include "PixelFormatInfo.h"
 #include "Register.h"
@@ -19,10 +20,8 @@ namespace CoaXPress {
 
 namespace {
 
+using namespace PexCode;
 using R = LocalDeviceCustomRegisters;
-
-constexpr PEX_INT kEnable = -9997;
-constexpr PEX_INT kDisable = -9999;
 
 struct CustomRegister {
     uint32_t address;
@@ -67,6 +66,9 @@ PEX_INT Inquire(PEX_ID digitizer, PEX_INT code, PEX_INT preset = 0)
     return PEXCore::InquirePexValue(&PexDigInquire, digitizer, code, preset);
 }
 
+// The low 32 bits of an inquiry.
+uint32_t Inquire32(PEX_ID digitizer, PEX_INT code) { return static_cast<uint32_t>(Inquire(digitizer, code)); }
+
 // The decimation factor of a scale setting (its reciprocal, truncated); a
 // scale that is not positive counts as no decimation, and a tiny one is
 // capped instead of overflowing the conversion.
@@ -104,7 +106,7 @@ uint32_t FloatBits(float value)
 
 LocalDeviceCustomRegisters::LocalDeviceCustomRegisters(PEX_ID system) : m_system(system)
 {
-    m_whiteBalanceBuffer = PexBufAlloc1d(m_system, 3, 0x48000020, 64);
+    m_whiteBalanceBuffer = PexBufAlloc1d(m_system, 3, kDataTypeFloat32, kBufArray);
     PexBufPut(m_whiteBalanceBuffer, m_ratios);
 }
 
@@ -126,7 +128,7 @@ void LocalDeviceCustomRegisters::AddTo(GenTLRegisterMap& map)
 
 bool LocalDeviceCustomRegisters::IsBayerConversionEnabled(PEX_ID digitizer)
 {
-    return Inquire(digitizer, 5326, kDisable) == kEnable;
+    return Inquire(digitizer, kDigBayerConversion, kDisable) == kEnable;
 }
 
 int32_t LocalDeviceCustomRegisters::ReadInt32(PEX_ID digitizer, uint32_t id, int32_t* value)
@@ -136,18 +138,20 @@ int32_t LocalDeviceCustomRegisters::ReadInt32(PEX_ID digitizer, uint32_t id, int
     case DECIMATION_HORIZONTAL:
     case DECIMATION_VERTICAL: {
         double scale = 1.0;
-        PexDigInquire(digitizer, id == DECIMATION_HORIZONTAL ? 6601 : 6602, &scale);
+        PexDigInquire(digitizer, id == DECIMATION_HORIZONTAL ? kDigScaleX : kDigScaleY, &scale);
         *value = DecimationOf(scale);
         break;
     }
     case REVERSE_X:
-    case REVERSE_Y: *value = Inquire(digitizer, id == REVERSE_X ? 4230 : 4231) == 1 ? 0 : 1; break;
+    case REVERSE_Y:
+        *value = Inquire(digitizer, id == REVERSE_X ? kDigReverseX : kDigReverseY) == kReverseOff ? 0 : 1;
+        break;
     case BAYER_CONVERSION_AUTO: *value = IsBayerConversionEnabled(digitizer) ? 1 : 0; break;
     case PIXEL_SIZE: *value = GetPixelSize(digitizer); break;
     case PIXEL_COLOR_FILTER:
         *value = ColorFilterValue(PEXCore::PixelFormatInfo(GetPixelFormat(digitizer)).colorFilter);
         break;
-    case ACQUISITION_STARTED: *value = Inquire(digitizer, 4128) != 0 ? 1 : 0; break;
+    case ACQUISITION_STARTED: *value = Inquire(digitizer, kDigGrabbing) != 0 ? 1 : 0; break;
     default:
         return ReportError(GC_ERR_ERROR, "Internal error: cannot identify the local device custom int32 register to read");
     }
@@ -161,16 +165,16 @@ int32_t LocalDeviceCustomRegisters::ReadUInt32(PEX_ID digitizer, uint32_t id, ui
     case BALANCE_RATIO_RED: *value = FloatBits(m_ratios[0]); return GC_ERR_SUCCESS;
     case BALANCE_RATIO_GREEN: *value = FloatBits(m_ratios[1]); return GC_ERR_SUCCESS;
     case BALANCE_RATIO_BLUE: *value = FloatBits(m_ratios[2]); return GC_ERR_SUCCESS;
-    case ABSOLUTE_WIDTH_MAX: *value = uint32_t(Inquire(digitizer, 1536)); break;
-    case ABSOLUTE_HEIGHT_MAX: *value = uint32_t(Inquire(digitizer, 1537)); break;
-    case WIDTH_MAX: *value = uint32_t(Inquire(digitizer, 1536)) - uint32_t(Inquire(digitizer, 4024)); break;
-    case HEIGHT_MAX: *value = uint32_t(Inquire(digitizer, 1537)) - uint32_t(Inquire(digitizer, 4025)); break;
-    case WIDTH: *value = uint32_t(Inquire(digitizer, 4022)); break;
-    case HEIGHT: *value = uint32_t(Inquire(digitizer, 4023)); break;
-    case OFFSET_X_MAX: *value = uint32_t(Inquire(digitizer, 1536)) - uint32_t(Inquire(digitizer, 4022)); break;
-    case OFFSET_Y_MAX: *value = uint32_t(Inquire(digitizer, 1537)) - uint32_t(Inquire(digitizer, 4023)); break;
-    case OFFSET_X: *value = uint32_t(Inquire(digitizer, 4024)); break;
-    case OFFSET_Y: *value = uint32_t(Inquire(digitizer, 4025)); break;
+    case ABSOLUTE_WIDTH_MAX: *value = Inquire32(digitizer, kDigWidth); break;
+    case ABSOLUTE_HEIGHT_MAX: *value = Inquire32(digitizer, kDigHeight); break;
+    case WIDTH_MAX: *value = Inquire32(digitizer, kDigWidth) - Inquire32(digitizer, kDigRoiOffsetX); break;
+    case HEIGHT_MAX: *value = Inquire32(digitizer, kDigHeight) - Inquire32(digitizer, kDigRoiOffsetY); break;
+    case WIDTH: *value = Inquire32(digitizer, kDigRoiWidth); break;
+    case HEIGHT: *value = Inquire32(digitizer, kDigRoiHeight); break;
+    case OFFSET_X_MAX: *value = Inquire32(digitizer, kDigWidth) - Inquire32(digitizer, kDigRoiWidth); break;
+    case OFFSET_Y_MAX: *value = Inquire32(digitizer, kDigHeight) - Inquire32(digitizer, kDigRoiHeight); break;
+    case OFFSET_X: *value = Inquire32(digitizer, kDigRoiOffsetX); break;
+    case OFFSET_Y: *value = Inquire32(digitizer, kDigRoiOffsetY); break;
     case PIXEL_FORMAT: *value = GetPixelFormat(digitizer); break;
     default:
         return ReportError(GC_ERR_ERROR, "Internal error: cannot identify the local device custom uint32 register to read");
@@ -191,11 +195,13 @@ int32_t LocalDeviceCustomRegisters::WriteInt32(PEX_ID digitizer, uint32_t id, in
         // factor has none.
         if (value <= 0)
             return ReportError(GC_ERR_INVALID_VALUE, "WriteRegister: the decimation must be at least 1");
-        PexDigControlDouble(digitizer, id == DECIMATION_HORIZONTAL ? 6601 : 6602, 1.0 / value);
+        PexDigControlDouble(digitizer, id == DECIMATION_HORIZONTAL ? kDigScaleX : kDigScaleY, 1.0 / value);
         break;
     case REVERSE_X:
-    case REVERSE_Y: PexDigControl(digitizer, id == REVERSE_X ? 4230 : 4231, value != 0 ? 4 : 1); break;
-    case BAYER_CONVERSION_AUTO: PexDigControl(digitizer, 5326, value == 1 ? kEnable : kDisable); break;
+    case REVERSE_Y:
+        PexDigControl(digitizer, id == REVERSE_X ? kDigReverseX : kDigReverseY, value != 0 ? kReverseOn : kReverseOff);
+        break;
+    case BAYER_CONVERSION_AUTO: PexDigControl(digitizer, kDigBayerConversion, value == 1 ? kEnable : kDisable); break;
     default:
         return ReportError(GC_ERR_ERROR, "Internal error: cannot identify the local device custom int32 register to write");
     }
@@ -209,10 +215,10 @@ int32_t LocalDeviceCustomRegisters::WriteUInt32(PEX_ID digitizer, uint32_t id, u
     case BALANCE_RATIO_RED:
     case BALANCE_RATIO_GREEN:
     case BALANCE_RATIO_BLUE: return WriteBalanceRatio(digitizer, id, value);
-    case WIDTH: PexDigControl(digitizer, 4022, value); break;
-    case HEIGHT: PexDigControl(digitizer, 4023, value); break;
-    case OFFSET_X: PexDigControl(digitizer, 4024, value); break;
-    case OFFSET_Y: PexDigControl(digitizer, 4025, value); break;
+    case WIDTH: PexDigControl(digitizer, kDigRoiWidth, value); break;
+    case HEIGHT: PexDigControl(digitizer, kDigRoiHeight, value); break;
+    case OFFSET_X: PexDigControl(digitizer, kDigRoiOffsetX, value); break;
+    case OFFSET_Y: PexDigControl(digitizer, kDigRoiOffsetY, value); break;
     default:
         return ReportError(GC_ERR_ERROR, "Internal error: cannot identify the local device custom uint32 register to write");
     }
@@ -245,39 +251,42 @@ int32_t LocalDeviceCustomRegisters::WriteBalanceRatio(PEX_ID digitizer, uint32_t
 void LocalDeviceCustomRegisters::ApplyBalanceRatios(PEX_ID digitizer) const
 {
     if (IsBayerConversionEnabled(digitizer))
-        PexDigControl(digitizer, 5328, static_cast<PEX_INT>(m_whiteBalanceBuffer));
+        PexDigControl(digitizer, kDigBayerCoefficients, static_cast<PEX_INT>(m_whiteBalanceBuffer));
 }
 
 int32_t LocalDeviceCustomRegisters::BalanceWhiteOnce(PEX_ID digitizer)
 {
     if (!IsBayerConversionEnabled(digitizer))
         return GC_ERR_SUCCESS;
-    PexDigControl(digitizer, 5112, 1);
-    const PEX_ID coefficients = static_cast<PEX_ID>(Inquire(digitizer, 5328));
+    PexDigControl(digitizer, kDigWhiteBalanceOnce, kWhiteBalanceCompute);
+    const PEX_ID coefficients = static_cast<PEX_ID>(Inquire(digitizer, kDigBayerCoefficients));
     PexBufGet(coefficients, m_ratios);
     return Check();
 }
 
 uint32_t LocalDeviceCustomRegisters::GetPixelFormat(PEX_ID digitizer) const
 {
-    const PEX_INT bayer = Inquire(digitizer, 5326, kDisable);
-    const uint32_t camera = static_cast<uint32_t>(Inquire(digitizer, 5198));
+    const PEX_INT bayer = Inquire(digitizer, kDigBayerConversion, kDisable);
+    const uint32_t camera = static_cast<uint32_t>(Inquire(digitizer, kDigCameraPixelFormat));
     if (PEXCore::PixelFormatInfo(camera).colorFilter != PEXCore::COLOR_FILTER_NONE && bayer == kDisable)
         return camera;
-    const PEX_INT bands = Inquire(digitizer, 1005);
-    const PEX_INT type = Inquire(digitizer, 1008);
+    const PEX_INT bands = Inquire(digitizer, kDigBands);
+    const PEX_INT type = Inquire(digitizer, kDigDataType);
     if (bands != 3) {
-        switch (Inquire(digitizer, 1007)) {
+        switch (Inquire(digitizer, kDigBitDepth)) {
         case 10: return 0x01100003;  // Mono10
         case 12: return 0x01100005;  // Mono12
         case 14: return 0x01100025;  // Mono14
         default: break;
         }
     }
-    const PEX_ID probe = PexBufAllocColor(m_system, bands, 512, 1, type,
+    // A line of an image buffer of the digitizer's bands and type tells
+    // the format the library would deliver.
+    constexpr PEX_INT kProbeWidth = 512;
+    const PEX_ID probe = PexBufAllocColor(m_system, bands, kProbeWidth, 1, type,
                                           PEXCore::GenTLDataStreamPEX::ColourAttribute(bands, type), nullptr);
     PEX_INT code = 0;
-    PexBufInquire(probe, 5101, &code);
+    PexBufInquire(probe, kBufPixelFormat, &code);
     if (PEXCore::IsReleasablePexId(probe))
         PexBufFree(probe);
     return static_cast<uint32_t>(code);

@@ -2,6 +2,7 @@
 
 #include "CPEXString.h"
 #include "LastGenTLError.h"
+#include "PexLibraryCodes.h"
 #include "PexTextInquiry.h"
 #include "ScopedLock.h"
 
@@ -13,11 +14,9 @@ namespace GenTLCore::PEXCore {
 
 namespace {
 
-constexpr PEX_INT kDefault = PEX_DEFAULT;
-constexpr PEX_INT kErrorHook = 0x40000008;
-constexpr PEX_INT kUnhook = 0x04000000;
-constexpr PEX_INT kCurrentError = 8;
-constexpr PEX_INT kMessageParts[] = {0x21000008, 0x210B0000, 0x210C0000, 0x210D0000};
+using namespace PexCode;
+
+constexpr PEX_INT kMessageParts[] = {kAppErrorMessage, kAppErrorDetail1, kAppErrorDetail2, kAppErrorDetail3};
 constexpr int32_t kGenTLError = -1001;  // GC_ERR_ERROR
 
 std::atomic<PexErrorTracker*> g_tracker{nullptr};
@@ -39,7 +38,7 @@ PexErrorTracker* PexErrorTracker::Instance()
     if (current)
         return current;
     auto* made = new PexErrorTracker;
-    PexAppHookFunction(kDefault, kErrorHook, &PexErrorTracker::OnError, made);
+    PexAppHookFunction(kDefault, kAppErrorHook, &PexErrorTracker::OnError, made);
     if (g_tracker.compare_exchange_strong(current, made))
         return made;
     Destroy(made);  // another thread installed its tracker first
@@ -59,7 +58,7 @@ PEX_INT PexErrorTracker::RecordThreadError(PexErrorTracker* tracker)
     const uint64_t token = ThreadToken();
     if (tracker->HasError(thread, token))
         return 0;  // the first error stays until the thread asks for it
-    const PEX_INT code = PexAppGetError(kDefault, kCurrentError, nullptr);
+    const PEX_INT code = PexAppGetError(kDefault, kAppErrorCode, nullptr);
     if (code == 0)
         return 0;
     tracker->RecordError(thread, token, code, ComposeErrorText(tracker));
@@ -127,7 +126,7 @@ void PexErrorTracker::Destroy(PexErrorTracker* tracker)
 {
     if (!tracker)
         return;
-    PexAppHookFunction(kDefault, kErrorHook + kUnhook, &PexErrorTracker::OnError, tracker);
+    PexAppHookFunction(kDefault, kAppErrorHook + kUnhook, &PexErrorTracker::OnError, tracker);
     delete tracker;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "CriticalSection.h"
+#include "PexLibraryCodes.h"
 #include "ScopedLock.h"
 
 #include <platform/pex/Pex.h>
@@ -43,7 +44,7 @@ public:
         ~PexEventRecord() override
         {
             Event(m_object, 0).Disarm();
-            m_hook(m_object, m_hookType + 0x04000000, &HookThunk, this);
+            m_hook(m_object, m_hookType + PexCode::kUnhook, &HookThunk, this);
         }
 
         static PEX_INT HookThunk(PEX_INT /*hookType*/, PEX_ID eventId, void* userData)
@@ -81,8 +82,6 @@ public:
     }
     // Disarms and unhooks the record; an unknown id changes nothing.
     void RemoveEvent(uint32_t id);
-
-    PEX_ID GetObjectId() const { return m_object; }
 
 private:
     const PEX_ID m_object;

@@ -1,8 +1,13 @@
 #include "PexIdRelease.h"
 
+#include "PexLibraryCodes.h"
+
 namespace GenTLCore::PEXCore {
 
-bool IsReleasablePexId(PEX_ID id) { return id != 0 && id != PEX_DEFAULT && (id & 0x800000) == 0; }
+bool IsReleasablePexId(PEX_ID id)
+{
+    return id != 0 && id != PexCode::kDefault && (id & PexCode::kLibraryOwnedIdBit) == 0;
+}
 
 void ReleasePexSystem(PEX_ID system)
 {

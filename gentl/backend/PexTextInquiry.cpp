@@ -1,13 +1,16 @@
 #include "PexTextInquiry.h"
 
+#include "PexLibraryCodes.h"
+
 #include <vector>
 
 namespace GenTLCore::PEXCore {
 
 namespace {
-constexpr PEX_INT kSizeForm = 0x50000000000;
+
 // More than any text of the library; a larger answer is taken as a fault.
 constexpr PEX_INT kMaxTextLength = 1 << 20;
+
 }  // namespace
 
 PEX_INT InquirePexValue(PexInquiry inquire, PEX_ID object, PEX_INT code, PEX_INT preset)
@@ -20,7 +23,7 @@ PEX_INT InquirePexValue(PexInquiry inquire, PEX_ID object, PEX_INT code, PEX_INT
 std::wstring InquirePexText(PexInquiry inquire, PEX_ID object, PEX_INT code)
 {
     PEX_INT length = 0;
-    inquire(object, code + kSizeForm, &length);
+    inquire(object, code + PexCode::kTextSize, &length);
     if (length < 1 || length > kMaxTextLength)
         return std::wstring();
     std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');

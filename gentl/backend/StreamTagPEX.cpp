@@ -1,6 +1,7 @@
 #include "StreamTagPEX.h"
 
 #include "CPEXString.h"
+#include "PexLibraryCodes.h"
 
 namespace GenTLCore {
 namespace PEXCore {
@@ -17,13 +18,11 @@ StreamTagPEX::~StreamTagPEX() = default;
 std::string StreamTagPEX::GetDeviceID() const
 {
     PEX_INT systemNumber = 0;
-    PexSysInquire(m_system, 1009, &systemNumber);
+    PexSysInquire(m_system, PexCode::kSysNumber, &systemNumber);
     return WideToUtf8(m_descriptor) + std::to_string(systemNumber) + "\\Device" + std::to_string(m_deviceNumber);
 }
 
 std::string StreamTagPEX::GetStreamID() const { return GetDeviceID() + "\\Stream" + std::to_string(m_streamNumber); }
-
-std::string StreamTagPEX::GetStreamIDText() const { return GetStreamID(); }
 
 CountedPtr<StreamTagPEX> MakeStreamTagPEX(PEX_ID system, const std::wstring& descriptor, PEX_ID digitizer,
                                           int64_t deviceNumber, int32_t streamNumber)

@@ -21,12 +21,9 @@ public:
     std::string GetDeviceID() const override;
     // <device id>\Stream<stream number>
     std::string GetStreamID() const override;
-    virtual std::string GetStreamIDText() const;
 
     PEX_ID GetSystem() const { return m_system; }
     PEX_ID GetDigitizer() const { return m_digitizer; }
-    int64_t GetDeviceNumber() const { return m_deviceNumber; }
-    int32_t GetStreamNumber() const { return m_streamNumber; }
 
 private:
     PEX_ID m_system;

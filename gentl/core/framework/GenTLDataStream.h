@@ -39,6 +39,20 @@ public:
     static constexpr uint64_t kUnlimited = 0xFFFFFFFFFFFFFFFFull;
     static constexpr int32_t kNotSet = 0x7FFFFFFF;
     static constexpr uint32_t kMaxAuxiliaryBuffers = 20;
+    // The stream registers' addresses on its port (the description text
+    // lies at kDescriptionAddress).
+    static constexpr uint64_t kStreamIdAddress = 0x0;
+    static constexpr uint64_t kAnnouncedCountAddress = 0x10000000;
+    static constexpr uint64_t kAnnounceMinimumAddress = 0x10000004;
+    static constexpr uint64_t kHandlingModeAddress = 0x10000008;
+    static constexpr uint64_t kAcquisitionActiveAddress = 0x1000000C;
+    static constexpr uint64_t kModifiesPayloadAddress = 0x10000010;
+    static constexpr uint64_t kPayloadSizeAddress = 0x10000014;
+    static constexpr uint64_t kPolicyImplementedAddress = 0x20000000;
+    static constexpr uint64_t kPolicyAddress = 0x20000004;
+    static constexpr uint64_t kPriorityAddress = 0x20000008;
+    static constexpr uint64_t kApplyPriorityAddress = 0x2000000C;
+    static constexpr uint64_t kAuxiliaryCountAddress = 0x20000010;
 
     explicit GenTLDataStream(const CountedPtr<StreamTag>& tag);
     ~GenTLDataStream() override;
@@ -84,10 +98,6 @@ public:
 
     // The consumer's calls (DSAnnounceBuffer ... DSGetBufferPartInfo).
     GC_ERROR AnnounceBufferChecked(void* memory, uint64_t size, void* userPointer, CountedPtr<GenTLBuffer>* buffer);
-    GC_ERROR AnnounceBuffer(void* memory, uint64_t size, void* userPointer, CountedPtr<GenTLBuffer>* buffer)
-    {
-        return AnnounceBufferChecked(memory, size, userPointer, buffer);
-    }
     GC_ERROR AllocAndAnnounceBuffer(uint64_t size, void* userPointer, CountedPtr<GenTLBuffer>* buffer);
     // Takes back an announcement that could not be completed (not queued).
     void RevokeAnnounced(GenTLBuffer* buffer);

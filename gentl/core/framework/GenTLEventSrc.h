@@ -45,7 +45,6 @@ public:
     // while the module sets up, then MarkEventSourceReady.
     void InitEventSource(bool withErrorEvent, bool withModuleEvent, uint64_t minDataSize);
     void MarkEventSourceReady() { m_ready = true; }
-    bool IsEventSourceReady() const { return m_ready; }
     // Enters an event object under its type; an existing entry stays.
     void AddEventObject(const CountedPtr<GenTLEvent>& event);
 

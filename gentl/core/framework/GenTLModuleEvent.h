@@ -29,7 +29,6 @@ public:
     int32_t GetEventType() const override { return EVENT_MODULE; }
     uint64_t GetEventSizeMax() const override { return m_maxDataSize + kHeaderSize; }
     uint64_t GetInfoDataSizeMax() const override { return GetEventSizeMax() - 4; }
-    uint64_t MaxDataSize() const { return m_maxDataSize; }
 
 protected:
     GC_ERROR CopyEventData(std::vector<uint8_t>& item, void* buffer, size_t* size) override;

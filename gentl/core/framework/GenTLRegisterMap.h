@@ -66,7 +66,6 @@ public:
     int32_t WriteTypedRegister(uint64_t offset, uint64_t count, const uint8_t* source, int32_t type,
                                uint32_t id, bool whole, bool readable);
 
-    uint64_t MinAddress() const { return m_min; }
     uint64_t MaxAddress() const { return m_max; }
 
 private:

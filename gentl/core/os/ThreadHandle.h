@@ -28,7 +28,6 @@ public:
     // lets the thread run on.
     int32_t Close();
 
-    bool HasHandle() const { return m_thread.joinable(); }
     // The started thread's system id; 0 before the first start.
     int32_t ThreadId() const { return m_threadId.load(); }
 

@@ -53,7 +53,6 @@ public:
     double frameRate() const { return m_frameRate; }
 
     void startAcquisition(double now);
-    void stopAcquisition() { m_acquiring = false; }
 
     // For a grab waiting at `now`: true and the frame's number when a frame
     // is there (earlier frames that no grab waited for count as missed);

@@ -81,6 +81,12 @@ constexpr PEX_INT kReverseOff = 1;
 constexpr PEX_INT kReverseOn = 4;
 constexpr PEX_INT kRegReadSpace = 0x1B04;
 constexpr PEX_INT kRegWriteSpace = 0x1B05;
+// Settings the library only stores.
+constexpr PEX_INT kDigGrabTimeout = 4127;
+constexpr PEX_INT kDigGrabMode = 4016;
+constexpr PEX_INT kDigGrabFailCheck = 4133;
+constexpr PEX_INT kDigCxpSetting = 4379;
+constexpr PEX_INT kDigMissedFrameCount = 5348;
 
 // Hook types.
 constexpr PEX_INT kHookGrabStart = 4;

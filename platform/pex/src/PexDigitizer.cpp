@@ -330,11 +330,11 @@ void PexDigControl(PEX_ID digitizer, PEX_INT code, PEX_INT value)
                         L"Control " + std::to_wstring(code) + L" failed.");
         } else {
             switch (code) {
-            case 4127:
-            case 4016:
-            case 4133:
-            case 4379:
-            case 5348:
+            case code::kDigGrabTimeout:
+            case code::kDigGrabMode:
+            case code::kDigGrabFailCheck:
+            case code::kDigCxpSetting:
+            case code::kDigMissedFrameCount:
                 dig->stored[code] = value;
                 break;
             case code::kDigRoiWidth:

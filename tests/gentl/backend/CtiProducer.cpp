@@ -49,18 +49,29 @@ GC_ERROR CtiProducer::OpenSystem()
     return Fn<PTLUpdateInterfaceList>("TLUpdateInterfaceList")(system, nullptr, 1000);
 }
 
-std::vector<std::string> CtiProducer::InterfaceIds()
+namespace {
+
+// The ids below a module: its count, then each id by index.
+template <class Handle, class CountFunction, class IdFunction>
+std::vector<std::string> ListIds(Handle handle, CountFunction countOf, IdFunction idAt)
 {
     std::vector<std::string> ids;
     uint32_t count = 0;
-    EXPECT_EQ(Fn<PTLGetNumInterfaces>("TLGetNumInterfaces")(system, &count), GC_ERR_SUCCESS);
+    EXPECT_EQ(countOf(handle, &count), GC_ERR_SUCCESS);
     for (uint32_t i = 0; i < count; ++i) {
         char id[256] = {};
         size_t size = sizeof id;
-        EXPECT_EQ(Fn<PTLGetInterfaceID>("TLGetInterfaceID")(system, i, id, &size), GC_ERR_SUCCESS);
+        EXPECT_EQ(idAt(handle, i, id, &size), GC_ERR_SUCCESS);
         ids.push_back(id);
     }
     return ids;
+}
+
+}  // namespace
+
+std::vector<std::string> CtiProducer::InterfaceIds()
+{
+    return ListIds(system, Fn<PTLGetNumInterfaces>("TLGetNumInterfaces"), Fn<PTLGetInterfaceID>("TLGetInterfaceID"));
 }
 
 GC_ERROR CtiProducer::OpenInterface(const std::string& id, IF_HANDLE* handle)
@@ -72,16 +83,7 @@ GC_ERROR CtiProducer::OpenInterface(const std::string& id, IF_HANDLE* handle)
 
 std::vector<std::string> CtiProducer::DeviceIds(IF_HANDLE interface)
 {
-    std::vector<std::string> ids;
-    uint32_t count = 0;
-    EXPECT_EQ(Fn<PIFGetNumDevices>("IFGetNumDevices")(interface, &count), GC_ERR_SUCCESS);
-    for (uint32_t i = 0; i < count; ++i) {
-        char id[256] = {};
-        size_t size = sizeof id;
-        EXPECT_EQ(Fn<PIFGetDeviceID>("IFGetDeviceID")(interface, i, id, &size), GC_ERR_SUCCESS);
-        ids.push_back(id);
-    }
-    return ids;
+    return ListIds(interface, Fn<PIFGetNumDevices>("IFGetNumDevices"), Fn<PIFGetDeviceID>("IFGetDeviceID"));
 }
 
 GC_ERROR CtiProducer::OpenFirstDevice(DEVICE_ACCESS_FLAGS access, DEV_HANDLE* device)
@@ -101,6 +103,14 @@ GC_ERROR CtiProducer::OpenFirstDevice(DEVICE_ACCESS_FLAGS access, DEV_HANDLE* de
     if (devices.empty())
         return GC_ERR_NOT_AVAILABLE;
     return Fn<PIFOpenDevice>("IFOpenDevice")(firstInterface, devices[0].c_str(), access, device);
+}
+
+GC_ERROR CtiProducer::OpenFirstRemotePort(DEVICE_ACCESS_FLAGS access, PORT_HANDLE* port)
+{
+    DEV_HANDLE device = nullptr;
+    if (GC_ERROR code = OpenFirstDevice(access, &device))
+        return code;
+    return Fn<PDevGetPort>("DevGetPort")(device, port);
 }
 
 std::string CtiProducer::DeviceInfoText(IF_HANDLE interface, const std::string& id, DEVICE_INFO_CMD command)

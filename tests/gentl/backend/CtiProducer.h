@@ -38,6 +38,8 @@ public:
     std::vector<std::string> DeviceIds(IF_HANDLE interface);
     // The first interface's first device opened with `access`.
     GC_ERROR OpenFirstDevice(DEVICE_ACCESS_FLAGS access, DEV_HANDLE* device);
+    // The remote port of the first device opened with `access`.
+    GC_ERROR OpenFirstRemotePort(DEVICE_ACCESS_FLAGS access, PORT_HANDLE* port);
     std::string DeviceInfoText(IF_HANDLE interface, const std::string& id, DEVICE_INFO_CMD command);
     // {code, text} of GCGetLastError.
     std::pair<GC_ERROR, std::string> LastError();

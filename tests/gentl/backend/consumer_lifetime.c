@@ -161,18 +161,9 @@ static int openStream(void)
  * sends images only when `camera` is set. */
 static int startStream(int camera)
 {
-    BUFFER_HANDLE buffer;
-    INFO_DATATYPE type;
-    uint64_t payload = 0;
-    size_t size = sizeof payload;
-    int i;
     if (openStream())
         return 1;
-    CHECK(CALL(PDSGetInfo, DSGetInfo, g_stream, STREAM_INFO_PAYLOAD_SIZE, &type, &payload, &size));
-    for (i = 0; i < BUFFERS; ++i) {
-        CHECK(CALL(PDSAllocAndAnnounceBuffer, DSAllocAndAnnounceBuffer, g_stream, payload, NULL, &buffer));
-        CHECK(CALL(PDSQueueBuffer, DSQueueBuffer, g_stream, buffer));
-    }
+    CHECK(queueProducerBuffers(g_stream, BUFFERS, NULL));
     CHECK(CALL(PGCRegisterEvent, GCRegisterEvent, g_stream, EVENT_NEW_BUFFER, &g_newBuffer));
     CHECK(CALL(PDSStartAcquisition, DSStartAcquisition, g_stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE));
     if (camera)
@@ -240,11 +231,8 @@ int main(int argc, char** argv)
     for (i = 0; i < sizeof kScenarios / sizeof kScenarios[0]; ++i) {
         if (strcmp(argv[2], kScenarios[i].name) != 0)
             continue;
-        g_producer = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-        if (!g_producer) {
-            fprintf(stderr, "%s\n", dlerror());
+        if (loadProducer(argv[1]) != 0)
             return 2;
-        }
         /* Whatever the scenario left open stays open. */
         return kScenarios[i].run();
     }

@@ -1,25 +1,20 @@
-/* A GenTL consumer in C that knows only GenTL.h, fed absurd values. Run with
- * the producer's path (and a repeat count), it runs every scenario as a
- * child process of its own with a simulated installation (PEX_SIM_CONFIG)
- * and checks that each child ends with exit code 0, no signal, within a
- * time limit:
- * - absurd frame rates written to the camera: the write is refused with a
- *   text, the rate stays, the stream keeps flowing; the stream's id is built
- *   from the system descriptor; the acquisition mode is set through the
- *   entry named "Continuous";
+/* A GenTL consumer in C that knows only GenTL.h, fed absurd values. Run as
+ * `<program> <producer> <scenario>`, it writes the scenario's simulated
+ * installation to a file of its own, names it in PEX_SIM_CONFIG, loads the
+ * producer and runs the scenario:
+ * - absurd frame rates written to the camera (frame_rate_...): the write is
+ *   refused with a text, the rate stays, the stream keeps flowing; the
+ *   stream's id is built from the system descriptor; the acquisition mode is
+ *   set through the entry named "Continuous";
  * - configurations past the stand-in's limits: the interface list is refused
  *   with a text naming the line, and the library closes;
- * - the largest configuration: every interface is listed. */
+ * - the largest configuration: every interface is listed.
+ * Exit code 0 when every step answered as expected. */
 #include "ConsumerCalls.h"
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #define BUFFERS 4
-#define LIMIT_SECONDS 30
 #define STREAM_ID "PX_SYSTEM_TARSILCXP0\\Device0\\Stream0"
 
 /* The calling thread's last error is `code` and its text holds `needle`. */
@@ -48,23 +43,6 @@ static long long entryValue(const char* xml, const char* name)
     return value ? strtoll(value + strlen("<Value>"), NULL, 0) : -1;
 }
 
-static GC_ERROR openFirstDevice(TL_HANDLE* system, IF_HANDLE* interface, DEV_HANDLE* device)
-{
-    char id[256];
-    size_t size = sizeof id;
-    GC_ERROR code;
-    if ((code = CALL(PTLOpen, TLOpen, system)) != GC_ERR_SUCCESS ||
-        (code = CALL(PTLUpdateInterfaceList, TLUpdateInterfaceList, *system, NULL, 1000)) != GC_ERR_SUCCESS ||
-        (code = CALL(PTLGetInterfaceID, TLGetInterfaceID, *system, 0, id, &size)) != GC_ERR_SUCCESS ||
-        (code = CALL(PTLOpenInterface, TLOpenInterface, *system, id, interface)) != GC_ERR_SUCCESS ||
-        (code = CALL(PIFUpdateDeviceList, IFUpdateDeviceList, *interface, NULL, 1000)) != GC_ERR_SUCCESS)
-        return code;
-    size = sizeof id;
-    if ((code = CALL(PIFGetDeviceID, IFGetDeviceID, *interface, 0, id, &size)) != GC_ERR_SUCCESS)
-        return code;
-    return CALL(PIFOpenDevice, IFOpenDevice, *interface, id, DEVICE_ACCESS_EXCLUSIVE, device);
-}
-
 /* Waits for `count` images and queues each again. */
 static int receive(EVENT_HANDLE newBuffer, DS_HANDLE stream, int count)
 {
@@ -79,7 +57,7 @@ static int receive(EVENT_HANDLE newBuffer, DS_HANDLE stream, int count)
 }
 
 /* Streams, writes `rate` as AcquisitionFrameRate (refused), streams on. */
-static int absurdRate(double rate)
+static int absurdRate(const char* rate)
 {
     TL_HANDLE system;
     IF_HANDLE interface;
@@ -88,26 +66,19 @@ static int absurdRate(double rate)
     DS_HANDLE stream;
     EVENT_HANDLE newBuffer;
     BUFFER_HANDLE buffers[BUFFERS];
-    char id[256], url[512];
+    char id[256];
     unsigned char before[8], after[8];
     size_t size;
     INFO_DATATYPE type;
-    uint64_t address = 0, length = 0, payload = 0, rateAddress, modeAddress, startAddress, stopAddress, lockAddress;
+    uint64_t rateAddress, modeAddress, startAddress, stopAddress, lockAddress;
     long long continuous;
     char* xml;
     GC_ERROR code;
-    unsigned i;
 
-    CHECK(CALL(PGCInitLib, GCInitLib));
     CHECK(openFirstDevice(&system, &interface, &device));
     CHECK(CALL(PDevGetPort, DevGetPort, device, &port));
-    size = sizeof url;
-    CHECK(CALL(PGCGetPortURL, GCGetPortURL, port, url, &size));
-    EXPECT(parseLocalUrl(url, &address, &length) == 0 && length > 0 && length < (1u << 24));
-    xml = (char*)calloc(length + 1, 1);
+    xml = cameraDescription(port);
     EXPECT(xml != NULL);
-    size = length;
-    CHECK(CALL(PGCReadPort, GCReadPort, port, address, xml, &size));
     rateAddress = nodeAddress(xml, "AcquisitionFrameRateReg");
     modeAddress = nodeAddress(xml, "AcquisitionModeReg");
     startAddress = nodeAddress(xml, "AcquisitionStartReg");
@@ -124,12 +95,7 @@ static int absurdRate(double rate)
     size = sizeof id;
     CHECK(CALL(PDSGetInfo, DSGetInfo, stream, STREAM_INFO_ID, &type, id, &size));
     EXPECT(strcmp(id, STREAM_ID) == 0);
-    size = sizeof payload;
-    CHECK(CALL(PDSGetInfo, DSGetInfo, stream, STREAM_INFO_PAYLOAD_SIZE, &type, &payload, &size));
-    for (i = 0; i < BUFFERS; ++i) {
-        CHECK(CALL(PDSAllocAndAnnounceBuffer, DSAllocAndAnnounceBuffer, stream, payload, NULL, &buffers[i]));
-        CHECK(CALL(PDSQueueBuffer, DSQueueBuffer, stream, buffers[i]));
-    }
+    CHECK(queueProducerBuffers(stream, BUFFERS, buffers));
     CHECK(CALL(PGCRegisterEvent, GCRegisterEvent, stream, EVENT_NEW_BUFFER, &newBuffer));
     CHECK(CALL(PDSStartAcquisition, DSStartAcquisition, stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE));
     CHECK(writeBig32(port, modeAddress, (uint32_t)continuous));
@@ -140,7 +106,7 @@ static int absurdRate(double rate)
 
     size = sizeof before;
     CHECK(CALL(PGCReadPort, GCReadPort, port, rateAddress, before, &size));
-    code = writeBigDouble(port, rateAddress, rate);
+    code = writeBigDouble(port, rateAddress, strtod(rate, NULL));
     EXPECT(code != GC_ERR_SUCCESS && lastErrorHas(code, "outside"));
     size = sizeof after;
     CHECK(CALL(PGCReadPort, GCReadPort, port, rateAddress, after, &size));
@@ -148,18 +114,10 @@ static int absurdRate(double rate)
     if (receive(newBuffer, stream, 5))
         return 1;
 
-    CHECK(CALL(PDSStopAcquisition, DSStopAcquisition, stream, ACQ_STOP_FLAGS_DEFAULT));
-    CHECK(writeBig32(port, stopAddress, 1));
-    CHECK(writeBig32(port, lockAddress, 0));
-    CHECK(CALL(PDSFlushQueue, DSFlushQueue, stream, ACQ_QUEUE_ALL_DISCARD));
-    for (i = 0; i < BUFFERS; ++i)
-        CHECK(CALL(PDSRevokeBuffer, DSRevokeBuffer, stream, buffers[i], NULL, NULL));
+    CHECK(stopAndRevoke(stream, port, stopAddress, lockAddress, buffers, BUFFERS));
     CHECK(CALL(PGCUnregisterEvent, GCUnregisterEvent, stream, EVENT_NEW_BUFFER));
     CHECK(CALL(PDSClose, DSClose, stream));
-    CHECK(CALL(PDevClose, DevClose, device));
-    CHECK(CALL(PIFClose, IFClose, interface));
-    CHECK(CALL(PTLClose, TLClose, system));
-    CHECK(CALL(PGCCloseLib, GCCloseLib));
+    CHECK(closeFirstDevice(system, interface, device));
     return 0;
 }
 
@@ -193,13 +151,14 @@ static int endsWith(const char* text, const char* tail)
 }
 
 /* The largest installation: 241 interfaces, 16 cameras on the last one. */
-static int largest(void)
+static int largest(const char* unused)
 {
     TL_HANDLE system;
     IF_HANDLE interface;
     uint32_t count = 0;
     char id[256];
     size_t size = sizeof id;
+    (void)unused;
     CHECK(CALL(PGCInitLib, GCInitLib));
     CHECK(CALL(PTLOpen, TLOpen, &system));
     CHECK(CALL(PTLUpdateInterfaceList, TLUpdateInterfaceList, system, NULL, 1000));
@@ -220,32 +179,11 @@ static int largest(void)
     return 0;
 }
 
-static int child(const char* producer, const char* kind, const char* argument)
-{
-    int result;
-    g_producer = dlopen(producer, RTLD_NOW | RTLD_LOCAL);
-    if (!g_producer) {
-        fprintf(stderr, "%s\n", dlerror());
-        return 2;
-    }
-    if (strcmp(kind, "rate") == 0)
-        result = absurdRate(strtod(argument, NULL));
-    else if (strcmp(kind, "refused") == 0)
-        result = refusedConfig(argument);
-    else
-        result = largest();
-    if (dlclose(g_producer) != 0)
-        return 3;
-    return result;
-}
-
-/* ---- The driver ---- */
-
-/* A scenario's PEX_SIM_CONFIG text is head, `count` times piece, a NUL byte
- * when nul is set, then tail. */
+/* A scenario: what it runs, with which argument, on which PEX_SIM_CONFIG
+ * text: head, `count` times piece, a NUL byte when nul is set, then tail. */
 typedef struct Scenario {
     const char* name;
-    const char* kind;
+    int (*run)(const char* argument);
     const char* argument;
     const char* head;
     const char* piece;
@@ -254,115 +192,81 @@ typedef struct Scenario {
     const char* tail;
 } Scenario;
 
-static int writeConfig(const char* path, const Scenario* s)
+#define STREAMING "[camera]\nwidth = 64\nheight = 48\nframe_rate = 1000\n"
+
+/* Filled by main: 8 Tarsil and 8 Quenda systems of 16 boards; with the
+ * scenario's piece the last board holds 16 cameras. */
+static char g_largest[2048];
+
+static const Scenario kScenarios[] = {
+    {"frame_rate_1e-300", absurdRate, "1e-300", STREAMING, "", 0, 0, ""},
+    {"frame_rate_1e-12", absurdRate, "1e-12", STREAMING, "", 0, 0, ""},
+    {"frame_rate_inf", absurdRate, "inf", STREAMING, "", 0, 0, ""},
+    {"frame_rate_nan", absurdRate, "nan", STREAMING, "", 0, 0, ""},
+    {"frame_rate_1e300", absurdRate, "1e300", STREAMING, "", 0, 0, ""},
+    {"frame_rate_minus_1", absurdRate, "-1", STREAMING, "", 0, 0, ""},
+    {"boards_100000000000", refusedConfig, "2", "[system]\nboards = 100000000000\n", "", 0, 0, ""},
+    {"systems_1000_of_one_board", refusedConfig, "33", "", "[system]\nboards = 1\n", 1000, 0, ""},
+    {"systems_2000_of_4_boards", refusedConfig, "33", "", "[system]\nboards = 4\n", 2000, 0, ""},
+    {"cameras_400_on_a_board", refusedConfig, "2", "[board]\ncameras = 400\n", "", 0, 0, ""},
+    {"model_text_5_mb", refusedConfig, "2", "[camera]\nmodel = ", "M", 5 << 20, 0, "\n"},
+    {"model_with_nul", refusedConfig, "2", "[camera]\nmodel = CVN", "", 0, 1, "Sim\n"},
+    {"configured_frame_rate_1e-12", refusedConfig, "2", "[camera]\nframe_rate = 1e-12\n", "", 0, 0, ""},
+    {"configured_frame_rate_nan", refusedConfig, "2", "[camera]\nframe_rate = nan\n", "", 0, 0, ""},
+    {"largest_installation", largest, "", g_largest, "[camera]\n", 16, 0, ""},
+};
+
+static char g_configPath[] = "/tmp/consumer_values_XXXXXX";
+
+static void removeConfig(void) { unlink(g_configPath); }
+
+/* The scenario's configuration in a file of its own, named in
+ * PEX_SIM_CONFIG; removed when the process ends. */
+static int writeConfig(const Scenario* s)
 {
-    FILE* file = fopen(path, "wb");
+    const int descriptor = mkstemp(g_configPath);
+    FILE* file = descriptor >= 0 ? fdopen(descriptor, "wb") : NULL;
     int i, ok;
     if (!file)
         return 0;
+    atexit(removeConfig);
     ok = fputs(s->head, file) >= 0;
     for (i = 0; ok && i < s->count; ++i)
         ok = fputs(s->piece, file) >= 0;
     if (ok && s->nul)
         ok = fputc('\0', file) != EOF;
     ok = ok && fputs(s->tail, file) >= 0;
-    return fclose(file) == 0 && ok;
-}
-
-static double seconds(void)
-{
-    struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (double)now.tv_sec + (double)now.tv_nsec / 1e9;
-}
-
-/* Runs one scenario as a child; 0 when it ended with exit code 0 in time. */
-static int runChild(const char* self, const char* producer, const char* folder, int index, const Scenario* s)
-{
-    char path[512];
-    pid_t pid;
-    int status = 0;
-    double start = seconds(), elapsed;
-    snprintf(path, sizeof path, "%s/%d.ini", folder, index);
-    if (!writeConfig(path, s))
-        return 1;
-    pid = fork();
-    if (pid < 0)
-        return 1;
-    if (pid == 0) {
-        setenv("PEX_SIM_CONFIG", path, 1);
-        execl("/proc/self/exe", self, producer, "--child", s->kind, s->argument, (char*)NULL);
-        _exit(127);
-    }
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (seconds() - start > LIMIT_SECONDS) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            fprintf(stderr, "%s: still running after %d s, killed\n", s->name, LIMIT_SECONDS);
-            return 1;
-        }
-        usleep(10000);
-    }
-    elapsed = seconds() - start;
-    unlink(path);
-    if (WIFSIGNALED(status)) {
-        fprintf(stderr, "%s: ended by signal %d\n", s->name, WTERMSIG(status));
-        return 1;
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        fprintf(stderr, "%s: exit code %d\n", s->name, WEXITSTATUS(status));
-        return 1;
-    }
-    printf("%-34s ok  %.2f s\n", s->name, elapsed);
-    fflush(stdout);
-    return 0;
-}
-
-static int drive(const char* self, const char* producer, int repeat)
-{
-    static char largest[2048];
-    const char* streaming = "[camera]\nwidth = 64\nheight = 48\nframe_rate = 1000\n";
-    const Scenario scenarios[] = {
-        {"frame rate 1e-300", "rate", "1e-300", streaming, "", 0, 0, ""},
-        {"frame rate 1e-12", "rate", "1e-12", streaming, "", 0, 0, ""},
-        {"frame rate inf", "rate", "inf", streaming, "", 0, 0, ""},
-        {"frame rate nan", "rate", "nan", streaming, "", 0, 0, ""},
-        {"frame rate 1e300", "rate", "1e300", streaming, "", 0, 0, ""},
-        {"frame rate -1", "rate", "-1", streaming, "", 0, 0, ""},
-        {"boards = 100000000000", "refused", "2", "[system]\nboards = 100000000000\n", "", 0, 0, ""},
-        {"1000 systems of one board", "refused", "33", "", "[system]\nboards = 1\n", 1000, 0, ""},
-        {"2000 systems of 4 boards", "refused", "33", "", "[system]\nboards = 4\n", 2000, 0, ""},
-        {"400 cameras on a board", "refused", "2", "[board]\ncameras = 400\n", "", 0, 0, ""},
-        {"5 MB model text", "refused", "2", "[camera]\nmodel = ", "M", 5 << 20, 0, "\n"},
-        {"NUL in the model", "refused", "2", "[camera]\nmodel = CVN", "", 0, 1, "Sim\n"},
-        {"configured frame rate 1e-12", "refused", "2", "[camera]\nframe_rate = 1e-12\n", "", 0, 0, ""},
-        {"configured frame rate nan", "refused", "2", "[camera]\nframe_rate = nan\n", "", 0, 0, ""},
-        {"the largest installation", "largest", "", largest, "[camera]\n", 16, 0, ""},
-    };
-    const int count = (int)(sizeof scenarios / sizeof scenarios[0]);
-    char folder[] = "/tmp/consumer_values_XXXXXX";
-    char* at = largest;
-    int i, round, failed = 0;
-    for (i = 0; i < 16; ++i) /* 8 Tarsil and 8 Quenda systems of 16 boards; the last has one */
-        at += sprintf(at, "[system]\ntype = %d\nname = %s\nboards = 16\n", i < 8 ? 14 : 18,
-                      i < 8 ? "TarsilCXP" : "QuendaCXP");
-    if (!mkdtemp(folder))
-        return 2;
-    for (round = 0; round < repeat; ++round)
-        for (i = 0; i < count; ++i)
-            failed += runChild(self, producer, folder, i, &scenarios[i]);
-    rmdir(folder);
-    printf("%d of %d runs failed\n", failed, count * repeat);
-    return failed ? 1 : 0;
+    return fclose(file) == 0 && ok && setenv("PEX_SIM_CONFIG", g_configPath, 1) == 0;
 }
 
 int main(int argc, char** argv)
 {
-    if (argc >= 5 && strcmp(argv[2], "--child") == 0)
-        return child(argv[1], argv[3], argv[4]);
-    if (argc < 2) {
-        fprintf(stderr, "usage: %s producer.cti [repeat]\n", argv[0]);
+    const Scenario* scenario = NULL;
+    char* at = g_largest;
+    size_t i;
+    int result;
+    if (argc < 3) {
+        fprintf(stderr, "usage: %s producer.cti scenario\n", argv[0]);
         return 2;
     }
-    return drive(argv[0], argv[1], argc > 2 ? atoi(argv[2]) : 1);
+    for (i = 0; i < sizeof kScenarios / sizeof kScenarios[0]; ++i)
+        if (strcmp(argv[2], kScenarios[i].name) == 0)
+            scenario = &kScenarios[i];
+    if (!scenario) {
+        fprintf(stderr, "unknown scenario %s\n", argv[2]);
+        return 2;
+    }
+    for (i = 0; i < 16; ++i)
+        at += sprintf(at, "[system]\ntype = %d\nname = %s\nboards = 16\n", i < 8 ? 14 : 18,
+                      i < 8 ? "TarsilCXP" : "QuendaCXP");
+    if (!writeConfig(scenario)) {
+        fprintf(stderr, "cannot write the configuration %s\n", g_configPath);
+        return 2;
+    }
+    if (loadProducer(argv[1]) != 0)
+        return 2;
+    result = scenario->run(scenario->argument);
+    if (dlclose(g_producer) != 0)
+        return 3;
+    return result;
 }

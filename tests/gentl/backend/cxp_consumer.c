@@ -15,11 +15,11 @@ static int run(int* validated)
     IF_HANDLE interface;
     DEV_HANDLE device;
     PORT_HANDLE port;
-    char id[256], text[256], url[512], output[4096];
-    size_t size;
+    char id[256], text[256], output[4096];
+    size_t size, length;
     uint32_t count, devices, i;
     INFO_DATATYPE type;
-    uint64_t address = 0, length = 0, widthAddress, modelAddress;
+    uint64_t widthAddress, modelAddress;
     char* xml;
     unsigned char width[4] = {0, 0, 0x01, 0x40}; /* 320, big-endian */
     unsigned char readBack[4] = {0};
@@ -52,16 +52,10 @@ static int run(int* validated)
     CHECK(CALL(PIFOpenDevice, IFOpenDevice, interface, id, DEVICE_ACCESS_EXCLUSIVE, &device));
     CHECK(CALL(PDevGetPort, DevGetPort, device, &port));
 
-    size = sizeof url;
-    CHECK(CALL(PGCGetPortURL, GCGetPortURL, port, url, &size));
-    printf("description %s\n", url);
-    EXPECT(parseLocalUrl(url, &address, &length) == 0);
-    EXPECT(length > 0 && length < (1u << 24));
-    xml = (char*)calloc(length + 1, 1);
+    xml = cameraDescription(port);
     EXPECT(xml != NULL);
-    size = length;
-    CHECK(CALL(PGCReadPort, GCReadPort, port, address, xml, &size));
-    EXPECT(size == length);
+    length = strlen(xml);
+    printf("description of %zu bytes\n", length);
     if (GenApiSchemaMissingReason()) {
         printf("skipped: %s\n", GenApiSchemaMissingReason());
         *validated = 0;
@@ -86,10 +80,7 @@ static int run(int* validated)
     CHECK(CALL(PGCReadPort, GCReadPort, port, widthAddress, readBack, &size));
     EXPECT(memcmp(width, readBack, sizeof width) == 0);
 
-    CHECK(CALL(PDevClose, DevClose, device));
-    CHECK(CALL(PIFClose, IFClose, interface));
-    CHECK(CALL(PTLClose, TLClose, system));
-    CHECK(CALL(PGCCloseLib, GCCloseLib));
+    CHECK(closeFirstDevice(system, interface, device));
     return 0;
 }
 
@@ -101,11 +92,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: %s producer.cti\n", argv[0]);
         return 2;
     }
-    g_producer = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-    if (!g_producer) {
-        fprintf(stderr, "%s\n", dlerror());
+    if (loadProducer(argv[1]) != 0)
         return 2;
-    }
     result = run(&validated);
     if (dlclose(g_producer) != 0)
         return 3;

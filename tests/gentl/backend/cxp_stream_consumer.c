@@ -51,16 +51,7 @@ static int run(void)
     char* xml;
     unsigned i;
 
-    CHECK(CALL(PGCInitLib, GCInitLib));
-    CHECK(CALL(PTLOpen, TLOpen, &system));
-    CHECK(CALL(PTLUpdateInterfaceList, TLUpdateInterfaceList, system, NULL, 1000));
-    size = sizeof id;
-    CHECK(CALL(PTLGetInterfaceID, TLGetInterfaceID, system, 0, id, &size));
-    CHECK(CALL(PTLOpenInterface, TLOpenInterface, system, id, &interface));
-    CHECK(CALL(PIFUpdateDeviceList, IFUpdateDeviceList, interface, NULL, 1000));
-    size = sizeof id;
-    CHECK(CALL(PIFGetDeviceID, IFGetDeviceID, interface, 0, id, &size));
-    CHECK(CALL(PIFOpenDevice, IFOpenDevice, interface, id, DEVICE_ACCESS_EXCLUSIVE, &device));
+    CHECK(openFirstDevice(&system, &interface, &device));
     CHECK(CALL(PDevGetPort, DevGetPort, device, &port));
 
     xml = cameraDescription(port);
@@ -124,20 +115,12 @@ static int run(void)
     }
     printf("received %d images, last frame id %llu\n", IMAGES, (unsigned long long)lastFrameId);
 
-    CHECK(CALL(PDSStopAcquisition, DSStopAcquisition, stream, ACQ_STOP_FLAGS_DEFAULT));
-    CHECK(writeBig32(port, stopAddress, 1));
-    CHECK(writeBig32(port, lockAddress, 0));
-    CHECK(CALL(PDSFlushQueue, DSFlushQueue, stream, ACQ_QUEUE_ALL_DISCARD));
-    for (i = 0; i < BUFFERS; ++i)
-        CHECK(CALL(PDSRevokeBuffer, DSRevokeBuffer, stream, buffers[i], NULL, NULL));
+    CHECK(stopAndRevoke(stream, port, stopAddress, lockAddress, buffers, BUFFERS));
     for (i = 0; i < BUFFERS / 2; ++i)
         free(memory[i]);
     CHECK(CALL(PGCUnregisterEvent, GCUnregisterEvent, stream, EVENT_NEW_BUFFER));
     CHECK(CALL(PDSClose, DSClose, stream));
-    CHECK(CALL(PDevClose, DevClose, device));
-    CHECK(CALL(PIFClose, IFClose, interface));
-    CHECK(CALL(PTLClose, TLClose, system));
-    CHECK(CALL(PGCCloseLib, GCCloseLib));
+    CHECK(closeFirstDevice(system, interface, device));
     return 0;
 }
 
@@ -148,11 +131,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: %s producer.cti\n", argv[0]);
         return 2;
     }
-    g_producer = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-    if (!g_producer) {
-        fprintf(stderr, "%s\n", dlerror());
+    if (loadProducer(argv[1]) != 0)
         return 2;
-    }
     result = run();
     if (dlclose(g_producer) != 0)
         return 3;

@@ -140,10 +140,8 @@ TEST_F(CxpProducer, AFailedOpenReleasesItsDigitizer)
 TEST_F(CxpProducer, TheRemotePortServesTheCamera)
 {
     CtiProducer cti(nullptr);
-    DEV_HANDLE device = nullptr;
-    ASSERT_EQ(cti.OpenFirstDevice(DEVICE_ACCESS_CONTROL, &device), GC_ERR_SUCCESS);
     PORT_HANDLE port = nullptr;
-    ASSERT_EQ(cti.Fn<PDevGetPort>("DevGetPort")(device, &port), GC_ERR_SUCCESS);
+    ASSERT_EQ(cti.OpenFirstRemotePort(DEVICE_ACCESS_CONTROL, &port), GC_ERR_SUCCESS);
 
     uint32_t urls = 0;
     EXPECT_EQ(cti.Fn<PGCGetNumPortURLs>("GCGetNumPortURLs")(port, &urls), GC_ERR_SUCCESS);
@@ -180,10 +178,8 @@ TEST_F(CxpProducer, TheRemotePortServesTheCamera)
 TEST_F(CxpProducer, AReadOnlyOpenRefusesWritesWithoutAskingTheCamera)
 {
     CtiProducer cti(nullptr);
-    DEV_HANDLE device = nullptr;
-    ASSERT_EQ(cti.OpenFirstDevice(DEVICE_ACCESS_READONLY, &device), GC_ERR_SUCCESS);
     PORT_HANDLE port = nullptr;
-    ASSERT_EQ(cti.Fn<PDevGetPort>("DevGetPort")(device, &port), GC_ERR_SUCCESS);
+    ASSERT_EQ(cti.OpenFirstRemotePort(DEVICE_ACCESS_READONLY, &port), GC_ERR_SUCCESS);
     const unsigned char width[4] = {0, 0, 0x01, 0x00};
     size_t size = sizeof width;
     EXPECT_EQ(cti.Fn<PGCWritePort>("GCWritePort")(port, kWidthRegister, width, &size), GC_ERR_ACCESS_DENIED);

@@ -2,6 +2,7 @@
 // Corvane.CoaXPress.cti, and the device's custom registers and events, as a
 // consumer sees them.
 #include "CtiProducer.h"
+#include "GenTLDataStream.h"
 
 #include <platform/pex/PexTest.h>
 
@@ -267,7 +268,9 @@ TEST_F(CxpStreaming, StopAndRestartInEveryHandlingModeLoseNoBufferAndDeliverNone
     StartCamera();
     for (uint32_t mode : {1u, 2u, 0u}) {
         size_t size = sizeof mode;
-        ASSERT_EQ(cti.Fn<PGCWritePort>("GCWritePort")(stream, 0x10000008, &mode, &size), GC_ERR_SUCCESS);
+        ASSERT_EQ(cti.Fn<PGCWritePort>("GCWritePort")(stream, GenTLCore::GenTLDataStream::kHandlingModeAddress, &mode,
+                                                      &size),
+                  GC_ERR_SUCCESS);
         for (int run = 0; run < 5; ++run) {
             ASSERT_EQ(cti.Fn<PDSFlushQueue>("DSFlushQueue")(stream, ACQ_QUEUE_ALL_TO_INPUT), GC_ERR_SUCCESS);
             ASSERT_EQ(Start(), GC_ERR_SUCCESS);

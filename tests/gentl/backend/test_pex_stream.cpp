@@ -80,7 +80,7 @@ TEST_F(PexStreamTest, ConsumerMemoryReceivesACopyOfAtMostTheLibraryBuffer)
     const uint64_t payload = stream->GetPayloadSize();
     std::vector<uint8_t> large(payload + 100, 0xEE), small(payload / 2, 0xEE);
     CountedPtr<GenTLBuffer> big, little;
-    ASSERT_EQ(stream->AnnounceBuffer(large.data(), large.size(), nullptr, &big), GC_ERR_SUCCESS);
+    ASSERT_EQ(stream->AnnounceBufferChecked(large.data(), large.size(), nullptr, &big), GC_ERR_SUCCESS);
     EXPECT_FALSE(Pex(big.Get())->IsZeroCopy());
     ASSERT_EQ(stream->QueueBuffer(big.Get()), GC_ERR_SUCCESS);
     StartCamera();
@@ -92,7 +92,7 @@ TEST_F(PexStreamTest, ConsumerMemoryReceivesACopyOfAtMostTheLibraryBuffer)
 
     // A smaller consumer buffer (the payload is not enforced by the library
     // here: the engine is driven directly) receives its own size.
-    ASSERT_EQ(stream->AnnounceBuffer(small.data(), small.size(), nullptr, &little), GC_ERR_SUCCESS);
+    ASSERT_EQ(stream->AnnounceBufferChecked(small.data(), small.size(), nullptr, &little), GC_ERR_SUCCESS);
     Pex(little.Get())->HandleReport(0, false);
     EXPECT_NE(small[small.size() - 1], 0xEE);
     stream->ResetTLStreaming();  // forget the report
@@ -152,7 +152,7 @@ TEST_F(PexStreamTest, StartRefusesLibraryBuffersMadeBeforeTheImageGrew)
 {
     std::vector<uint8_t> memory(64 * 96);
     CountedPtr<GenTLBuffer> buffer;
-    ASSERT_EQ(stream->AnnounceBuffer(memory.data(), memory.size(), nullptr, &buffer), GC_ERR_SUCCESS);
+    ASSERT_EQ(stream->AnnounceBufferChecked(memory.data(), memory.size(), nullptr, &buffer), GC_ERR_SUCCESS);
     QueueAll({buffer});
     WriteCamera(0x3014, 96);  // Height
     EXPECT_EQ(stream->GetPayloadSize(), 64u * 96u);
@@ -192,7 +192,7 @@ TEST_F(PexStreamTest, StopAndRestartLoseNoBufferAndDeliverNoneTwice)
     StartCamera();
     for (uint32_t mode : {0u, 1u, 2u}) {
         size_t size = sizeof mode;
-        ASSERT_EQ(stream->WritePort(0x10000008, &mode, &size), GC_ERR_SUCCESS);  // buffer handling mode
+        ASSERT_EQ(stream->WritePort(GenTLDataStream::kHandlingModeAddress, &mode, &size), GC_ERR_SUCCESS);
         for (int run = 0; run < 15; ++run) {
             ASSERT_EQ(stream->FlushQueue(ACQ_QUEUE_ALL_TO_INPUT), GC_ERR_SUCCESS);
             ASSERT_EQ(Start(), GC_ERR_SUCCESS);
@@ -267,7 +267,7 @@ TEST_F(PexStreamTest, SizeFilledIsTheDeliveredImageWithinTheBuffer)
     const uint64_t big = stream->GetPayloadSize();  // 64 x 48
     std::vector<uint8_t> memory(big / 2);
     CountedPtr<GenTLBuffer> consumer;
-    ASSERT_EQ(stream->AnnounceBuffer(memory.data(), memory.size(), nullptr, &consumer), GC_ERR_SUCCESS);
+    ASSERT_EQ(stream->AnnounceBufferChecked(memory.data(), memory.size(), nullptr, &consumer), GC_ERR_SUCCESS);
     WriteCamera(0x3014, 24);  // Height
     const uint64_t small = stream->GetPayloadSize();
     ASSERT_EQ(small, big / 2);

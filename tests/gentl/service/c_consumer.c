@@ -4,37 +4,10 @@
  * stream again and unloads the producer without closing it, as a consumer
  * that ends abruptly does. Exit code 0 when every step answered as
  * expected. */
-#include <GenTL.h>
-
-#include <dlfcn.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
+#include "ConsumerCalls.h"
 
 #define BUFFERS 4
 #define FRAMES 100
-
-static void* g_producer;
-
-static void* resolve(const char* name)
-{
-    void* function = dlsym(g_producer, name);
-    if (!function) {
-        fprintf(stderr, "missing export %s\n", name);
-        exit(2);
-    }
-    return function;
-}
-
-#define CALL(type, name, ...) ((type)resolve(#name))(__VA_ARGS__)
-#define CHECK(expression)                                                       \
-    do {                                                                        \
-        GC_ERROR code_ = (expression);                                          \
-        if (code_ != GC_ERR_SUCCESS) {                                          \
-            fprintf(stderr, "%s:%d: %s answered %d\n", __FILE__, __LINE__, #expression, (int)code_); \
-            return 1;                                                           \
-        }                                                                       \
-    } while (0)
 
 struct Handles {
     TL_HANDLE system;
@@ -52,30 +25,12 @@ static int openStream(struct Handles* h)
     char id[256];
     size_t size = sizeof id;
     uint32_t count = 0;
-    size_t payload = 0;
-    INFO_DATATYPE type = 0;
-    int i;
-    CHECK(CALL(PGCInitLib, GCInitLib));
-    CHECK(CALL(PTLOpen, TLOpen, &h->system));
-    CHECK(CALL(PTLUpdateInterfaceList, TLUpdateInterfaceList, h->system, NULL, 1000));
+    CHECK(openFirstDevice(&h->system, &h->interface, &h->device));
     CHECK(CALL(PTLGetNumInterfaces, TLGetNumInterfaces, h->system, &count));
-    if (count == 0)
-        return 1;
-    CHECK(CALL(PTLGetInterfaceID, TLGetInterfaceID, h->system, 0, id, &size));
-    CHECK(CALL(PTLOpenInterface, TLOpenInterface, h->system, id, &h->interface));
-    CHECK(CALL(PIFUpdateDeviceList, IFUpdateDeviceList, h->interface, NULL, 1000));
-    size = sizeof id;
-    CHECK(CALL(PIFGetDeviceID, IFGetDeviceID, h->interface, 0, id, &size));
-    CHECK(CALL(PIFOpenDevice, IFOpenDevice, h->interface, id, DEVICE_ACCESS_EXCLUSIVE, &h->device));
-    size = sizeof id;
+    EXPECT(count != 0);
     CHECK(CALL(PDevGetDataStreamID, DevGetDataStreamID, h->device, 0, id, &size));
     CHECK(CALL(PDevOpenDataStream, DevOpenDataStream, h->device, id, &h->stream));
-    size = sizeof payload;
-    CHECK(CALL(PDSGetInfo, DSGetInfo, h->stream, STREAM_INFO_PAYLOAD_SIZE, &type, &payload, &size));
-    for (i = 0; i < BUFFERS; ++i) {
-        CHECK(CALL(PDSAllocAndAnnounceBuffer, DSAllocAndAnnounceBuffer, h->stream, payload, NULL, &h->buffers[i]));
-        CHECK(CALL(PDSQueueBuffer, DSQueueBuffer, h->stream, h->buffers[i]));
-    }
+    CHECK(queueProducerBuffers(h->stream, BUFFERS, h->buffers));
     CHECK(CALL(PGCRegisterEvent, GCRegisterEvent, h->stream, EVENT_NEW_BUFFER, &h->event));
     return 0;
 }
@@ -108,10 +63,7 @@ static int streamAndClose(void)
     for (i = 0; i < BUFFERS; ++i)
         CHECK(CALL(PDSRevokeBuffer, DSRevokeBuffer, h.stream, h.buffers[i], NULL, NULL));
     CHECK(CALL(PDSClose, DSClose, h.stream));
-    CHECK(CALL(PDevClose, DevClose, h.device));
-    CHECK(CALL(PIFClose, IFClose, h.interface));
-    CHECK(CALL(PTLClose, TLClose, h.system));
-    CHECK(CALL(PGCCloseLib, GCCloseLib));
+    CHECK(closeFirstDevice(h.system, h.interface, h.device));
     return 0;
 }
 
@@ -131,11 +83,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: %s producer.cti\n", argv[0]);
         return 2;
     }
-    g_producer = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-    if (!g_producer) {
-        fprintf(stderr, "%s\n", dlerror());
+    if (loadProducer(argv[1]) != 0)
         return 2;
-    }
     if (streamAndClose() != 0 || startAndLeaveOpen() != 0)
         return 1;
     if (dlclose(g_producer) != 0)

@@ -18,13 +18,6 @@ constexpr uint64_t kAcquisitionStart = 0x3038;
 constexpr uint64_t kFrameRate = 0x3040;
 constexpr uint64_t kExposure = 0x3048;
 
-std::wstring addressText(uint64_t address)
-{
-    wchar_t text[32];
-    PexFormatText(text, 32, L"0x%llx", PEX_INT(address));
-    return text;
-}
-
 void writeDouble(PEX_ID dig, uint64_t address, double value)
 {
     uint64_t bits;
@@ -52,27 +45,9 @@ uint64_t bitsOf(double v)
     return bits;
 }
 
-class PexValuesTest : public PexFixture {
+class PexValuesTest : public PexDigitizerFixture {
 protected:
-    void open(const char* config)
-    {
-        configure(config);
-        allocSystem();
-        dig = PexDigAlloc(system, 0, L"PX_DEFAULT", 4096, nullptr);
-        ASSERT_NE(dig, 0u);
-    }
-    std::string description()
-    {
-        const std::wstring url = text([&](PEX_INT c, void* out) { PexDigInquire(dig, c, out); }, 7862);
-        unsigned long long address = 0, length = 0;
-        const size_t semi = url.find(L';');
-        if (semi == std::wstring::npos || std::swscanf(url.c_str() + semi + 1, L"%llx;%llx", &address, &length) != 2)
-            return std::string();
-        std::string xml(length, '\0');
-        PexDigRegRead(dig, 0x1B04, addressText(address).c_str(), PEX_INT(length), &xml[0]);
-        return xml;
-    }
-    PEX_ID dig = 0;
+    std::string description() { return readCameraDescription(dig); }
 };
 
 // <Min> or <Max> of the Float node `name`.

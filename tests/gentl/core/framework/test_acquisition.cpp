@@ -10,13 +10,6 @@
 using namespace GenTLCore;
 using namespace GenTLTest;
 
-namespace {
-
-constexpr uint64_t kAuxiliaryCountRegister = 0x20000010;
-constexpr uint64_t kHandlingModeRegister = 0x10000008;
-
-}  // namespace
-
 TEST_F(StreamTest, ThreeQueuedBuffersAreDeliveredAndTheCountStopsTheThread)
 {
     auto buffers = Announce(3);
@@ -52,7 +45,7 @@ TEST_F(StreamTest, StartRefusals)
     stream.failStart = false;
     ASSERT_EQ(stream.StartAcquisition(ACQ_START_FLAGS_DEFAULT, GenTLDataStream::kUnlimited), GC_ERR_SUCCESS);
     EXPECT_EQ(stream.StartAcquisition(ACQ_START_FLAGS_DEFAULT, 1), GC_ERR_RESOURCE_IN_USE);
-    EXPECT_EQ(WriteRegister(kHandlingModeRegister, 1), GC_ERR_ACCESS_DENIED);
+    EXPECT_EQ(WriteRegister(GenTLDataStream::kHandlingModeAddress, 1), GC_ERR_ACCESS_DENIED);
     EXPECT_EQ(stream.StopAcquisition(2), GC_ERR_NOT_IMPLEMENTED) << "stopped all the same";
     EXPECT_EQ(Info(STREAM_INFO_IS_GRABBING), 0u);
 }
@@ -60,7 +53,7 @@ TEST_F(StreamTest, StartRefusals)
 TEST_F(StreamTest, ModeZeroDropsAuxiliaryBlocks)
 {
     Announce(1);  // announced, never queued
-    ASSERT_EQ(WriteRegister(kAuxiliaryCountRegister, 2), GC_ERR_SUCCESS);
+    ASSERT_EQ(WriteRegister(GenTLDataStream::kAuxiliaryCountAddress, 2), GC_ERR_SUCCESS);
     ASSERT_EQ(stream.StartAcquisition(ACQ_START_FLAGS_DEFAULT, GenTLDataStream::kUnlimited), GC_ERR_SUCCESS);
     ASSERT_TRUE(stream.WaitForScheduled(2));
     stream.Complete(2);
@@ -73,8 +66,8 @@ TEST_F(StreamTest, ModeZeroDropsAuxiliaryBlocks)
 TEST_F(StreamTest, ModeOneOverwritesTheOldestWaitingBuffer)
 {
     auto buffers = Announce(1);
-    ASSERT_EQ(WriteRegister(kAuxiliaryCountRegister, 1), GC_ERR_SUCCESS);
-    ASSERT_EQ(WriteRegister(kHandlingModeRegister, 1), GC_ERR_SUCCESS);
+    ASSERT_EQ(WriteRegister(GenTLDataStream::kAuxiliaryCountAddress, 1), GC_ERR_SUCCESS);
+    ASSERT_EQ(WriteRegister(GenTLDataStream::kHandlingModeAddress, 1), GC_ERR_SUCCESS);
     QueueAll(buffers);
     ASSERT_EQ(stream.StartAcquisition(ACQ_START_FLAGS_DEFAULT, GenTLDataStream::kUnlimited), GC_ERR_SUCCESS);
     ASSERT_TRUE(stream.WaitForScheduled(2));
@@ -93,7 +86,7 @@ TEST_F(StreamTest, ModeOneOverwritesTheOldestWaitingBuffer)
 TEST_F(StreamTest, ModeTwoKeepsOnlyTheNewestAndReschedulesTheRest)
 {
     auto buffers = Announce(4);
-    ASSERT_EQ(WriteRegister(kHandlingModeRegister, 2), GC_ERR_SUCCESS);
+    ASSERT_EQ(WriteRegister(GenTLDataStream::kHandlingModeAddress, 2), GC_ERR_SUCCESS);
     ASSERT_TRUE(StartWithQueued(buffers));
     for (int i = 0; i < 4; ++i) {
         stream.Complete(1);
@@ -150,7 +143,7 @@ TEST_F(StreamTest, StaleOutputOfAnEarlierRunDoesNotEndTheCountAtOnce)
     ASSERT_EQ(Info(STREAM_INFO_NUM_AWAIT_DELIVERY), 3u);  // stale
 
     // Mode 2, two blocks: the first takes the three stale ones back.
-    ASSERT_EQ(WriteRegister(kHandlingModeRegister, 2), GC_ERR_SUCCESS);
+    ASSERT_EQ(WriteRegister(GenTLDataStream::kHandlingModeAddress, 2), GC_ERR_SUCCESS);
     ASSERT_EQ(stream.StartAcquisition(ACQ_START_FLAGS_DEFAULT, 2), GC_ERR_SUCCESS);
     ASSERT_TRUE(stream.WaitForScheduled(1));
     stream.Complete(1);
@@ -176,7 +169,7 @@ TEST_F(StreamTest, StaleOutputLeftQueuedDoesNotKeepTheCountFromEnding)
     ASSERT_EQ(stream.StopAcquisition(ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
     ASSERT_EQ(Info(STREAM_INFO_NUM_AWAIT_DELIVERY), 3u);  // stale, and the consumer never takes them
 
-    ASSERT_EQ(WriteRegister(kHandlingModeRegister, 2), GC_ERR_SUCCESS);
+    ASSERT_EQ(WriteRegister(GenTLDataStream::kHandlingModeAddress, 2), GC_ERR_SUCCESS);
     ASSERT_EQ(stream.StartAcquisition(ACQ_START_FLAGS_DEFAULT, 1), GC_ERR_SUCCESS);
     ASSERT_TRUE(stream.WaitForScheduled(1));
     stream.Complete(1);

@@ -10,14 +10,14 @@ TEST_F(StreamTest, AnnouncedRangesMayTouchButNotOverlapOrWrap)
 {
     static uint8_t memory[64];
     CountedPtr<GenTLBuffer> buffer;
-    EXPECT_EQ(stream.AnnounceBuffer(memory, 32, nullptr, &buffer), GC_ERR_SUCCESS);
-    EXPECT_EQ(stream.AnnounceBuffer(memory + 32, 32, nullptr, &buffer), GC_ERR_SUCCESS);
-    EXPECT_EQ(stream.AnnounceBuffer(memory + 31, 1, nullptr, &buffer), GC_ERR_RESOURCE_IN_USE);
-    EXPECT_EQ(stream.AnnounceBuffer(memory, 0, nullptr, &buffer), GC_ERR_BUFFER_TOO_SMALL);
-    EXPECT_EQ(stream.AnnounceBuffer(nullptr, 8, nullptr, &buffer), GC_ERR_INVALID_PARAMETER);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory, 32, nullptr, &buffer), GC_ERR_SUCCESS);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory + 32, 32, nullptr, &buffer), GC_ERR_SUCCESS);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory + 31, 1, nullptr, &buffer), GC_ERR_RESOURCE_IN_USE);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory, 0, nullptr, &buffer), GC_ERR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(stream.AnnounceBufferChecked(nullptr, 8, nullptr, &buffer), GC_ERR_INVALID_PARAMETER);
     // A size that runs past the end of the address space would wrap into a
     // range that overlaps nothing.
-    EXPECT_EQ(stream.AnnounceBuffer(memory + 8, UINT64_MAX - 4, nullptr, &buffer), GC_ERR_INVALID_PARAMETER);
+    EXPECT_EQ(stream.AnnounceBufferChecked(memory + 8, UINT64_MAX - 4, nullptr, &buffer), GC_ERR_INVALID_PARAMETER);
     EXPECT_EQ(Info(STREAM_INFO_NUM_ANNOUNCED), 2u);
 
     void* base = nullptr;
@@ -92,16 +92,17 @@ TEST_F(StreamTest, StreamInformationAndRegisters)
     ASSERT_EQ(stream.GetStreamInfo(STREAM_INFO_ID, &type, id, &size), GC_ERR_SUCCESS);
     EXPECT_STREQ(id, "TestTL_STM0_dev");
 
-    EXPECT_EQ(WriteRegister(0x10000008, 3), GC_ERR_INVALID_VALUE);
-    EXPECT_EQ(WriteRegister(0x10000008, 2), GC_ERR_SUCCESS);
-    EXPECT_EQ(WriteRegister(0x20000010, 21), GC_ERR_INVALID_VALUE);
-    EXPECT_EQ(WriteRegister(0x2000000C, 1), GC_ERR_SUCCESS) << "applying the priority always answers 0";
+    EXPECT_EQ(WriteRegister(GenTLDataStream::kHandlingModeAddress, 3), GC_ERR_INVALID_VALUE);
+    EXPECT_EQ(WriteRegister(GenTLDataStream::kHandlingModeAddress, 2), GC_ERR_SUCCESS);
+    EXPECT_EQ(WriteRegister(GenTLDataStream::kAuxiliaryCountAddress, 21), GC_ERR_INVALID_VALUE);
+    EXPECT_EQ(WriteRegister(GenTLDataStream::kApplyPriorityAddress, 1), GC_ERR_SUCCESS)
+        << "applying the priority always answers 0";
     uint32_t mode = 0;
     size = sizeof mode;
-    ASSERT_EQ(stream.ReadPort(0x10000008, &mode, &size), GC_ERR_SUCCESS);
+    ASSERT_EQ(stream.ReadPort(GenTLDataStream::kHandlingModeAddress, &mode, &size), GC_ERR_SUCCESS);
     EXPECT_EQ(mode, 2u);
     Announce(1);
     uint32_t count = 0;
-    ASSERT_EQ(stream.ReadPort(0x10000000, &count, &size), GC_ERR_SUCCESS);
+    ASSERT_EQ(stream.ReadPort(GenTLDataStream::kAnnouncedCountAddress, &count, &size), GC_ERR_SUCCESS);
     EXPECT_EQ(count, 1u);
 }
