@@ -40,7 +40,6 @@ public:
     void setView(CZTCamView* view) { m_pView = view; }
     CZTCamView* view() const { return m_pView; }
     int camIndex() const { return m_nCamIndex; }
-    OpenedCamera openedCamera() const { return m_openedCamera; }
     bool isOpened() const { return m_bOpened; }
     bool isSaving() const { return m_bSaving; }
     bool isRecording() const { return m_bRecording; }

@@ -50,7 +50,6 @@ public:
     bool isSeriesRunning() const { return m_bRunning.load(); }
     int targetCount() const { return m_nTargetCount; }
     int depth() const { return m_nDepth; }
-    qint64 ringStart() const { return m_nRingStart.load(); }
 
     // FrameSpool slots of a camera position; -1 when the position has none
     // (only positions 0 to 3 have stack slots).

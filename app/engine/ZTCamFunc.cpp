@@ -110,11 +110,13 @@ void ZTCamFunc::GetGenICamElement(ZTCamElement& element, ZTCamHandle handle, con
 {
     if (!handle)
         return;
+    // The record is the answer, as far as the SDK filled it: the statuses
+    // are not looked at (QueryGenICamElement is the checked form).
     char* callerText = element.text;
-    ZTCAM_GenICam_ElementAttr(handle, &element, name, ZTCAM_NODEMAP_CAMERA);
+    (void)ZTCAM_GenICam_ElementAttr(handle, &element, name, ZTCAM_NODEMAP_CAMERA);
     element.text = callerText;
     prepareText(element);
-    ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
+    (void)ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
 }
 
 bool ZTCamFunc::QueryGenICamElement(ZTCamHandle handle, const char* name, ZTCamElement& element)
@@ -145,7 +147,8 @@ int64_t ZTCamFunc::GetOffsetX(ZTCamHandle handle)
     ZTCamElement element{};
     if (ZTCAM_GenICam_ElementAttr(handle, &element, m_scratchName, ZTCAM_NODEMAP_CAMERA) != ZTCAM_STATUS_SUCCESS)
         return 0;
-    ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
+    // Only a failed attribute call gives 0: it has filled the value already.
+    (void)ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
     return element.value.intValue;
 }
 
@@ -157,7 +160,8 @@ int64_t ZTCamFunc::GetOffsetY(ZTCamHandle handle)
     ZTCamElement element{};
     if (ZTCAM_GenICam_ElementAttr(handle, &element, m_scratchName, ZTCAM_NODEMAP_CAMERA) != ZTCAM_STATUS_SUCCESS)
         return 0;
-    ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
+    // Only a failed attribute call gives 0: it has filled the value already.
+    (void)ZTCAM_GenICam_GetElementValue(handle, &element, ZTCAM_NODEMAP_CAMERA);
     return element.value.intValue;
 }
 
@@ -211,9 +215,9 @@ char* ZTCamFunc::GetDeviceSN(ZTCamHandle handle)
 {
     // One spare byte keeps the text terminated even when all 64 are used.
     char* sn = new char[kDeviceStringSize + 1]();
-    if (handle)
-        ZTCAM_GenICam_GetRegisterValue(handle, reinterpret_cast<uint8_t*>(sn), ZTCAM_REG_DEVICE_STRING,
-                                       kDeviceStringSize);
+    if (handle)  // a failed read leaves the buffer zeroed
+        (void)ZTCAM_GenICam_GetRegisterValue(handle, reinterpret_cast<uint8_t*>(sn), ZTCAM_REG_DEVICE_STRING,
+                                             kDeviceStringSize);
     sn[kDeviceStringSize] = '\0';
     return sn;
 }
@@ -251,8 +255,8 @@ bool ZTCamFunc::WriteRegister32(ZTCamHandle handle, uint64_t address, int value,
 int ZTCamFunc::GetGrayValue(ZTCamHandle handle, int x, int y)
 {
     uint16_t values[12] = {0};
-    if (handle)
-        ZTCAM_Get_GrayValue(handle, x, y, values);
+    if (handle)  // a failed read gives the zeroed first entry
+        (void)ZTCAM_Get_GrayValue(handle, x, y, values);
     return values[0];
 }
 

@@ -71,6 +71,6 @@ bool ZTScanCamera::initApi()
         return true;
     }
     qDebug("ZTCam api init failed");
-    ZTCAM_Api_Uninit();
+    (void)ZTCAM_Api_Uninit();  // undoes what the refused initialisation left; nothing to act on
     return false;
 }

@@ -125,7 +125,11 @@ public:
     bool beginDeviceReset();
     // The waiting reset's reconnection: at most one runs per accepted reset.
     void finishDeviceReset(bool wasLive);
-    // Re-reads the level ranges and values (bit 0 left, bit 1 right).
+    // The sides of the level pair, as bits of updateLevels' `which`.
+    static constexpr int kLeftLevel = 1;
+    static constexpr int kRightLevel = 2;
+    static constexpr int kBothLevels = kLeftLevel | kRightLevel;
+    // Re-reads the level ranges and values of the sides in `which`.
     void updateLevels(int which, bool write);
     // Loads the levels, gamma and contrast page from the current camera and
     // writes its remembered levels back; the camera switch calls it.

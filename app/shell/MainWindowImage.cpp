@@ -20,8 +20,6 @@
 namespace {
 
 constexpr int kLevelTimerMs = 1000;
-constexpr int kLeft = 1;
-constexpr int kRight = 2;
 
 // One side of the level pair with everything that belongs to it.
 struct LevelSide {
@@ -37,7 +35,7 @@ struct LevelSide {
 LevelSide levelSide(MainWindow& w, int which)
 {
     Ui::MainWindow* ui = w.form();
-    if (which == kLeft)
+    if (which == MainWindow::kLeftLevel)
         return {ui->hls_llvl, ui->txt_llvl, ui->lab_llvl, ui->chk_atl, w.m_bLeftLevelGuard, w.m_nLeftLevelTimerId,
                 ZTCAM_PROP_LEFT_LEVEL};
     return {ui->hls_rlvl, ui->txt_rlvl, ui->lab_rlvl, ui->chk_atr, w.m_bRightLevelGuard, w.m_nRightLevelTimerId,
@@ -268,7 +266,7 @@ void MainWindow::updateLevels(int which, bool write)
         double value;
     };
     QVector<Read> reads;
-    for (int bit : {kLeft, kRight}) {
+    for (int bit : {kLeftLevel, kRightLevel}) {
         if (!(which & bit))
             continue;
         LevelSide side = levelSide(*this, bit);
@@ -305,12 +303,12 @@ bool MainWindow::levelTimerTick(int timerId)
         return false;
     if (timerId == m_nLeftLevelTimerId) {
         if (m_curCam.handle)
-            updateLevels(kLeft, false);
+            updateLevels(kLeftLevel, false);
         return true;
     }
     if (timerId == m_nRightLevelTimerId) {
         if (m_curCam.handle)
-            updateLevels(kRight, false);
+            updateLevels(kRightLevel, false);
         return true;
     }
     return false;
@@ -344,14 +342,14 @@ void MainWindow::autoLevelClicked(int which)
     setAutoLevelState(which, false);
     updateLevels(which, true);
     // Back by hand: the level goes to the end of its range.
-    const int end = which == kLeft ? side.slider->minimum() : side.slider->maximum();
+    const int end = which == kLeftLevel ? side.slider->minimum() : side.slider->maximum();
     side.slider->setValue(end);
     showNumber(side.field, side.slider->value());
 }
 
-void MainWindow::on_chk_atl_clicked() { autoLevelClicked(kLeft); }
+void MainWindow::on_chk_atl_clicked() { autoLevelClicked(kLeftLevel); }
 
-void MainWindow::on_chk_atr_clicked() { autoLevelClicked(kRight); }
+void MainWindow::on_chk_atr_clicked() { autoLevelClicked(kRightLevel); }
 
 void MainWindow::restoreCameraLevels()
 {
@@ -377,8 +375,8 @@ void MainWindow::updateImageControls()
         return;
     int32_t mode = 0;
     if (ZTCAM_Capa_GetValue(m_curCam.handle, ZTCAM_CAPA_AUTO_LEVELS, &mode) == ZTCAM_STATUS_SUCCESS) {
-        setAutoLevelState(kLeft, (mode & 1) != 0);
-        setAutoLevelState(kRight, (mode & 2) != 0);
+        setAutoLevelState(kLeftLevel, (mode & 1) != 0);
+        setAutoLevelState(kRightLevel, (mode & 2) != 0);
     }
     double v = 0;
     if (ZTCAM_Prop_GetValue(m_curCam.handle, ZTCAM_PROP_GAMMA, &v, 0) == ZTCAM_STATUS_SUCCESS) {
@@ -393,7 +391,7 @@ void MainWindow::updateImageControls()
         ui->txt_contrast->setText(QString::number(contrast));
     }
     restoreCameraLevels();
-    updateLevels(kLeft | kRight, false);
+    updateLevels(kBothLevels, false);
 }
 
 void MainWindow::on_pb_default_clicked()
@@ -411,7 +409,7 @@ void MainWindow::on_pb_default_clicked()
     if (ZTCAM_Capa_GetAttr(m_curCam.handle, &capa) == ZTCAM_STATUS_SUCCESS)
         (void)ZTCAM_Capa_SetValue(m_curCam.handle, ZTCAM_CAPA_AUTO_LEVELS, capa.defaultValue);
     updateImageControls();
-    for (int bit : {kLeft, kRight}) {
+    for (int bit : {kLeftLevel, kRightLevel}) {
         LevelSide side = levelSide(*this, bit);
         ZTCamPropAttr attr{};
         attr.id = side.property;
@@ -419,8 +417,8 @@ void MainWindow::on_pb_default_clicked()
             continue;
         const int lo = static_cast<int>(attr.minimum);
         const int hi = static_cast<int>(attr.maximum);
-        moveGuarded(side.guard, side.slider, lo, hi, bit == kLeft ? lo : hi);
-        side.field->setText(QString::number(bit == kLeft ? lo : hi));
+        moveGuarded(side.guard, side.slider, lo, hi, bit == kLeftLevel ? lo : hi);
+        side.field->setText(QString::number(bit == kLeftLevel ? lo : hi));
         (void)ZTCAM_Prop_SetValue(m_curCam.handle, side.property, attr.defaultValue, 0);
     }
     onWritelog(tr("Setting more parameters of the current camera to default values success"));

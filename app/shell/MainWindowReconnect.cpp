@@ -236,7 +236,7 @@ void MainWindow::reConnectCam(bool wasLive)
 
     if (!gaveUp && m_curCam.handle) {
         showCameraPanels(m_nCurCamIndex);
-        updateLevels(3, false);
+        updateLevels(kBothLevels, false);
         setWindowTitle(m_strTitle);
         LUMA_DEBUG("MainWindow::reConnectCam", "Reconnect success");
         startConnectionPoll();

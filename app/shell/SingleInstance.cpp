@@ -40,6 +40,9 @@ SingleInstanceHooks defaultSingleInstanceHooks()
 
 bool checkSingleInstance() { return checkSingleInstance(defaultSingleInstanceHooks()); }
 
+// These checks are steps of the program's entry and belong to no class: their
+// debug lines name them "main::<routine>".
+
 bool checkSingleInstance(const SingleInstanceHooks& hooks)
 {
     if (hooks.isFirstInstance())

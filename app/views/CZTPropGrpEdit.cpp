@@ -314,7 +314,7 @@ bool CZTPropGrp::writeEdit(QtProperty* property, ZTCamElement& element, const QV
 void CZTPropGrp::applyFollowUps(const QString& name, const ZTCamElement& element)
 {
     if (name == QLatin1String("PixelFormat") && m_pMainWindow) {
-        m_pMainWindow->updateLevels(3, false);
+        m_pMainWindow->updateLevels(MainWindow::kBothLevels, false);
         emit m_pMainWindow->SignalUpdatePixelFormat(ZTCamFunc::CurrentEntryName(element));
     } else if (name == QLatin1String("AcquisitionStart")) {
         LUMA_DEBUG("CZTPropGrp::valueChanged", ">>>>>>AcquisitionStart<<<<<");
@@ -437,7 +437,7 @@ void CZTPropGrp::refreshAllValues()
             m_pVariantManager->setAttribute(row, QStringLiteral("enumNames"), ElementText::entryNames(element));
         setRowValue(row, element, text);
         if (key == QLatin1String("PixelFormat") && m_pMainWindow)
-            m_pMainWindow->updateLevels(3, false);
+            m_pMainWindow->updateLevels(MainWindow::kBothLevels, false);
         finishRow(row, element);
     });
 }

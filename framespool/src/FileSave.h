@@ -39,7 +39,6 @@ public:
     // Names the next file.
     void SetName(const std::string& path);
     int GetType() const { return type; }
-    int NodesCount() const { return m_nodesCount; }
 
     // Writes every handed-over file and stops the writer thread; false when
     // a file could not be written.

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -415,6 +416,22 @@ TEST_F(MainWindowTest, CaptureProgressStaysOnOneLineBesideTheButton)
     for (const char* text : {"Capture", "Stop Capture", "Waitting......"}) {
         button->setText(text);
         EXPECT_GE(button->width(), button->sizeHint().width()) << text;
+    }
+}
+
+TEST_F(MainWindowTest, TheLeftColumnGivesItsRowsTheWidthTheyWant)
+{
+    MainWindow& w = make();
+    w.show();
+    auto* column = child<QScrollArea>(w, "scrollAreaLeft");
+    auto* box = child<QComboBox>(w, "cb_visibility");
+    for (const QSize size : {w.size(), QSize(1920, 1080)}) {
+        w.resize(size);
+        QApplication::processEvents();
+        // Lower than its rows: the column shows its scroll bar beside them.
+        EXPECT_TRUE(column->verticalScrollBar()->isVisible()) << size.width();
+        EXPECT_GE(column->widget()->width(), column->widget()->sizeHint().width()) << size.width();
+        EXPECT_GE(box->width(), box->sizeHint().width()) << size.width();  // "Beginner" whole
     }
 }
 
