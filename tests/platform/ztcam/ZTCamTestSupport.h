@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -91,13 +92,32 @@ inline int runCommand(const std::string& command, std::string* output)
     return rc;
 }
 
-inline std::string tempDir(const std::string& name)
-{
-    std::string dir = "ztcam_test_" + name;
-    std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0)
-        return ".";
-    return dir;
-}
+// A folder of the test's own below the system's temporary folder, removed
+// with everything in it when the test is done.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& name)
+    {
+        std::error_code error;
+        const std::filesystem::path root = std::filesystem::temp_directory_path(error);
+        std::string pattern = (root / ("ztcam_test_" + name + "_XXXXXX")).string();
+        if (!error && mkdtemp(pattern.data()))
+            path_ = pattern;
+        EXPECT_FALSE(path_.empty()) << "no scratch folder for " << name;
+    }
+    ~ScratchDir()
+    {
+        std::error_code error;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, error);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 } // namespace ztcamtest

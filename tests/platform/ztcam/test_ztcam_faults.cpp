@@ -36,16 +36,17 @@ protected:
 TEST_F(ZTCamConfigFile, TwoCamerasWithoutAFile)
 {
     unsetenv("ZTCAM_SIM_CONFIG");
-    const std::string dir = ztcamtest::tempDir("noconf");
+    const ztcamtest::ScratchDir empty("noconf");
     uint32_t count = 0;
-    ASSERT_EQ(initCount(&count, dir.c_str()), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(initCount(&count, empty.path().c_str()), ZTCAM_STATUS_SUCCESS);
     EXPECT_EQ(count, 2u);
 }
 
 TEST_F(ZTCamConfigFile, ReadsTheFileInTheConfigurationPathAndTheOverride)
 {
     unsetenv("ZTCAM_SIM_CONFIG");
-    const std::string dir = ztcamtest::tempDir("conf");
+    const ztcamtest::ScratchDir scratch("conf");
+    const std::string& dir = scratch.path();
     {
         std::ofstream f(dir + "/ZTCamSim.conf");
         f << "# three cameras\n[camera]\nserial = A1\n[camera]\nserial =\nproduct_id = 0xE41A\n"
@@ -145,6 +146,10 @@ TEST_F(ZTCamFaults, StreamSetupFaults)
     EXPECT_EQ(ZTCAM_Cap_AnnounceBuffer(handle, uint32_t(buf.size()), buf.data()), ZTCAM_STATUS_SUCCESS);
     EXPECT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
     EXPECT_EQ(ZTCamSim_SetFault(0, "no_such_fault", 1), ZTCAM_STATUS_NOT_FOUND);
+    // The announced buffer is the test's: the capture stops and lets go of it
+    // before the buffer is freed.
+    EXPECT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(ZTCAM_Cap_ClearBuffer(handle), ZTCAM_STATUS_SUCCESS);
 }
 
 TEST_F(ZTCamFaults, WaitTimesOut)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <sys/stat.h>
 #include <vector>
@@ -27,7 +28,9 @@ protected:
     void SetUp() override
     {
         initWith(ztcamtest::cameraSection("SN-F1"));
-        dir = ztcamtest::tempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        scratch = std::make_unique<ztcamtest::ScratchDir>(
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = scratch->path();
     }
 
     // Captures one frame in the given pixel format; block holds header + pixels.
@@ -47,6 +50,7 @@ protected:
         return f;
     }
 
+    std::unique_ptr<ztcamtest::ScratchDir> scratch;
     std::string dir;
 };
 
