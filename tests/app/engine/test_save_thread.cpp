@@ -62,6 +62,21 @@ TEST_F(SingleImageSeries, RawIsWrittenApartAndHoldsConsecutiveFramesFromTheSerie
     goLive();
     chooseFormats(ZTCAM_FILE_RAW | ZTCAM_FILE_PNG);
     window->m_nCapCount = 6;  // the next capture is number 7
+    // The camera stops, from within its own frame callback, once the series
+    // has its five frames: however slowly the saver writes, no later frame
+    // can overwrite a ring entry it has not saved yet.
+    ZTCamElement stop{};
+    const ZTCamHandle handle = window->m_vecOpenedCam.value(0).handle;
+    ASSERT_EQ(ZTCAM_GenICam_ElementAttr(handle, &stop, "AcquisitionStop", ZTCAM_NODEMAP_CAMERA), ZTCAM_STATUS_SUCCESS);
+    FrameBufferSet* set = window->m_mapBufferSets.value(0);
+    QObject::connect(
+        capture(), &CZTThdCapture::sglUpdateFrameCounter, capture(),
+        [handle, stop, set](int, qlonglong) {
+            ZTCamElement command = stop;
+            if (set->receivedForSave.load() >= 5)
+                ZTCAM_GenICam_SetElementValue(handle, &command, ZTCAM_NODEMAP_CAMERA);
+        },
+        Qt::DirectConnection);
     const qint64 startedAt = capture()->frameCounter();
     ZTCamSim_CallLogClear();
     ASSERT_TRUE(captureAndWait(5));
