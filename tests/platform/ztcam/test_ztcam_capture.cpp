@@ -1,12 +1,13 @@
+#include "WaitFor.h"
 #include "ZTCamTestSupport.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <functional>
 #include <thread>
 #include <vector>
 
+using lumatest::waitFor;
 using ztcamtest::SdkFixture;
 
 namespace {
@@ -39,17 +40,6 @@ void onFrame(void* handle, void* context)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     s->calls.fetch_add(1);
     s->inside.fetch_sub(1);
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 3000)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
 }
 
 } // namespace

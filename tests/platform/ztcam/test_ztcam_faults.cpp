@@ -1,3 +1,4 @@
+#include "WaitFor.h"
 #include "ZTCamTestSupport.h"
 
 #include <chrono>
@@ -221,11 +222,11 @@ TEST_F(ZTCamFaults, FlatFieldStateMachine)
     EXPECT_NE(ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_FLAT_FIELD, 3), ZTCAM_STATUS_SUCCESS);
     auto readUntilNot = [this](int32_t busy) {
         int32_t v = busy;
-        for (int i = 0; i < 400 && v == busy; ++i) {
+        lumatest::waitFor([&] {
             if (ZTCAM_Capa_GetValue(handle, ZTCAM_CAPA_FLAT_FIELD, &v) != ZTCAM_STATUS_SUCCESS)
                 v = busy;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+            return v != busy;
+        });
         return v;
     };
     ASSERT_EQ(ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_FLAT_FIELD, 1), ZTCAM_STATUS_SUCCESS);
