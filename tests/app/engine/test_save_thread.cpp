@@ -107,7 +107,7 @@ TEST_F(SingleImageSeries, ZeroFramesStillSavesOneAndFinishes)
     StandaloneSave s(*window, 2, false);
     s.start(0);
     s.deliver(0);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_EQ(s.events->saved, (std::vector<int>{1}));
     EXPECT_EQ(s.events->finished[0], std::make_pair(2, true));
     EXPECT_EQ(files("Cam2_TS_*.tif").size(), 1);
@@ -125,7 +125,7 @@ TEST_F(SingleImageSeries, TriggerModeSavesNothingBeforeAllFramesHaveArrived)
     waitFor([] { return false; }, 300);
     EXPECT_TRUE(s.events->saved.empty());
     s.deliver(2);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_EQ(s.events->saved, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(s.events->finished[0].second);
 }
@@ -140,7 +140,7 @@ TEST_F(SingleImageSeries, TriggerModeFailsAfterAboutThreeSecondsWithoutTheLastFr
     s.start(4);
     s.deliver(0);
     s.deliver(1);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 10000));
+    ASSERT_TRUE(s.waitForEnd(10000));
     EXPECT_GE(clock.elapsed(), 2500);
     EXPECT_FALSE(s.events->finished[0].second);
     EXPECT_TRUE(s.events->saved.empty());
@@ -156,7 +156,7 @@ TEST_F(SingleImageSeries, TriggerModeSeriesIsCappedAtTheRingLength)
     EXPECT_EQ(s.thread->targetCount(), 4);
     for (int k = 0; k < 4; ++k)
         s.deliver(k);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
     EXPECT_EQ(s.events->saved.size(), 4u);
 }
@@ -174,7 +174,7 @@ TEST_F(SingleImageSeries, SlowFramesDoNotFailALongSeries)
         waitFor([] { return false; }, 100);
         ASSERT_TRUE(s.events->finished.empty() || k == 39) << "series ended after frame " << k;
     }
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
     EXPECT_EQ(s.events->saved.size(), 40u);
 }

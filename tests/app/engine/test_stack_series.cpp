@@ -207,7 +207,7 @@ TEST_F(StackSeries, ASeriesThatRunsDryClosesItsFilesAndFreesTheSlots)
     StandaloneSave s(*window, 1, true);
     s.start(25);
     s.deliverPaced(0, 12);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 10000));
+    ASSERT_TRUE(s.waitForEnd(10000));
     EXPECT_FALSE(s.events->finished[0].second);
     EXPECT_EQ(s.events->closes, 1);
     QList<int> pages;
@@ -234,7 +234,7 @@ TEST_F(StackSeries, AHalfSetUpSpoolIsUndoneSoThatTheNextAttemptWorks)
     waitFor([] { return false; }, 200);
     EXPECT_TRUE(s.events->saved.empty());
     uninitFromOtherThread(CZTThdSaveImg::rawSlot(1));
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 5000));
+    ASSERT_TRUE(s.waitForEnd(5000));
     EXPECT_TRUE(s.events->finished[0].second);
     EXPECT_EQ(files("Cam1_*.tif").size(), 1);
     EXPECT_EQ(files("Cam1_*.raw").size(), 1);
@@ -249,7 +249,7 @@ TEST_F(StackSeries, PositionsWithoutSlotsAreRefusedAtOnce)
     EXPECT_EQ(CZTThdSaveImg::tifSlot(4), -1);
     StandaloneSave s(*window, 4, true);
     s.start(2);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 2000));
+    ASSERT_TRUE(s.waitForEnd(2000));
     EXPECT_FALSE(s.events->finished[0].second);
     EXPECT_EQ(s.events->closes, 1);
 }
@@ -262,7 +262,7 @@ TEST_F(StackSeries, NoStackFormatCountsFramesAndStillReportsTheClose)
     StandaloneSave s(*window, 1, true);
     s.start(3);
     s.deliverPaced(0, 3);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
     EXPECT_EQ(s.events->closes, 1);
     EXPECT_TRUE(files("Cam1_*").isEmpty());
@@ -304,7 +304,7 @@ TEST_F(StackSeries, StacksCreatedWithinOneMillisecondDoNotReplaceEachOther)
     s.start(16);
     for (int k = 0; k < 16; ++k)
         s.deliver(k);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
     const QStringList tifs = files("Cam1_*.tif");
     EXPECT_EQ(tifs.size(), 8) << tifs.join(" ").toStdString();

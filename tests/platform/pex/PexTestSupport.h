@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <cwchar>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -113,21 +114,42 @@ struct HookLog {
     }
 };
 
+// A register address as the register calls take it.
+inline std::wstring addressText(uint64_t address)
+{
+    wchar_t text[32];
+    PexFormatText(text, 32, L"0x%llx", PEX_INT(address));
+    return text;
+}
+
 inline void writeRegister(PEX_ID dig, uint64_t address, uint32_t value)
 {
     const uint8_t big[4] = {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)};
-    wchar_t text[32];
-    PexFormatText(text, 32, L"0x%llx", PEX_INT(address));
-    PexDigRegWrite(dig, 0x1B05, text, 4, big);
+    PexDigRegWrite(dig, 0x1B05, addressText(address).c_str(), 4, big);
 }
 
 inline uint32_t readRegister(PEX_ID dig, uint64_t address)
 {
     uint8_t big[4] = {};
-    wchar_t text[32];
-    PexFormatText(text, 32, L"0x%llx", PEX_INT(address));
-    PexDigRegRead(dig, 0x1B04, text, 4, big);
+    PexDigRegRead(dig, 0x1B04, addressText(address).c_str(), 4, big);
     return uint32_t(big[0]) << 24 | uint32_t(big[1]) << 16 | uint32_t(big[2]) << 8 | big[3];
+}
+
+// The camera's description, read from the register space where its URL
+// ("local:<file>;<address>;<length>") points; the URL goes to `url` when
+// given. Empty when the URL names no place.
+inline std::string cameraDescription(PEX_ID dig, std::wstring* url = nullptr)
+{
+    const std::wstring where = text([&](PEX_INT c, void* out) { PexDigInquire(dig, c, out); }, 7862);
+    if (url)
+        *url = where;
+    unsigned long long address = 0, length = 0;
+    const size_t semi = where.find(L';');
+    if (semi == std::wstring::npos || std::swscanf(where.c_str() + semi + 1, L"%llx;%llx", &address, &length) != 2)
+        return std::string();
+    std::string xml(length, '\0');
+    PexDigRegRead(dig, 0x1B04, addressText(address).c_str(), PEX_INT(length), &xml[0]);
+    return xml;
 }
 
 // A configured installation with one system allocated; frees everything it
@@ -148,6 +170,19 @@ protected:
         return system;
     }
     PEX_ID system = 0;
+};
+
+// The same with digitizer 0 of the system allocated by open().
+class PexDigitizerFixture : public PexFixture {
+protected:
+    void open(const char* config)
+    {
+        configure(config);
+        allocSystem();
+        dig = PexDigAlloc(system, 0, L"PX_DEFAULT", 4096, nullptr);
+        ASSERT_NE(dig, 0u);
+    }
+    PEX_ID dig = 0;
 };
 
 }  // namespace pextest

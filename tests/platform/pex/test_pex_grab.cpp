@@ -23,15 +23,8 @@ constexpr uint64_t kLocked = 0x3054;
 const std::vector<PEX_INT> kGrabHooks = {4, 0xD, 0x200000, 5, 3};
 const std::vector<PEX_INT> kInfo = {0x40430000, 0x40480000, 4378, 0x40410000, 0x40420000, 0x40160000};
 
-class PexGrabTest : public PexFixture {
+class PexGrabTest : public PexDigitizerFixture {
 protected:
-    void open(const char* config)
-    {
-        configure(config);
-        allocSystem();
-        dig = PexDigAlloc(system, 0, L"PX_DEFAULT", 4096, nullptr);
-        ASSERT_NE(dig, 0u);
-    }
     PEX_INT inquire(PEX_INT code)
     {
         PEX_INT v = 0;
@@ -44,7 +37,6 @@ protected:
         for (PEX_INT type : kGrabHooks)
             PexDigHookFunction(dig, type, &HookLog::hook, &log);
     }
-    PEX_ID dig = 0;
 };
 
 std::string readDescription(PEX_ID dig, std::wstring* url)
@@ -52,16 +44,7 @@ std::string readDescription(PEX_ID dig, std::wstring* url)
     PEX_INT count = 0;
     PexDigInquire(dig, 5455, &count);
     EXPECT_EQ(count, 1);
-    *url = text([&](PEX_INT c, void* out) { PexDigInquire(dig, c, out); }, 7862);
-    unsigned long long address = 0, length = 0;
-    const size_t semi = url->find(L';');
-    if (semi == std::wstring::npos || std::swscanf(url->c_str() + semi + 1, L"%llx;%llx", &address, &length) != 2)
-        return std::string();
-    std::string xml(length, '\0');
-    wchar_t at[32];
-    PexFormatText(at, 32, L"0x%llx", PEX_INT(address));
-    PexDigRegRead(dig, 0x1B04, at, PEX_INT(length), &xml[0]);
-    return xml;
+    return cameraDescription(dig, url);
 }
 
 }  // namespace

@@ -18,13 +18,6 @@ constexpr uint64_t kAcquisitionStart = 0x3038;
 constexpr uint64_t kFrameRate = 0x3040;
 constexpr uint64_t kExposure = 0x3048;
 
-std::wstring addressText(uint64_t address)
-{
-    wchar_t text[32];
-    PexFormatText(text, 32, L"0x%llx", PEX_INT(address));
-    return text;
-}
-
 void writeDouble(PEX_ID dig, uint64_t address, double value)
 {
     uint64_t bits;
@@ -52,28 +45,7 @@ uint64_t bitsOf(double v)
     return bits;
 }
 
-class PexValuesTest : public PexFixture {
-protected:
-    void open(const char* config)
-    {
-        configure(config);
-        allocSystem();
-        dig = PexDigAlloc(system, 0, L"PX_DEFAULT", 4096, nullptr);
-        ASSERT_NE(dig, 0u);
-    }
-    std::string description()
-    {
-        const std::wstring url = text([&](PEX_INT c, void* out) { PexDigInquire(dig, c, out); }, 7862);
-        unsigned long long address = 0, length = 0;
-        const size_t semi = url.find(L';');
-        if (semi == std::wstring::npos || std::swscanf(url.c_str() + semi + 1, L"%llx;%llx", &address, &length) != 2)
-            return std::string();
-        std::string xml(length, '\0');
-        PexDigRegRead(dig, 0x1B04, addressText(address).c_str(), PEX_INT(length), &xml[0]);
-        return xml;
-    }
-    PEX_ID dig = 0;
-};
+using PexValuesTest = PexDigitizerFixture;
 
 // <Min> or <Max> of the Float node `name`.
 double declared(const std::string& xml, const std::string& name, const std::string& bound)
@@ -89,7 +61,7 @@ double declared(const std::string& xml, const std::string& name, const std::stri
 TEST_F(PexValuesTest, FloatsOutsideTheDeclaredRangeAreRefusedAndFramesKeepComing)
 {
     open("[camera]\nwidth = 16\nheight = 4\nframe_rate = 1000\n");
-    const std::string xml = description();
+    const std::string xml = cameraDescription(dig);
     const double rateMin = declared(xml, "AcquisitionFrameRate", "Min");
     const double rateMax = declared(xml, "AcquisitionFrameRate", "Max");
     const double exposureMin = declared(xml, "ExposureTime", "Min");
@@ -225,7 +197,7 @@ TEST(PexLimitsTest, CountsAreExactUpToTheLimitsAndAConfigurationPastThemIsRefuse
 TEST_F(PexValuesTest, EnumerationEntriesAreNamedByTheirSymbolicsAndEveryNodeNameIsUnique)
 {
     open("");
-    const std::string xml = description();
+    const std::string xml = cameraDescription(dig);
     // Every node name once (pVariable names are a formula's, not nodes');
     // each entry named by the symbolic that follows it.
     std::map<std::string, int> names;

@@ -47,6 +47,16 @@ protected:
         ZTCamSim_CallLogClear();
     }
 
+    // Allocates camera 0's frame record, as a caller must before capturing;
+    // `frame` describes the frame afterwards.
+    ZTCamStatus alloc(ZTCamFrame& frame)
+    {
+        frame = ZTCamFrame{};
+        frame.formatRequest = ZTCAM_FORMAT_REQUEST;
+        frame.reserveCount = 1;
+        return ZTCAM_Buf_Alloc(handle, &frame);
+    }
+
     // Reads an element (attributes and value) of node map 0 or 1.
     ZTCamElement element(const char* name, int nodeMap = ZTCAM_NODEMAP_CAMERA, ZTCamStatus* status = nullptr)
     {

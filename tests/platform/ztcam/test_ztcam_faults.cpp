@@ -105,16 +105,7 @@ TEST_F(ZTCamConfigFile, LibraryFaults)
     ZTCamSim_UseConfigText(nullptr);
 }
 
-class ZTCamFaults : public SdkFixture {
-protected:
-    ZTCamStatus alloc(ZTCamFrame& f)
-    {
-        f = ZTCamFrame{};
-        f.formatRequest = ZTCAM_FORMAT_REQUEST;
-        f.reserveCount = 1;
-        return ZTCAM_Buf_Alloc(handle, &f);
-    }
-};
+using ZTCamFaults = SdkFixture;
 
 TEST_F(ZTCamFaults, OpenFails)
 {
