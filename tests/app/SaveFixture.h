@@ -206,6 +206,11 @@ public:
         from0_ = 0;
         thread->StartThread(frames);
     }
+    // Waits for the series to report its end.
+    bool waitForEnd(int timeoutMs = lumatest::kWaitLimitMs)
+    {
+        return waitFor([&] { return !events->finished.empty(); }, timeoutMs);
+    }
 
     CZTThdSaveImg* thread = nullptr;
     std::unique_ptr<SaveEvents> events;

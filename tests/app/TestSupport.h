@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,6 +10,7 @@
 #include <functional>
 
 #include "UserPrompt.h"
+#include "WaitFor.h"
 
 // The one application object of a test binary (offscreen platform).
 inline QApplication* testApp()
@@ -26,17 +26,12 @@ inline QApplication* testApp()
     return app;
 }
 
-// Runs the event loop until `done` holds or `timeoutMs` passes.
-inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000)
+// Waits until `done` holds or `timeoutMs` passes, running the event loop
+// between checks: the program's threads report through queued signals, which
+// only the loop of the test's thread delivers.
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs = lumatest::kWaitLimitMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return lumatest::waitFor(done, timeoutMs, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); });
 }
 
 // Answers boxes and dialogs from a list and records what was asked.

@@ -1,14 +1,13 @@
 #include "SpoolTestFiles.h"
+#include "WaitFor.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <thread>
 
 SpoolTestFiles::SpoolTestFiles()
 {
@@ -105,13 +104,8 @@ bool WaitForCapturedStderr(const std::string& text, int ms)
 {
     // The capture sends stderr to a file; reopening it by its descriptor reads
     // what has been written so far without disturbing the capture.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
+    return lumatest::waitFor([&] {
         const std::vector<uint8_t> soFar = SpoolTestFiles::Read("/proc/self/fd/2");
-        if (std::search(soFar.begin(), soFar.end(), text.begin(), text.end()) != soFar.end())
-            return true;
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+        return std::search(soFar.begin(), soFar.end(), text.begin(), text.end()) != soFar.end();
+    }, ms);
 }

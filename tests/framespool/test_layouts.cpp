@@ -3,6 +3,7 @@
 #include "FrameSpool.h"
 #include "SpoolTestFiles.h"
 #include "SpoolTestHooks.h"
+#include "WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -190,8 +191,7 @@ TEST(StackLayout, RawSequenceAcrossOpenAndClose)
         ASSERT_EQ(Append_FileBuffer(frames[i].data(), f, 4), 1);
     // With the first file on disk already, the third still gets a buffer of
     // its own: the rest of its short frame is zero, not a stale frame.
-    for (int i = 0; i < 4000 && SpoolTestFiles::Read(files.Path("s0.raw")).size() < 3u * f; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    lumatest::waitFor([&] { return SpoolTestFiles::Read(files.Path("s0.raw")).size() >= 3u * f; }, 20000);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_EQ(Close_FrameSpool(4), 1);
     ASSERT_EQ(Open_FrameSpool(files.Path("s2.raw").c_str(), 4), 1);

@@ -3,6 +3,7 @@
 #include "FrameSpool.h"
 #include "SpoolTestFiles.h"
 #include "SpoolTestHooks.h"
+#include "WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <thread>
 
 namespace {
@@ -78,17 +78,6 @@ void checkSeries(const SpoolTestFiles& dir, int slot, bool tiff, int files, int 
             EXPECT_EQ(pages.size(), static_cast<size_t>(frames)) << text;
         }
     }
-}
-
-bool waitFor(const std::function<bool()>& done, int ms)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 }  // namespace
@@ -257,7 +246,7 @@ TEST(SpoolRing, FullRingStuckOnTheDiskDoesNotHangOrOverwrite)
     ASSERT_EQ(Open_FrameSpool(second.c_str(), 6), 1);
     EXPECT_EQ(Append_FileBuffer(b.data(), 8, 6), 0);  // the only buffer is still queued
     std::filesystem::create_directory(later);
-    ASSERT_TRUE(waitFor([&] { return Append_FileBuffer(b.data(), 8, 6) == 1; }, 20000));
+    ASSERT_TRUE(lumatest::waitFor([&] { return Append_FileBuffer(b.data(), 8, 6) == 1; }, 20000));
     ASSERT_EQ(Uninit_FrameSpool(6), 1);
     const std::string out = testing::internal::GetCapturedStderr();
     EXPECT_NE(out.find("No free file buffer\n"), std::string::npos) << out;

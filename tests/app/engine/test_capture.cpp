@@ -75,6 +75,12 @@ protected:
         *result = thread()->openCapture(window.get());
         return simCalls();
     }
+    // Ends the display loop, then the stream, as the window does.
+    void closeStream()
+    {
+        thread()->stopThread();
+        thread()->closeCapture();
+    }
     std::vector<QString> rows;
     void recordRows()
     {
@@ -119,15 +125,13 @@ TEST_F(StreamTest, ReopeningReusesTheRingUntilItMustGrow)
     openAndLog(&ok);
     ASSERT_TRUE(ok);
     const QList<uint8_t*> first = bufferSet()->ringBuffers;
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
 
     const std::vector<std::string> reuse = openAndLog(&ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(std::count(reuse.begin(), reuse.end(), "ZTCAM_Cap_ClearBuffer"), 0);
     EXPECT_EQ(bufferSet()->ringBuffers, first);
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
 
     w.m_nBufferCount = 10;
     const std::vector<std::string> grown = openAndLog(&ok);
@@ -135,8 +139,7 @@ TEST_F(StreamTest, ReopeningReusesTheRingUntilItMustGrow)
     EXPECT_EQ(std::count(grown.begin(), grown.end(), "ZTCAM_Cap_ClearBuffer"), 1);
     EXPECT_EQ(std::count(grown.begin(), grown.end(), "ZTCAM_Cap_AnnounceBuffer"), 10);
     EXPECT_EQ(thread()->ringCount(), 10);
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
 
     // A smaller count reuses the ten buffers but announces four; the ring is
     // read modulo the four that the SDK fills.
@@ -150,8 +153,7 @@ TEST_F(StreamTest, ReopeningReusesTheRingUntilItMustGrow)
     int maxFrames = 0;
     EXPECT_TRUE(thread()->setPicNumAndCheck(4, &maxFrames));
     EXPECT_EQ(maxFrames, 4);
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
 }
 
 TEST_F(StreamTest, PayloadOfZeroFallsBackToTheImageSize)
@@ -162,8 +164,7 @@ TEST_F(StreamTest, PayloadOfZeroFallsBackToTheImageSize)
     openAndLog(&ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(thread()->ringBufferSize(), 64 * 48 * 2);
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
 }
 
 TEST_F(StreamTest, FailuresUndoInOrderAndLogOneRowPerAttempt)
@@ -209,8 +210,7 @@ TEST_F(StreamTest, FailuresUndoInOrderAndLogOneRowPerAttempt)
     // After the failures the stream opens normally.
     openAndLog(&ok);
     EXPECT_TRUE(ok);
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
 }
 
 // ---- counting and the display loop -------------------------------------
@@ -237,8 +237,7 @@ TEST_F(StreamTest, CallbackCountsFramesAndReportsTheRateAboutOnceASecond)
     EXPECT_NEAR(rates.back(), 50.0, 15.0);
     EXPECT_NEAR(thread()->fps(), 50.0, 15.0);
     EXPECT_GT(thread()->frameCounter(), 60);
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
     waitFor([&] { return lastCount == thread()->frameCounter(); }, 2000);
     EXPECT_EQ(lastCount, thread()->frameCounter());
 }
@@ -303,8 +302,7 @@ TEST_F(StreamTest, NoPreviewAndAZeroPreviewRateShowNothingButCountFrames)
     EXPECT_FALSE(thread()->isRunning());  // the display loop does not run at all
     EXPECT_EQ(view()->image(), nullptr);
     EXPECT_GT(thread()->frameCounter(), 0);
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
 
     w.m_bNoPreview = false;
     w.m_nPreviewFps = 0;
@@ -317,8 +315,7 @@ TEST_F(StreamTest, NoPreviewAndAZeroPreviewRateShowNothingButCountFrames)
     EXPECT_EQ(view()->image(), nullptr);
     EXPECT_GT(thread()->frameCounter(), 0);
     w.m_bLive = false;
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
 }
 
 TEST_F(StreamTest, FramesLargerThanTheViewBuffersAreNotShown)
@@ -345,8 +342,7 @@ TEST_F(StreamTest, FramesLargerThanTheViewBuffersAreNotShown)
     EXPECT_EQ(v->image(), nullptr);
     EXPECT_GT(thread()->frameCounter(), 3);
     w.m_bLive = false;
-    thread()->stopThread();
-    thread()->closeCapture();
+    closeStream();
     v->stopDisplayTimer();
 }
 

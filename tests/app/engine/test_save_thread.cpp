@@ -62,7 +62,24 @@ TEST_F(SingleImageSeries, RawIsWrittenApartAndHoldsConsecutiveFramesFromTheSerie
     goLive();
     chooseFormats(ZTCAM_FILE_RAW | ZTCAM_FILE_PNG);
     window->m_nCapCount = 6;  // the next capture is number 7
-    const qint64 startedAt = capture()->frameCounter();
+    // The camera stops, from within its own frame callback, once the series
+    // has its five frames: however slowly the saver writes, no later frame
+    // can overwrite a ring entry it has not saved yet.
+    ZTCamElement stop{};
+    const ZTCamHandle handle = window->m_vecOpenedCam.value(0).handle;
+    ASSERT_EQ(ZTCAM_GenICam_ElementAttr(handle, &stop, "AcquisitionStop", ZTCAM_NODEMAP_CAMERA), ZTCAM_STATUS_SUCCESS);
+    FrameBufferSet* set = window->m_mapBufferSets.value(0);
+    QObject::connect(
+        capture(), &CZTThdCapture::sglUpdateFrameCounter, capture(),
+        [handle, stop, set](int, qlonglong) {
+            ZTCamElement command = stop;
+            if (set->receivedForSave.load() >= 5)
+                ZTCAM_GenICam_SetElementValue(handle, &command, ZTCAM_NODEMAP_CAMERA);
+        },
+        Qt::DirectConnection);
+    // The last frame counted may still be in its callback when the series
+    // starts, and so be the series' first.
+    const qint64 startedAt = capture()->frameCounter() - 1;
     ZTCamSim_CallLogClear();
     ASSERT_TRUE(captureAndWait(5));
 
@@ -92,7 +109,7 @@ TEST_F(SingleImageSeries, ZeroFramesStillSavesOneAndFinishes)
     StandaloneSave s(*window, 2, false);
     s.start(0);
     s.deliver(0);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_EQ(s.events->saved, (std::vector<int>{1}));
     EXPECT_EQ(s.events->finished[0], std::make_pair(2, true));
     EXPECT_EQ(files("Cam2_TS_*.tif").size(), 1);
@@ -110,7 +127,7 @@ TEST_F(SingleImageSeries, TriggerModeSavesNothingBeforeAllFramesHaveArrived)
     waitFor([] { return false; }, 300);
     EXPECT_TRUE(s.events->saved.empty());
     s.deliver(2);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_EQ(s.events->saved, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(s.events->finished[0].second);
 }
@@ -125,7 +142,7 @@ TEST_F(SingleImageSeries, TriggerModeFailsAfterAboutThreeSecondsWithoutTheLastFr
     s.start(4);
     s.deliver(0);
     s.deliver(1);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 10000));
+    ASSERT_TRUE(s.waitForEnd(10000));
     EXPECT_GE(clock.elapsed(), 2500);
     EXPECT_FALSE(s.events->finished[0].second);
     EXPECT_TRUE(s.events->saved.empty());
@@ -141,7 +158,7 @@ TEST_F(SingleImageSeries, TriggerModeSeriesIsCappedAtTheRingLength)
     EXPECT_EQ(s.thread->targetCount(), 4);
     for (int k = 0; k < 4; ++k)
         s.deliver(k);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
     EXPECT_EQ(s.events->saved.size(), 4u);
 }
@@ -159,7 +176,7 @@ TEST_F(SingleImageSeries, SlowFramesDoNotFailALongSeries)
         waitFor([] { return false; }, 100);
         ASSERT_TRUE(s.events->finished.empty() || k == 39) << "series ended after frame " << k;
     }
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
     EXPECT_EQ(s.events->saved.size(), 40u);
 }

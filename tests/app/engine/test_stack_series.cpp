@@ -64,15 +64,27 @@ bool slotFree(int slot, CZTThdSaveImg* lastUser = nullptr)
 
 }  // namespace
 
-using StackSeries = SaveFixture;
+class StackSeries : public SaveFixture {
+protected:
+    // One 64 x 48 camera at 100 frames per second, live.
+    void liveCamera(const char* pixelFormat = "Mono 12")
+    {
+        const std::string config = cameraConfig(pixelFormat);
+        open(config.c_str(), 1);
+        goLive();
+    }
+    // The same, with a series of `frames` in stacks of `stack` set in the form.
+    void liveWithStacks(int frames, int stack, const char* pixelFormat = "Mono 12")
+    {
+        liveCamera(pixelFormat);
+        ui()->txt_frames->setText(QString::number(frames));
+        ui()->spinBox_stackNum->setValue(stack);
+    }
+};
 
 TEST_F(StackSeries, TwentyFiveFramesInStacksOfTenMakeThreeTiffFiles)
 {
-    const std::string config = cameraConfig("Mono 12");
-    open(config.c_str(), 1);
-    goLive();
-    ui()->txt_frames->setText("25");
-    ui()->spinBox_stackNum->setValue(10);
+    liveWithStacks(25, 10);
     EXPECT_EQ(window->m_nStackNum.load(), 10);
     SaveEvents events(saver());
     ASSERT_TRUE(captureAndWait(25));
@@ -107,11 +119,7 @@ TEST_F(StackSeries, TwentyFiveFramesInStacksOfTenMakeThreeTiffFiles)
 
 TEST_F(StackSeries, RawStacksAreWrittenBesideTheTiffStacks)
 {
-    const std::string config = cameraConfig("Mono 12");
-    open(config.c_str(), 1);
-    goLive();
-    ui()->txt_frames->setText("25");
-    ui()->spinBox_stackNum->setValue(10);
+    liveWithStacks(25, 10);
     window->m_nSaveFormat = ZTCAM_FILE_RAW | ZTCAM_FILE_TIF;
     window->m_nFormatCount = 2;
     ASSERT_TRUE(captureAndWait(25));
@@ -131,11 +139,7 @@ TEST_F(StackSeries, RawStacksAreWrittenBesideTheTiffStacks)
 
 TEST_F(StackSeries, EightBitColourStacksClaimEightBits)
 {
-    const std::string config = cameraConfig("RGB 8");
-    open(config.c_str(), 1);
-    goLive();
-    ui()->txt_frames->setText("4");
-    ui()->spinBox_stackNum->setValue(2);
+    liveWithStacks(4, 2, "RGB 8");
     ASSERT_TRUE(captureAndWait(4));
     EXPECT_EQ(saver()->depth(), 8);
     ASSERT_TRUE(waitFor([&] { return files("Cam0_*.tif").size() == 2; }));
@@ -151,9 +155,7 @@ TEST_F(StackSeries, EightBitColourStacksClaimEightBits)
 
 TEST_F(StackSeries, StoppedPartWayClosesWhatWasSavedAndTheButtonComesBack)
 {
-    const std::string config = cameraConfig("Mono 12");
-    open(config.c_str(), 1);
-    goLive();
+    liveCamera();
     ui()->spinBox_stackNum->setValue(10);  // frames field says 1: pulled down
     EXPECT_EQ(window->m_nStackNum.load(), 1);
     ui()->txt_frames->setText("1000");
@@ -181,11 +183,7 @@ TEST_F(StackSeries, StoppedPartWayClosesWhatWasSavedAndTheButtonComesBack)
 
 TEST_F(StackSeries, RestartingLiveWithALargerRingWaitsForTheSaveLoop)
 {
-    const std::string config = cameraConfig("Mono 12");
-    open(config.c_str(), 1);
-    goLive();
-    ui()->txt_frames->setText("1000");
-    ui()->spinBox_stackNum->setValue(10);
+    liveWithStacks(1000, 10);
     SaveEvents events(saver());
     ui()->pb_cap->click();
     ASSERT_TRUE(waitFor([&] { return events.saved.size() >= 5; }));
@@ -209,7 +207,7 @@ TEST_F(StackSeries, ASeriesThatRunsDryClosesItsFilesAndFreesTheSlots)
     StandaloneSave s(*window, 1, true);
     s.start(25);
     s.deliverPaced(0, 12);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 10000));
+    ASSERT_TRUE(s.waitForEnd(10000));
     EXPECT_FALSE(s.events->finished[0].second);
     EXPECT_EQ(s.events->closes, 1);
     QList<int> pages;
@@ -236,7 +234,7 @@ TEST_F(StackSeries, AHalfSetUpSpoolIsUndoneSoThatTheNextAttemptWorks)
     waitFor([] { return false; }, 200);
     EXPECT_TRUE(s.events->saved.empty());
     uninitFromOtherThread(CZTThdSaveImg::rawSlot(1));
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 5000));
+    ASSERT_TRUE(s.waitForEnd(5000));
     EXPECT_TRUE(s.events->finished[0].second);
     EXPECT_EQ(files("Cam1_*.tif").size(), 1);
     EXPECT_EQ(files("Cam1_*.raw").size(), 1);
@@ -251,7 +249,7 @@ TEST_F(StackSeries, PositionsWithoutSlotsAreRefusedAtOnce)
     EXPECT_EQ(CZTThdSaveImg::tifSlot(4), -1);
     StandaloneSave s(*window, 4, true);
     s.start(2);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }, 2000));
+    ASSERT_TRUE(s.waitForEnd(2000));
     EXPECT_FALSE(s.events->finished[0].second);
     EXPECT_EQ(s.events->closes, 1);
 }
@@ -264,7 +262,7 @@ TEST_F(StackSeries, NoStackFormatCountsFramesAndStillReportsTheClose)
     StandaloneSave s(*window, 1, true);
     s.start(3);
     s.deliverPaced(0, 3);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
     EXPECT_EQ(s.events->closes, 1);
     EXPECT_TRUE(files("Cam1_*").isEmpty());
@@ -287,11 +285,7 @@ TEST_F(StackSeries, TearingDownRightAfterAStopLosesNothing)
 
 TEST_F(StackSeries, TearingDownTheCaptureThreadDuringAStackSeriesDoesNotCrash)
 {
-    const std::string config = cameraConfig("Mono 12");
-    open(config.c_str(), 1);
-    goLive();
-    ui()->txt_frames->setText("1000");
-    ui()->spinBox_stackNum->setValue(10);
+    liveWithStacks(1000, 10);
     ui()->pb_cap->click();
     ASSERT_TRUE(waitFor([&] { return capture()->isSaving() && files("Cam0_*.tif").size() >= 1; }, 5000));
     window.reset();  // live, capture and stack files still running
@@ -310,7 +304,7 @@ TEST_F(StackSeries, StacksCreatedWithinOneMillisecondDoNotReplaceEachOther)
     s.start(16);
     for (int k = 0; k < 16; ++k)
         s.deliver(k);
-    ASSERT_TRUE(waitFor([&] { return !s.events->finished.empty(); }));
+    ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
     const QStringList tifs = files("Cam1_*.tif");
     EXPECT_EQ(tifs.size(), 8) << tifs.join(" ").toStdString();
@@ -320,11 +314,7 @@ TEST_F(StackSeries, StacksCreatedWithinOneMillisecondDoNotReplaceEachOther)
 
 TEST_F(StackSeries, StoppingLiveDuringAStackSeriesLeavesTheVideoButtonOff)
 {
-    const std::string config = cameraConfig("Mono 12");
-    open(config.c_str(), 1);
-    goLive();
-    ui()->txt_frames->setText("1000");
-    ui()->spinBox_stackNum->setValue(10);
+    liveWithStacks(1000, 10);
     SaveEvents events(saver());
     ui()->pb_cap->click();
     ASSERT_TRUE(waitFor([&] { return events.saved.size() >= 3; }));

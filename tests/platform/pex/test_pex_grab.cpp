@@ -3,6 +3,7 @@
 #include "PexTestSupport.h"
 
 #include "GenApiSchema.h"
+#include "WaitFor.h"
 
 #include <atomic>
 #include <cstdio>
@@ -498,8 +499,7 @@ TEST_F(PexGrabTest, ADigitizerFreedFromItsOwnEdgeCallbackEndsItsEdges)
     PexDigHookFunction(dig, 0x8B000, &Freer::hook, &freer);
     PexDigControl(dig, 0x85510, 12);
     PexDigControl(dig, 0x89510, -9997);
-    for (int i = 0; i < 500 && PexTestHookCount(dig) != 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    lumatest::waitFor([&] { return PexTestHookCount(dig) == 0; });
     ASSERT_EQ(PexTestHookCount(dig), 0u) << "the callback freed the digitizer";
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(freer.calls, 1);

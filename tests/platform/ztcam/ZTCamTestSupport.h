@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,16 @@ protected:
         ZTCAM_Api_Uninit();
         ZTCamSim_UseConfigText(nullptr);
         ZTCamSim_CallLogClear();
+    }
+
+    // Allocates camera 0's frame record, as a caller must before capturing;
+    // `frame` describes the frame afterwards.
+    ZTCamStatus alloc(ZTCamFrame& frame)
+    {
+        frame = ZTCamFrame{};
+        frame.formatRequest = ZTCAM_FORMAT_REQUEST;
+        frame.reserveCount = 1;
+        return ZTCAM_Buf_Alloc(handle, &frame);
     }
 
     // Reads an element (attributes and value) of node map 0 or 1.
@@ -91,13 +102,32 @@ inline int runCommand(const std::string& command, std::string* output)
     return rc;
 }
 
-inline std::string tempDir(const std::string& name)
-{
-    std::string dir = "ztcam_test_" + name;
-    std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0)
-        return ".";
-    return dir;
-}
+// A folder of the test's own below the system's temporary folder, removed
+// with everything in it when the test is done.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& name)
+    {
+        std::error_code error;
+        const std::filesystem::path root = std::filesystem::temp_directory_path(error);
+        std::string pattern = (root / ("ztcam_test_" + name + "_XXXXXX")).string();
+        if (!error && mkdtemp(pattern.data()))
+            path_ = pattern;
+        EXPECT_FALSE(path_.empty()) << "no scratch folder for " << name;
+    }
+    ~ScratchDir()
+    {
+        std::error_code error;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, error);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 } // namespace ztcamtest

@@ -1,12 +1,13 @@
+#include "WaitFor.h"
 #include "ZTCamTestSupport.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <functional>
 #include <thread>
 #include <vector>
 
+using lumatest::waitFor;
 using ztcamtest::SdkFixture;
 
 namespace {
@@ -41,29 +42,17 @@ void onFrame(void* handle, void* context)
     s->inside.fetch_sub(1);
 }
 
-bool waitFor(const std::function<bool()>& done, int ms = 3000)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
 } // namespace
 
 class ZTCamCapture : public SdkFixture {
 protected:
     void SetUp() override { initWith(ztcamtest::cameraSection("SN-C1")); }
 
+    using SdkFixture::alloc;
     ZTCamFrame alloc()
     {
-        ZTCamFrame f{};
-        f.formatRequest = ZTCAM_FORMAT_REQUEST;
-        f.reserveCount = 1;
-        EXPECT_EQ(ZTCAM_Buf_Alloc(handle, &f), ZTCAM_STATUS_SUCCESS);
+        ZTCamFrame f;
+        EXPECT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
         return f;
     }
 };
@@ -128,22 +117,16 @@ TEST_F(ZTCamCapture, NoCallbackRunsAfterStopOrClose)
     CallbackState state;
     state.slowMs = 20;  // stop arrives while a callback runs
     ASSERT_EQ(ZTCAM_Buf_DataCallBack(handle, onFrame, &state), ZTCAM_STATUS_SUCCESS);
-    for (int round = 0; round < 3; ++round) {
+    // Three stops, then a close.
+    for (auto end : {ZTCAM_Cap_Stop, ZTCAM_Cap_Stop, ZTCAM_Cap_Stop, ZTCAM_Dev_Close}) {
         ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
         ASSERT_TRUE(waitFor([&] { return state.inside.load() > 0; }));
-        ASSERT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
+        ASSERT_EQ(end(handle), ZTCAM_STATUS_SUCCESS);
         EXPECT_EQ(state.inside.load(), 0);
         const int calls = state.calls.load();
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
         EXPECT_EQ(state.calls.load(), calls);
     }
-    ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
-    ASSERT_TRUE(waitFor([&] { return state.inside.load() > 0; }));
-    ASSERT_EQ(ZTCAM_Dev_Close(handle), ZTCAM_STATUS_SUCCESS);
-    EXPECT_EQ(state.inside.load(), 0);
-    const int calls = state.calls.load();
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    EXPECT_EQ(state.calls.load(), calls);
 }
 
 TEST_F(ZTCamCapture, StopCloseOrUninitFromTheCallbackAreRefusedInsteadOfDeadlocking)

@@ -219,10 +219,8 @@ TEST_F(ZTCamElements, RangesFollowBinningAndFrameRate)
 
 TEST_F(ZTCamElements, GeometryIsLockedWhileCapturing)
 {
-    ZTCamFrame f{};
-    f.formatRequest = ZTCAM_FORMAT_REQUEST;
-    f.reserveCount = 1;
-    ASSERT_EQ(ZTCAM_Buf_Alloc(handle, &f), ZTCAM_STATUS_SUCCESS);
+    ZTCamFrame f;
+    ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
     ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
     EXPECT_NE(element("Width").lock, 0);
     EXPECT_NE(element("PixelFormat").lock, 0);

@@ -1,3 +1,4 @@
+#include "WaitFor.h"
 #include "ZTCamTestSupport.h"
 
 #include <chrono>
@@ -36,16 +37,17 @@ protected:
 TEST_F(ZTCamConfigFile, TwoCamerasWithoutAFile)
 {
     unsetenv("ZTCAM_SIM_CONFIG");
-    const std::string dir = ztcamtest::tempDir("noconf");
+    const ztcamtest::ScratchDir empty("noconf");
     uint32_t count = 0;
-    ASSERT_EQ(initCount(&count, dir.c_str()), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(initCount(&count, empty.path().c_str()), ZTCAM_STATUS_SUCCESS);
     EXPECT_EQ(count, 2u);
 }
 
 TEST_F(ZTCamConfigFile, ReadsTheFileInTheConfigurationPathAndTheOverride)
 {
     unsetenv("ZTCAM_SIM_CONFIG");
-    const std::string dir = ztcamtest::tempDir("conf");
+    const ztcamtest::ScratchDir scratch("conf");
+    const std::string& dir = scratch.path();
     {
         std::ofstream f(dir + "/ZTCamSim.conf");
         f << "# three cameras\n[camera]\nserial = A1\n[camera]\nserial =\nproduct_id = 0xE41A\n"
@@ -103,16 +105,7 @@ TEST_F(ZTCamConfigFile, LibraryFaults)
     ZTCamSim_UseConfigText(nullptr);
 }
 
-class ZTCamFaults : public SdkFixture {
-protected:
-    ZTCamStatus alloc(ZTCamFrame& f)
-    {
-        f = ZTCamFrame{};
-        f.formatRequest = ZTCAM_FORMAT_REQUEST;
-        f.reserveCount = 1;
-        return ZTCAM_Buf_Alloc(handle, &f);
-    }
-};
+using ZTCamFaults = SdkFixture;
 
 TEST_F(ZTCamFaults, OpenFails)
 {
@@ -145,6 +138,10 @@ TEST_F(ZTCamFaults, StreamSetupFaults)
     EXPECT_EQ(ZTCAM_Cap_AnnounceBuffer(handle, uint32_t(buf.size()), buf.data()), ZTCAM_STATUS_SUCCESS);
     EXPECT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
     EXPECT_EQ(ZTCamSim_SetFault(0, "no_such_fault", 1), ZTCAM_STATUS_NOT_FOUND);
+    // The announced buffer is the test's: the capture stops and lets go of it
+    // before the buffer is freed.
+    EXPECT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(ZTCAM_Cap_ClearBuffer(handle), ZTCAM_STATUS_SUCCESS);
 }
 
 TEST_F(ZTCamFaults, WaitTimesOut)
@@ -216,11 +213,11 @@ TEST_F(ZTCamFaults, FlatFieldStateMachine)
     EXPECT_NE(ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_FLAT_FIELD, 3), ZTCAM_STATUS_SUCCESS);
     auto readUntilNot = [this](int32_t busy) {
         int32_t v = busy;
-        for (int i = 0; i < 400 && v == busy; ++i) {
+        lumatest::waitFor([&] {
             if (ZTCAM_Capa_GetValue(handle, ZTCAM_CAPA_FLAT_FIELD, &v) != ZTCAM_STATUS_SUCCESS)
                 v = busy;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+            return v != busy;
+        });
         return v;
     };
     ASSERT_EQ(ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_FLAT_FIELD, 1), ZTCAM_STATUS_SUCCESS);

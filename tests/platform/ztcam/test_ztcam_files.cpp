@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <sys/stat.h>
 #include <vector>
@@ -27,17 +28,17 @@ protected:
     void SetUp() override
     {
         initWith(ztcamtest::cameraSection("SN-F1"));
-        dir = ztcamtest::tempDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        scratch = std::make_unique<ztcamtest::ScratchDir>(
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = scratch->path();
     }
 
     // Captures one frame in the given pixel format; block holds header + pixels.
     ZTCamFrame grab(int formatIndex, std::vector<uint8_t>& block)
     {
         EXPECT_EQ(setInt("PixelFormat", formatIndex), ZTCAM_STATUS_SUCCESS);
-        ZTCamFrame f{};
-        f.formatRequest = ZTCAM_FORMAT_REQUEST;
-        f.reserveCount = 1;
-        EXPECT_EQ(ZTCAM_Buf_Alloc(handle, &f), ZTCAM_STATUS_SUCCESS);
+        ZTCamFrame f;
+        EXPECT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
         EXPECT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
         f.formatRequest = ZTCAM_FORMAT_REQUEST;
         EXPECT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 1000), ZTCAM_STATUS_SUCCESS);
@@ -47,6 +48,7 @@ protected:
         return f;
     }
 
+    std::unique_ptr<ztcamtest::ScratchDir> scratch;
     std::string dir;
 };
 
@@ -131,10 +133,8 @@ TEST_F(ZTCamFiles, RecordsAviThatFfprobeReads)
 {
     for (int format : {1, 3}) {
         ASSERT_EQ(setInt("PixelFormat", format), ZTCAM_STATUS_SUCCESS);
-        ZTCamFrame f{};
-        f.formatRequest = ZTCAM_FORMAT_REQUEST;
-        f.reserveCount = 1;
-        ASSERT_EQ(ZTCAM_Buf_Alloc(handle, &f), ZTCAM_STATUS_SUCCESS);
+        ZTCamFrame f;
+        ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
         ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
         const std::string path = dir + "/video" + std::to_string(format) + ".avi";
         ZTCamRecordParams r{};
@@ -179,10 +179,8 @@ TEST_F(ZTCamFiles, RecordsAviThatFfprobeReads)
 
 TEST_F(ZTCamFiles, CloseFinishesARunningRecording)
 {
-    ZTCamFrame f{};
-    f.formatRequest = ZTCAM_FORMAT_REQUEST;
-    f.reserveCount = 1;
-    ASSERT_EQ(ZTCAM_Buf_Alloc(handle, &f), ZTCAM_STATUS_SUCCESS);
+    ZTCamFrame f;
+    ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
     ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
     const std::string path = dir + "/open.avi";
     ZTCamRecordParams r{};

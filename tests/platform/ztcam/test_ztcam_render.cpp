@@ -21,10 +21,8 @@ protected:
         format = entryText("PixelFormat");
         maxValue = format.rfind("Mono", 0) == 0 ? (1 << std::atoi(format.c_str() + 5)) - 1 : 255;
         ASSERT_EQ(ZTCAM_Capa_SetValue(handle, ZTCAM_CAPA_TIME_STAMP, 1), ZTCAM_STATUS_SUCCESS);
-        ZTCamFrame f{};
-        f.formatRequest = ZTCAM_FORMAT_REQUEST;
-        f.reserveCount = 1;
-        ASSERT_EQ(ZTCAM_Buf_Alloc(handle, &f), ZTCAM_STATUS_SUCCESS);
+        ZTCamFrame f;
+        ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
         ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
         ASSERT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 3000), ZTCAM_STATUS_SUCCESS);
     }
