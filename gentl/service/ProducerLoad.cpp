@@ -5,6 +5,7 @@
 #include "GenTLLibrary.h"
 #include "LastGenTLError.h"
 #include "ProducerStartup.h"
+#include "TLSControl.h"
 
 #include <atomic>
 #include <cstddef>
@@ -49,8 +50,18 @@ void ProducerLoad::Load(const ProducerFactoryTable& table)
 
 void ProducerLoad::Unload()
 {
-    if (g_processExiting.load())
+    if (g_processExiting.load()) {
+        // The consumer unloads the producer from an exit handler that runs
+        // after the process's end began: the file is unmapped, while threads
+        // that still hold a last error may end later. Deleting the store's
+        // key (libc only) keeps them from calling into the unmapped file;
+        // nothing else is torn down. The hook that the error tracker
+        // registered in the imaging library stays registered, so only an
+        // error that library raises later in this exit could reach it.
+        if (TLSControl* store = StartedTLSControl())
+            store->DeleteKey();
         return;
+    }
     // No call may start, and none may still run, while the producer is torn
     // down and its file unmapped.
     CallGate::Shutter shutter;

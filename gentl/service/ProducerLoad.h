@@ -25,10 +25,11 @@ public:
     // An explicit unload: shuts the call gate, ends the waits in progress
     // and waits until no other thread is inside a call; then runs the
     // unload steps, frees the unloading thread's last error and ends the
-    // core guard. At the end of the process it does nothing: the consumer's
-    // threads and the imaging library's may still run inside the producer,
-    // and libraries it would call may have destroyed their statics already,
-    // so everything is left to the operating system.
+    // core guard. At the end of the process it only deletes the last-error
+    // store's thread key: the consumer's threads and the imaging library's
+    // may still run inside the producer, and libraries it would call may
+    // have destroyed their statics already, so everything else is left to
+    // the operating system.
     static void Unload();
     // The user part of the library entry point: for process detach (0) and
     // thread detach (3) frees the calling thread's last error; returns 1.

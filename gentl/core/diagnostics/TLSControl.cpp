@@ -15,14 +15,21 @@ TLSControl::TLSControl()
 
 TLSControl::~TLSControl()
 {
-    if (!m_valid)
-        return;
-    pthread_key_delete(m_key);
-    m_valid = false;
+    DeleteKey();
     ScopedLock lock(m_lock);
     for (LastErrorRecord* record : m_records)
         delete record;
     m_records.clear();
+}
+
+void TLSControl::DeleteKey()
+{
+    // Under the lock, which every use of the key takes and in which it
+    // checks m_valid: no thread uses the key once it is deleted, so a key
+    // that the system hands out again later is never taken for this one.
+    ScopedLock lock(m_lock);
+    if (m_valid.exchange(false))
+        pthread_key_delete(m_key);
 }
 
 void TLSControl::Shutdown() { ShutDownLastErrorStore(); }
@@ -35,20 +42,22 @@ void TLSControl::ThreadExit(void* record)
     CallGate::Pass pass;
     if (!pass.Entered())
         return;
-    // The system has already cleared the slot; put the record back so that
-    // the ordinary release finds, frees and clears it.
-    TLSControl* control = GetTLSControl();
-    if (!control || !control->m_valid || !record)
-        return;
-    pthread_setspecific(control->m_key, record);
-    ReleaseThreadLastError();
+    if (TLSControl* control = GetTLSControl())
+        control->FreeRecord(static_cast<LastErrorRecord*>(record));
+}
+
+void TLSControl::FreeRecord(LastErrorRecord* record)
+{
+    ScopedLock lock(m_lock);
+    if (m_records.erase(record) != 0)
+        delete record;
 }
 
 bool TLSControl::SetLastError(int32_t code, const std::string& text)
 {
+    ScopedLock lock(m_lock);
     if (!m_valid)
         return false;
-    ScopedLock lock(m_lock);
     try {
         LastErrorRecord* record = static_cast<LastErrorRecord*>(pthread_getspecific(m_key));
         if (!record) {
@@ -75,9 +84,11 @@ bool TLSControl::SetLastError(int32_t code, const std::string& text)
 
 bool TLSControl::GetLastError(LastErrorRecord* out)
 {
-    if (!m_valid || !out)
+    if (!out)
         return false;
     ScopedLock lock(m_lock);
+    if (!m_valid)
+        return false;
     const LastErrorRecord* record = static_cast<LastErrorRecord*>(pthread_getspecific(m_key));
     try {
         *out = record ? *record : LastErrorRecord();
@@ -98,9 +109,9 @@ void TLSControl::ResetAll()
 
 void TLSControl::ReleaseThreadRecord()
 {
+    ScopedLock lock(m_lock);
     if (!m_valid)
         return;
-    ScopedLock lock(m_lock);
     LastErrorRecord* record = static_cast<LastErrorRecord*>(pthread_getspecific(m_key));
     if (!record)
         return;

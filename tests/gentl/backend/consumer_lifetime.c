@@ -8,7 +8,12 @@
  *   close_with_waiter  calls GCCloseLib while a thread waits in
  *       EventGetData without limit, then unloads the producer at once: the
  *       wait must have ended with GC_ERR_ABORT;
- *   unload_with_waiter  the same with the unload alone.
+ *   unload_with_waiter  the same with the unload alone;
+ *   close_and_unload_at_exit  registers an exit handler before it loads
+ *       the producer, so that the handler runs after the producer has seen
+ *       the process end: with a thread alive that holds a last error, the
+ *       handler calls GCCloseLib, unloads the producer and then lets the
+ *       thread end.
  * Exit code 0 when every step answered as expected; the process must end
  * by itself, without a signal. */
 #include "ConsumerCalls.h"
@@ -207,18 +212,65 @@ static int closeWithWaiter(void) { return leaveWithWaiter(1); }
 
 static int unloadWithWaiter(void) { return leaveWithWaiter(0); }
 
+/* A thread that has made one failing call and ends when told. */
+static struct {
+    pthread_t thread;
+    int started;
+    int failed[2];
+    int release[2];
+} g_worker;
+
+static void* failOnce(void* unused)
+{
+    char byte = 0;
+    (void)unused;
+    CALL(PTLOpen, TLOpen, NULL);
+    if (write(g_worker.failed[1], &byte, 1) != 1 || read(g_worker.release[0], &byte, 1) != 1)
+        fprintf(stderr, "the worker's pipes failed\n");
+    return NULL;
+}
+
+static void closeAndUnload(void)
+{
+    char byte = 0;
+    if (!g_worker.started)
+        return;
+    if (CALL(PGCCloseLib, GCCloseLib) != GC_ERR_SUCCESS || dlclose(g_producer) != 0) {
+        fprintf(stderr, "closing or unloading at exit failed\n");
+        _exit(1);
+    }
+    g_producer = NULL;
+    if (write(g_worker.release[1], &byte, 1) != 1 || pthread_join(g_worker.thread, NULL) != 0)
+        _exit(1);
+}
+
+static int closeAndUnloadAtExit(void)
+{
+    char byte;
+    if (openLibrary())
+        return 1;
+    EXPECT(pipe(g_worker.failed) == 0 && pipe(g_worker.release) == 0);
+    EXPECT(pthread_create(&g_worker.thread, NULL, failOnce, NULL) == 0);
+    g_worker.started = 1;
+    EXPECT(read(g_worker.failed[0], &byte, 1) == 1);
+    return 0;
+}
+
+/* atExit, where given, is registered before the producer is loaded. */
 static const struct {
     const char* name;
     int (*run)(void);
+    void (*atExit)(void);
 } kScenarios[] = {
-    {"end_after_init", openLibrary},
-    {"end_after_system", openSystem},
-    {"end_after_interface", openInterface},
-    {"end_after_device", openDevice},
-    {"end_after_stream", openStream},
-    {"end_while_streaming", endWhileStreaming},
-    {"close_with_waiter", closeWithWaiter},
-    {"unload_with_waiter", unloadWithWaiter},
+    {"end_after_init", openLibrary, NULL},
+    {"end_after_system", openSystem, NULL},
+    {"end_after_interface", openInterface, NULL},
+    {"end_after_device", openDevice, NULL},
+    {"end_after_stream", openStream, NULL},
+    {"end_while_streaming", endWhileStreaming, NULL},
+    {"close_with_waiter", closeWithWaiter, NULL},
+    {"unload_with_waiter", unloadWithWaiter, NULL},
+    {"close_and_unload_at_exit", closeAndUnloadAtExit, closeAndUnload},
 };
 
 int main(int argc, char** argv)
@@ -231,6 +283,8 @@ int main(int argc, char** argv)
     for (i = 0; i < sizeof kScenarios / sizeof kScenarios[0]; ++i) {
         if (strcmp(argv[2], kScenarios[i].name) != 0)
             continue;
+        if (kScenarios[i].atExit && atexit(kScenarios[i].atExit) != 0)
+            return 2;
         if (loadProducer(argv[1]) != 0)
             return 2;
         /* Whatever the scenario left open stays open. */
