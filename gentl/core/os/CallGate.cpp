@@ -1,31 +1,16 @@
 #include "CallGate.h"
 
 #include <atomic>
-#include <pthread.h>
+#include <chrono>
+#include <thread>
 
 namespace GenTLCore {
 
 namespace {
 
-std::atomic<int32_t> g_inside{0};   // threads inside a call
-std::atomic<int32_t> g_shut{0};     // closers that shut the gate
-std::atomic<int32_t> g_waiting{0};  // threads in AwaitOthers
-thread_local int32_t t_depth = 0;   // nesting of the calling thread's calls
-
-// Plain records without destructors: a closer may still wait on them while
-// the process exits.
-pthread_mutex_t g_lock = PTHREAD_MUTEX_INITIALIZER;
-pthread_cond_t g_left = PTHREAD_COND_INITIALIZER;
-
-void LeaveOutermost()
-{
-    g_inside.fetch_sub(1);
-    if (g_waiting.load() > 0) {
-        pthread_mutex_lock(&g_lock);
-        pthread_cond_broadcast(&g_left);
-        pthread_mutex_unlock(&g_lock);
-    }
-}
+std::atomic<int32_t> g_inside{0};  // threads inside a call
+std::atomic<int32_t> g_shut{0};    // closers that shut the gate
+thread_local int32_t t_depth = 0;  // nesting of the calling thread's calls
 
 }  // namespace
 
@@ -41,7 +26,7 @@ bool CallGate::Enter()
     // either sees this call or is seen by it.
     g_inside.fetch_add(1);
     if (g_shut.load() > 0) {
-        LeaveOutermost();
+        g_inside.fetch_sub(1);
         return false;
     }
     t_depth = 1;
@@ -51,7 +36,7 @@ bool CallGate::Enter()
 void CallGate::Leave()
 {
     if (--t_depth == 0)
-        LeaveOutermost();
+        g_inside.fetch_sub(1);
 }
 
 bool CallGate::Shut() { return g_shut.fetch_add(1) == 0; }
@@ -60,13 +45,13 @@ void CallGate::Open() { g_shut.fetch_sub(1); }
 
 void CallGate::AwaitOthers()
 {
+    // Polled rather than signalled: a closer that sees the count drop may
+    // return and the consumer unmap the file at once, so a leaving thread
+    // must touch nothing of the producer's after its decrement. Closing is
+    // rare and a call in flight short.
     const int32_t own = t_depth > 0 ? 1 : 0;
-    g_waiting.fetch_add(1);
-    pthread_mutex_lock(&g_lock);
     while (g_inside.load() > own)
-        pthread_cond_wait(&g_left, &g_lock);
-    pthread_mutex_unlock(&g_lock);
-    g_waiting.fetch_sub(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 int32_t CallGate::Inside() { return g_inside.load(); }

@@ -21,7 +21,9 @@ public:
     // shut until the matching Open.
     static bool Shut();
     static void Open();
-    // Returns once no thread but the calling one is inside a call.
+    // Returns once no thread but the calling one is inside a call; it
+    // polls, so that a leaving thread's last touch of the gate is the
+    // decrement of its count.
     static void AwaitOthers();
     // Threads inside a call, for tests.
     static int32_t Inside();
