@@ -64,7 +64,7 @@ void ProducerLoad::Unload()
     }
     // No call may start, and none may still run, while the producer is torn
     // down and its file unmapped.
-    CallGate::Shutter shutter;
+    CallGate::Shutter shutter(CallGate::Closer::Unload);
     if (GenTLLibrary* library = StartedLibrary())
         library->AbortEventWaits();
     CallGate::AwaitOthers();

@@ -38,8 +38,8 @@ void TLSControl::ThreadExit(void* record)
 {
     // The ending thread may race an unload that deletes the store: this is
     // work inside the producer like a call, which the unload waits for. While
-    // the gate is shut the record stays in the store, which frees it.
-    CallGate::Pass pass;
+    // the producer unloads the record stays in the store, which frees it.
+    CallGate::Pass pass(CallGate::kAlsoWhileClosing);
     if (!pass.Entered())
         return;
     if (TLSControl* control = GetTLSControl())

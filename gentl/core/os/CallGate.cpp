@@ -8,29 +8,30 @@ namespace GenTLCore {
 
 namespace {
 
-std::atomic<int32_t> g_inside{0};  // threads inside a call
-std::atomic<int32_t> g_shut{0};    // closers that shut the gate
-thread_local int32_t t_depth = 0;  // nesting of the calling thread's calls
+std::atomic<int32_t> g_inside{0};     // threads inside a call
+std::atomic<int32_t> g_shut{0};       // closers that shut the gate
+std::atomic<int32_t> g_unloading{0};  // unloads among them
+thread_local int32_t t_depth = 0;     // nesting of the calling thread's calls
 
 }  // namespace
 
-bool CallGate::Enter()
+CallGate::Entry CallGate::Enter(bool whileClosing)
 {
-    if (t_depth > 0) {
-        if (g_shut.load() > 0)
-            return false;
-        ++t_depth;
-        return true;
+    if (t_depth == 0) {
+        // Counted before the gate is looked at, so that a closer that shuts
+        // it either sees this call or is seen by it.
+        g_inside.fetch_add(1);
+        if (g_unloading.load() > 0) {
+            g_inside.fetch_sub(1);
+            return Entry::Unloading;
+        }
+    } else if (g_unloading.load() > 0) {
+        return Entry::Unloading;
     }
-    // Counted before the gate is looked at, so that a closer that shuts it
-    // either sees this call or is seen by it.
-    g_inside.fetch_add(1);
-    if (g_shut.load() > 0) {
-        g_inside.fetch_sub(1);
-        return false;
-    }
-    t_depth = 1;
-    return true;
+    ++t_depth;
+    if (!whileClosing && g_shut.load() > 0)
+        return Entry::Closing;
+    return Entry::Admitted;
 }
 
 void CallGate::Leave()
@@ -39,9 +40,19 @@ void CallGate::Leave()
         g_inside.fetch_sub(1);
 }
 
-bool CallGate::Shut() { return g_shut.fetch_add(1) == 0; }
+bool CallGate::Shut(Closer closer)
+{
+    if (closer == Closer::Unload)
+        g_unloading.fetch_add(1);
+    return g_shut.fetch_add(1) == 0;
+}
 
-void CallGate::Open() { g_shut.fetch_sub(1); }
+void CallGate::Open(Closer closer)
+{
+    g_shut.fetch_sub(1);
+    if (closer == Closer::Unload)
+        g_unloading.fetch_sub(1);
+}
 
 void CallGate::AwaitOthers()
 {

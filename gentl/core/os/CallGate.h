@@ -11,16 +11,36 @@ namespace GenTLCore {
 // until every other thread has left: only then may the library be torn
 // down, or the file be unmapped. The nested calls of a thread count once,
 // and a thread never waits for itself.
+//
+// While GCCloseLib closes, the calls that may run beside it (reading the
+// last error, a thread's end) are admitted, and a refused call stays
+// counted until it has left, so that it can record why it was refused.
+// During an unload every call is refused and touches nothing more.
 class CallGate {
 public:
-    // Admits a call of the calling thread; false while the gate is shut.
-    static bool Enter();
-    // Ends a call that Enter admitted.
+    // Who shuts the gate.
+    enum class Closer { Close, Unload };
+    // The answer to a call at the gate.
+    enum class Entry {
+        Admitted,
+        // Refused while the library closes; Leave ends it all the same.
+        Closing,
+        // Refused while the producer unloads; nothing to end.
+        Unloading,
+    };
+
+    // For Enter and Pass: a call that may run beside GCCloseLib.
+    static constexpr bool kAlsoWhileClosing = true;
+
+    // Admits a call of the calling thread while the gate is open, and while
+    // GCCloseLib closes also when `whileClosing` is set.
+    static Entry Enter(bool whileClosing = false);
+    // Ends a call that Enter admitted or refused for closing.
     static void Leave();
     // Shuts the gate; false when it was shut already. Either way it stays
     // shut until the matching Open.
-    static bool Shut();
-    static void Open();
+    static bool Shut(Closer closer);
+    static void Open(Closer closer);
     // Returns once no thread but the calling one is inside a call; it
     // polls, so that a leaving thread's last touch of the gate is the
     // decrement of its count.
@@ -31,31 +51,34 @@ public:
     // One call through the gate.
     class Pass {
     public:
-        Pass() : m_entered(Enter()) {}
+        explicit Pass(bool whileClosing = false) : m_entry(Enter(whileClosing)) {}
         ~Pass()
         {
-            if (m_entered)
+            if (m_entry != Entry::Unloading)
                 Leave();
         }
         Pass(const Pass&) = delete;
         Pass& operator=(const Pass&) = delete;
-        bool Entered() const { return m_entered; }
+        bool Entered() const { return m_entry == Entry::Admitted; }
+        // Refused because GCCloseLib closes the library.
+        bool RefusedForClosing() const { return m_entry == Entry::Closing; }
 
     private:
-        const bool m_entered;
+        const Entry m_entry;
     };
 
     // The gate shut for one scope.
     class Shutter {
     public:
-        Shutter() : m_first(Shut()) {}
-        ~Shutter() { Open(); }
+        explicit Shutter(Closer closer) : m_closer(closer), m_first(Shut(closer)) {}
+        ~Shutter() { Open(m_closer); }
         Shutter(const Shutter&) = delete;
         Shutter& operator=(const Shutter&) = delete;
         // False when another closer had shut it already.
         bool First() const { return m_first; }
 
     private:
+        const Closer m_closer;
         const bool m_first;
     };
 };

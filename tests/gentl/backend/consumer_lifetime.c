@@ -9,6 +9,9 @@
  *       EventGetData without limit, then unloads the producer at once: the
  *       wait must have ended with GC_ERR_ABORT;
  *   unload_with_waiter  the same with the unload alone;
+ *   call_while_closing  holds the waiter inside EventGetData (in a signal
+ *       handler) so that GCCloseLib, called meanwhile, cannot finish: a
+ *       call then answers -1002 and GCGetLastError tells why;
  *   close_and_unload_at_exit  registers an exit handler before it loads
  *       the producer, so that the handler runs after the producer has seen
  *       the process end: with a thread alive that holds a last error, the
@@ -19,6 +22,7 @@
 #include "ConsumerCalls.h"
 
 #include <pthread.h>
+#include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -212,6 +216,57 @@ static int closeWithWaiter(void) { return leaveWithWaiter(1); }
 
 static int unloadWithWaiter(void) { return leaveWithWaiter(0); }
 
+/* Keeps the thread it interrupts where it was until released. */
+static int g_held[2], g_release[2];
+
+static void holdThread(int signal)
+{
+    char byte = 0;
+    (void)signal;
+    if (write(g_held[1], &byte, 1) == 1)
+        while (read(g_release[0], &byte, 1) != 1) {
+        }
+}
+
+static GC_ERROR g_closed = GC_ERR_ERROR;
+
+static void* closeLibrary(void* unused)
+{
+    (void)unused;
+    g_closed = CALL(PGCCloseLib, GCCloseLib);
+    return NULL;
+}
+
+static int callWhileClosing(void)
+{
+    static const char kText[] = "TLGetNumInterfaces: the library is being closed";
+    pthread_t closer;
+    char byte = 0, text[128] = {0};
+    size_t size = sizeof text;
+    uint32_t count;
+    GC_ERROR code, lastCode = GC_ERR_SUCCESS;
+    if (startStream(0) || startWaiter())
+        return 1;
+    while (!sleeping(g_waiter.tid))
+        usleep(1000);
+    EXPECT(pipe(g_held) == 0 && pipe(g_release) == 0);
+    EXPECT(signal(SIGUSR1, holdThread) != SIG_ERR);
+    EXPECT(pthread_kill(g_waiter.thread, SIGUSR1) == 0);
+    EXPECT(read(g_held[0], &byte, 1) == 1);
+    EXPECT(pthread_create(&closer, NULL, closeLibrary, NULL) == 0);
+    /* The close waits for the held waiter: the first refused call is one
+     * refused for closing. */
+    while ((code = CALL(PTLGetNumInterfaces, TLGetNumInterfaces, g_system, &count)) == GC_ERR_SUCCESS)
+        usleep(1000);
+    CHECK(CALL(PGCGetLastError, GCGetLastError, &lastCode, text, &size));
+    EXPECT(write(g_release[1], &byte, 1) == 1);
+    EXPECT(pthread_join(closer, NULL) == 0 && pthread_join(g_waiter.thread, NULL) == 0);
+    EXPECT(code == GC_ERR_NOT_INITIALIZED && lastCode == GC_ERR_NOT_INITIALIZED);
+    EXPECT(strcmp(text, kText) == 0);
+    EXPECT(g_closed == GC_ERR_SUCCESS && g_waiter.ended == GC_ERR_ABORT);
+    return 0;
+}
+
 /* A thread that has made one failing call and ends when told. */
 static struct {
     pthread_t thread;
@@ -270,6 +325,7 @@ static const struct {
     {"end_while_streaming", endWhileStreaming, NULL},
     {"close_with_waiter", closeWithWaiter, NULL},
     {"unload_with_waiter", unloadWithWaiter, NULL},
+    {"call_while_closing", callWhileClosing, NULL},
     {"close_and_unload_at_exit", closeAndUnloadAtExit, closeAndUnload},
 };
 

@@ -22,10 +22,10 @@ TEST(CallGate, AClosureWaitsForTheCallInFlightAndRefusesNewOnes)
     });
     entered.get_future().wait();
     {
-        CallGate::Shutter shutter;
+        CallGate::Shutter shutter(CallGate::Closer::Close);
         EXPECT_TRUE(shutter.First());
         EXPECT_FALSE(CallGate::Pass().Entered());
-        EXPECT_FALSE(CallGate::Shutter().First());
+        EXPECT_FALSE(CallGate::Shutter(CallGate::Closer::Close).First());
         std::atomic<int32_t> insideAtReturn{-1};
         std::thread closer([&] {
             CallGate::AwaitOthers();
@@ -51,7 +51,7 @@ TEST(CallGate, AClosureFromInsideACallDoesNotWaitForItself)
         EXPECT_TRUE(nested.Entered());
         EXPECT_EQ(CallGate::Inside(), 1);
     }
-    CallGate::Shutter shutter;
+    CallGate::Shutter shutter(CallGate::Closer::Close);
     CallGate::AwaitOthers();
     EXPECT_FALSE(CallGate::Pass().Entered());
     EXPECT_EQ(CallGate::Inside(), 1);
