@@ -1,6 +1,7 @@
 #include "PexCamera.h"
 
 #include "PexCameraDescription.h"
+#include "PexText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -104,10 +105,7 @@ PexCamera::PexCamera(const PexCameraConfig& config, const std::string& serial)
       m_description(PexCameraDescription::text(config.vendor, config.model)),
       m_width(std::min(config.width, config.sensorWidth)), m_height(std::min(config.height, config.sensorHeight)),
       m_format(PexPixelFormat::byName(config.pixelFormat)),
-      m_frameRate(config.frameRate >= PexCameraRanges::kFrameRateMin &&
-                          config.frameRate <= PexCameraRanges::kFrameRateMax
-                      ? config.frameRate
-                      : 0.0)
+      m_frameRate(PexCameraRanges::frameRateAllowed(config.frameRate) ? config.frameRate : 0.0)
 {
     if (!m_format)
         m_format = &kFormats[0];
@@ -218,14 +216,12 @@ bool PexCamera::write(uint64_t address, uint64_t size, const uint8_t* data, std:
     if (region->length == 8) {
         const double v = getBigDouble(data);
         const bool rate = region->address == R::kAcquisitionFrameRate;
-        const double min = rate ? PexCameraRanges::kFrameRateMin : PexCameraRanges::kExposureMin;
-        const double max = rate ? PexCameraRanges::kFrameRateMax : PexCameraRanges::kExposureMax;
-        if (!(v >= min && v <= max)) {  // NaN fails too
-            const char* unit = rate ? "Hz" : "us";
-            char text[160];
-            std::snprintf(text, sizeof text, "%s %g %s lies outside %g to %g %s",
-                          rate ? "the frame rate" : "the exposure time", v, unit, min, max, unit);
-            *why = text;
+        if (!(rate ? PexCameraRanges::frameRateAllowed(v) : PexCameraRanges::exposureAllowed(v))) {
+            const double min = rate ? PexCameraRanges::kFrameRateMin : PexCameraRanges::kExposureMin;
+            const double max = rate ? PexCameraRanges::kFrameRateMax : PexCameraRanges::kExposureMax;
+            const std::string unit = rate ? " Hz" : " us";
+            *why = std::string(rate ? "the frame rate " : "the exposure time ") + PexText::decimal(v) + unit +
+                   " lies outside " + PexText::decimal(min) + " to " + PexText::decimal(max) + unit;
             return false;
         }
         (rate ? m_frameRate : m_exposure) = v;

@@ -1,11 +1,9 @@
 #include "PexCameraDescription.h"
 
+#include "PexText.h"
+
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
-#include <map>
-#include <set>
-#include <sstream>
 
 namespace platform::pex {
 
@@ -21,18 +19,6 @@ std::string genApiName(const std::string& s)
     return out;
 }
 
-// Shortest text that reads back as the same double.
-std::string number(double v)
-{
-    char buf[32];
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(buf, sizeof buf, "%.*g", digits, v);
-        if (std::strtod(buf, nullptr) == v)
-            break;
-    }
-    return buf;
-}
-
 std::string hex(uint64_t v)
 {
     char buf[24];
@@ -42,11 +28,6 @@ std::string hex(uint64_t v)
 
 struct Writer {
     std::string out;
-    // Names an entry may not take: the other nodes' names and symbolics that
-    // more than one entry has (GenApi node names are global). An entry is
-    // named by its symbolic unless the name is taken; then by
-    // <enumeration>_<symbolic>.
-    std::set<std::string> taken;
 
     void line(const std::string& s) { out += "  " + s + "\n"; }
 
@@ -91,8 +72,8 @@ struct Writer {
     {
         line(std::string("<Float Name=\"") + name + "\">");
         line(std::string("  <pValue>") + name + "Reg</pValue>");
-        line("  <Min>" + number(min) + "</Min>");
-        line("  <Max>" + number(max) + "</Max>");
+        line("  <Min>" + PexText::decimal(min) + "</Min>");
+        line("  <Max>" + PexText::decimal(max) + "</Max>");
         line(std::string("  <Unit>") + unit + "</Unit>");
         line("</Float>");
         line(std::string("<FloatReg Name=\"") + name + "Reg\">");
@@ -127,8 +108,7 @@ struct Writer {
         if (locked)
             line("  <pIsLocked>TLParamsLocked</pIsLocked>");
         for (int i = 0; i < count; ++i) {
-            const std::string entry = taken.count(entries[i]) ? std::string(name) + "_" + entries[i] : entries[i];
-            line("  <EnumEntry Name=\"" + entry + "\">");
+            line(std::string("  <EnumEntry Name=\"") + entries[i] + "\">");
             line("    <Value>" + hex(values[i]) + "</Value>");
             line(std::string("    <Symbolic>") + entries[i] + "</Symbolic>");
             line("  </EnumEntry>");
@@ -145,37 +125,6 @@ struct Writer {
         line("</Category>");
     }
 };
-
-// The names `taken` by nodes other than entries, and the symbolics that
-// more than one entry has, in a description text.
-std::set<std::string> takenNames(const std::string& text)
-{
-    std::set<std::string> nodes;
-    std::map<std::string, int> symbolics;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        const size_t open = line.find('<');
-        if (open == std::string::npos)
-            continue;
-        const std::string symbolic = "<Symbolic>";
-        if (line.compare(open, symbolic.size(), symbolic) == 0) {
-            const size_t end = line.find('<', open + symbolic.size());
-            ++symbolics[line.substr(open + symbolic.size(), end - open - symbolic.size())];
-            continue;
-        }
-        const size_t name = line.find(" Name=\"", open);
-        if (name == std::string::npos || line.compare(open, 10, "<EnumEntry") == 0 ||
-            line.compare(open, 10, "<pVariable") == 0)
-            continue;
-        const size_t first = name + 7;
-        nodes.insert(line.substr(first, line.find('"', first) - first));
-    }
-    for (const auto& s : symbolics)
-        if (s.second > 1)
-            nodes.insert(s.first);
-    return nodes;
-}
 
 void build(Writer& w, const std::string& vendor, const std::string& model)
 {
@@ -267,10 +216,7 @@ void build(Writer& w, const std::string& vendor, const std::string& model)
 
 std::string PexCameraDescription::text(const std::string& vendor, const std::string& model)
 {
-    Writer names;
-    build(names, vendor, model);
     Writer w;
-    w.taken = takenNames(names.out);
     build(w, vendor, model);
     return w.out;
 }

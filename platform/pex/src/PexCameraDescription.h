@@ -57,6 +57,9 @@ struct PexCameraRanges {
     static constexpr double kFrameRateMax = 10000.0;
     static constexpr double kExposureMin = 1.0;  // microseconds
     static constexpr double kExposureMax = 10000000.0;
+
+    static bool frameRateAllowed(double hz) { return hz >= kFrameRateMin && hz <= kFrameRateMax; }
+    static bool exposureAllowed(double us) { return us >= kExposureMin && us <= kExposureMax; }
 };
 
 // The camera's GenApi description (schema 1.1, port "Device").

@@ -1,8 +1,8 @@
 #include "PexSimConfig.h"
 
 #include "PexCameraDescription.h"
+#include "PexText.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -37,13 +37,6 @@ struct Pending {
     std::vector<int64_t> boardCounts;               // per system
     std::vector<std::vector<int64_t>> cameraCounts;  // per system, per board
 };
-
-std::string decimal(double v)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", v);
-    return text;
-}
 
 // Empty when `v` can be served as a text of at most `max` characters;
 // otherwise why not.
@@ -119,9 +112,9 @@ bool setCamera(PexCameraConfig& c, const std::string& key, const std::string& va
         char* end = nullptr;
         const double rate = std::strtod(value.c_str(), &end);
         if (value.empty() || *end != '\0' ||
-            (rate != 0.0 && !(rate >= PexCameraRanges::kFrameRateMin && rate <= PexCameraRanges::kFrameRateMax)))
-            *refusal = "0 (free run) or a rate from " + decimal(PexCameraRanges::kFrameRateMin) + " to " +
-                       decimal(PexCameraRanges::kFrameRateMax) + " frames per second is expected";
+            (rate != 0.0 && !PexCameraRanges::frameRateAllowed(rate)))
+            *refusal = "0 (free run) or a rate from " + PexText::decimal(PexCameraRanges::kFrameRateMin) + " to " +
+                       PexText::decimal(PexCameraRanges::kFrameRateMax) + " frames per second is expected";
         else
             c.frameRate = rate;
         return true;

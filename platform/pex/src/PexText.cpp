@@ -3,6 +3,8 @@
 #include "PexCodes.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform::pex {
@@ -19,6 +21,17 @@ std::wstring PexText::widen(const std::string& text)
     for (unsigned char c : text)
         out += wchar_t(c);
     return out;
+}
+
+std::string PexText::decimal(double v)
+{
+    char text[32];
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, v);
+        if (std::strtod(text, nullptr) == v)
+            break;
+    }
+    return text;
 }
 
 bool PexText::isSizeForm(PEX_INT code) { return (code & code::kSizeForm) == code::kSizeForm; }

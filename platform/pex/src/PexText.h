@@ -10,6 +10,9 @@ namespace platform::pex {
 class PexText {
 public:
     static std::wstring widen(const std::string& text);
+    // The shortest text that reads back as the same double ("0.01", "1e-300",
+    // "nan").
+    static std::string decimal(double v);
     // True when code is base or base's size form; writes the answer to out.
     static bool answer(PEX_INT code, PEX_INT base, const std::wstring& text, void* out);
     static bool isSizeForm(PEX_INT code);
