@@ -19,8 +19,7 @@ public:
     // Asks the imaging library for the texts of camera `index` on `system`
     // (probed false), or of digitizer `index` (probed true). `descriptor` is
     // the supported-system descriptor of the board's system type.
-    DeviceTagPEX(PEX_ID system, std::wstring interfaceName, int64_t index, bool probed,
-                 std::wstring descriptor = std::wstring());
+    DeviceTagPEX(PEX_ID system, std::wstring interfaceName, int64_t index, bool probed, std::wstring descriptor);
     ~DeviceTagPEX() override;
 
     std::string GetID() const override { return m_identity; }

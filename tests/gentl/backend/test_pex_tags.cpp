@@ -22,13 +22,13 @@ TEST(PexTags, ABoardIsItsDescriptorAndNumberWhateverItsName)
 // them empty, which is all these cases need.
 TEST(PexTags, ADeviceIsItsSystemAndDeviceNumber)
 {
-    const DeviceTagPEX device(0x1234, L"A", 0, true);
+    const DeviceTagPEX device(0x1234, L"A", 0, true, L"PX_SYSTEM_TARSILCXP");
     EXPECT_TRUE(device.GetID().empty()) << "a probed digitizer has no identity";
     EXPECT_EQ(device.GetModelName(), "A");
     EXPECT_EQ(device.GetManufacturerInfo(), "-1") << "the board value is unknown";
-    EXPECT_TRUE(device.IsSame(DeviceTagPEX(0x1234, L"B", 0, true)));
-    EXPECT_FALSE(device.IsSame(DeviceTagPEX(0x1234, L"A", 1, true)));
-    EXPECT_FALSE(device.IsSame(DeviceTagPEX(0x5678, L"A", 0, true)));
+    EXPECT_TRUE(device.IsSame(DeviceTagPEX(0x1234, L"B", 0, true, L"PX_SYSTEM_TARSILCXP")));
+    EXPECT_FALSE(device.IsSame(DeviceTagPEX(0x1234, L"A", 1, true, L"PX_SYSTEM_TARSILCXP")));
+    EXPECT_FALSE(device.IsSame(DeviceTagPEX(0x5678, L"A", 0, true, L"PX_SYSTEM_TARSILCXP")));
 }
 
 TEST(PexTags, OnlyRealIdsAreReleased)
