@@ -102,10 +102,15 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->txt_imgname, &QLineEdit::textChanged, this, &MainWindow::mirrorImageName);
     connect(ui->cb_cam_idx, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &MainWindow::mirrorCurrentCameraIndex);
-    // A camera told to stop acquiring sends no more frames to rate.
+    // A camera told to stop acquiring sends no more frames to rate; the
+    // command comes from the current camera's panel.
     connect(this, &MainWindow::SignalAcquisitionStart, this, [this](bool started) {
-        if (!started)
-            showNoFrames();
+        if (started) {
+            m_setAcqStoppedCams.remove(m_nCurCamIndex);
+            return;
+        }
+        m_setAcqStoppedCams.insert(m_nCurCamIndex);
+        showNoFrames();
     });
 
     setWindowState(Qt::WindowMaximized);

@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QPoint>
 #include <QPointF>
+#include <QSet>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -347,4 +348,9 @@ private:
     QString m_strImageNameMirror;         // txt_imgname
     QVector<bool> m_vecTriggerMirror;     // trigger flag per panel position
     std::atomic<int> m_nCamIndexMirror{-1};  // cb_cam_idx current index
+
+    // Positions of the cameras told to stop acquiring (AcquisitionStop):
+    // their rate reports are stale until they start again (AcquisitionStart
+    // or live view started anew).
+    QSet<int> m_setAcqStoppedCams;
 };

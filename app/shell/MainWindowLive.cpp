@@ -193,6 +193,7 @@ void MainWindow::startLive()
     m_bLive = true;
     m_bCapturing = false;
     m_bCounterReset = true;
+    m_setAcqStoppedCams.clear();  // opening a stream starts the camera's acquisition
     int started = 0;
     for (int i = m_vecCapThread.size() - 1; i >= 0; --i) {
         CZTThdCapture* thread = m_vecCapThread.at(i);
@@ -445,11 +446,11 @@ void MainWindow::slot_finish_video()
 
 void MainWindow::onUpdateCamFps(int camIdx, double fps)
 {
-    (void)camIdx;
     if (m_vecOpenedCam.isEmpty())
         return;
-    // A report still under way when live stopped is stale: no frames come.
-    if (!m_bLive)
+    // A report still under way when live stopped, or when the camera was told
+    // to stop acquiring, is stale: no frames come.
+    if (!m_bLive || m_setAcqStoppedCams.contains(camIdx))
         fps = 0.0;
     ui->txt_fps->setText(QString::asprintf("fps: %.2f fps", fps));
     float rate = 0.0f;
