@@ -339,11 +339,11 @@ void MainWindow::setCaptureButtonState(bool capturing)
     if (!capturing) {
         ui->pb_video->setEnabled(true);
         ui->lab_cap_msg->clear();
-        ui->pb_cap->setText(QStringLiteral("Capture"));
+        ui->pb_cap->setText(QString::fromLatin1(kCapButtonIdle));
         setCaptureControlsEnabled(true);
         on_spinBox_stackNum_valueChanged(ui->spinBox_stackNum->value());
     } else {
-        ui->pb_cap->setText(QStringLiteral("Stop Capture"));
+        ui->pb_cap->setText(QString::fromLatin1(kCapButtonStop));
         setCaptureControlsEnabled(false);
     }
 }

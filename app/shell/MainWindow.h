@@ -340,6 +340,20 @@ private:
     void mirrorImageName(const QString& text);
     // Validators and focus-out fallbacks of the number and name fields.
     void setUpInputRules();
+    // The capture progress stays on one line where the row allows it: when
+    // the room beside it is not enough, the capture button gives up the width
+    // that none of its texts needs. What still does not fit wraps (TextFit).
+    void fitCaptureMessage();
+    // The width the capture button needs for the widest of its texts,
+    // measured on first use.
+    int captureButtonWidth();
+
+    // The texts the capture button shows: idle, capturing, and waiting for
+    // the stacks to close.
+    static constexpr const char* kCapButtonIdle = "Capture";
+    static constexpr const char* kCapButtonStop = "Stop Capture";
+    static constexpr const char* kCapButtonWaiting = "Waitting......";
+    static constexpr const char* kCapButtonTexts[] = {kCapButtonIdle, kCapButtonStop, kCapButtonWaiting};
 
     // Standard mutexes: the engine threads take them too, and the sanitizer
     // sees the order they give (it cannot see into Qt's own mutex).
@@ -353,4 +367,5 @@ private:
     // their rate reports are stale until they start again (AcquisitionStart
     // or live view started anew).
     QSet<int> m_setAcqStoppedCams;
+    int m_nCapButtonWidth = 0;  // captureButtonWidth, once measured
 };
