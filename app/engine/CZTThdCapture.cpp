@@ -186,7 +186,7 @@ bool CZTThdCapture::openCamCapture()
         return abandonOpen(OpenStep::Announce);
     if (m_pView)
         m_pView->allocFrameBuffers(m_frame);
-    resetCounters();
+    markOpened();
     if (ZTCAM_Cap_Start(m_openedCamera.handle, m_pOwner->m_nCapMode) != ZTCAM_STATUS_SUCCESS) {
         LUMA_DEBUG("CZTThdCapture::openCamCapture", "ZTCAM_Cap_Start failed");
         return abandonOpen(OpenStep::Start);
@@ -266,7 +266,7 @@ bool CZTThdCapture::announceRing(FrameBufferSet& set, int payload, int count)
     return true;
 }
 
-void CZTThdCapture::resetCounters()
+void CZTThdCapture::markOpened()
 {
     {
         std::lock_guard<std::mutex> lock(m_rateMutex);

@@ -93,7 +93,9 @@ private:
     int payloadSize();
     bool allocateRing(FrameBufferSet& set, int payload, int count);
     bool announceRing(FrameBufferSet& set, int payload, int count);
-    void resetCounters();
+    // The stream counts as open: frame and rate counters start from 0 (and
+    // are shown so), the frame size is taken from the allocated frame.
+    void markOpened();
     bool abandonOpen(OpenStep failed);
     bool closeCamCapture();
     void failOpen();

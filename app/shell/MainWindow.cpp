@@ -102,10 +102,15 @@ MainWindow::MainWindow(QWidget* parent)
     connect(ui->txt_imgname, &QLineEdit::textChanged, this, &MainWindow::mirrorImageName);
     connect(ui->cb_cam_idx, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &MainWindow::mirrorCurrentCameraIndex);
-    // A camera told to stop acquiring sends no more frames to rate.
+    // A camera told to stop acquiring sends no more frames to rate; the
+    // command comes from the current camera's panel.
     connect(this, &MainWindow::SignalAcquisitionStart, this, [this](bool started) {
-        if (!started)
-            showNoFrames();
+        if (started) {
+            m_setAcqStoppedCams.remove(m_nCurCamIndex);
+            return;
+        }
+        m_setAcqStoppedCams.insert(m_nCurCamIndex);
+        showNoFrames();
     });
 
     setWindowState(Qt::WindowMaximized);
@@ -334,11 +339,11 @@ void MainWindow::setCaptureButtonState(bool capturing)
     if (!capturing) {
         ui->pb_video->setEnabled(true);
         ui->lab_cap_msg->clear();
-        ui->pb_cap->setText(QStringLiteral("Capture"));
+        ui->pb_cap->setText(QString::fromLatin1(kCapButtonIdle));
         setCaptureControlsEnabled(true);
         on_spinBox_stackNum_valueChanged(ui->spinBox_stackNum->value());
     } else {
-        ui->pb_cap->setText(QStringLiteral("Stop Capture"));
+        ui->pb_cap->setText(QString::fromLatin1(kCapButtonStop));
         setCaptureControlsEnabled(false);
     }
 }

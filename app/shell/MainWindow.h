@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QPoint>
 #include <QPointF>
+#include <QSet>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -339,6 +340,20 @@ private:
     void mirrorImageName(const QString& text);
     // Validators and focus-out fallbacks of the number and name fields.
     void setUpInputRules();
+    // The capture progress stays on one line where the row allows it: when
+    // the room beside it is not enough, the capture button gives up the width
+    // that none of its texts needs. What still does not fit wraps (TextFit).
+    void fitCaptureMessage();
+    // The width the capture button needs for the widest of its texts,
+    // measured on first use.
+    int captureButtonWidth();
+
+    // The texts the capture button shows: idle, capturing, and waiting for
+    // the stacks to close.
+    static constexpr const char* kCapButtonIdle = "Capture";
+    static constexpr const char* kCapButtonStop = "Stop Capture";
+    static constexpr const char* kCapButtonWaiting = "Waitting......";
+    static constexpr const char* kCapButtonTexts[] = {kCapButtonIdle, kCapButtonStop, kCapButtonWaiting};
 
     // Standard mutexes: the engine threads take them too, and the sanitizer
     // sees the order they give (it cannot see into Qt's own mutex).
@@ -347,4 +362,10 @@ private:
     QString m_strImageNameMirror;         // txt_imgname
     QVector<bool> m_vecTriggerMirror;     // trigger flag per panel position
     std::atomic<int> m_nCamIndexMirror{-1};  // cb_cam_idx current index
+
+    // Positions of the cameras told to stop acquiring (AcquisitionStop):
+    // their rate reports are stale until they start again (AcquisitionStart
+    // or live view started anew).
+    QSet<int> m_setAcqStoppedCams;
+    int m_nCapButtonWidth = 0;  // captureButtonWidth, once measured
 };

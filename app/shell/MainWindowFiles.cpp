@@ -281,7 +281,8 @@ void MainWindow::on_pushButton_Load_clicked()
     LUMA_DEBUG("MainWindow::on_pushButton_Load_clicked", "open file success \n\n");
     QTextStream in(&file);
     int usable = 0;
-    const QVector<ParamConfigFile::Setting> settings = ParamConfigFile::loadOrder(in, &usable);
+    QStringList shortLines;
+    const QVector<ParamConfigFile::Setting> settings = ParamConfigFile::loadOrder(in, &usable, &shortLines);
     file.close();
     if (usable == 0) {
         UserPrompt::instance().about(this, QStringLiteral("LumaDeck"), QStringLiteral("File content is empty"));
@@ -299,6 +300,8 @@ void MainWindow::on_pushButton_Load_clicked()
     }
     QMap<QString, bool> lastWrite;
     ParamConfigFile::Report report;
+    for (const QString& name : shortLines)
+        report.add(name, ParamConfigFile::Outcome::Unknown);  // a line that names no value
     for (const ParamConfigFile::Setting& setting : settings) {
         const ParamConfigFile::Outcome outcome = SetElementDown(setting.name, setting.value);
         lastWrite[setting.name] =

@@ -135,38 +135,35 @@ void formatBoxClicked(MainWindow& w, QCheckBox* box, int bit, bool checked)
     }
 }
 
-// The texts the capture button shows.
-const char* const kCaptureButtonTexts[] = {"Capture", "Stop Capture", "Waitting......"};
+}  // namespace
 
-// The width the capture button needs for the widest of its texts.
-int captureButtonWidth(QPushButton* button)
+int MainWindow::captureButtonWidth()
 {
+    if (m_nCapButtonWidth > 0)
+        return m_nCapButtonWidth;
+    QPushButton* button = ui->pb_cap;
     const QString shown = button->text();
-    int widest = 0;
-    for (const char* text : kCaptureButtonTexts) {
+    for (const char* text : kCapButtonTexts) {
         button->setText(QString::fromLatin1(text));
-        widest = std::max(widest, button->sizeHint().width());
+        m_nCapButtonWidth = std::max(m_nCapButtonWidth, button->sizeHint().width());
     }
     button->setText(shown);
-    return widest;
+    return m_nCapButtonWidth;
 }
 
-// The capture progress stays on one line where the row allows it: when the
-// room beside it is not enough, the capture button gives up the width that
-// none of its texts needs. What still does not fit wraps (TextFit).
-void fitCaptureMessage(QPushButton* button, QLabel* label)
+void MainWindow::fitCaptureMessage()
 {
+    QPushButton* button = ui->pb_cap;
+    QLabel* label = ui->lab_cap_msg;
     label->setWordWrap(false);
     const int wanted = label->sizeHint().width();
     const int room = label->parentWidget()->contentsRect().right() - button->geometry().right();
     if (wanted > room) {
-        const int spare = std::max(0, button->width() - captureButtonWidth(button));
+        const int spare = std::max(0, button->width() - captureButtonWidth());
         button->resize(button->width() - std::min(spare, wanted - room), button->height());
     }
     TextFit::fit(label);
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------- live
 
@@ -193,6 +190,7 @@ void MainWindow::startLive()
     m_bLive = true;
     m_bCapturing = false;
     m_bCounterReset = true;
+    m_setAcqStoppedCams.clear();  // opening a stream starts the camera's acquisition
     int started = 0;
     for (int i = m_vecCapThread.size() - 1; i >= 0; --i) {
         CZTThdCapture* thread = m_vecCapThread.at(i);
@@ -315,7 +313,7 @@ void MainWindow::on_pb_cap_clicked()
         if (m_bStackSave) {
             // The button comes back once every camera has closed its stacks.
             ui->pb_cap->setEnabled(false);
-            ui->pb_cap->setText(QStringLiteral("Waitting......"));
+            ui->pb_cap->setText(QString::fromLatin1(kCapButtonWaiting));
             ui->txt_fps_2->clearFocus();
         } else {
             setCaptureButtonState(false);
@@ -406,7 +404,7 @@ void MainWindow::slot_msg_capture(int camIdx, int count)
     const int cameras = std::max(1, static_cast<int>(m_vecOpenedCam.size()));
     ui->lab_cap_msg->setText(
         QString::asprintf(" Capture %d/%d successfully!", m_nSavedFrames / cameras, m_nFrames.load()));
-    fitCaptureMessage(ui->pb_cap, ui->lab_cap_msg);
+    fitCaptureMessage();
 }
 
 // ---------------------------------------------------------------- video
@@ -445,11 +443,11 @@ void MainWindow::slot_finish_video()
 
 void MainWindow::onUpdateCamFps(int camIdx, double fps)
 {
-    (void)camIdx;
     if (m_vecOpenedCam.isEmpty())
         return;
-    // A report still under way when live stopped is stale: no frames come.
-    if (!m_bLive)
+    // A report still under way when live stopped, or when the camera was told
+    // to stop acquiring, is stale: no frames come.
+    if (!m_bLive || m_setAcqStoppedCams.contains(camIdx))
         fps = 0.0;
     ui->txt_fps->setText(QString::asprintf("fps: %.2f fps", fps));
     float rate = 0.0f;

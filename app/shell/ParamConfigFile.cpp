@@ -47,7 +47,8 @@ QString ParamConfigFile::formatLine(const ParamEntry& entry)
     }
 }
 
-QVector<ParamConfigFile::Setting> ParamConfigFile::loadOrder(QTextStream& in, int* usableLines)
+QVector<ParamConfigFile::Setting> ParamConfigFile::loadOrder(QTextStream& in, int* usableLines,
+                                                             QStringList* shortLines)
 {
     QVector<Setting> order;
     QMap<QString, QString> geometry;
@@ -57,8 +58,11 @@ QVector<ParamConfigFile::Setting> ParamConfigFile::loadOrder(QTextStream& in, in
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         const QStringList parts = line.split(QLatin1Char(':'));
-        if (parts.size() < 3)
+        if (parts.size() < 3) {
+            if (shortLines && !line.trimmed().isEmpty())
+                shortLines->append(parts.at(0));
             continue;
+        }
         ++usable;
         if (isGeometry(parts.at(0)))
             geometry[parts.at(0)] = parts.at(2);

@@ -35,8 +35,9 @@ public:
     // to 0, Width, Height, then the offsets, so that a region that only fits
     // once the old offsets are gone still loads. A later line for the same
     // geometry feature replaces an earlier one. Lines of fewer than three
-    // ':'-separated fields are skipped; `usableLines` counts the others.
-    static QVector<Setting> loadOrder(QTextStream& in, int* usableLines);
+    // ':'-separated fields are not set: `shortLines` gets the first field of
+    // each that is not blank; `usableLines` counts the others.
+    static QVector<Setting> loadOrder(QTextStream& in, int* usableLines, QStringList* shortLines = nullptr);
 
     // An integer value of a file: 64-bit decimal. Files of older versions
     // kept 32 bits, so a negative value for a feature that cannot be negative
@@ -61,6 +62,6 @@ public:
         int m_unknown = 0;
         int m_refused = 0;
         int m_changed = 0;
-        QStringList m_names;  // of the lines not applied as written, in file order
+        QStringList m_names;  // of the lines not applied as written, as added
     };
 };

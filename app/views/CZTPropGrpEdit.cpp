@@ -233,6 +233,9 @@ bool CZTPropGrp::writeInteger(QtProperty* property, ZTCamElement& element, const
     }
     writeAndLog(element);
     readBack(element);
+    // A value the camera adjusted or refused is shown as it kept it, not
+    // taken for another edit.
+    const NotReadyScope scope(m_bUiReady);
     if (address)
         m_pVariantManager->setValue(property, value.toString());
     else
@@ -294,12 +297,14 @@ bool CZTPropGrp::writeEdit(QtProperty* property, ZTCamElement& element, const QV
     case ZTCAM_ELEM_COMMAND:
         runCommand(element);  // with the command value the SDK filled in
         return true;
-    case ZTCAM_ELEM_FLOAT:
+    case ZTCAM_ELEM_FLOAT: {
         element.value.floatValue = value.toDouble();
         writeAndLog(element);
         readBack(element);
+        const NotReadyScope scope(m_bUiReady);  // as for integers
         m_pVariantManager->setValue(property, element.value.floatValue);
         return true;
+    }
     case ZTCAM_ELEM_STRING:
         return writeString(property, element, value);
     case ZTCAM_ELEM_ENUMERATION:

@@ -36,7 +36,7 @@ void CZTPropGrp::timerEvent(QTimerEvent* event)
     }
 
     // A failed read shows nothing and warns of nothing.
-    PanelTree::pollRows(reader(), m_pollMap,
+    PanelTree::pollRows(reader(), m_pollMap, PanelTree::PolledStringValue::Skip,
                         [this](const QString& name, QtProperty* row, ZTCamElement& element, const QString&) {
                             switch (element.type) {
                             case ZTCAM_ELEM_INTEGER:

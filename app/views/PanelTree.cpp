@@ -172,7 +172,8 @@ bool refreshRow(const Reader& reader, const QMap<QString, QtProperty*>& rows, co
     return true;
 }
 
-void pollRows(const Reader& reader, const QMap<QString, QtProperty*>& rows, const RowRefresh& show)
+void pollRows(const Reader& reader, const QMap<QString, QtProperty*>& rows, PolledStringValue strings,
+              const RowRefresh& show)
 {
     if (!reader.handle || !reader.manager)
         return;
@@ -183,8 +184,7 @@ void pollRows(const Reader& reader, const QMap<QString, QtProperty*>& rows, cons
         ZTCamElement element{};
         bool ok = ZTCAM_GenICam_ElementAttr(reader.handle, &element, name.constData(), reader.nodeMap) ==
                   ZTCAM_STATUS_SUCCESS;
-        // A string's value needs a text buffer; polled strings keep their text.
-        if (ok && element.type != ZTCAM_ELEM_STRING)
+        if (ok && (element.type != ZTCAM_ELEM_STRING || strings == PolledStringValue::Read))
             ok = ZTCAM_GenICam_GetElementValue(reader.handle, &element, reader.nodeMap) == ZTCAM_STATUS_SUCCESS;
         reader.mutex->unlock();
         if (ok)

@@ -97,10 +97,19 @@ void forEachRow(const Reader& reader, const QMap<QString, QtProperty*>& rows, co
 bool refreshRow(const Reader& reader, const QMap<QString, QtProperty*>& rows, const QString& name,
                 StringText strings, const RowRefresh& apply);
 
+// Whether a poll pass reads the value of a polled string row. The device
+// panel reads only its attributes (the value of a string needs a text
+// buffer, and polled strings keep their text); the stream panel reads
+// attributes and value of every polled row, and skips a row whose value
+// read fails.
+enum class PolledStringValue { Skip, Read };
+
 // One poll pass over `rows` in name order: a row whose element the mutex
-// lets be read at once and reads whole (attributes, and the value unless a
-// string) goes to `show`, with no text; the others wait for the next pass.
-void pollRows(const Reader& reader, const QMap<QString, QtProperty*>& rows, const RowRefresh& show);
+// lets be read at once and reads whole (attributes, and the value as
+// `strings` says for a string) goes to `show`, with no text; the others wait
+// for the next pass.
+void pollRows(const Reader& reader, const QMap<QString, QtProperty*>& rows, PolledStringValue strings,
+              const RowRefresh& show);
 
 // Disables the static DeviceScanType row of a camera whose DeviceVersion
 // holds "FF01" (`locked`).

@@ -305,7 +305,7 @@ void ztstreamgrp::timerEvent(QTimerEvent* event)
         QWidget::timerEvent(event);
         return;
     }
-    PanelTree::pollRows(reader(), m_pollMap,
+    PanelTree::pollRows(reader(), m_pollMap, PanelTree::PolledStringValue::Read,
                         [this](const QString&, QtProperty* row, ZTCamElement& element, const QString&) {
                             if (element.type == ZTCAM_ELEM_INTEGER || element.type == ZTCAM_ELEM_FLOAT ||
                                 element.type == ZTCAM_ELEM_ENUMERATION)

@@ -338,6 +338,9 @@ TEST_F(DeviceFiles, AParameterFileIsLoadedOnlyWhenEveryLineAppliesAsWritten)
         {"ExposureTime:5:5000\nNoSuchFeature:2:5\nDeviceUserID:7:cam\nExposureTime:5:\n",
          partly + "3 of 4 lines not applied as written (1 unknown, 2 refused, 0 changed by the camera): "
                   "NoSuchFeature, DeviceUserID, ExposureTime"},
+        // A line of fewer than three fields counts as unknown; a blank line not at all.
+        {"ExposureTime:5:5000\nWidth:640\n\n", partly + "1 of 2 lines not applied as written (1 unknown, 0 refused, "
+                                                        "0 changed by the camera): Width"},
         // Any bytes: their names are not printed as they are, and at most three.
         {QByteArray("\x01\xfe" "a:2:1\nb\x7f:9:2\n:2:3\nzz:2:4\n"),
          partly + "4 of 4 lines not applied as written (4 unknown, 0 refused, 0 changed by the camera): "

@@ -93,12 +93,18 @@ TEST_F(LiveControls, RateLabelsShowNoFramesOnceFramesStop)
     ASSERT_TRUE(waitFor([&] { return !showsNoFrames(); }, 5000));
     emit window->SignalAcquisitionStart(false);  // the panel's AcquisitionStop
     EXPECT_TRUE(showsNoFrames());
+    window->onUpdateCamFps(0, 25.0);  // a report still under way as the camera stopped
+    EXPECT_TRUE(showsNoFrames());
+    emit window->SignalAcquisitionStart(true);  // AcquisitionStart: its reports count again
 
     ASSERT_TRUE(waitFor([&] { return !showsNoFrames(); }, 5000));
+    emit window->SignalAcquisitionStart(false);
     ui()->pb_live->click();
     EXPECT_TRUE(showsNoFrames());
     window->onUpdateCamFps(0, 25.0);  // a report still under way as live stopped
     EXPECT_TRUE(showsNoFrames());
+    ui()->pb_live->click();  // live view starts every camera anew
+    EXPECT_TRUE(waitFor([&] { return !showsNoFrames(); }, 5000));
 }
 
 // ---- save formats and fields --------------------------------------------

@@ -185,7 +185,12 @@ TEST_F(PanelTest, ANumberTypedIntoARowIsWrittenAndLoggedOnce)
         const char* name;
         const char* typed;
         const char* logged;
-    } cases[] = {{"ExposureTime", "5000", "ExposureTime set to 5000"}, {"Width", "32", "Width set to 32"}};
+    } cases[] = {{"ExposureTime", "5000", "ExposureTime set to 5000"},
+                 {"Width", "32", "Width set to 32"},
+                 // The camera keeps the width its step allows: the row shows it, no second write.
+                 {"Width", "33", "Width set to 32"},
+                 // The rate row takes any number; the camera refuses this one and keeps its 50.
+                 {"AcquisitionFrameRate", "5000", "AcquisitionFrameRate: 5000 is outside 0.1..1000"}};
     for (const auto& c : cases) {
         tree->setCurrentItem(treeRow(c.name));
         auto* spin = qobject_cast<QDoubleSpinBox*>(tree->itemWidget(treeRow(c.name), 1));

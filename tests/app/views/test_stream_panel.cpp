@@ -2,7 +2,9 @@
 // refreshes that never write, edits, and the counters polled while live.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTabWidget>
+#include <QTimerEvent>
 
 #include <qtpropertymanager.h>
 #include <qtvariantproperty.h>
@@ -10,6 +12,7 @@
 #include <algorithm>
 
 #include "../CaptureFixture.h"
+#include "CZTPropGrp.h"
 #include "ZTStringPropertyManager.h"
 #include "ui_MainWindow.h"
 #include "ztstreamgrp.h"
@@ -115,6 +118,34 @@ TEST_F(StreamPanelTest, EditsReachTheCameraPolledRowsDoNot)
     ZTCamSim_CallLogClear();
     stream->m_pVariantManager->setValue(row("LineFillCount"), 7.0);
     EXPECT_EQ(writes(), 0);
+}
+
+// A polled string row: the stream panel reads its value too, the device
+// panel its attributes only (after the connection state).
+TEST_F(StreamPanelTest, APollPassReadsAPolledStringAsEachPanelDoes)
+{
+    CZTPropGrp* device = window->m_vecPropGrp.first();
+    const struct {
+        QWidget* panel;
+        QMap<QString, QtProperty*>& polled;
+        QtProperty* row;
+        int timer;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {stream, stream->m_pollMap, row("StreamID"), stream->m_nPollTimerId,
+         {"ZTCAM_GenICam_ElementAttr", "ZTCAM_GenICam_GetElementValue"}},
+        {device, device->m_pollMap, device->m_propMap.value("DeviceVendorName"), device->m_nPollTimerId,
+         {"ZTCAM_Dev_GetInfo", "ZTCAM_GenICam_ElementAttr"}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_NE(c.row, nullptr);
+        ASSERT_NE(c.timer, 0);
+        c.polled = {{c.row->propertyName(), c.row}};
+        ZTCamSim_CallLogClear();
+        QTimerEvent tick(c.timer);
+        QCoreApplication::sendEvent(c.panel, &tick);
+        EXPECT_EQ(simCalls(false), c.calls) << c.row->propertyName().toStdString();
+    }
 }
 
 TEST_F(StreamPanelTest, CountersMoveWhileLive)
