@@ -12,7 +12,7 @@ namespace ztcam {
 // Deterministic moving test pattern: diagonal saw-tooth stripes that move by
 // a few pixels per frame. Each row is one copy out of a precomputed ramp, so a
 // frame costs about as much as a memcpy of its bytes. A tone curve is applied
-// to the ramp, not to the frame, so rendering costs nothing per frame either.
+// to the ramp, not to the frame: a new curve costs one pass over the ramp.
 class FrameGenerator {
 public:
     static constexpr uint32_t kPeriod = 512;  // pixels per saw-tooth

@@ -8,27 +8,35 @@ namespace ztcam {
 void ToneCurve::build(const Settings& s)
 {
     settings_ = s;
-    table_.clear();
-    if (s.isIdentity())
+    identity_ = s.isIdentity();
+    if (identity_)
         return;
-    const uint32_t top = s.maxValue();
-    const uint32_t left = std::min(s.left, top);
-    const uint32_t right = std::max(std::min(s.right, top), left + 1);
-    const double exponent = std::max(s.gamma, 1.0) / 100.0;
-    const double contrast = std::max(s.contrast, 0.0) / 100.0;
-    auto render = [&](double t) {
-        t = std::pow(t, exponent);
-        t = std::clamp(0.5 + (t - 0.5) * contrast, 0.0, 1.0);
-        return uint16_t(std::lround(t * top));
-    };
-    // Only the samples between the levels need the power curve; the others
-    // take the value of the nearer end.
-    table_.assign(size_t(top) + 1, render(0.0));
-    const double span = double(right - left);
-    for (uint32_t v = left + 1; v < right && v <= top; ++v)
-        table_[v] = render(double(v - left) / span);
-    if (right <= top)
-        std::fill(table_.begin() + right, table_.end(), render(1.0));
+    top_ = s.maxValue();
+    left_ = std::min(s.left, top_);
+    right_ = std::max(std::min(s.right, top_), left_ + 1);
+    span_ = double(right_ - left_);
+    exponent_ = std::max(s.gamma, 1.0) / 100.0;
+    contrast_ = std::max(s.contrast, 0.0) / 100.0;
+    below_ = render(0.0);
+    above_ = render(1.0);
+}
+
+uint32_t ToneCurve::render(double t) const
+{
+    t = std::pow(t, exponent_);
+    t = std::clamp(0.5 + (t - 0.5) * contrast_, 0.0, 1.0);
+    return uint32_t(std::lround(t * top_));
+}
+
+uint32_t ToneCurve::map(uint32_t v) const
+{
+    if (identity_)
+        return v;
+    if (v <= left_)
+        return below_;
+    if (v >= right_)
+        return above_;
+    return render(double(v - left_) / span_);
 }
 
 } // namespace ztcam

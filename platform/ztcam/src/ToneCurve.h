@@ -1,19 +1,19 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 namespace ztcam {
 
-// How a camera renders its samples: display levels, gamma and contrast folded
-// into one lookup table over the samples of one bit depth.
+// How a camera renders its samples of one bit depth: display levels, gamma
+// and contrast, folded into one curve that map() evaluates per sample.
 //
 // A sample v of a depth with maximum M goes through
 //   t = (v - left) / (right - left), held to [0, 1]   levels
 //   t = t ^ (gamma / 100)                             gamma (100: none)
 //   t = 0.5 + (t - 0.5) * contrast / 100, held to [0, 1]   contrast
 // and comes out as round(t * M). At left 0, right M, gamma 100 and
-// contrast 100 the curve is the identity and no table is kept.
+// contrast 100 the curve is the identity. Setting a curve costs nothing
+// beyond its two ends; a caller maps only the samples it needs.
 class ToneCurve {
 public:
     struct Settings {
@@ -33,18 +33,27 @@ public:
         bool isIdentity() const { return left == 0 && right == maxValue() && gamma == 100 && contrast == 100; }
     };
 
-    // Builds the table of s (none for the identity). Levels outside the
-    // depth are held to it; a right level not above the left one acts as
-    // left + 1.
+    // Takes the curve of s. Levels outside the depth are held to it; a right
+    // level not above the left one acts as left + 1.
     void build(const Settings& s);
     const Settings& settings() const { return settings_; }
-    bool isIdentity() const { return table_.empty(); }
+    bool isIdentity() const { return identity_; }
     // The rendered sample of v (v at most the depth's maximum).
-    uint32_t map(uint32_t v) const { return table_.empty() ? v : table_[v]; }
+    uint32_t map(uint32_t v) const;
 
 private:
+    uint32_t render(double t) const;
+
     Settings settings_;
-    std::vector<uint16_t> table_;
+    bool identity_ = true;
+    uint32_t top_ = 255;
+    uint32_t left_ = 0;
+    uint32_t right_ = 255;
+    double span_ = 255;
+    double exponent_ = 1;
+    double contrast_ = 1;
+    uint32_t below_ = 0;   // at and below the left level
+    uint32_t above_ = 255; // at and above the right level
 };
 
 } // namespace ztcam
