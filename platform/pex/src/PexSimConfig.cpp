@@ -58,7 +58,9 @@ struct Setting {
     const std::string& value;
     std::string* refusal;
 
-    // A text that a register of `length` bytes serves with its NUL.
+    // A text of at most `max` characters: for a camera register, its length
+    // less the NUL it serves the text with; else a system name's or board
+    // serial's limit.
     bool text(const char* name, std::string& to, size_t max)
     {
         if (key != name)

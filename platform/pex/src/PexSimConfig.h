@@ -63,8 +63,11 @@ struct PexSimConfig {
     // Fault: size forms of texts leave out the terminating NUL.
     bool sizesWithoutNul = false;
     std::vector<std::string> warnings;  // lines that were not understood
-    // Why the configuration is refused ("line <n>: ..."); empty when it is
-    // taken. A refused configuration installs no system.
+    // Why the configuration is refused, as "line <n>, <key>: <reason>."
+    // with the setting's key or the section header (load() puts
+    // "PEX_SIM_CONFIG <file>, " before it, or refuses a file too large with
+    // "PEX_SIM_CONFIG <file>: the file is larger than <size> bytes.");
+    // empty when it is taken. A refused configuration installs no system.
     std::string refusal;
 
     // One system of type 14 "TarsilCXP" with one board and two cameras.
