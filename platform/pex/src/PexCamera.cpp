@@ -78,10 +78,6 @@ double getBigDouble(const uint8_t* p)
     return d;
 }
 
-// Frames counted since an acquisition started never exceed this (2^53, the
-// largest count a double holds exactly).
-constexpr uint64_t kFrameCountCap = uint64_t(1) << 53;
-
 }  // namespace
 
 const PexPixelFormat* PexPixelFormat::byName(const std::string& name)
@@ -274,10 +270,10 @@ bool PexCamera::takeFrame(double now, uint64_t* frame, double* due)
     if (m_frameRate <= 0.0) {
         available = m_produced + 1;
     } else {
-        // The rate lies within its range, so both terms stay finite; the
-        // count is capped before it becomes an integer.
-        const double made = std::floor(std::max(0.0, now - m_start) * m_frameRate);
-        available = made < double(kFrameCountCap) ? uint64_t(made) + 1 : kFrameCountCap;
+        // The rate lies within its range and both times come from the steady
+        // clock under the library's lock, so the count is small and not
+        // negative.
+        available = uint64_t(std::floor((now - m_start) * m_frameRate)) + 1;
         if (limit)
             available = std::min(available, limit);
         if (available <= m_produced) {
