@@ -4,6 +4,7 @@
 #include "ExportedService.h"
 #include "GenTLLibrary.h"
 #include "LastGenTLError.h"
+#include "ModuleIds.h"
 #include "ProducerStartup.h"
 #include "TLSControl.h"
 
@@ -45,6 +46,13 @@ void ProducerLoad::Load(const ProducerFactoryTable& table)
     // Tells the unload at the end of the process from an explicit one.
     static ExitWatch exitWatch;
     InitCoreAtLoad();
+    // Looked up now, while the loader runs the load: a call in flight must
+    // not enter the loader, since an unload holds the loader's lock while it
+    // waits for such calls.
+    try {
+        GetProducerPath();
+    } catch (const std::bad_alloc&) {
+    }
     SetExportedService(CreateGenTLService(table));
 }
 
