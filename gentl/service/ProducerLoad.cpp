@@ -2,7 +2,7 @@
 
 #include "CallGate.h"
 #include "ExportedService.h"
-#include "GenTLLibrary.h"
+#include "GenTLSrvDirect.h"
 #include "LastGenTLError.h"
 #include "ModuleIds.h"
 #include "ProducerStartup.h"
@@ -73,9 +73,10 @@ void ProducerLoad::Unload()
     // No call may start, and none may still run, while the producer is torn
     // down and its file unmapped.
     CallGate::Shutter shutter(CallGate::Closer::Unload);
-    if (GenTLLibrary* library = StartedLibrary())
-        library->AbortEventWaits();
-    CallGate::AwaitOthers();
+    if (GenTLSrvDirect* direct = StartedDirectService())
+        direct->EndCallsInFlight();
+    else
+        CallGate::AwaitOthers();
     // Calls that come after this (a consumer's own shut-down) find no
     // service instead of a deleted one.
     SetExportedService(nullptr);
