@@ -57,6 +57,8 @@ const Calls& Bound()
 
 }  // namespace
 
+void CvnServicesBinding::Bind() { Bound(); }
+
 uint64_t CvnServicesBinding::Open()
 {
     const Calls& calls = Bound();

@@ -15,6 +15,11 @@ class CvnServicesBinding {
 public:
     static constexpr const char* kLibraryName = CVN_SERVICES_LIBRARY_NAME;
 
+    // Loads and binds the library now, if that was not done yet. The
+    // producer's load calls it, so that no call in flight enters the loader:
+    // an unload holds the loader's lock while it waits for such calls.
+    static void Bind();
+
     static uint64_t Open();
     static void Close();
     // True once the library and both calls were found.

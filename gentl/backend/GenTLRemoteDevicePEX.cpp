@@ -33,8 +33,6 @@ std::wstring AddressText(uint64_t address)
     return text;
 }
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
-
 }  // namespace
 
 GenTLRemoteDevicePEX::GenTLRemoteDevicePEX(const CountedPtr<DeviceTagPEX>& tag, PEX_ID digitizer, int32_t access)
@@ -52,27 +50,14 @@ int64_t GenTLRemoteDevicePEX::ManifestEntries(int64_t reported)
 bool GenTLRemoteDevicePEX::DescribeUrl(const std::wstring& url, PortURLRecord* record)
 {
     const PortUrl parsed(url);
-    const std::wstring& lower = parsed.LowerUrl();
-    record->url = WideToUtf8(lower);
-    const int32_t scheme = parsed.GetScheme();
-    if (scheme == PortUrl::SCHEME_LOCAL || scheme == PortUrl::SCHEME_WEB || scheme == PortUrl::SCHEME_FILE)
-        record->scheme = static_cast<uint32_t>(scheme);
-    else if (StartsWith(lower, L"local:"))
-        record->scheme = URL_SCHEME_LOCAL;
-    else if (StartsWith(lower, L"file:"))
-        record->scheme = URL_SCHEME_FILE;
-    else
-        record->scheme = URL_SCHEME_HTTP;
+    record->url = WideToUtf8(parsed.LowerUrl());
+    // Only a "local:" URL that cannot be read is left unparsed.
+    const bool unparsed = parsed.GetScheme() == PortUrl::SCHEME_UNPARSED;
+    record->scheme = static_cast<uint32_t>(unparsed ? int32_t{URL_SCHEME_LOCAL} : parsed.GetScheme());
     record->registerAddress = parsed.Address();
     record->fileSize = parsed.Length();
     record->fileName = WideToUtf8(parsed.FileName());
-    if (url.empty())
-        return false;
-    if (scheme != PortUrl::SCHEME_LOCAL)
-        return true;
-    const size_t first = lower.find(L';');
-    const bool bothNumbers = first != std::wstring::npos && lower.find(L';', first + 1) != std::wstring::npos;
-    return !parsed.FileName().empty() && bothNumbers && parsed.Length() > 0;
+    return !url.empty() && !unparsed;
 }
 
 void GenTLRemoteDevicePEX::ReadManifestTable(std::vector<PortURLRecord>* urls)

@@ -162,13 +162,15 @@ GC_ERROR GenTLSrvDirect::GCGetLastError(GC_ERROR* piErrorCode, char* sErrText, s
 
 GC_ERROR GenTLSrvDirect::GCInitLib() { return m_library->InitLib(); }
 
-// The waits in progress end aborted, and the library closes once no other
-// thread is inside a call, so that none returns through a closed module or
-// an unloaded file.
-GC_ERROR GenTLSrvDirect::GCCloseLib()
+void GenTLSrvDirect::EndCallsInFlight()
 {
     m_library->AbortEventWaits();
     CallGate::AwaitOthers();
+}
+
+GC_ERROR GenTLSrvDirect::GCCloseLib()
+{
+    EndCallsInFlight();
     return m_library->CloseLib();
 }
 

@@ -19,7 +19,11 @@ public:
     GenTLSrvDirect(const GenTLSrvDirect&) = delete;
     GenTLSrvDirect& operator=(const GenTLSrvDirect&) = delete;
 
-    GenTLLibrary& Library() const { return *m_library; }
+    // Ends the waits in progress aborted and returns once no other thread
+    // is inside a call, so that none returns through a closed module or an
+    // unloaded file. GCCloseLib runs it before it closes the library, an
+    // unload before it tears the producer down.
+    void EndCallsInFlight();
 
     GC_ERROR GCGetInfo(TL_INFO_CMD iInfoCmd, INFO_DATATYPE *piType, void *pBuffer, size_t *piSize) override;
     GC_ERROR GCGetLastError(GC_ERROR *piErrorCode, char *sErrText, size_t *piSize) override;

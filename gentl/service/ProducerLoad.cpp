@@ -2,8 +2,9 @@
 
 #include "CallGate.h"
 #include "ExportedService.h"
-#include "GenTLLibrary.h"
+#include "GenTLSrvDirect.h"
 #include "LastGenTLError.h"
+#include "ModuleIds.h"
 #include "ProducerStartup.h"
 #include "TLSControl.h"
 
@@ -45,6 +46,13 @@ void ProducerLoad::Load(const ProducerFactoryTable& table)
     // Tells the unload at the end of the process from an explicit one.
     static ExitWatch exitWatch;
     InitCoreAtLoad();
+    // Looked up now, while the loader runs the load: a call in flight must
+    // not enter the loader, since an unload holds the loader's lock while it
+    // waits for such calls.
+    try {
+        GetProducerPath();
+    } catch (const std::bad_alloc&) {
+    }
     SetExportedService(CreateGenTLService(table));
 }
 
@@ -65,9 +73,10 @@ void ProducerLoad::Unload()
     // No call may start, and none may still run, while the producer is torn
     // down and its file unmapped.
     CallGate::Shutter shutter(CallGate::Closer::Unload);
-    if (GenTLLibrary* library = StartedLibrary())
-        library->AbortEventWaits();
-    CallGate::AwaitOthers();
+    if (GenTLSrvDirect* direct = StartedDirectService())
+        direct->EndCallsInFlight();
+    else
+        CallGate::AwaitOthers();
     // Calls that come after this (a consumer's own shut-down) find no
     // service instead of a deleted one.
     SetExportedService(nullptr);

@@ -19,8 +19,8 @@ void ProducerLoadSteps();
 // does not depend on the order of static initialisers across files.
 class ProducerLoad {
 public:
-    // Makes the core guard, then the service from `table`, which goes to
-    // the exports.
+    // Makes the core guard, looks up the producer's path, then makes the
+    // service from `table`, which goes to the exports.
     static void Load(const ProducerFactoryTable& table);
     // An explicit unload: shuts the call gate, ends the waits in progress
     // and waits until no other thread is inside a call; then runs the

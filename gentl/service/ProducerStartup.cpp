@@ -140,10 +140,6 @@ BrandingControl* StartedBrandingControl() { return g_brandingControl; }
 StaticInitializationHelper* ExtraInitialization() { return g_extraInit; }
 GenTLSrv* CurrentService() { return g_currentService; }
 
-GenTLLibrary* StartedLibrary()
-{
-    auto* direct = dynamic_cast<GenTLSrvDirect*>(g_directService);
-    return direct ? &direct->Library() : nullptr;
-}
+GenTLSrvDirect* StartedDirectService() { return dynamic_cast<GenTLSrvDirect*>(g_directService); }
 
 }  // namespace GenTLCore

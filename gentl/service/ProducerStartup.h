@@ -9,6 +9,7 @@ class BrandingControl;
 class GenTLBranding;
 class GenTLLibrary;
 class GenTLSrv;
+class GenTLSrvDirect;
 class LoggerInit;
 class StaticInitializationHelper;
 class TLSControl;
@@ -68,7 +69,8 @@ TLSControl* StartedTLSControl();
 BrandingControl* StartedBrandingControl();
 StaticInitializationHelper* ExtraInitialization();
 GenTLSrv* CurrentService();
-// The library object of the direct service; null when there is none.
-GenTLLibrary* StartedLibrary();
+// The direct service when start-up made one; null when there is none or
+// it is a stand-in of another class.
+GenTLSrvDirect* StartedDirectService();
 
 }  // namespace GenTLCore

@@ -4,13 +4,39 @@
 #include "GenTLBranding.h"
 
 #include <dlfcn.h>
+#include <limits.h>
 #include <stdlib.h>
+
+#include <cstring>
 
 namespace GenTLCore {
 
 namespace {
 
 std::string ProducerId() { return GetBranding().GetProducerId(); }
+
+// The producer's path, written once by FindProducerPath; a fixed block, so
+// that it needs neither the heap nor a destructor.
+char g_producerPath[PATH_MAX] = {};
+
+// The module file that holds this very function. Asks the loader, so it
+// runs once, at the producer's load: an unload holds the loader's lock while
+// it waits for the calls in flight, and a call that asked the loader then
+// would wait for it for good.
+bool FindProducerPath()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&FindProducerPath), &info) == 0 || !info.dli_fname)
+        return false;
+    // The loader keeps the name it was given, which may be relative.
+    if (realpath(info.dli_fname, g_producerPath))
+        return true;
+    g_producerPath[0] = '\0';
+    if (std::strlen(info.dli_fname) >= sizeof g_producerPath)
+        return false;
+    std::strcpy(g_producerPath, info.dli_fname);
+    return true;
+}
 
 }  // namespace
 
@@ -54,17 +80,8 @@ std::string MakeEventId(int32_t eventType)
 
 std::string GetProducerPath()
 {
-    // The module file that holds this very function.
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&GetProducerPath), &info) == 0 || !info.dli_fname)
-        return std::string();
-    // The loader keeps the name it was given, which may be relative.
-    char* full = realpath(info.dli_fname, nullptr);
-    if (!full)
-        return info.dli_fname;
-    const std::string path(full);
-    free(full);
-    return path;
+    static const bool found = FindProducerPath();
+    return found ? std::string(g_producerPath) : std::string();
 }
 
 std::string FileNameOfPath(const std::string& path)

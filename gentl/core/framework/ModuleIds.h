@@ -23,7 +23,9 @@ std::string MakeBufferId(const std::string& deviceId, const std::string& streamI
 // P + "_EVT" + "err", "newbuf", "ftrinv", "ftrchn", "rmtdev", "mod" or
 // "unknown".
 std::string MakeEventId(int32_t eventType);
-// Full path of the producer's own module file; empty when unknown.
+// Full path of the producer's own module file; empty when unknown. Looked
+// up at the first call, which the producer's load makes; later calls copy
+// it and do not enter the loader.
 std::string GetProducerPath();
 // The text after the last '/' or '\'.
 std::string FileNameOfPath(const std::string& path);

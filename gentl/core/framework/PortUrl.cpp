@@ -89,7 +89,9 @@ void PortUrl::ParseLocal()
         if (second != std::wstring::npos)
             m_length = ReadHex(m_lowerUrl.substr(second + 1));
     }
-    m_scheme = SCHEME_LOCAL;
+    // No description can be read without a file name and a length, which
+    // only a second ';' brings.
+    m_scheme = !m_fileName.empty() && m_length > 0 ? SCHEME_LOCAL : SCHEME_UNPARSED;
 }
 
 void PortUrl::ParseFile()

@@ -11,7 +11,9 @@ std::string MakeLocalUrl(const std::string& fileName, const std::string& descrip
 // A port URL read from a camera, parsed: "local:" URLs give file name,
 // register address and length; "file:///" URLs the path of the file; any
 // other URL is taken as a web URL whose file name follows the last '/'.
-// Parsed texts are lower case.
+// Parsed texts are lower case. A "local:" URL without a file name, without
+// its second ';' or with length 0 keeps SCHEME_UNPARSED, with the fields it
+// has.
 class PortUrl {
 public:
     enum FileType : int32_t { FILE_XML = 0, FILE_ZIP = 1, FILE_OTHER = 2 };

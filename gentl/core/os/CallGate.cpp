@@ -57,9 +57,11 @@ void CallGate::Open(Closer closer)
 void CallGate::AwaitOthers()
 {
     // Polled rather than signalled: a closer that sees the count drop may
-    // return and the consumer unmap the file at once, so a leaving thread
-    // must touch nothing of the producer's after its decrement. Closing is
-    // rare and a call in flight short.
+    // return and the consumer unmap the file at once. Polling spares a
+    // leaving thread any touch of the producer's data after its decrement
+    // (signalling the closer would be one); the last instructions of its
+    // return path still run from the file, a window that no code inside the
+    // file can close. Closing is rare and a call in flight short.
     const int32_t own = t_depth > 0 ? 1 : 0;
     while (g_inside.load() > own)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

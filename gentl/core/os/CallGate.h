@@ -41,9 +41,11 @@ public:
     // shut until the matching Open.
     static bool Shut(Closer closer);
     static void Open(Closer closer);
-    // Returns once no thread but the calling one is inside a call; it
-    // polls, so that a leaving thread's last touch of the gate is the
-    // decrement of its count.
+    // Returns once no thread but the calling one is inside a call. It
+    // polls, so that a leaving thread touches none of the producer's data
+    // after the decrement of its count; the last instructions of its way
+    // out (the rest of Leave and of ~Pass, the return) still run from the
+    // producer's file, a window that cannot be closed from inside it.
     static void AwaitOthers();
     // Threads inside a call, for tests.
     static int32_t Inside();

@@ -9,6 +9,9 @@
  *       EventGetData without limit, then unloads the producer at once: the
  *       wait must have ended with GC_ERR_ABORT;
  *   unload_with_waiter  the same with the unload alone;
+ *   unload_while_path_read  unloads the producer while a thread reads its
+ *       path name; the unload waits, under the loader's lock, for the calls
+ *       in flight, so the read must not enter the loader;
  *   call_while_closing  holds the waiter inside EventGetData (in a signal
  *       handler) so that GCCloseLib, called meanwhile, cannot finish: a
  *       call then answers -1002 and GCGetLastError tells why;
@@ -19,6 +22,7 @@
  *       thread end.
  * Exit code 0 when every step answered as expected; the process must end
  * by itself, without a signal. */
+#define _GNU_SOURCE
 #include "ConsumerCalls.h"
 
 #include <pthread.h>
@@ -216,6 +220,59 @@ static int closeWithWaiter(void) { return leaveWithWaiter(1); }
 
 static int unloadWithWaiter(void) { return leaveWithWaiter(0); }
 
+/* Takes the place of libc's dladdr for the producer too: on a watched
+ * thread it tells that it was reached and goes on into the loader only once
+ * the main thread sleeps in its dlclose, which then holds the loader's
+ * lock. */
+static struct {
+    int (*real)(const void*, Dl_info*);
+    pid_t mainTid;
+    int reached, unloading, done;
+    GC_ERROR code;
+} g_loaderCall;
+static __thread int t_watched;
+
+int dladdr(const void* address, Dl_info* info)
+{
+    if (t_watched) {
+        __atomic_store_n(&g_loaderCall.reached, 1, __ATOMIC_SEQ_CST);
+        while (!__atomic_load_n(&g_loaderCall.unloading, __ATOMIC_SEQ_CST) || !sleeping(g_loaderCall.mainTid))
+            usleep(1000);
+    }
+    return g_loaderCall.real(address, info);
+}
+
+static void* readPath(void* getInfo)
+{
+    char path[4096];
+    size_t size = sizeof path;
+    INFO_DATATYPE type;
+    t_watched = 1;
+    g_loaderCall.code = ((PTLGetInfo)getInfo)(g_system, TL_INFO_PATHNAME, &type, path, &size);
+    __atomic_store_n(&g_loaderCall.done, 1, __ATOMIC_SEQ_CST);
+    return NULL;
+}
+
+/* The unload starts once the read has either answered or reached the
+ * loader: in the latter case the two wait for each other for good. */
+static int unloadWhilePathRead(void)
+{
+    pthread_t reader;
+    if (openSystem())
+        return 1;
+    g_loaderCall.mainTid = (pid_t)syscall(SYS_gettid);
+    EXPECT(pthread_create(&reader, NULL, readPath, resolve("TLGetInfo")) == 0);
+    while (!__atomic_load_n(&g_loaderCall.reached, __ATOMIC_SEQ_CST) &&
+           !__atomic_load_n(&g_loaderCall.done, __ATOMIC_SEQ_CST))
+        usleep(1000);
+    __atomic_store_n(&g_loaderCall.unloading, 1, __ATOMIC_SEQ_CST);
+    EXPECT(dlclose(g_producer) == 0);
+    g_producer = NULL;
+    EXPECT(pthread_join(reader, NULL) == 0);
+    EXPECT(g_loaderCall.code == GC_ERR_SUCCESS);
+    return 0;
+}
+
 /* Keeps the thread it interrupts where it was until released. */
 static int g_held[2], g_release[2];
 
@@ -325,6 +382,7 @@ static const struct {
     {"end_while_streaming", endWhileStreaming, NULL},
     {"close_with_waiter", closeWithWaiter, NULL},
     {"unload_with_waiter", unloadWithWaiter, NULL},
+    {"unload_while_path_read", unloadWhilePathRead, NULL},
     {"call_while_closing", callWhileClosing, NULL},
     {"close_and_unload_at_exit", closeAndUnloadAtExit, closeAndUnload},
 };
@@ -336,6 +394,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: %s producer.cti scenario\n", argv[0]);
         return 2;
     }
+    g_loaderCall.real = (int (*)(const void*, Dl_info*))dlsym(RTLD_NEXT, "dladdr");
     for (i = 0; i < sizeof kScenarios / sizeof kScenarios[0]; ++i) {
         if (strcmp(argv[2], kScenarios[i].name) != 0)
             continue;

@@ -10,6 +10,7 @@
 #include <GenTL.h>
 
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 using namespace GenTLCore;
@@ -226,4 +227,18 @@ TEST(PortUrlTest, ParsesLocalFileAndWebUrls)
     EXPECT_EQ(web.GetScheme(), PortUrl::SCHEME_WEB);
     EXPECT_EQ(web.FileName(), L"cam.zip");
     EXPECT_EQ(web.GetFileType(), PortUrl::FILE_ZIP);
+}
+
+TEST(PortUrlTest, ALocalUrlThatCannotBeReadStaysUnparsedWithTheFieldsItHas)
+{
+    const std::pair<const wchar_t*, int32_t> cases[] = {
+        {L"local:cam.xml;10;2a", PortUrl::SCHEME_LOCAL}, {L"local:broken", PortUrl::SCHEME_UNPARSED},
+        {L"local:;10;2a", PortUrl::SCHEME_UNPARSED},     {L"local:///;10;2a", PortUrl::SCHEME_UNPARSED},
+        {L"local:cam.xml;10", PortUrl::SCHEME_UNPARSED}, {L"local:cam.xml;10;0", PortUrl::SCHEME_UNPARSED},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PortUrl(c.first).GetScheme(), c.second) << std::string(c.first, c.first + std::wcslen(c.first));
+    const PortUrl partial(L"local:cam.xml;10");
+    EXPECT_EQ(partial.FileName(), L"cam.xml");
+    EXPECT_EQ(partial.Address(), 0x10u);
 }
