@@ -223,6 +223,12 @@ void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamEle
     }
 }
 
+void showKept(QtVariantPropertyManager* manager, bool& ready, QtProperty* row, const QVariant& value)
+{
+    const NotReadyScope scope(ready);
+    manager->setValue(row, value);
+}
+
 bool writable(const ZTCamElement& element)
 {
     return element.access == ZTCAM_ACCESS_WRITE_ONLY || element.access == ZTCAM_ACCESS_READ_WRITE;
