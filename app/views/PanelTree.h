@@ -47,6 +47,10 @@ void destroy(const Parts& parts);
 // After the walk: the top-level rows join the browser, which is sized to the
 // panel, collapsed and wired to the panel's valueChanged slot.
 void finish(const Parts& parts, QWidget* panel, const QVector<QtProperty*>& topLevel);
+// On the panel's resize: the browser (null: none yet) takes the panel's
+// width. It may be built before the tab has its width, which follows the
+// font of the column's texts.
+void fitWidth(QtTreePropertyBrowser* browser, const QWidget* panel);
 
 // Makes the row of one element that is no category (null: no row).
 using RowMaker = std::function<QtProperty*(ZTCamElement& element)>;

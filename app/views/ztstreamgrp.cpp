@@ -4,6 +4,7 @@
 #include "ui_ztstreamgrp.h"
 
 #include <QMutex>
+#include <QResizeEvent>
 #include <QTimerEvent>
 
 #include <qttreepropertybrowser.h>
@@ -192,6 +193,12 @@ void ztstreamgrp::stopPollTimer()
         killTimer(m_nPollTimerId);
     m_nPollTimerId = 0;
     m_bPollTimerOn = false;
+}
+
+void ztstreamgrp::resizeEvent(QResizeEvent* event)
+{
+    PanelTree::fitWidth(m_pBrowser, this);
+    QWidget::resizeEvent(event);
 }
 
 // ---------------------------------------------------------------- refreshes
