@@ -238,10 +238,7 @@ void CZTPropGrp::resizeEvent(QResizeEvent* event)
 {
     if (QWidget* p = parentWidget())
         setGeometry(0, 0, p->width(), p->height());
-    // The browser may be built before the tab has its width, which follows
-    // the font of the column's texts: it takes the panel's width.
-    if (m_pBrowser)
-        m_pBrowser->resize(width() - 6, m_pBrowser->height());
+    PanelTree::fitWidth(m_pBrowser, this);
     QWidget::resizeEvent(event);
 }
 

@@ -233,13 +233,10 @@ bool CZTPropGrp::writeInteger(QtProperty* property, ZTCamElement& element, const
     }
     writeAndLog(element);
     readBack(element);
-    // A value the camera adjusted or refused is shown as it kept it, not
-    // taken for another edit.
-    const NotReadyScope scope(m_bUiReady);
     if (address)
-        m_pVariantManager->setValue(property, value.toString());
+        PanelTree::showKept(m_pVariantManager, m_bUiReady, property, value.toString());
     else
-        m_pVariantManager->setValue(property, static_cast<double>(element.value.intValue));
+        PanelTree::showKept(m_pVariantManager, m_bUiReady, property, static_cast<double>(element.value.intValue));
     return true;
 }
 
@@ -297,14 +294,12 @@ bool CZTPropGrp::writeEdit(QtProperty* property, ZTCamElement& element, const QV
     case ZTCAM_ELEM_COMMAND:
         runCommand(element);  // with the command value the SDK filled in
         return true;
-    case ZTCAM_ELEM_FLOAT: {
+    case ZTCAM_ELEM_FLOAT:
         element.value.floatValue = value.toDouble();
         writeAndLog(element);
         readBack(element);
-        const NotReadyScope scope(m_bUiReady);  // as for integers
-        m_pVariantManager->setValue(property, element.value.floatValue);
+        PanelTree::showKept(m_pVariantManager, m_bUiReady, property, element.value.floatValue);
         return true;
-    }
     case ZTCAM_ELEM_STRING:
         return writeString(property, element, value);
     case ZTCAM_ELEM_ENUMERATION:

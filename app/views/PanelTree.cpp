@@ -101,6 +101,12 @@ void finish(const Parts& parts, QWidget* panel, const QVector<QtProperty*>& topL
                      SLOT(valueChanged(QtProperty*, const QVariant&)));
 }
 
+void fitWidth(QtTreePropertyBrowser* browser, const QWidget* panel)
+{
+    if (browser)
+        browser->resize(panel->width() - 6, browser->height());
+}
+
 QVector<QtProperty*> walk(const Parts& parts, ZTCamHandle handle, int32_t nodeMap, const RowMaker& makeRow)
 {
     Categories categories;
@@ -221,6 +227,12 @@ void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamEle
     default:
         break;
     }
+}
+
+void showKept(QtVariantPropertyManager* manager, bool& ready, QtProperty* row, const QVariant& value)
+{
+    const NotReadyScope scope(ready);
+    manager->setValue(row, value);
 }
 
 bool writable(const ZTCamElement& element)

@@ -3,7 +3,8 @@
 // browser with its factories, managers and row maps, the walk of a node map
 // that places category rows by tree level, the locked reads behind every
 // refresh and the poll, showing an element's value in a row, the enable and
-// name tests of elements, and the ready-flag scope of refreshes.
+// name tests of elements, the ready-flag scope of refreshes and the value an
+// edit leaves in its row.
 
 #include <QMap>
 #include <QString>
@@ -14,6 +15,7 @@
 #include <functional>
 
 class QMutex;
+class QVariant;
 class QWidget;
 class QtProperty;
 class QtTreePropertyBrowser;
@@ -45,6 +47,10 @@ void destroy(const Parts& parts);
 // After the walk: the top-level rows join the browser, which is sized to the
 // panel, collapsed and wired to the panel's valueChanged slot.
 void finish(const Parts& parts, QWidget* panel, const QVector<QtProperty*>& topLevel);
+// On the panel's resize: the browser (null: none yet) takes the panel's
+// width. It may be built before the tab has its width, which follows the
+// font of the column's texts.
+void fitWidth(QtTreePropertyBrowser* browser, const QWidget* panel);
 
 // Makes the row of one element that is no category (null: no row).
 using RowMaker = std::function<QtProperty*(ZTCamElement& element)>;
@@ -117,6 +123,11 @@ void lockScanType(bool locked, ZTCamHandle handle, const QMap<QString, QtPropert
 
 // The element's value in its row: integers as numbers, strings as `text`.
 void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element, const QString& text);
+
+// Shows in `row` the value the camera kept after an edit, with the ready
+// flag held off: a number it adjusted or refused is not taken for another
+// edit.
+void showKept(QtVariantPropertyManager* manager, bool& ready, QtProperty* row, const QVariant& value);
 
 // Access mode write-only or read-write.
 bool writable(const ZTCamElement& element);

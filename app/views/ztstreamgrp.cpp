@@ -4,6 +4,7 @@
 #include "ui_ztstreamgrp.h"
 
 #include <QMutex>
+#include <QResizeEvent>
 #include <QTimerEvent>
 
 #include <qttreepropertybrowser.h>
@@ -194,6 +195,12 @@ void ztstreamgrp::stopPollTimer()
     m_bPollTimerOn = false;
 }
 
+void ztstreamgrp::resizeEvent(QResizeEvent* event)
+{
+    PanelTree::fitWidth(m_pBrowser, this);
+    QWidget::resizeEvent(event);
+}
+
 // ---------------------------------------------------------------- refreshes
 
 void ztstreamgrp::refreshRoot() { OnRefreshMap(QStringLiteral("Root")); }
@@ -267,7 +274,7 @@ void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
     case ZTCAM_ELEM_INTEGER:
         element.value.intValue = static_cast<int64_t>(value.toULongLong());
         writeAndReadBack();
-        m_pVariantManager->setValue(property, static_cast<double>(element.value.intValue));
+        PanelTree::showKept(m_pVariantManager, m_bUiReady, property, static_cast<double>(element.value.intValue));
         break;
     case ZTCAM_ELEM_BOOLEAN:
     case ZTCAM_ELEM_ENUMERATION:
@@ -281,7 +288,7 @@ void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
     case ZTCAM_ELEM_FLOAT:
         element.value.floatValue = value.toDouble();
         writeAndReadBack();
-        m_pVariantManager->setValue(property, element.value.floatValue);
+        PanelTree::showKept(m_pVariantManager, m_bUiReady, property, element.value.floatValue);
         break;
     case ZTCAM_ELEM_STRING: {
         QByteArray bytes = value.toString().toLocal8Bit();

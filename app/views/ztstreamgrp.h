@@ -19,6 +19,7 @@
 
 class MainWindow;
 class QMutex;
+class QResizeEvent;
 class QTimerEvent;
 class QtProperty;
 class QtTreePropertyBrowser;
@@ -60,6 +61,7 @@ public slots:
     void valueChanged(QtProperty* property, const QVariant& value);
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 public:

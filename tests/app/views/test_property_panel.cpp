@@ -20,6 +20,7 @@
 #include "ZTCamFunc.h"
 #include "ZTStringFactory.h"
 #include "ZtMsgBox.h"
+#include "ztstreamgrp.h"
 #include "ui_MainWindow.h"
 
 namespace {
@@ -139,7 +140,17 @@ TEST_F(PanelTest, TheVisibilityBoxShowsItsEntriesWhole)
     QApplication::processEvents();
     QComboBox* box = w.ui->cb_visibility;
     EXPECT_GE(box->width(), box->minimumSizeHint().width());  // "Beginner" in the font at hand
-    EXPECT_EQ(panel()->m_pBrowser->width(), panel()->width() - 6);  // the tree fills the wider column
+    // Each panel's tree fills the wider column, on its own tab.
+    ASSERT_EQ(w.m_vecStreamGrp.size(), 1);
+    const struct {
+        QWidget* panel;
+        QWidget* browser;
+    } tabs[] = {{panel(), panel()->m_pBrowser}, {w.m_vecStreamGrp.first(), w.m_vecStreamGrp.first()->m_pBrowser}};
+    for (int tab = 0; tab < 2; ++tab) {
+        w.ui->tabWidget->setCurrentIndex(tab);
+        QApplication::processEvents();
+        EXPECT_EQ(tabs[tab].browser->width(), tabs[tab].panel->width() - 6) << tab;
+    }
 }
 
 TEST_F(PanelTest, PixelFormatSetsTheDisplayShiftAndTellsTheViews)

@@ -120,6 +120,30 @@ TEST_F(StreamPanelTest, EditsReachTheCameraPolledRowsDoNot)
     EXPECT_EQ(writes(), 0);
 }
 
+// A number the camera refuses: the row shows what it kept, written once and
+// logged once.
+TEST_F(StreamPanelTest, ARefusedNumberIsWrittenAndLoggedOnce)
+{
+    const struct {
+        const char* name;
+        double typed;
+        double kept;
+    } cases[] = {{"StreamPayloadSize", 5.0, 64 * 48 * 2}, {"AcquisitionFrameRate", 5000.0, 50.0}};
+    for (const auto& c : cases) {
+        ZTCamSim_CallLogClear();
+        testing::internal::CaptureStderr();
+        stream->m_pVariantManager->setValue(row(c.name), c.typed);
+        const std::string debug = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(writes(), 1) << c.name;
+        const std::string line = std::string("Id name = ") + c.name;
+        size_t lines = 0;
+        for (size_t at = debug.find(line); at != std::string::npos; at = debug.find(line, at + 1))
+            ++lines;
+        EXPECT_EQ(lines, 1u) << c.name;
+        EXPECT_DOUBLE_EQ(rowValue(c.name).toDouble(), c.kept) << c.name;
+    }
+}
+
 // A polled string row: the stream panel reads its value too, the device
 // panel its attributes only (after the connection state).
 TEST_F(StreamPanelTest, APollPassReadsAPolledStringAsEachPanelDoes)
