@@ -19,7 +19,14 @@
  *       the producer, so that the handler runs after the producer has seen
  *       the process end: with a thread alive that holds a last error, the
  *       handler calls GCCloseLib, unloads the producer and then lets the
- *       thread end.
+ *       thread end;
+ *   close_while_callers_call  calls GCCloseLib while eight threads keep
+ *       calling (two wait for buffers, the others ask for the system's id);
+ *   unload_while_threads_end  unloads the producer while threads that hold
+ *       a last error end, over several loads;
+ *   announce_refused_while_flushing  announces buffers without a place for
+ *       their handles while another thread flushes unqueued buffers to the
+ *       input pool, then acquires.
  * Exit code 0 when every step answered as expected; the process must end
  * by itself, without a signal. */
 #define _GNU_SOURCE
