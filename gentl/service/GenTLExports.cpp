@@ -93,7 +93,7 @@ GC_API GCCloseLib()
     GenTLSrv* service = ExportedService();
     if (!service)
         return GC_ERR_NOT_INITIALIZED;
-    CallGate::Shutter shutter(CallGate::Closer::Close);
+    CallGate::Shutter shutter;
     if (!shutter.First())
         return BeingClosed(__func__);
     return GenTLCore::GuardedCall([service] { return service->GCCloseLib(); });

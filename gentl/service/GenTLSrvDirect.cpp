@@ -15,6 +15,7 @@
 #include "GenTLSystem.h"
 #include "LastErrorRecord.h"
 #include "LastGenTLError.h"
+#include "ReportError.h"
 #include "ScopedLock.h"
 
 #include <cstring>
@@ -37,6 +38,12 @@ GC_ERROR LookupAndCall(GenTLLibrary& library, LookupFn<T> lookup, void* handle, 
     return call(*object);
 }
 
+// An open refused for its output pointer, before anything is opened.
+GC_ERROR NoPlaceForTheHandle()
+{
+    return ReportError(GC_ERR_INVALID_PARAMETER, "Open/Register: invalid output handle pointer.");
+}
+
 // Pattern 2: look the parent up, open the child, register it under the
 // parent; when the registration fails, `undo` takes the open back.
 template <class P, class T, class Open, class Undo>
@@ -47,6 +54,8 @@ GC_ERROR OpenAndRegister(GenTLLibrary& library, LookupFn<P> lookup, void* parent
     GC_ERROR code = (library.*lookup)(parentHandle, &parent);
     if (code != GC_ERR_SUCCESS)
         return code;
+    if (!handle)
+        return NoPlaceForTheHandle();
     CountedPtr<T> child;
     code = open(*parent, &child);
     if (code != GC_ERR_SUCCESS)
@@ -75,15 +84,20 @@ private:
     GenTLLibrary& m_library;
 };
 
-// Pattern 2 for interfaces and devices: the pool stays still between the
-// open and the registration.
-template <class P, class T, class Open>
-GC_ERROR OpenAndRegisterLocked(GenTLLibrary& library, LookupFn<P> lookup, void* parentHandle, void** handle, Open open)
+// Pattern 2 as one step: the pool and the parent stay locked from the open
+// to the registration, so that no other thread sees a child whose open may
+// still be taken back; `undo` takes it back, before the locks are released,
+// when the registration fails or throws.
+template <class P, class T, class Open, class Undo>
+GC_ERROR OpenAndRegisterLocked(GenTLLibrary& library, LookupFn<P> lookup, void* parentHandle, void** handle, Open open,
+                               Undo undo)
 {
     CountedPtr<P> parent;
     GC_ERROR code = (library.*lookup)(parentHandle, &parent);
     if (code != GC_ERR_SUCCESS)
         return code;
+    if (!handle)
+        return NoPlaceForTheHandle();
     // The pool lock, then the parent's lock; released in the reverse order.
     PoolLock pool(library);
     ScopedLock module(parent->GetModuleLock());
@@ -91,7 +105,16 @@ GC_ERROR OpenAndRegisterLocked(GenTLLibrary& library, LookupFn<P> lookup, void* 
     code = open(*parent, &child);
     if (code != GC_ERR_SUCCESS)
         return code;
-    return library.RegisterHandle(child, parentHandle, handle);
+    try {
+        code = library.RegisterHandle(child, parentHandle, handle);
+    } catch (...) {
+        if (child)
+            undo(*parent, *child);
+        throw;
+    }
+    if (code != GC_ERR_SUCCESS && child)
+        undo(*parent, *child);
+    return code;
 }
 
 // A stacked port access; a failed lookup also reports 0 entries done.
@@ -315,7 +338,8 @@ GC_ERROR GenTLSrvDirect::TLOpenInterface(TL_HANDLE hTL, const char* sIfaceID, IF
 {
     return OpenAndRegisterLocked<GenTLSystem, GenTLInterface>(
         *m_library, &GenTLLibrary::LookupSystemHandle, hTL, phIface,
-        [&](GenTLSystem& system, CountedPtr<GenTLInterface>* interface) { return system.ItfOpen(sIfaceID, interface); });
+        [&](GenTLSystem& system, CountedPtr<GenTLInterface>* interface) { return system.ItfOpen(sIfaceID, interface); },
+        NothingToUndo<GenTLSystem, GenTLInterface>);
 }
 
 GC_ERROR GenTLSrvDirect::TLUpdateInterfaceList(TL_HANDLE hTL, bool8_t* pbChanged, uint64_t iTimeout)
@@ -367,7 +391,8 @@ GC_ERROR GenTLSrvDirect::IFOpenDevice(IF_HANDLE hIface, const char* sDeviceID, D
         *m_library, &GenTLLibrary::LookupInterfaceHandle, hIface, phDevice,
         [&](GenTLInterface& interface, CountedPtr<GenTLLocalDevice>* device) {
             return interface.DevOpen(sDeviceID, iOpenFlag, device);
-        });
+        },
+        NothingToUndo<GenTLInterface, GenTLLocalDevice>);
 }
 
 GC_ERROR GenTLSrvDirect::DevGetPort(DEV_HANDLE hDevice, PORT_HANDLE* phRemoteDevice)
@@ -414,7 +439,7 @@ GC_ERROR GenTLSrvDirect::DevClose(DEV_HANDLE hDevice) { return m_library->Unregi
 GC_ERROR GenTLSrvDirect::DSAnnounceBuffer(DS_HANDLE hDataStream, void* pBuffer, size_t iSize, void* pPrivate,
                                           BUFFER_HANDLE* phBuffer)
 {
-    return OpenAndRegister<GenTLDataStream, GenTLBuffer>(
+    return OpenAndRegisterLocked<GenTLDataStream, GenTLBuffer>(
         *m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, phBuffer,
         [&](GenTLDataStream& stream, CountedPtr<GenTLBuffer>* buffer) {
             return stream.AnnounceBufferChecked(pBuffer, iSize, pPrivate, buffer);
@@ -425,7 +450,7 @@ GC_ERROR GenTLSrvDirect::DSAnnounceBuffer(DS_HANDLE hDataStream, void* pBuffer, 
 GC_ERROR GenTLSrvDirect::DSAllocAndAnnounceBuffer(DS_HANDLE hDataStream, size_t iSize, void* pPrivate,
                                                   BUFFER_HANDLE* phBuffer)
 {
-    return OpenAndRegister<GenTLDataStream, GenTLBuffer>(
+    return OpenAndRegisterLocked<GenTLDataStream, GenTLBuffer>(
         *m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, phBuffer,
         [&](GenTLDataStream& stream, CountedPtr<GenTLBuffer>* buffer) {
             return stream.AllocAndAnnounceBuffer(iSize, pPrivate, buffer);

@@ -23,9 +23,15 @@ constexpr size_t kMaxUnloadSteps = 8;
 void (*g_unloadSteps[kMaxUnloadSteps])() = {};
 size_t g_unloadStepCount = 0;
 
-// Set by the destructor of a static object made at load. Static objects
-// are destroyed with the process's exit handlers, before the unload at its
-// end; an explicit unload destroys this file's only after the unload.
+// Tells an unload at the end of the process from an explicit one. The
+// process's exit handlers run in the reverse order of their registration,
+// and this object's destructor is one of them, registered at load; the
+// loader unloads the producer after all of them. So the flag is set when
+// the unload runs at the process's end, or from an exit handler registered
+// before the load; it is clear for an unload by dlclose outside the exit
+// handlers, or from one registered after the load, which runs before this
+// object's destructor. (An explicit unload destroys the object only after
+// the unload.)
 std::atomic<bool> g_processExiting{false};
 struct ExitWatch {
     ~ExitWatch() { g_processExiting.store(true); }
@@ -43,8 +49,8 @@ void ProducerLoad::InitCoreAtLoad()
 
 void ProducerLoad::Load(const ProducerFactoryTable& table)
 {
-    // Tells the unload at the end of the process from an explicit one.
     static ExitWatch exitWatch;
+    CallGate::Reset();
     InitCoreAtLoad();
     // Looked up now, while the loader runs the load: a call in flight must
     // not enter the loader, since an unload holds the loader's lock while it
@@ -71,8 +77,9 @@ void ProducerLoad::Unload()
         return;
     }
     // No call may start, and none may still run, while the producer is torn
-    // down and its file unmapped.
-    CallGate::Shutter shutter(CallGate::Closer::Unload);
+    // down and its file unmapped; nor may a thread that ends later reach
+    // what the unload frees.
+    CallGate::ShutForUnload();
     if (GenTLSrvDirect* direct = StartedDirectService())
         direct->EndCallsInFlight();
     else

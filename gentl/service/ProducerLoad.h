@@ -19,13 +19,15 @@ void ProducerLoadSteps();
 // does not depend on the order of static initialisers across files.
 class ProducerLoad {
 public:
-    // Makes the core guard, looks up the producer's path, then makes the
-    // service from `table`, which goes to the exports.
+    // Opens a fresh call gate, makes the core guard, looks up the
+    // producer's path, then makes the service from `table`, which goes to
+    // the exports.
     static void Load(const ProducerFactoryTable& table);
-    // An explicit unload: shuts the call gate, ends the waits in progress
-    // and waits until no other thread is inside a call; then runs the
-    // unload steps, frees the unloading thread's last error and ends the
-    // core guard. At the end of the process it only deletes the last-error
+    // An explicit unload: shuts the call gate for good, ends the waits in
+    // progress and waits until no other thread is inside a call; then runs
+    // the unload steps, frees the unloading thread's last error and ends
+    // the core guard, which deletes the last-error store's thread key before
+    // the store. At the end of the process it only deletes the last-error
     // store's thread key: the consumer's threads and the imaging library's
     // may still run inside the producer, and libraries it would call may
     // have destroyed their statics already, so everything else is left to

@@ -78,7 +78,8 @@ void StopCoreSingletons()
 
     delete g_extraInit;
     delete g_brandingControl;
-    delete g_tlsControl;
+    DeleteTLSControl();
+    g_tlsControl = nullptr;
     delete g_logger;
 }
 

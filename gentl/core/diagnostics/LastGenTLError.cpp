@@ -11,6 +11,8 @@ namespace GenTLCore {
 namespace {
 
 std::atomic<bool> g_shutDown{false};
+// The store, made on first use, until DeleteTLSControl.
+std::atomic<TLSControl*> g_control{nullptr};
 
 const char* const kErrorNames[] = {
     "GC_ERR_ERROR",           "GC_ERR_NOT_INITIALIZED",  "GC_ERR_NOT_IMPLEMENTED", "GC_ERR_RESOURCE_IN_USE",
@@ -25,13 +27,19 @@ const char* const kErrorNames[] = {
 
 TLSControl* GetTLSControl()
 {
-    try {
-        static TLSControl* const control = new TLSControl();
+    TLSControl* control = g_control.load();
+    if (control)
         return control;
-    } catch (const std::bad_alloc&) {
+    TLSControl* made = new (std::nothrow) TLSControl();
+    if (!made)
         return nullptr;
-    }
+    if (g_control.compare_exchange_strong(control, made))
+        return made;
+    delete made;  // another thread's store came first
+    return control;
 }
+
+void DeleteTLSControl() { delete g_control.exchange(nullptr); }
 
 bool IsLastErrorStoreShutDown() { return g_shutDown.load(); }
 
@@ -64,7 +72,7 @@ void ResetAllLastErrors()
 
 void ReleaseThreadLastError()
 {
-    TLSControl* control = GetTLSControl();
+    TLSControl* control = g_control.load();
     if (control && control->IsValid())
         control->ReleaseThreadRecord();
 }

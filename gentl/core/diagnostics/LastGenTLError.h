@@ -11,6 +11,10 @@ class TLSControl;
 // The last-error store, made on first use; null when it cannot be made (a
 // later call tries again).
 TLSControl* GetTLSControl();
+// Deletes the store that GetTLSControl made, which deletes its thread key
+// before anything else, so that no thread that ends afterwards reaches it;
+// a later GetTLSControl makes a new one.
+void DeleteTLSControl();
 
 // Records {code, text} as the calling thread's last error, after writing the
 // failure to the log. False (and nothing done) once shut down, or when the

@@ -37,8 +37,9 @@ void TLSControl::Shutdown() { ShutDownLastErrorStore(); }
 void TLSControl::ThreadExit(void* record)
 {
     // The ending thread may race an unload that deletes the store: this is
-    // work inside the producer like a call, which the unload waits for. While
-    // the producer unloads the record stays in the store, which frees it.
+    // work inside the producer like a call, which the unload waits for. From
+    // the unload on the gate refuses it for good, and the record stays in the
+    // store, which the unload frees.
     CallGate::Pass pass(CallGate::kAlsoWhileClosing);
     if (!pass.Entered())
         return;

@@ -5,27 +5,27 @@ namespace GenTLCore {
 
 // The threads at work inside the producer on behalf of the consumer: every
 // exported function passes the gate for the length of its call, and so does
-// the work the producer does when a consumer's thread ends. Closing the
-// library (GCCloseLib, or an unload) shuts the gate, so that calls that
-// start meanwhile are refused, ends the waits in progress and then waits
-// until every other thread has left: only then may the library be torn
-// down, or the file be unmapped. The nested calls of a thread count once,
-// and a thread never waits for itself.
+// the work the producer does when a consumer's thread ends. The nested calls
+// of a thread count once, and a thread never waits for itself.
 //
-// While GCCloseLib closes, the calls that may run beside it (reading the
-// last error, a thread's end) are admitted, and a refused call stays
-// counted until it has left, so that it can record why it was refused.
-// During an unload every call is refused and touches nothing more.
+// GCCloseLib shuts the gate for its run: calls that start meanwhile are
+// refused, except those that may run beside it (reading the last error, a
+// thread's end). It then ends the waits in progress and waits for the calls
+// that were admitted before it shut the gate; a call that arrives later,
+// refused or let in, never holds it up.
+//
+// An unload shuts the gate for good: every call is refused without being
+// counted and touches nothing more. The unload waits for every call still
+// inside, including those that met GCCloseLib and record why they were
+// refused, since it frees what they use. A later load starts a fresh gate.
 class CallGate {
 public:
-    // Who shuts the gate.
-    enum class Closer { Close, Unload };
     // The answer to a call at the gate.
     enum class Entry {
         Admitted,
-        // Refused while the library closes; Leave ends it all the same.
+        // Refused while GCCloseLib closes; Leave ends it all the same.
         Closing,
-        // Refused while the producer unloads; nothing to end.
+        // Refused for good by an unload; nothing to end.
         Unloading,
     };
 
@@ -37,17 +37,24 @@ public:
     static Entry Enter(bool whileClosing = false);
     // Ends a call that Enter admitted or refused for closing.
     static void Leave();
-    // Shuts the gate; false when it was shut already. Either way it stays
-    // shut until the matching Open.
-    static bool Shut(Closer closer);
-    static void Open(Closer closer);
-    // Returns once no thread but the calling one is inside a call. It
-    // polls, so that a leaving thread touches none of the producer's data
-    // after the decrement of its count; the last instructions of its way
-    // out (the rest of Leave and of ~Pass, the return) still run from the
-    // producer's file, a window that cannot be closed from inside it.
+    // Shuts the gate for GCCloseLib; false, with nothing changed, when it is
+    // shut already.
+    static bool Shut();
+    // Opens the gate that Shut shut, unless an unload has shut it since.
+    static void Open();
+    // Shuts the gate for an unload, for good.
+    static void ShutForUnload();
+    // A fresh, open gate, for the load; no call may be inside.
+    static void Reset();
+    // Returns once no other thread is inside a call that the gate's closer
+    // must outlast: for GCCloseLib the calls admitted before it shut the
+    // gate, for an unload every call. It polls, so that a leaving thread
+    // touches none of the producer's data after it has left the gate; the
+    // last instructions of its way out (the rest of Leave and of ~Pass, the
+    // return) still run from the producer's file, a window that cannot be
+    // closed from inside it.
     static void AwaitOthers();
-    // Threads inside a call, for tests.
+    // Threads inside a call, refused ones included, for tests.
     static int32_t Inside();
 
     // One call through the gate.
@@ -69,18 +76,21 @@ public:
         const Entry m_entry;
     };
 
-    // The gate shut for one scope.
+    // The gate shut by GCCloseLib for one scope.
     class Shutter {
     public:
-        explicit Shutter(Closer closer) : m_closer(closer), m_first(Shut(closer)) {}
-        ~Shutter() { Open(m_closer); }
+        Shutter() : m_first(Shut()) {}
+        ~Shutter()
+        {
+            if (m_first)
+                Open();
+        }
         Shutter(const Shutter&) = delete;
         Shutter& operator=(const Shutter&) = delete;
-        // False when another closer had shut it already.
+        // False when it was shut already.
         bool First() const { return m_first; }
 
     private:
-        const Closer m_closer;
         const bool m_first;
     };
 };

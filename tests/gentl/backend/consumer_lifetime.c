@@ -19,7 +19,14 @@
  *       the producer, so that the handler runs after the producer has seen
  *       the process end: with a thread alive that holds a last error, the
  *       handler calls GCCloseLib, unloads the producer and then lets the
- *       thread end.
+ *       thread end;
+ *   close_while_callers_call  calls GCCloseLib while eight threads keep
+ *       calling (two wait for buffers, the others ask for the system's id);
+ *   unload_while_threads_end  unloads the producer while threads that hold
+ *       a last error end, over several loads;
+ *   announce_refused_while_flushing  announces buffers without a place for
+ *       their handles while another thread flushes unqueued buffers to the
+ *       input pool, then acquires.
  * Exit code 0 when every step answered as expected; the process must end
  * by itself, without a signal. */
 #define _GNU_SOURCE
@@ -28,6 +35,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #define BUFFERS 4
@@ -368,6 +376,215 @@ static int closeAndUnloadAtExit(void)
     return 0;
 }
 
+/* Threads that keep calling into the producer until told to stop: the
+ * first CALLERS_WAITING wait for new buffers without limit, the others ask
+ * for the system's id as a status poller does. */
+#define CALLERS 8
+#define CALLERS_WAITING 2
+static struct {
+    PTLGetInfo getInfo;
+    PEventGetData getData;
+    pthread_t threads[CALLERS];
+    unsigned calls[CALLERS];
+    int stop;
+} g_callers;
+
+static void* keepCalling(void* slot)
+{
+    const size_t index = (size_t)slot;
+    while (!__atomic_load_n(&g_callers.stop, __ATOMIC_SEQ_CST)) {
+        char text[256];
+        size_t size = sizeof text;
+        INFO_DATATYPE type;
+        if (index < CALLERS_WAITING)
+            g_callers.getData(g_newBuffer, text, &size, GENTL_INFINITE);
+        else
+            g_callers.getInfo(g_system, TL_INFO_ID, &type, text, &size);
+        __atomic_add_fetch(&g_callers.calls[index], 1, __ATOMIC_SEQ_CST);
+    }
+    return NULL;
+}
+
+static double seconds(void)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
+}
+
+/* GCCloseLib waits only for the calls it found inside: the calls refused
+ * while it closes, however many, do not hold it up. The bound only tells a
+ * close that hangs from one that returns. */
+static int closeWhileCallersCall(void)
+{
+    size_t i;
+    unsigned before[CALLERS];
+    double started, took;
+    GC_ERROR code;
+    if (startStream(0))
+        return 1;
+    g_callers.getInfo = (PTLGetInfo)resolve("TLGetInfo");
+    g_callers.getData = (PEventGetData)resolve("EventGetData");
+    for (i = 0; i < CALLERS; ++i)
+        EXPECT(pthread_create(&g_callers.threads[i], NULL, keepCalling, (void*)i) == 0);
+    for (i = CALLERS_WAITING; i < CALLERS; ++i)
+        while (__atomic_load_n(&g_callers.calls[i], __ATOMIC_SEQ_CST) < 100)
+            usleep(1000);
+    started = seconds();
+    code = CALL(PGCCloseLib, GCCloseLib);
+    took = seconds() - started;
+    for (i = 0; i < CALLERS; ++i)
+        before[i] = __atomic_load_n(&g_callers.calls[i], __ATOMIC_SEQ_CST);
+    usleep(10000);
+    printf("GCCloseLib returned after %.1f ms\n", took * 1e3);
+    /* Every thread goes on calling: none was left waiting. */
+    for (i = 0; i < CALLERS; ++i)
+        while (__atomic_load_n(&g_callers.calls[i], __ATOMIC_SEQ_CST) == before[i])
+            usleep(1000);
+    __atomic_store_n(&g_callers.stop, 1, __ATOMIC_SEQ_CST);
+    for (i = 0; i < CALLERS; ++i)
+        EXPECT(pthread_join(g_callers.threads[i], NULL) == 0);
+    CHECK(code);
+    EXPECT(took < 10.0);
+    return 0;
+}
+
+/* Threads that hold a last error end while the producer is unloaded, over
+ * several loads: a thread's end must not reach what the unload freed. */
+#define ENDING_THREADS 16
+#define UNLOAD_ROUNDS 10
+static struct {
+    pthread_mutex_t lock;
+    pthread_cond_t changed;
+    int failed, go;
+    PTLOpen open;
+} g_ending = {PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0, 0, NULL};
+
+static void* failThenEnd(void* unused)
+{
+    (void)unused;
+    g_ending.open(NULL);
+    pthread_mutex_lock(&g_ending.lock);
+    ++g_ending.failed;
+    pthread_cond_broadcast(&g_ending.changed);
+    while (!g_ending.go)
+        pthread_cond_wait(&g_ending.changed, &g_ending.lock);
+    pthread_mutex_unlock(&g_ending.lock);
+    return NULL;
+}
+
+static int unloadWhileThreadsEnd(void)
+{
+    const char* path = NULL;
+    Dl_info info;
+    int round, i;
+    pthread_t threads[ENDING_THREADS];
+    EXPECT(dladdr(resolve("GCInitLib"), &info) != 0 && info.dli_fname != NULL);
+    path = strdup(info.dli_fname);
+    EXPECT(path != NULL);
+    for (round = 0; round < UNLOAD_ROUNDS; ++round) {
+        if (round > 0 && loadProducer(path) != 0)
+            return 1;
+        if (openLibrary())
+            return 1;
+        g_ending.open = (PTLOpen)resolve("TLOpen");
+        g_ending.failed = g_ending.go = 0;
+        for (i = 0; i < ENDING_THREADS; ++i)
+            EXPECT(pthread_create(&threads[i], NULL, failThenEnd, NULL) == 0);
+        pthread_mutex_lock(&g_ending.lock);
+        while (g_ending.failed < ENDING_THREADS)
+            pthread_cond_wait(&g_ending.changed, &g_ending.lock);
+        g_ending.go = 1;
+        pthread_cond_broadcast(&g_ending.changed);
+        pthread_mutex_unlock(&g_ending.lock);
+        CHECK(CALL(PGCCloseLib, GCCloseLib));
+        EXPECT(dlclose(g_producer) == 0);
+        g_producer = NULL;
+        for (i = 0; i < ENDING_THREADS; ++i)
+            EXPECT(pthread_join(threads[i], NULL) == 0);
+    }
+    free((void*)path);
+    return 0;
+}
+
+/* One thread announces buffers without a place for their handles, which
+ * the producer refuses, and frees the consumer's memory at once, while
+ * another keeps moving unqueued buffers to the input pool: the refused
+ * buffers must leave no trace, so acquisition fills and delivers only the
+ * buffers that were announced. */
+#define REFUSED_ANNOUNCEMENTS 2000
+static struct {
+    PDSAnnounceBuffer announce;
+    PDSAllocAndAnnounceBuffer allocAndAnnounce;
+    PDSFlushQueue flush;
+    uint64_t payload;
+    int done, unexpected;
+} g_refused;
+
+static void* announceRefused(void* unused)
+{
+    int i;
+    (void)unused;
+    for (i = 0; i < REFUSED_ANNOUNCEMENTS; ++i) {
+        void* memory = malloc(g_refused.payload);
+        GC_ERROR code = i % 2 == 0 ? g_refused.announce(g_stream, memory, g_refused.payload, NULL, NULL)
+                                   : g_refused.allocAndAnnounce(g_stream, g_refused.payload, NULL, NULL);
+        free(memory);
+        if (code != GC_ERR_INVALID_PARAMETER) {
+            fprintf(stderr, "announcement %d without a handle pointer answered %d\n", i, (int)code);
+            ++g_refused.unexpected;
+        }
+    }
+    __atomic_store_n(&g_refused.done, 1, __ATOMIC_SEQ_CST);
+    return NULL;
+}
+
+static void* flushUnqueued(void* unused)
+{
+    (void)unused;
+    while (!__atomic_load_n(&g_refused.done, __ATOMIC_SEQ_CST))
+        g_refused.flush(g_stream, ACQ_QUEUE_UNQUEUED_TO_INPUT);
+    return NULL;
+}
+
+static int announceRefusedWhileFlushing(void)
+{
+    BUFFER_HANDLE buffers[BUFFERS];
+    pthread_t announcer, flusher;
+    size_t size = sizeof g_refused.payload;
+    size_t announced = 0;
+    INFO_DATATYPE type;
+    int image, i;
+    if (openStream())
+        return 1;
+    CHECK(queueProducerBuffers(g_stream, BUFFERS, buffers));
+    CHECK(CALL(PDSGetInfo, DSGetInfo, g_stream, STREAM_INFO_PAYLOAD_SIZE, &type, &g_refused.payload, &size));
+    g_refused.announce = (PDSAnnounceBuffer)resolve("DSAnnounceBuffer");
+    g_refused.allocAndAnnounce = (PDSAllocAndAnnounceBuffer)resolve("DSAllocAndAnnounceBuffer");
+    g_refused.flush = (PDSFlushQueue)resolve("DSFlushQueue");
+    EXPECT(pthread_create(&announcer, NULL, announceRefused, NULL) == 0);
+    EXPECT(pthread_create(&flusher, NULL, flushUnqueued, NULL) == 0);
+    EXPECT(pthread_join(announcer, NULL) == 0 && pthread_join(flusher, NULL) == 0);
+    EXPECT(g_refused.unexpected == 0);
+    size = sizeof announced;
+    CHECK(CALL(PDSGetInfo, DSGetInfo, g_stream, STREAM_INFO_NUM_ANNOUNCED, &type, &announced, &size));
+    EXPECT(announced == BUFFERS);
+    CHECK(CALL(PGCRegisterEvent, GCRegisterEvent, g_stream, EVENT_NEW_BUFFER, &g_newBuffer));
+    CHECK(CALL(PDSStartAcquisition, DSStartAcquisition, g_stream, ACQ_START_FLAGS_DEFAULT, GENTL_INFINITE));
+    CHECK(writeBig32(g_port, g_startAddress, 1));
+    for (image = 0; image < 4 * BUFFERS; ++image) {
+        EVENT_NEW_BUFFER_DATA item;
+        int known = 0;
+        size = sizeof item;
+        CHECK(CALL(PEventGetData, EventGetData, g_newBuffer, &item, &size, 10000));
+        for (i = 0; i < BUFFERS; ++i)
+            known |= item.BufferHandle == buffers[i];
+        EXPECT(known);
+        CHECK(CALL(PDSQueueBuffer, DSQueueBuffer, g_stream, item.BufferHandle));
+    }
+    return 0;
+}
+
 /* atExit, where given, is registered before the producer is loaded. */
 static const struct {
     const char* name;
@@ -385,6 +602,9 @@ static const struct {
     {"unload_while_path_read", unloadWhilePathRead, NULL},
     {"call_while_closing", callWhileClosing, NULL},
     {"close_and_unload_at_exit", closeAndUnloadAtExit, closeAndUnload},
+    {"close_while_callers_call", closeWhileCallersCall, NULL},
+    {"unload_while_threads_end", unloadWhileThreadsEnd, NULL},
+    {"announce_refused_while_flushing", announceRefusedWhileFlushing, NULL},
 };
 
 int main(int argc, char** argv)
