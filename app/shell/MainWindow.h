@@ -345,6 +345,9 @@ private:
     // refused; `success` when none did.
     void logApplyResult(const QMap<int, QStringList>& refused, const QString& success);
     void mirrorImageName(const QString& text);
+    // The default image folder "img" below the working directory, made
+    // when missing and shown in the path field.
+    void setUpImageFolder();
     // Validators and focus-out fallbacks of the number and name fields.
     void setUpInputRules();
     // The capture progress stays on one line where the row allows it: when
