@@ -425,6 +425,10 @@ TEST_F(DeviceFiles, AParameterFileIsLoadedOnlyWhenEveryLineAppliesAsWritten)
 
 TEST_F(DeviceFiles, ALoadThatChangesThePixelFormatRescalesTheLevelsAsTheTreeDoes)
 {
+    const auto loadKept = [&] {
+        prompt.fileAnswers = QStringList{path("kept.txt")};
+        window->on_pushButton_Load_clicked();
+    };
     const struct {
         const char* what;
         const char* config;
@@ -435,20 +439,13 @@ TEST_F(DeviceFiles, ALoadThatChangesThePixelFormatRescalesTheLevelsAsTheTreeDoes
         std::function<void()> load;  // back at Mono 8: brings it back
     } cases[] = {
         {"parameter file", kOldFirmwareMono8, 1, 0, "Mono 16",
-         [&] { writeFile("format.txt", "PixelFormat:9:2:Mono 16\n"); },
-         [&] {
-             prompt.fileAnswers = QStringList{path("format.txt")};
-             window->on_pushButton_Load_clicked();
-         }},
+         [&] { writeFile("kept.txt", "PixelFormat:9:2:Mono 16\n"); }, loadKept},
         {"user set", kUserSetMono8, 1, 0, "Mono 12",
          [&] {
-             prompt.fileAnswers = QStringList{path("set.txt")};
+             prompt.fileAnswers = QStringList{path("kept.txt")};
              window->on_pushButton_Save_clicked();
          },
-         [&] {
-             prompt.fileAnswers = QStringList{path("set.txt")};
-             window->on_pushButton_Load_clicked();
-         }},
+         loadKept},
         {"applied from the other camera", kTwoMono8, 2, 1, "Mono 12", [] {},
          [&] {
              chooseInTree(0, "Mono 12");
