@@ -84,16 +84,7 @@ MainWindow::MainWindow(QWidget* parent)
     for (int i = 0; i < ui->tabWidget->count(); ++i)
         ui->tabWidget->widget(i)->hide();
 
-    m_strImgDir = QDir::currentPath() + QStringLiteral("/img");
-    if (!QDir(m_strImgDir).exists()) {
-        if (QDir().mkpath(m_strImgDir))
-            LUMA_DEBUG("MainWindow::MainWindow", "Path created successfully");
-        else
-            LUMA_DEBUG("MainWindow::MainWindow", "Failed to create path");
-    }
-    ui->txt_path->setText(m_strImgDir);
-    ui->txt_path->setToolTip(m_strImgDir);
-
+    setUpImageFolder();
     setUpInputRules();
 
     // Mirrors of the widgets that the engine threads ask about.
@@ -137,6 +128,19 @@ MainWindow::MainWindow(QWidget* parent)
     onWritelog(QStringLiteral("The program has started successfully"));
     onWritelog(QStringLiteral("Enjoy using it"));
     LUMA_DEBUG("MainWindow::MainWindow", "Program started");
+}
+
+void MainWindow::setUpImageFolder()
+{
+    m_strImgDir = QDir::currentPath() + QStringLiteral("/img");
+    if (!QDir(m_strImgDir).exists()) {
+        if (QDir().mkpath(m_strImgDir))
+            LUMA_DEBUG("MainWindow::setUpImageFolder", "Path created successfully");
+        else
+            LUMA_DEBUG("MainWindow::setUpImageFolder", "Failed to create path");
+    }
+    ui->txt_path->setText(m_strImgDir);
+    ui->txt_path->setToolTip(m_strImgDir);
 }
 
 void MainWindow::setUpInputRules()

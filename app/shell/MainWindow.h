@@ -136,6 +136,13 @@ public:
     // writes its remembered levels back; the camera switch calls it.
     void updateImageControls();
     void restoreCameraLevels();
+    // The camera may have another pixel format now (chosen in its tree,
+    // loaded from a file, copied from another camera), and the camera has
+    // moved its levels to the new depth: the level pair and the line
+    // profiles' gray scale (for the current camera), the levels remembered
+    // for the camera and the ring budget follow. Its panel's refresh sets
+    // the display shift.
+    void followPixelFormat(const OpenedCamera& camera);
     // One tick of a level timer; false when timerId is no level timer.
     // timerEvent hands every tick here first.
     bool levelTimerTick(int timerId);
@@ -338,6 +345,9 @@ private:
     // refused; `success` when none did.
     void logApplyResult(const QMap<int, QStringList>& refused, const QString& success);
     void mirrorImageName(const QString& text);
+    // The default image folder "img" below the working directory, made
+    // when missing and shown in the path field.
+    void setUpImageFolder();
     // Validators and focus-out fallbacks of the number and name fields.
     void setUpInputRules();
     // The capture progress stays on one line where the row allows it: when

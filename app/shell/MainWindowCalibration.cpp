@@ -270,6 +270,7 @@ void MainWindow::on_pushButtonParamApply_clicked()
             continue;
         if (m_mapCamSN.value(i) != currentSn && m_mapHostCam.value(current, false)) {
             refreshPanel(panel, true);
+            followPixelFormat(m_vecOpenedCam.value(i));
             platform::os::sleepMs(kPanelRefreshPauseMs);
         }
     }

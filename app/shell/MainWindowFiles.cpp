@@ -268,6 +268,7 @@ void MainWindow::on_pushButton_Load_clicked()
     const uint32_t r = DataFileWrite(m_curCam.handle, kUserSetSelector);
     if (r == ZTCAM_STATUS_SUCCESS) {
         refreshPanel(m_pCurPropGrp, false);
+        followPixelFormat(m_curCam);
         return;
     }
     if (r != ZTCAM_STATUS_NOT_SUPPORTED)
@@ -314,6 +315,7 @@ void MainWindow::on_pushButton_Load_clicked()
             SetElementDown(it.key(), QString::number(it.value()));
     platform::os::sleepMs(300);
     refreshPanel(m_pCurPropGrp, false);
+    followPixelFormat(m_curCam);
     // Success only for a file the camera took line by line as written.
     onWritelog(report.complete() ? tr("Load Camera Prameter Success") : report.summary());
 }

@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "DebugLine.h"
+#include "ZTCamFunc.h"
 
 namespace {
 
@@ -367,6 +368,30 @@ void MainWindow::restoreCameraLevels()
         (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, it->left, 0);
     if (right)
         (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, it->right, 0);
+}
+
+void MainWindow::followPixelFormat(const OpenedCamera& camera)
+{
+    if (!camera.handle)
+        return;
+    if (camera.handle == m_curCam.handle) {
+        updateLevels(kBothLevels, false);
+        ZTCamElement element{};
+        ZTCamFunc::instance()->GetGenICamElement(element, camera.handle, "PixelFormat");
+        const QString entry = ZTCamFunc::CurrentEntryName(element);
+        if (!entry.isEmpty())
+            emit SignalUpdatePixelFormat(entry);
+    }
+    // The camera moved its levels to the new depth; levels remembered on the
+    // old one would be written back over them on the next switch to it.
+    if (m_mapCamLevels.contains(static_cast<int>(camera.index))) {
+        double left = -1;
+        double right = -1;
+        (void)ZTCAM_Prop_GetValue(camera.handle, ZTCAM_PROP_LEFT_LEVEL, &left, 0);  // -1: kept as it is
+        (void)ZTCAM_Prop_GetValue(camera.handle, ZTCAM_PROP_RIGHT_LEVEL, &right, 0);
+        storeCameraLevels(camera, static_cast<int>(left), static_cast<int>(right));
+    }
+    updatePixelFormatInfo();
 }
 
 void MainWindow::updateImageControls()

@@ -141,7 +141,7 @@ private:
     void runCommand(ZTCamElement& element);
     bool writeString(QtProperty* property, ZTCamElement& element, const QVariant& value);
     void writeEnumeration(ZTCamElement& element, const QVariant& value);
-    void applyFollowUps(const QString& name, const ZTCamElement& element);
+    void applyFollowUps(const QString& name);
     void writeLog(const QString& text);
     void requestReconnect(bool wasLive);
     bool applyUserIdRule(QtProperty* property, const QString& text);

@@ -311,11 +311,10 @@ bool CZTPropGrp::writeEdit(QtProperty* property, ZTCamElement& element, const QV
 }
 
 // The debug lines here carry the name of the slot they belong to.
-void CZTPropGrp::applyFollowUps(const QString& name, const ZTCamElement& element)
+void CZTPropGrp::applyFollowUps(const QString& name)
 {
     if (name == QLatin1String("PixelFormat") && m_pMainWindow) {
-        m_pMainWindow->updateLevels(MainWindow::kBothLevels, false);
-        emit m_pMainWindow->SignalUpdatePixelFormat(ZTCamFunc::CurrentEntryName(element));
+        m_pMainWindow->followPixelFormat(m_openedCam);
     } else if (name == QLatin1String("AcquisitionStart")) {
         LUMA_DEBUG("CZTPropGrp::valueChanged", ">>>>>>AcquisitionStart<<<<<");
     } else if (name == QLatin1String("OperationMode")) {
@@ -363,7 +362,7 @@ void CZTPropGrp::valueChanged(QtProperty* property, const QVariant& value)
     }
     syncTimeStampCapability(element);
     updateTriggerState(element);
-    applyFollowUps(name, element);
+    applyFollowUps(name);
     if (name != QLatin1String("DeviceUserID")) {
         emit sglRefreshUI(QStringLiteral("root"));
         refreshAllValues();

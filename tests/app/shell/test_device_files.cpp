@@ -6,11 +6,18 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QSlider>
 #include <QTableWidget>
 
 #include <qtvariantproperty.h>
 
+#include <functional>
+
+#include "CZTCamView.h"
 #include "CZTPropGrp.h"
+#include "LineProfileUI.h"
 
 namespace {
 
@@ -25,6 +32,14 @@ constexpr const char* kUserSet =
     "[camera]\nserial = US01\ndevice_version = V01_2505_ZT\nuser_set_words = 1030\n";
 // Firmware without one: the parameter file is used.
 constexpr const char* kOldFirmware = "[camera]\nserial = PAR01\ndevice_version = V01_2504_ZT\nsensor_width = 1280\n";
+// Mono 8 cameras whose every row shows one whole saw-tooth of the test
+// pattern, so that each frame has the same mean.
+constexpr const char* kOldFirmwareMono8 =
+    "[camera]\nserial = PAR02\ndevice_version = V01_2504_ZT\nsensor_width=512\nsensor_height=16\n";
+constexpr const char* kUserSetMono8 =
+    "[camera]\nserial = US02\ndevice_version = V01_2505_ZT\nsensor_width=512\nsensor_height=16\n";
+constexpr const char* kTwoMono8 = "[camera]\nserial = DEV03\nsensor_width=512\nsensor_height=16\n"
+                                  "[camera]\nserial = DEV04\nsensor_width=512\nsensor_height=16\n";
 
 }  // namespace
 
@@ -64,6 +79,57 @@ protected:
         file.write(text);
     }
     QString lastAsked() const { return prompt.asked.isEmpty() ? QString() : prompt.asked.last(); }
+
+    // Makes the camera at `position` current and chooses a PixelFormat entry
+    // in its tree.
+    void chooseInTree(int position, const char* entry)
+    {
+        ui()->cb_cam_idx->setCurrentIndex(position);
+        CZTPropGrp* panel = window->m_vecPropGrp.value(position);
+        ASSERT_TRUE(panel);
+        QtProperty* row = panel->m_propMap.value("PixelFormat");
+        const QStringList names = panel->m_pVariantManager->attributeValue(row, "enumNames").toStringList();
+        ASSERT_TRUE(names.contains(entry)) << entry;
+        panel->m_pVariantManager->setValue(row, names.indexOf(entry));
+    }
+    // The level pair and the pixel-format information the window shows for
+    // the camera at `position`.
+    QString depthShown(int position) const
+    {
+        auto side = [](QSlider* slider, QLineEdit* field) {
+            return QString("%1..%2 at %3 \"%4\"")
+                .arg(slider->minimum())
+                .arg(slider->maximum())
+                .arg(slider->value())
+                .arg(field->text());
+        };
+        const int index = static_cast<int>(window->m_vecOpenedCam.at(position).index);
+        return side(ui()->hls_llvl, ui()->txt_llvl) + ", " + side(ui()->hls_rlvl, ui()->txt_rlvl) +
+               QString(", shift %1, gray %2")
+                   .arg(window->displayShift(index))
+                   .arg(window->m_vecCamView.at(position)->lineProfile()->maxGray());
+    }
+    // Mean gray (0..1) of the live image of the camera at `position`, once
+    // the camera has made a few frames; live view stops again.
+    double liveMean(int position)
+    {
+        window->onCapturing();
+        EXPECT_TRUE(window->m_bLive.load());
+        const int index = static_cast<int>(window->m_vecOpenedCam.at(position).index);
+        const CZTCamView* view = window->m_vecCamView.at(position);
+        EXPECT_TRUE(waitFor([&] {
+            uint64_t made = 0;
+            ZTCamSim_GetFrameCount(index, &made);
+            return made >= 6 && view->image();
+        }));
+        const QImage image = view->image() ? view->image()->convertToFormat(QImage::Format_Grayscale8) : QImage();
+        window->onCapturing();
+        double sum = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                sum += image.constScanLine(y)[x];
+        return image.isNull() ? -1 : sum / (255.0 * image.width() * image.height());
+    }
 };
 
 // ---- flat field ------------------------------------------------------------
@@ -353,4 +419,57 @@ TEST_F(DeviceFiles, AParameterFileIsLoadedOnlyWhenEveryLineAppliesAsWritten)
         EXPECT_EQ(lastLogRow().toStdString(), c.row.toStdString());
     }
     EXPECT_EQ(feature("Width").value.intValue, 640);
+}
+
+// ---- loads that change the pixel format ---------------------------------------------
+
+TEST_F(DeviceFiles, ALoadThatChangesThePixelFormatRescalesTheLevelsAsTheTreeDoes)
+{
+    const auto loadKept = [&] {
+        prompt.fileAnswers = QStringList{path("kept.txt")};
+        window->on_pushButton_Load_clicked();
+    };
+    const struct {
+        const char* what;
+        const char* config;
+        int cameras;
+        int observed;  // the camera whose format the load changes
+        const char* format;
+        std::function<void()> keep;  // with the format chosen: keeps it for the load
+        std::function<void()> load;  // back at Mono 8: brings it back
+    } cases[] = {
+        {"parameter file", kOldFirmwareMono8, 1, 0, "Mono 16",
+         [&] { writeFile("kept.txt", "PixelFormat:9:2:Mono 16\n"); }, loadKept},
+        {"user set", kUserSetMono8, 1, 0, "Mono 12",
+         [&] {
+             prompt.fileAnswers = QStringList{path("kept.txt")};
+             window->on_pushButton_Save_clicked();
+         },
+         loadKept},
+        {"applied from the other camera", kTwoMono8, 2, 1, "Mono 12", [] {},
+         [&] {
+             chooseInTree(0, "Mono 12");
+             window->on_pushButtonParamApply_clicked();
+             ui()->cb_cam_idx->setCurrentIndex(1);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        open(c.config, c.cameras);
+        ui()->cb_cam_idx->setCurrentIndex(c.observed);
+        // Levels set by hand, remembered for the camera.
+        for (const auto& typed : {std::make_pair(ui()->txt_rlvl, "200"), std::make_pair(ui()->txt_llvl, "20")}) {
+            typed.first->setText(typed.second);
+            emit typed.first->editingFinished();
+        }
+        chooseInTree(c.observed, c.format);
+        const QString tree = depthShown(c.observed);
+        const double treeMean = liveMean(c.observed);
+        c.keep();
+        chooseInTree(c.observed, "Mono 8");
+        c.load();
+        EXPECT_EQ(depthShown(c.observed).toStdString(), tree.toStdString());
+        EXPECT_NEAR(liveMean(c.observed), treeMean, 0.01);
+        window.reset();
+    }
 }
