@@ -23,16 +23,6 @@ constexpr int kStackCameras = 4;  // FrameSpool has 8 slots: tif 0..3, raw 4..7
 
 }  // namespace
 
-// Test seam: a test binary may define this function to hold the save thread
-// back right after it has copied frame `frame` of the stream out of the ring
-// (and so make a saver slower than the camera). The program defines none,
-// and the call is left out.
-#if defined(__GNUC__)
-extern "C" void LumaTest_SaveFrameCopied(int camIndex, long long frame) __attribute__((weak));
-#else
-static void (*const LumaTest_SaveFrameCopied)(int, long long) = nullptr;
-#endif
-
 CZTThdSaveImg::CZTThdSaveImg(MainWindow* owner)
     : QThread(nullptr)
     , m_pOwner(owner)
@@ -186,11 +176,7 @@ bool CZTThdSaveImg::copyFrame(qint64 frame, uint8_t* dst)
 {
     FrameBufferSet* set = m_pSet;
     const size_t bytes = m_nFrameBytes > 0 ? static_cast<size_t>(m_nFrameBytes) : 0;
-    if (!set || !set->copyFrame(frame, dst, bytes, &m_nCopiedArrival))
-        return false;
-    if (LumaTest_SaveFrameCopied)
-        LumaTest_SaveFrameCopied(m_nCamIndex.load(), frame);
-    return true;
+    return set && set->copyFrame(frame, dst, bytes, &m_nCopiedArrival);
 }
 
 QByteArray CZTThdSaveImg::timeText() const

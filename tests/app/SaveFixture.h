@@ -18,9 +18,7 @@
 #include <QVector>
 
 #include <algorithm>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -77,59 +75,6 @@ inline int tiffPages(const QString& path, QString* info = nullptr)
     return text.count("TIFF Directory at offset");
 }
 
-// Holds a save thread right after it has copied a frame out of the camera's
-// ring, until the test lets it go: a saver made slower than the camera by the
-// test, not by the machine. Through the program's test seam
-// LumaTest_SaveFrameCopied, which only a test binary defines.
-class SaverHold {
-public:
-    // The next frame any save thread copies holds that thread.
-    static void arm()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        armed_ = true;
-        holding_ = false;
-        heldFrame_ = -1;
-    }
-    // The stream number of the frame the held thread copied; -1 while none
-    // is held.
-    static qint64 heldFrame()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return holding_ ? heldFrame_ : -1;
-    }
-    static void release()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        armed_ = false;
-        holding_ = false;
-        released_.notify_all();
-    }
-    // On the save thread.
-    static void frameCopied(long long frame)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        if (!armed_)
-            return;
-        armed_ = false;
-        holding_ = true;
-        heldFrame_ = frame;
-        released_.wait(lock, [] { return !holding_; });
-    }
-
-private:
-    static inline std::mutex mutex_;
-    static inline std::condition_variable released_;
-    static inline bool armed_ = false;
-    static inline bool holding_ = false;
-    static inline qint64 heldFrame_ = -1;
-};
-
-extern "C" __attribute__((weak)) void LumaTest_SaveFrameCopied(int, long long frame)
-{
-    SaverHold::frameCopied(frame);
-}
-
 // Frame k of the stream as the simulated camera delivers it with
 // ImageStamping on: the test pattern with k (little-endian) in its first 8
 // bytes.
@@ -170,7 +115,7 @@ protected:
     void TearDown() override
     {
         // A test that stopped early must not leave a saver held.
-        SaverHold::release();
+        ZTCamSim_HoldFileSaves(0);
         WindowFixture::TearDown();
     }
     MainWindow& open(const char* config, int cameras)

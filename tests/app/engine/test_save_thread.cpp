@@ -35,16 +35,16 @@ TEST_F(SingleImageSeries, TifAndPngTakeOneSdkCallPerFrameWithNamedFiles)
     EXPECT_TRUE(ui()->pb_video->isEnabled());
 }
 
-// A series of a live camera (64 x 48 Mono 12, 50 frames per second, frames
-// stamped). Each row's saver either keeps up or is held by the test after
-// its first copy until the camera has refilled the ring: the files hold whole
-// frames, in order, consecutive but for the frames the series reports lost.
+// A series of single files of a live camera (64 x 48 Mono 12, 50 frames per
+// second, frames stamped). Each row's saver either keeps up or is held in its
+// first image write until the camera has refilled the ring twice: the files
+// hold whole frames, in order, consecutive but for the frames the series
+// reports lost.
 struct LostFramesCase {
     const char* name;
     int ring;           // acquisition buffers
-    int stack;          // frames per stack file; 1: one raw and one png file per frame
     bool trigger;       // trigger mode: all frames of the series arrive before any is saved
-    bool holdSaver;     // the saver is held after its first copy
+    bool holdSaver;     // the saver's first image write is held
     int frames;         // asked for
     int seriesFrames;   // the series as started (trigger mode: capped to what the ring keeps whole)
     friend void PrintTo(const LostFramesCase& c, std::ostream* os) { *os << c.name; }
@@ -59,13 +59,11 @@ TEST_P(LostFrames, SavedFramesAreWholeAndConsecutiveBetweenTheReportedLosses)
     goLive(c.ring);
     stampFrames();
     ui()->txt_frames->setText(QString::number(c.frames));
-    ui()->spinBox_stackNum->setValue(c.stack);
-    chooseFormats(c.stack > 1 ? ZTCAM_FILE_RAW : ZTCAM_FILE_RAW | ZTCAM_FILE_PNG);
+    chooseFormats(ZTCAM_FILE_RAW | ZTCAM_FILE_PNG);
     if (c.trigger)
         window->setPanelTriggerMode(0, true);
     window->m_nCapCount = 6;  // the next capture is number 7
-    if (c.holdSaver)
-        SaverHold::arm();
+    ZTCamSim_HoldFileSaves(c.holdSaver);
     SaveEvents events(saver());
     ZTCamSim_CallLogClear();
     // The series begins with a frame delivered after this one.
@@ -73,20 +71,16 @@ TEST_P(LostFrames, SavedFramesAreWholeAndConsecutiveBetweenTheReportedLosses)
     ui()->pb_cap->click();
     ASSERT_TRUE(window->m_bCapturing);
     EXPECT_EQ(window->m_nFrames.load(), c.seriesFrames);
-    qint64 held = -1;
     if (c.holdSaver) {
-        ASSERT_TRUE(waitFor([&] { return SaverHold::heldFrame() >= 0; }));
-        held = SaverHold::heldFrame();
-        // The camera goes on until the L frames after the held one have
-        // been overwritten: with a ring of L, once frame k + L - 1 has
-        // arrived the camera may be writing frame k + L over frame k.
-        ASSERT_TRUE(waitFor([&] { return capture()->frameCounter() >= held + 2 * c.ring; }));
-        SaverHold::release();
+        ASSERT_TRUE(waitFor([] { return ZTCamSim_HeldFileSaves() > 0; }));
+        // The held frame arrived before this; once frame k + L - 1 has
+        // arrived the camera may be writing frame k + L over frame k, so
+        // the L frames after the held one are gone too.
+        const qint64 atHold = capture()->frameCounter();
+        ASSERT_TRUE(waitFor([&] { return capture()->frameCounter() >= atHold + 2 * c.ring; }));
+        ZTCamSim_HoldFileSaves(0);
     }
     ASSERT_TRUE(waitFor([&] { return !window->m_bCapturing && ui()->pb_cap->text() == "Capture"; }));
-    if (c.stack > 1) {
-        ASSERT_TRUE(waitFor([&] { return events.closes == 1; }));
-    }
 
     // What the log says was lost.
     const QStringList rows = logRows();
@@ -104,22 +98,16 @@ TEST_P(LostFrames, SavedFramesAreWholeAndConsecutiveBetweenTheReportedLosses)
     EXPECT_EQ(rows.contains("Camera0 capture successfully"), lost == 0) << rows.join("\n").toStdString();
     EXPECT_EQ(rows.contains("Camera0 capture finished with lost frames."), lost > 0) << rows.join("\n").toStdString();
 
-    // What the files hold: single files in the order of their index, stacks
-    // in the order they were made.
+    // What the files hold, in the order of their index.
     QVector<qint64> stamps;
-    if (c.stack > 1) {
-        for (const QString& f : stacksInOrder("Cam0_TS_num*.raw"))
-            stamps += stampsInRawFile(imgDir() + "/" + f, 64, 48, "Mono 12");
-    } else {
-        const int saved = files("Cam0_TS_7_*.raw").size();
-        EXPECT_EQ(files("Cam0_TS_7_*.png").size(), saved);
-        // png first, then raw alone: two calls per frame.
-        EXPECT_EQ(simCallCount("ZTCAM_File_SaveImage"), 2 * saved);
-        for (int i = 0; i < saved; ++i) {
-            const QStringList one = files(QString("Cam0_TS_7_%1_*.raw").arg(i));
-            ASSERT_EQ(one.size(), 1) << "file " << i;
-            stamps += stampsInRawFile(imgDir() + "/" + one[0], 64, 48, "Mono 12");
-        }
+    const int saved = files("Cam0_TS_7_*.raw").size();
+    EXPECT_EQ(files("Cam0_TS_7_*.png").size(), saved);
+    // png first, then raw alone: two calls per frame.
+    EXPECT_EQ(simCallCount("ZTCAM_File_SaveImage"), 2 * saved);
+    for (int i = 0; i < saved; ++i) {
+        const QStringList one = files(QString("Cam0_TS_7_%1_*.raw").arg(i));
+        ASSERT_EQ(one.size(), 1) << "file " << i;
+        stamps += stampsInRawFile(imgDir() + "/" + one[0], 64, 48, "Mono 12");
     }
     ASSERT_FALSE(stamps.isEmpty());
     EXPECT_EQ(stamps.size() + lost, c.seriesFrames) << "every frame of the series is saved or reported lost";
@@ -136,20 +124,18 @@ TEST_P(LostFrames, SavedFramesAreWholeAndConsecutiveBetweenTheReportedLosses)
     EXPECT_LE(gaps, lost) << "frames missing between the saved ones are reported lost";
     EXPECT_LT(stamps.last() - stamps.first(), c.seriesFrames);
     if (c.holdSaver) {
-        EXPECT_EQ(stamps.first(), held);
         // The L frames after the held one were overwritten while it was held.
         for (int i = 1; i < stamps.size(); ++i)
-            EXPECT_GT(stamps[i], held + c.ring) << "frame " << i;
+            EXPECT_GT(stamps[i], stamps.first() + c.ring) << "frame " << i;
         EXPECT_GT(lost, 0);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     SaveSeries, LostFrames,
-    ::testing::Values(LostFramesCase{"SaverKeepsUp", 64, 1, false, false, 5, 5},
-                      LostFramesCase{"SlowSaverSingleFiles", 4, 1, false, true, 12, 12},
-                      LostFramesCase{"SlowSaverStacks", 4, 4, false, true, 12, 12},
-                      LostFramesCase{"SlowSaverTriggerMode", 4, 1, true, true, 100, 3}),
+    ::testing::Values(LostFramesCase{"SaverKeepsUp", 64, false, false, 5, 5},
+                      LostFramesCase{"SlowSaver", 4, false, true, 12, 12},
+                      LostFramesCase{"SlowSaverTriggerMode", 4, true, true, 100, 3}),
     [](const ::testing::TestParamInfo<LostFramesCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SingleImageSeries, ZeroFramesStillSavesOneAndFinishes)
