@@ -26,6 +26,7 @@ CZTThdCapture::CZTThdCapture(OpenedCamera camera, MainWindow* owner, int camInde
     m_pSaveThread = new CZTThdSaveImg(owner);
     connect(m_pSaveThread, &CZTThdSaveImg::SignalSendSavedImageCount, this, &CZTThdCapture::sglCapMsg);
     connect(m_pSaveThread, &CZTThdSaveImg::SignalSendFinishSaveFlag, this, &CZTThdCapture::slotCapFinished);
+    connect(m_pSaveThread, &CZTThdSaveImg::SignalSendLostFrames, this, &CZTThdCapture::sglCapFramesLost);
     m_rateClock.start();
 }
 
@@ -72,6 +73,7 @@ bool CZTThdCapture::openCapture(MainWindow* owner)
     connect(this, &CZTThdCapture::sglCapMsg, owner, &MainWindow::slot_msg_capture, unique);
     connect(this, &CZTThdCapture::sglUpdateFps, owner, &MainWindow::onUpdateCamFps, unique);
     connect(this, &CZTThdCapture::sglUpdateFrameCounter, owner, &MainWindow::onUpdateCamFrameCounter, unique);
+    connect(this, &CZTThdCapture::sglCapFramesLost, owner, &MainWindow::onCaptureFramesLost, unique);
     return openCamCapture();
 }
 
@@ -85,6 +87,7 @@ bool CZTThdCapture::closeCapture()
         disconnect(this, &CZTThdCapture::sglCapMsg, m_pOwner, &MainWindow::slot_msg_capture);
         disconnect(this, &CZTThdCapture::sglUpdateFps, m_pOwner, &MainWindow::onUpdateCamFps);
         disconnect(this, &CZTThdCapture::sglUpdateFrameCounter, m_pOwner, &MainWindow::onUpdateCamFrameCounter);
+        disconnect(this, &CZTThdCapture::sglCapFramesLost, m_pOwner, &MainWindow::onCaptureFramesLost);
     }
     return result;
 }
@@ -154,6 +157,7 @@ void CZTThdCapture::freeRingBuffers()
     // ends the save thread first).
     if (m_pSaveThread)
         m_pSaveThread->joinLoop();
+    m_pRingSet = nullptr;
     if (FrameBufferSet* set = bufferSet())
         set->freeArrayBuffers();
     m_nRingBufferSize = 0;
@@ -253,6 +257,11 @@ bool CZTThdCapture::allocateRing(FrameBufferSet& set, int payload, int count)
 
 bool CZTThdCapture::announceRing(FrameBufferSet& set, int payload, int count)
 {
+    // The loop of the last series may still be in its last pass over the
+    // ring that is announced anew.
+    if (m_pSaveThread)
+        m_pSaveThread->joinLoop();
+    m_pRingSet = nullptr;
     set.announcedCount = 0;
     for (int i = 0; i < count; ++i) {
         LUMA_DEBUG("CZTThdCapture::announceRing", "BufferCount=%d, Buffer[%d] size=%d", count, i, payload);
@@ -263,6 +272,8 @@ bool CZTThdCapture::announceRing(FrameBufferSet& set, int payload, int count)
         }
     }
     set.announcedCount = count;
+    set.startDelivery(count);
+    m_pRingSet = &set;
     return true;
 }
 
@@ -329,6 +340,10 @@ void CZTThdCapture::callbackBuffer(void* handle, void* context)
 
 void CZTThdCapture::onFrameDelivered()
 {
+    // The frame lies in the ring whatever else happens here; a copy of the
+    // entry the SDK fills next ends before this returns to the SDK.
+    if (FrameBufferSet* ring = m_pRingSet.load())
+        ring->frameDelivered();
     const ZTCamHandle handle = m_openedCamera.handle;
     if (!handle)
         return;

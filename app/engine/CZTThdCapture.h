@@ -74,6 +74,9 @@ signals:
     void sglCapMsg(int camIdx, int count);
     void sglUpdateFrameCounter(int camIdx, qlonglong count);
     void sglUpdateFps(int camIdx, double fpg);
+    // The save series lost `lost` of its `frames` frames: they were
+    // overwritten in the ring before it could save them.
+    void sglCapFramesLost(int camIdx, int lost, int frames);
 
 public slots:
     void slotCapFinished(int camIdx, bool isSuccess);
@@ -127,6 +130,8 @@ private:
     int m_nRingBufferSize = 0;
     int m_nRingCount = 0;
     CZTThdSaveImg* m_pSaveThread = nullptr;  // owned; made by the constructor, null once destroyed
+    // The ring of the running stream, which the callback tells of each frame.
+    std::atomic<FrameBufferSet*> m_pRingSet{nullptr};
     std::atomic<int> m_nWaitInterval{-1};
     // Bumped (release) as run() returns and read (acquire) after joining it,
     // so that what run() did is ordered before what the joiner does next

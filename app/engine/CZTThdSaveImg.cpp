@@ -98,26 +98,25 @@ void CZTThdSaveImg::StartThread(int frames)
     m_nTargetCount = frames;
     if (set && m_pOwner && m_pOwner->isTriggerMode(m_nCamIndex)) {
         // In trigger mode nothing is saved before all frames have arrived, so
-        // no more frames than the ring holds can be kept.
-        const int ringLength = set->ringLength();
-        if (ringLength > 0 && frames > ringLength) {
-            LUMA_DEBUG("CZTThdSaveImg::StartThread", "camera%d trigger mode: %d frames capped to the ring of %d",
-                       m_nCamIndex.load(), frames, ringLength);
-            m_nTargetCount = ringLength;
+        // no more frames than the ring keeps whole can be kept.
+        const int whole = set->wholeFrames();
+        if (set->ringLength() > 0 && frames > whole) {
+            LUMA_DEBUG("CZTThdSaveImg::StartThread", "camera%d trigger mode: %d frames capped to the %d the ring keeps",
+                       m_nCamIndex.load(), frames, whole);
+            m_nTargetCount = whole;
         }
     }
     m_nSavedCount = 0;
     m_nStackedCount = 0;
     m_nStackFill = 0;
-    m_nRingStart = 0;
-    m_bRingStartKnown = false;
-    CZTThdCapture* source = nullptr;
-    if (m_pOwner) {
-        CZTThdCapture* capture = m_pOwner->m_vecCapThread.value(m_nCamIndex, nullptr);
-        if (capture && capture->saveThread() == this)
-            source = capture;
-    }
-    m_pSource = source;
+    // The series begins with the first frame delivered from now on.
+    m_nSeriesStart = set ? set->deliveredCount() : 0;
+    m_nNextFrame = m_nSeriesStart;
+    m_nLastSavedFrame = -1;
+    m_nLastArrival = 0;
+    m_nCopiedArrival = 0;
+    m_nLostCount = 0;
+    m_nFramesHandled = 0;
     m_pSet = set;
     if (set)
         set->receivedForSave = 0;
@@ -170,26 +169,14 @@ void CZTThdSaveImg::AddCallbackCounter()
     FrameBufferSet* set = m_pSet;
     if (!set)
         return;
-    if (!m_bRingStartKnown) {
-        // The first frame of the series: its ring slot is the number of the
-        // frame in the stream, which the capture thread has just counted.
-        CZTThdCapture* source = m_pSource;
-        m_nRingStart = source ? std::max<qint64>(0, source->frameCounter() - 1) : 0;
-        m_bRingStartKnown = true;
-    }
     set->receivedForSave.fetch_add(1);
 }
 
-const uint8_t* CZTThdSaveImg::ringEntry() const
+bool CZTThdSaveImg::copyFrame(qint64 frame, uint8_t* dst)
 {
     FrameBufferSet* set = m_pSet;
-    if (!set)
-        return nullptr;
-    const int length = set->ringLength();
-    if (length <= 0)
-        return nullptr;
-    const qint64 position = (m_nRingStart.load() + m_nSavedCount) % length;
-    return set->entryFor(static_cast<int>(position));
+    const size_t bytes = m_nFrameBytes > 0 ? static_cast<size_t>(m_nFrameBytes) : 0;
+    return set && set->copyFrame(frame, dst, bytes, &m_nCopiedArrival);
 }
 
 QByteArray CZTThdSaveImg::timeText() const
@@ -202,38 +189,87 @@ void CZTThdSaveImg::run()
     FrameBufferSet* set = m_pSet;
     int idle = 0;
     bool result = false;
+    // With an interval the series is a time-lapse of the newest frames; the
+    // interval counts between the arrivals of the frames saved.
+    const qint64 intervalNs = static_cast<qint64>(std::max(0, m_pOwner->m_nInterval.load())) * 1000000;
+    const qint64 seriesEnd = m_nSeriesStart + seriesFrames();
     if (m_bStackSave && tifSlot(m_nCamIndex) < 0) {
         LUMA_DEBUG("CZTThdSaveImg::run", "camera%d has no stack file slots", m_nCamIndex.load());
     } else {
         while (m_bRunning) {
             if (idle > kIdleLimit)
                 break;
-            if (m_nSavedCount > 0 && m_saveClock.elapsed() < m_pOwner->m_nInterval) {
-                QThread::yieldCurrentThread();
-                continue;
+            const qint64 delivered = set ? set->deliveredCount() : 0;
+            const bool trigger = m_pOwner->isTriggerMode(m_nCamIndex);
+            qint64 frame = -1;
+            if (trigger || intervalNs <= 0) {
+                // The frames of the series in order. In trigger mode no frame
+                // is saved before all N have arrived.
+                if (trigger && delivered - m_nSeriesStart < m_nTargetCount) {
+                    LUMA_DEBUG("CZTThdSaveImg::run", "Cam%d is trigger mode, wait for frame", m_nCamIndex.load());
+                    QThread::msleep(5);
+                    ++idle;
+                    continue;
+                }
+                if (m_nNextFrame >= delivered) {
+                    QThread::msleep(5);
+                    ++idle;
+                    continue;
+                }
+                const qint64 oldest = set->oldestWholeFrame();
+                if (m_nNextFrame < oldest) {
+                    // A whole ring behind: the frames up to the oldest whole
+                    // one have been overwritten.
+                    const qint64 resume = std::min(oldest, seriesEnd);
+                    LUMA_DEBUG("CZTThdSaveImg::run", "camera%d frames %lld to %lld overwritten before they were saved",
+                               m_nCamIndex.load(), static_cast<long long>(m_nNextFrame),
+                               static_cast<long long>(resume - 1));
+                    m_nLostCount += static_cast<int>(resume - m_nNextFrame);
+                    m_nFramesHandled += static_cast<int>(resume - m_nNextFrame);
+                    m_nNextFrame = resume;
+                    if (m_nNextFrame >= seriesEnd) {
+                        result = true;
+                        break;
+                    }
+                }
+                frame = m_nNextFrame;
+            } else {
+                // Time-lapse: the newest frame, once it arrived at least the
+                // interval after the one saved before.
+                const qint64 newest = delivered - 1;
+                if (newest < m_nSeriesStart || newest <= m_nLastSavedFrame) {
+                    QThread::msleep(5);
+                    ++idle;
+                    continue;
+                }
+                if (m_nSavedCount > 0 && set->arrivalOf(newest) - m_nLastArrival < intervalNs) {
+                    const qint64 left = m_nLastArrival + intervalNs - FrameBufferSet::nowNs();
+                    if (left > 0) {
+                        // The interval runs: no frame is missing yet.
+                        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(5, left / 1000000 + 1)));
+                    } else {
+                        QThread::msleep(5);
+                        ++idle;
+                    }
+                    continue;
+                }
+                frame = newest;
             }
-            const int received = set ? set->receivedForSave.load() : 0;
-            if (m_nSavedCount >= received) {
+            const SaveResult saved = m_bStackSave ? SaveStackImging(frame) : SaveRamImging(frame);
+            if (saved == SaveResult::Failed) {
                 QThread::msleep(5);
-                ++idle;
                 continue;
             }
-            if (m_pOwner->isTriggerMode(m_nCamIndex) && received < m_nTargetCount) {
-                LUMA_DEBUG("CZTThdSaveImg::run", "Cam%d is trigger mode, wait for frame", m_nCamIndex.load());
-                QThread::msleep(5);
-                ++idle;
-                continue;
-            }
-            const bool saved = m_bStackSave ? SaveStackImging() : SaveRamImging();
-            if (!saved) {
-                QThread::msleep(5);
-                continue;
-            }
+            if (saved == SaveResult::Overwritten)
+                continue;  // the next pass finds the frame lost
             ++m_nSavedCount;
+            m_nLastSavedFrame = frame;
+            m_nLastArrival = m_nCopiedArrival;
+            m_nNextFrame = frame + 1;
             idle = 0;
             m_saveClock.restart();
             emit SignalSendSavedImageCount(m_nCamIndex, m_nSavedCount);
-            if (m_nSavedCount >= m_nTargetCount) {
+            if (m_nFramesHandled >= seriesFrames()) {
                 result = true;
                 break;
             }
@@ -244,25 +280,30 @@ void CZTThdSaveImg::run()
     const bool endedByItself = m_bRunning.exchange(false);
     if (endedByItself && m_bStackSave)
         CloseFrameSpool(true);
+    const int lost = m_nLostCount;
+    if (lost > 0)
+        LUMA_DEBUG("CZTThdSaveImg::run", "camera%d lost %d of %d frames", m_nCamIndex.load(), lost, seriesFrames());
     m_nSavedCount = 0;
     m_nStackedCount = 0;
+    m_nLostCount = 0;
     if (set)
         set->receivedForSave = 0;
+    if (lost > 0)
+        emit SignalSendLostFrames(m_nCamIndex, lost, seriesFrames());
     if (endedByItself)
         emit SignalSendFinishSaveFlag(m_nCamIndex, result);
     const std::lock_guard<std::mutex> done(m_doneMutex);
 }
 
-bool CZTThdSaveImg::SaveRamImging()
+CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveRamImging(qint64 frameNumber)
 {
     const QString dir = m_pOwner->m_strImgDir;
     if (!QDir(dir).exists() && !QDir().mkdir(dir)) {
         LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d Folder creation failed", m_nCamIndex.load());
-        return false;
+        return SaveResult::Failed;
     }
-    const uint8_t* entry = ringEntry();
-    if (!entry)
-        return false;
+    if (!m_pSet.load() || m_pSet.load()->ringLength() <= 0)
+        return SaveResult::Failed;
 
     ZTCamFrame frame = m_header;
     const size_t headerSize = frame.headerSize;
@@ -278,7 +319,8 @@ bool CZTThdSaveImg::SaveRamImging()
     uint8_t* block = m_saveBuffer.data();
     frame.data = block;
     std::memcpy(block, &frame, std::min(headerSize, sizeof(frame)));
-    std::memcpy(block + headerSize, entry, frameBytes);
+    if (!copyFrame(frameNumber, block + headerSize))
+        return SaveResult::Overwritten;
 
     const QByteArray dirText = dir.toLocal8Bit();
     const QByteArray name = m_pOwner->imageNameText().toLocal8Bit();
@@ -300,7 +342,8 @@ bool CZTThdSaveImg::SaveRamImging()
         CallSdkSaveFile(params);
     }
     LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d save image(%d) to file end", m_nCamIndex.load(), m_nSavedCount);
-    return true;
+    ++m_nFramesHandled;
+    return SaveResult::Saved;
 }
 
 bool CZTThdSaveImg::CallSdkSaveFile(ZTCamFileSaveParams params)
@@ -313,34 +356,41 @@ bool CZTThdSaveImg::CallSdkSaveFile(ZTCamFileSaveParams params)
     return true;
 }
 
-bool CZTThdSaveImg::SaveStackImging()
+CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveStackImging(qint64 frameNumber)
 {
+    if (!m_pSet.load() || m_pSet.load()->ringLength() <= 0)
+        return SaveResult::Failed;
+    // The frame is copied out first, so that it is kept while the stack
+    // files are made and the spool takes it, however long that lasts.
+    const size_t bytes = m_nFrameBytes > 0 ? static_cast<size_t>(m_nFrameBytes) : 0;
+    if (m_stackBuffer.size() < bytes)
+        m_stackBuffer.resize(bytes);
+    if (!copyFrame(frameNumber, m_stackBuffer.data()))
+        return SaveResult::Overwritten;
     if (!m_bSpoolReady && !CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth)) {
         LUMA_DEBUG("CZTThdSaveImg::SaveStackImging", "camera%d CreateFrameSpool failed", m_nCamIndex.load());
-        return false;
+        return SaveResult::Failed;
     }
     if (!m_bRunning)
-        return false;
-    const uint8_t* entry = ringEntry();
-    if (!entry)
-        return false;
+        return SaveResult::Failed;
     {
         std::lock_guard<std::mutex> lock(m_spoolMutex);
         for (int slot : m_spoolSlots) {
-            if (!Append_FileBuffer(entry, m_nFrameBytes, slot))
+            if (!Append_FileBuffer(m_stackBuffer.data(), m_nFrameBytes, slot))
                 LUMA_DEBUG("CZTThdSaveImg::SaveStackImging", "camera%d Append_FileBuffer(%d) failed", m_nCamIndex.load(),
                            m_nStackedCount);
         }
     }
     ++m_nStackFill;
     ++m_nStackedCount;
+    ++m_nFramesHandled;
     if (m_nStackFill >= m_pOwner->m_nStackNum) {
         CloseFrameSpool(false);
         CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth);
     }
-    if (m_nStackedCount >= m_nTargetCount)
+    if (m_nFramesHandled >= seriesFrames())
         CloseFrameSpool(true);
-    return true;
+    return SaveResult::Saved;
 }
 
 bool CZTThdSaveImg::CreateFrameSpool(int width, int height, int channels, int depth)
@@ -358,7 +408,8 @@ bool CZTThdSaveImg::CreateFrameSpool(int width, int height, int channels, int de
     m_nStackFill = 0;
     const qint64 stackNumber = std::max<qint64>(1, m_pOwner->m_nStackNum);
     const int stackNum = static_cast<int>(std::min<qint64>(stackNumber, 0x7fffffff));
-    const int remaining = m_nTargetCount - m_nStackedCount;
+    // Frames of the series still to come (lost ones count as gone).
+    const int remaining = m_nTargetCount - m_nFramesHandled;
     const int framesInStack = remaining / stackNum > 0 ? stackNum : remaining % stackNum;
     const int files = m_nTargetCount / stackNum + (m_nTargetCount % stackNum ? 1 : 0);
 

@@ -12,7 +12,6 @@
 
 #include <ZTCam.h>
 
-class CZTThdCapture;
 class FrameBufferSet;
 class MainWindow;
 
@@ -22,6 +21,17 @@ class MainWindow;
 // per frame through the SDK's image writer, or, in stack mode, multi-frame
 // stack files through the FrameSpool slots camIndex (tif) and camIndex + 4
 // (raw).
+//
+// Which frames a series saves (frames numbered as the stream delivered them,
+// the series beginning with the first frame delivered after its start):
+// - without an interval, and in trigger mode, the N frames from the start,
+//   in order; a frame that the camera overwrote in the ring before the saver
+//   got to it is lost: the saver goes on with the oldest frame still whole
+//   and counts the lost ones, which the end of the series reports
+//   (SignalSendLostFrames) before its finish flag;
+// - with an interval, N frames, each the newest one delivered once the
+//   interval has passed since the arrival of the one saved before.
+// A frame is copied out of the ring only while it is whole (FrameBufferSet).
 class CZTThdSaveImg : public QThread
 {
     Q_OBJECT
@@ -62,16 +72,30 @@ signals:
     void SignalSendSavedImageCount(int camIndex, int savedCount);
     void SignalSendFinishSaveFlag(int camIndex, bool isSuccess);
     void SignalStackCloseFinished();
+    // The series lost `lost` of its `frames` frames (overwritten in the ring
+    // before they were saved); sent as the series ends, before its finish
+    // flag, only when it lost any.
+    void SignalSendLostFrames(int camIndex, int lost, int frames);
 
 protected:
     void run() override;
 
 private:
+    // What became of one frame handed to the savers.
+    enum class SaveResult {
+        Saved,
+        Failed,       // not saved (no folder, no stack files); tried again
+        Overwritten,  // no longer whole in the ring: not saved, lost
+    };
     FrameBufferSet* bufferSet() const;
-    const uint8_t* ringEntry() const;
-    bool SaveRamImging();
+    // Copies frame `frame` of the stream out of the ring into dst; false
+    // when it is no longer whole.
+    bool copyFrame(qint64 frame, uint8_t* dst);
+    // Frames of the series: N, or 1 for N = 0 (one frame is still saved).
+    int seriesFrames() const { return m_nTargetCount > 0 ? m_nTargetCount : 1; }
+    SaveResult SaveRamImging(qint64 frame);
     bool CallSdkSaveFile(ZTCamFileSaveParams params);
-    bool SaveStackImging();
+    SaveResult SaveStackImging(qint64 frame);
     bool CreateFrameSpool(int width, int height, int channels, int depth);
     void CloseFrameSpool(bool uninit);
     QByteArray timeText() const;
@@ -96,11 +120,15 @@ private:
     QVector<int> m_spoolSlots;
     QByteArray m_lastStackTime;  // time text of the last stack created
 
-    // Ring slot of the first frame of the series: its number in the stream,
-    // taken when the callback counts it.
-    std::atomic<qint64> m_nRingStart{0};
-    std::atomic<bool> m_bRingStartKnown{false};
-    std::atomic<CZTThdCapture*> m_pSource{nullptr};  // counts the stream's frames
+    // The series in stream frame numbers: its first frame, the next one to
+    // save (without interval), the last one saved and when it arrived.
+    qint64 m_nSeriesStart = 0;
+    qint64 m_nNextFrame = 0;
+    qint64 m_nLastSavedFrame = -1;
+    qint64 m_nLastArrival = 0;
+    qint64 m_nCopiedArrival = 0;  // arrival of the frame copied last
+    int m_nLostCount = 0;         // frames of the series overwritten unsaved
+    int m_nFramesHandled = 0;     // frames of the series saved or lost
     std::atomic<FrameBufferSet*> m_pSet{nullptr};
     // A stack series owes exactly one SignalStackCloseFinished.
     std::atomic<bool> m_bCloseOwed{false};
@@ -112,4 +140,5 @@ private:
     std::mutex m_doneMutex;
     QFuture<void> m_closeTask;
     std::vector<uint8_t> m_saveBuffer;
+    std::vector<uint8_t> m_stackBuffer;  // one frame copied out for the stacks
 };

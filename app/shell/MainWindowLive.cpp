@@ -329,6 +329,7 @@ void MainWindow::on_pb_cap_clicked()
         // count towards this one.
         m_nCapFinishCount = 0;
         m_nStackCloseCount = 0;
+        m_setCamsLostFrames.clear();
         if (m_strImgDir.isEmpty()) {
             UserPrompt::instance().about(this, tr("Capture"), tr("Capture picture name must be not empty!"));
             ui->pb_cap->blockSignals(false);
@@ -346,11 +347,12 @@ void MainWindow::on_pb_cap_clicked()
             if (first && first->setPicNumAndCheck(n, &maxFrames))
                 n = std::min(n, maxFrames);
             // In trigger mode a camera keeps every frame of the series in its
-            // ring before saving, so the series cannot be longer than the ring.
+            // ring before saving, so the series cannot be longer than the
+            // frames the ring keeps whole (one buffer is the camera's next).
             for (int i = 0; i < m_vecCapThread.size(); ++i) {
                 FrameBufferSet* set = m_mapBufferSets.value(i, nullptr);
                 if (set && set->ringLength() > 0 && isTriggerMode(i))
-                    n = std::min(n, set->ringLength());
+                    n = std::min(n, set->wholeFrames());
             }
             LUMA_DEBUG("MainWindow::on_pb_cap_clicked", "m_nFrames=%d, nMaxFrame=%d", m_nFrames.load(), n);
             for (int i = 1; i < m_vecCapThread.size(); ++i)
@@ -373,8 +375,13 @@ void MainWindow::on_pb_cap_clicked()
 void MainWindow::onFinishImageCapture(int camIdx, bool isSuccess)
 {
     ++m_nCapFinishCount;
+    // A series that lost frames did not succeed plainly; its loss has been
+    // told in the row before.
+    const bool lostFrames = m_setCamsLostFrames.remove(camIdx);
     onWritelog(QStringLiteral("Camera") + QString::number(camIdx) +
-               (isSuccess ? QStringLiteral(" capture successfully") : QStringLiteral(" capture failed")));
+               (!isSuccess    ? QStringLiteral(" capture failed")
+                : lostFrames ? QStringLiteral(" capture finished with lost frames.")
+                             : QStringLiteral(" capture successfully")));
     if (m_nCapFinishCount >= m_vecCapThread.size()) {
         m_bCapturing = false;
         ui->lab_cap_msg->clear();
@@ -382,6 +389,16 @@ void MainWindow::onFinishImageCapture(int camIdx, bool isSuccess)
         ui->pb_video->setEnabled(m_bLive);
         m_nCapFinishCount = 0;
     }
+}
+
+void MainWindow::onCaptureFramesLost(int camIdx, int lost, int frames)
+{
+    m_setCamsLostFrames.insert(camIdx);
+    onWritelog(QStringLiteral("Camera%1 lost %2 of the %3 frames of the capture because saving fell behind the "
+                              "camera. More acquisition buffers would keep them.")
+                   .arg(camIdx)
+                   .arg(lost)
+                   .arg(frames));
 }
 
 void MainWindow::slot_finish_capture()

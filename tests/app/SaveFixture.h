@@ -10,11 +10,14 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QVector>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,8 +75,49 @@ inline int tiffPages(const QString& path, QString* info = nullptr)
     return text.count("TIFF Directory at offset");
 }
 
+// Frame k of the stream as the simulated camera delivers it with
+// ImageStamping on: the test pattern with k (little-endian) in its first 8
+// bytes.
+inline QByteArray stampedFrame(qint64 k, int width, int height, const char* pixelFormat)
+{
+    QByteArray frame(width * height * 8, '\0');
+    const uint32_t size = ZTCamSim_GenerateFrame(frame.data(), static_cast<uint32_t>(frame.size()), width, height,
+                                                 pixelFormat, static_cast<uint64_t>(k));
+    frame.resize(static_cast<int>(size));
+    for (int i = 0; i < 8 && i < frame.size(); ++i)
+        frame[i] = static_cast<char>((static_cast<quint64>(k) >> (8 * i)) & 0xff);
+    return frame;
+}
+
+// The stamps of the frames a raw file (one image or a stack) holds, in
+// order; -1 for a frame that is not wholly the stamped frame it names (parts
+// of two frames).
+inline QVector<qint64> stampsInRawFile(const QString& path, int width, int height, const char* pixelFormat)
+{
+    QFile file(path);
+    QVector<qint64> stamps;
+    if (!file.open(QIODevice::ReadOnly))
+        return stamps;
+    const QByteArray bytes = file.readAll();
+    const int frameBytes = stampedFrame(0, width, height, pixelFormat).size();
+    for (int at = 0; frameBytes > 0 && at + frameBytes <= bytes.size(); at += frameBytes) {
+        const QByteArray frame = bytes.mid(at, frameBytes);
+        qint64 k = 0;
+        for (int i = 7; i >= 0; --i)
+            k = (k << 8) | static_cast<uchar>(frame[i]);
+        stamps << (frame == stampedFrame(k, width, height, pixelFormat) ? k : -1);
+    }
+    return stamps;
+}
+
 class SaveFixture : public WindowFixture {
 protected:
+    void TearDown() override
+    {
+        // A test that stopped early must not leave a saver held.
+        ZTCamSim_HoldFileSaves(0);
+        WindowFixture::TearDown();
+    }
     MainWindow& open(const char* config, int cameras)
     {
         ZTCamSim_UseConfigText(config);
@@ -91,15 +135,33 @@ protected:
     {
         return QDir(imgDir()).entryList({pattern}, QDir::Files, QDir::Name);
     }
-    void goLive()
+    // Stack files in the order they were made: by the time at the end of
+    // their names ("_hh_mm_ss_zzz.ext").
+    QStringList stacksInOrder(const QString& pattern) const
     {
-        // A ring long enough that a saver slowed down by a sanitizer does not
-        // fall a whole ring behind the camera.
-        window->m_nBufferCount = 16;
+        QStringList names = files(pattern);
+        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            return a.section('.', 0, 0).right(12) < b.section('.', 0, 0).right(12);
+        });
+        return names;
+    }
+    void goLive(int ring = 64)
+    {
+        // By default a ring long enough (0.6 s at 100 frames per second) that
+        // a saver slowed down by a sanitizer and a loaded machine does not
+        // fall a whole ring behind the camera and lose frames.
+        window->m_nBufferCount = ring;
         window->onCapturing();
         ASSERT_TRUE(window->m_bLive.load());
         // Frames are flowing.
         ASSERT_TRUE(waitFor([&] { return capture()->frameCounter() > 2; }, 5000));
+    }
+    // The camera at position i writes its frame number into the first 8
+    // bytes of each frame from now on (ImageStamping on).
+    void stampFrames(int i = 0)
+    {
+        ASSERT_EQ(ZTCAM_Capa_SetValue(window->m_vecOpenedCam.value(i).handle, ZTCAM_CAPA_TIME_STAMP, 1),
+                  ZTCAM_STATUS_SUCCESS);
     }
     // Ticks exactly the formats of mask through the boxes' own slots.
     void chooseFormats(int mask)
@@ -165,6 +227,7 @@ public:
         for (int i = 0; i < ringLength; ++i)
             set_->ringBuffers.append(new uint8_t[kFrameBytes]());
         set_->announcedCount = ringLength;
+        set_->startDelivery(ringLength);
         delete window.m_mapBufferSets.value(position, nullptr);
         window.m_mapBufferSets[position] = set_;
         thread = new CZTThdSaveImg(&window);
@@ -185,12 +248,15 @@ public:
         delete thread;
         delete window_.m_mapBufferSets.take(position_);
     }
-    // Frame number k of the stream arrives.
+    // Frame number k of the stream arrives, as the SDK and the capture
+    // thread's callback hand it over (k is the number of frames delivered
+    // before it).
     void deliver(int k)
     {
         const int length = set_->ringLength();
         ZTCamSim_GenerateFrame(set_->ringBuffers.at(k % length), kFrameBytes, kWidth, kHeight, "Mono 12",
                                static_cast<uint64_t>(k));
+        set_->frameDelivered();
         thread->AddCallbackCounter();
     }
     // Delivers frames from..to-1, each once the previous one has been saved.

@@ -60,6 +60,11 @@ ZTCAM_API ZTCamStatus ZTCamSim_SetTemperature(int cameraIndex, double sensor, do
  * calls fail with ZTCAM_STATUS_DISCONNECTED; device info, close, capture
  * stop, buffer release and clear still succeed. 1: it is back. */
 ZTCAM_API ZTCamStatus ZTCamSim_SetConnected(int cameraIndex, int connected);
+/* hold non-zero: every ZTCAM_File_SaveImage call waits at its start, before
+ * it is logged, as behind a very slow disk, until hold is set to 0 again. */
+ZTCAM_API void ZTCamSim_HoldFileSaves(int hold);
+/* Number of ZTCAM_File_SaveImage calls waiting now. */
+ZTCAM_API int ZTCamSim_HeldFileSaves(void);
 /* Frames generated since the last ZTCAM_Cap_Start of the camera. */
 ZTCAM_API ZTCamStatus ZTCamSim_GetFrameCount(int cameraIndex, uint64_t* count);
 

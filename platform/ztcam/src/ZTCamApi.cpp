@@ -7,7 +7,9 @@
 #include "PixelFormat.h"
 #include "SimLibrary.h"
 
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 
 using ztcam::CallLog;
 using ztcam::SimCamera;
@@ -29,6 +31,29 @@ ZTCamStatus onCamera(const char* name, ZTCamHandle handle, Op op, bool frameCall
     if (!cam)
         return ZTCAM_STATUS_INVALID_HANDLE;
     return op(*cam);
+}
+
+// Image writes held by a test (ZTCamSim_HoldFileSaves).
+struct FileSaveHold {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool hold = false;
+    int waiting = 0;
+};
+
+FileSaveHold& fileSaveHold()
+{
+    static FileSaveHold* const hold = new FileSaveHold();
+    return *hold;
+}
+
+void waitWhileFileSavesHeld()
+{
+    FileSaveHold& h = fileSaveHold();
+    std::unique_lock<std::mutex> lock(h.lock);
+    ++h.waiting;
+    h.changed.wait(lock, [&h] { return !h.hold; });
+    --h.waiting;
 }
 
 } // namespace
@@ -211,6 +236,7 @@ ZTCAM_API ZTCamStatus ZTCAM_Cap_ClearBuffer(ZTCamHandle handle)
 
 ZTCAM_API ZTCamStatus ZTCAM_File_SaveImage(ZTCamHandle handle, ZTCamFileSaveParams params)
 {
+    waitWhileFileSavesHeld();
     return onCamera("ZTCAM_File_SaveImage", handle, [&](SimCamera& c) { return c.saveImage(params); });
 }
 
@@ -293,6 +319,21 @@ ZTCAM_API ZTCamStatus ZTCamSim_SetConnected(int cameraIndex, int connected)
     if (!cam)
         return ZTCAM_STATUS_NO_DEVICE;
     return cam->setConnected(connected != 0);
+}
+
+ZTCAM_API void ZTCamSim_HoldFileSaves(int hold)
+{
+    FileSaveHold& h = fileSaveHold();
+    std::lock_guard<std::mutex> lock(h.lock);
+    h.hold = hold != 0;
+    h.changed.notify_all();
+}
+
+ZTCAM_API int ZTCamSim_HeldFileSaves(void)
+{
+    FileSaveHold& h = fileSaveHold();
+    std::lock_guard<std::mutex> lock(h.lock);
+    return h.waiting;
 }
 
 ZTCAM_API ZTCamStatus ZTCamSim_GetFrameCount(int cameraIndex, uint64_t* count)

@@ -1,31 +1,10 @@
 // Single-image series through the SDK's image writer, trigger mode and the
-// idle limit of the save loop.
+// idle limit of the save loop, and what a series saves and reports lost when
+// its saver falls behind the camera.
 #include "../SaveFixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-
-namespace {
-
-// The frame number of the test pattern a raw file holds, searched in
-// [from, to); -1 when none matches.
-qint64 frameNumberOf(const QString& path, qint64 from, qint64 to)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray bytes = file.readAll();
-    QByteArray expected(StandaloneSave::kFrameBytes, '\0');
-    for (qint64 n = std::max<qint64>(0, from); n < to; ++n) {
-        ZTCamSim_GenerateFrame(expected.data(), static_cast<uint32_t>(expected.size()), 64, 48, "Mono 12",
-                               static_cast<uint64_t>(n));
-        if (bytes == expected)
-            return n;
-    }
-    return -1;
-}
-
-}  // namespace
 
 using SingleImageSeries = SaveFixture;
 
@@ -56,52 +35,108 @@ TEST_F(SingleImageSeries, TifAndPngTakeOneSdkCallPerFrameWithNamedFiles)
     EXPECT_TRUE(ui()->pb_video->isEnabled());
 }
 
-TEST_F(SingleImageSeries, RawIsWrittenApartAndHoldsConsecutiveFramesFromTheSeriesStart)
-{
-    open(kOneCamera, 1);
-    goLive();
-    chooseFormats(ZTCAM_FILE_RAW | ZTCAM_FILE_PNG);
-    window->m_nCapCount = 6;  // the next capture is number 7
-    // The camera stops, from within its own frame callback, once the series
-    // has its five frames: however slowly the saver writes, no later frame
-    // can overwrite a ring entry it has not saved yet.
-    ZTCamElement stop{};
-    const ZTCamHandle handle = window->m_vecOpenedCam.value(0).handle;
-    ASSERT_EQ(ZTCAM_GenICam_ElementAttr(handle, &stop, "AcquisitionStop", ZTCAM_NODEMAP_CAMERA), ZTCAM_STATUS_SUCCESS);
-    FrameBufferSet* set = window->m_mapBufferSets.value(0);
-    QObject::connect(
-        capture(), &CZTThdCapture::sglUpdateFrameCounter, capture(),
-        [handle, stop, set](int, qlonglong) {
-            ZTCamElement command = stop;
-            if (set->receivedForSave.load() >= 5)
-                ZTCAM_GenICam_SetElementValue(handle, &command, ZTCAM_NODEMAP_CAMERA);
-        },
-        Qt::DirectConnection);
-    // The last frame counted may still be in its callback when the series
-    // starts, and so be the series' first.
-    const qint64 startedAt = capture()->frameCounter() - 1;
-    ZTCamSim_CallLogClear();
-    ASSERT_TRUE(captureAndWait(5));
+// A series of single files of a live camera (64 x 48 Mono 12, 50 frames per
+// second, frames stamped). Each row's saver either keeps up or is held in its
+// first image write until the camera has refilled the ring twice: the files
+// hold whole frames, in order, consecutive but for the frames the series
+// reports lost.
+struct LostFramesCase {
+    const char* name;
+    int ring;           // acquisition buffers
+    bool trigger;       // trigger mode: all frames of the series arrive before any is saved
+    bool holdSaver;     // the saver's first image write is held
+    int frames;         // asked for
+    int seriesFrames;   // the series as started (trigger mode: capped to what the ring keeps whole)
+    friend void PrintTo(const LostFramesCase& c, std::ostream* os) { *os << c.name; }
+};
 
-    // png first, then raw alone: two calls per frame.
-    EXPECT_EQ(simCallCount("ZTCAM_File_SaveImage"), 10);
-    const QStringList raws = files("Cam0_TS_7_*.raw");
-    ASSERT_EQ(raws.size(), 5);
-    EXPECT_EQ(files("Cam0_TS_7_*.png").size(), 5);
-    qint64 previous = -1;
-    for (int i = 0; i < 5; ++i) {
-        const QStringList one = files(QString("Cam0_TS_7_%1_*.raw").arg(i));
-        ASSERT_EQ(one.size(), 1);
-        const qint64 n = frameNumberOf(imgDir() + "/" + one[0], startedAt - 8, startedAt + 400);
-        ASSERT_GE(n, 0) << "raw file " << i << " holds no frame of the stream";
-        // The series saves the frames that arrived after it started, in order.
-        EXPECT_GE(n, startedAt);
-        if (previous >= 0) {
-            EXPECT_EQ(n, previous + 1);
+class LostFrames : public SaveFixture, public ::testing::WithParamInterface<LostFramesCase> {};
+
+TEST_P(LostFrames, SavedFramesAreWholeAndConsecutiveBetweenTheReportedLosses)
+{
+    const LostFramesCase& c = GetParam();
+    open(kOneCamera, 1);
+    goLive(c.ring);
+    stampFrames();
+    ui()->txt_frames->setText(QString::number(c.frames));
+    chooseFormats(ZTCAM_FILE_RAW | ZTCAM_FILE_PNG);
+    if (c.trigger)
+        window->setPanelTriggerMode(0, true);
+    window->m_nCapCount = 6;  // the next capture is number 7
+    ZTCamSim_HoldFileSaves(c.holdSaver);
+    SaveEvents events(saver());
+    ZTCamSim_CallLogClear();
+    // The series begins with a frame delivered after this one.
+    const qint64 before = capture()->frameCounter();
+    ui()->pb_cap->click();
+    ASSERT_TRUE(window->m_bCapturing);
+    EXPECT_EQ(window->m_nFrames.load(), c.seriesFrames);
+    if (c.holdSaver) {
+        ASSERT_TRUE(waitFor([] { return ZTCamSim_HeldFileSaves() > 0; }));
+        // The held frame arrived before this; once frame k + L - 1 has
+        // arrived the camera may be writing frame k + L over frame k, so
+        // the L frames after the held one are gone too.
+        const qint64 atHold = capture()->frameCounter();
+        ASSERT_TRUE(waitFor([&] { return capture()->frameCounter() >= atHold + 2 * c.ring; }));
+        ZTCamSim_HoldFileSaves(0);
+    }
+    ASSERT_TRUE(waitFor([&] { return !window->m_bCapturing && ui()->pb_cap->text() == "Capture"; }));
+
+    // What the log says was lost.
+    const QStringList rows = logRows();
+    int lost = 0;
+    const QRegularExpression lostRow("^Camera0 lost (\\d+) of the (\\d+) frames of the capture because saving fell "
+                                     "behind the camera\\. More acquisition buffers would keep them\\.$");
+    for (const QString& row : rows) {
+        const QRegularExpressionMatch m = lostRow.match(row);
+        if (m.hasMatch()) {
+            EXPECT_EQ(lost, 0) << "one report per series";
+            lost = m.captured(1).toInt();
+            EXPECT_EQ(m.captured(2).toInt(), c.seriesFrames);
         }
-        previous = n;
+    }
+    EXPECT_EQ(rows.contains("Camera0 capture successfully"), lost == 0) << rows.join("\n").toStdString();
+    EXPECT_EQ(rows.contains("Camera0 capture finished with lost frames."), lost > 0) << rows.join("\n").toStdString();
+
+    // What the files hold, in the order of their index.
+    QVector<qint64> stamps;
+    const int saved = files("Cam0_TS_7_*.raw").size();
+    EXPECT_EQ(files("Cam0_TS_7_*.png").size(), saved);
+    // png first, then raw alone: two calls per frame.
+    EXPECT_EQ(simCallCount("ZTCAM_File_SaveImage"), 2 * saved);
+    for (int i = 0; i < saved; ++i) {
+        const QStringList one = files(QString("Cam0_TS_7_%1_*.raw").arg(i));
+        ASSERT_EQ(one.size(), 1) << "file " << i;
+        stamps += stampsInRawFile(imgDir() + "/" + one[0], 64, 48, "Mono 12");
+    }
+    ASSERT_FALSE(stamps.isEmpty());
+    EXPECT_EQ(stamps.size() + lost, c.seriesFrames) << "every frame of the series is saved or reported lost";
+    EXPECT_EQ(static_cast<int>(events.saved.size()), stamps.size());
+    EXPECT_GE(stamps.first(), before) << "the series begins after it was started";
+    int gaps = 0;
+    for (int i = 0; i < stamps.size(); ++i) {
+        ASSERT_GE(stamps[i], 0) << "frame " << i << " holds parts of two frames";
+        if (i > 0) {
+            ASSERT_GT(stamps[i], stamps[i - 1]) << "frame " << i << " is not later than the one before";
+            gaps += static_cast<int>(stamps[i] - stamps[i - 1] - 1);
+        }
+    }
+    EXPECT_LE(gaps, lost) << "frames missing between the saved ones are reported lost";
+    EXPECT_LT(stamps.last() - stamps.first(), c.seriesFrames);
+    if (c.holdSaver) {
+        // The L frames after the held one were overwritten while it was held.
+        for (int i = 1; i < stamps.size(); ++i)
+            EXPECT_GT(stamps[i], stamps.first() + c.ring) << "frame " << i;
+        EXPECT_GT(lost, 0);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    SaveSeries, LostFrames,
+    ::testing::Values(LostFramesCase{"SaverKeepsUp", 64, false, false, 5, 5},
+                      LostFramesCase{"SlowSaver", 4, false, true, 12, 12},
+                      LostFramesCase{"SlowSaverTriggerMode", 4, true, true, 100, 3}),
+    [](const ::testing::TestParamInfo<LostFramesCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SingleImageSeries, ZeroFramesStillSavesOneAndFinishes)
 {
@@ -149,18 +184,19 @@ TEST_F(SingleImageSeries, TriggerModeFailsAfterAboutThreeSecondsWithoutTheLastFr
     EXPECT_FALSE(s.thread->isSeriesRunning());
 }
 
-TEST_F(SingleImageSeries, TriggerModeSeriesIsCappedAtTheRingLength)
+TEST_F(SingleImageSeries, TriggerModeSeriesIsCappedAtTheFramesTheRingKeepsWhole)
 {
+    // One of the four buffers may always be the one the camera writes next.
     open(kOneCamera, 1);
     window->setPanelTriggerMode(2, true);
     StandaloneSave s(*window, 2, false, 4);
     s.start(100);
-    EXPECT_EQ(s.thread->targetCount(), 4);
-    for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(s.thread->targetCount(), 3);
+    for (int k = 0; k < 3; ++k)
         s.deliver(k);
     ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
-    EXPECT_EQ(s.events->saved.size(), 4u);
+    EXPECT_EQ(s.events->saved.size(), 3u);
 }
 
 TEST_F(SingleImageSeries, SlowFramesDoNotFailALongSeries)

@@ -1,5 +1,6 @@
 // Stack series through FrameSpool: file names, page counts, raw beside tif,
-// the bit depth, and the ends of a series (finished, failed, stopped, torn down).
+// the bit depth, and the ends of a series (finished, failed, stopped, torn down);
+// and series with an interval, as single files and as stacks.
 #include "../SaveFixture.h"
 
 #include <FrameSpool.h>
@@ -191,10 +192,10 @@ TEST_F(StackSeries, RestartingLiveWithALargerRingWaitsForTheSaveLoop)
     // old ring while the loop may still be in its last pass.
     window->onCapturing();
     ASSERT_FALSE(window->m_bLive.load());
-    window->m_nBufferCount = 40;
+    window->m_nBufferCount = 100;
     window->onCapturing();
     ASSERT_TRUE(window->m_bLive.load());
-    EXPECT_EQ(capture()->ringCount(), 40);
+    EXPECT_EQ(capture()->ringCount(), 100);
     EXPECT_FALSE(saver()->isSeriesRunning());
     ASSERT_TRUE(waitFor([&] { return events.closes >= 1; }));
     EXPECT_TRUE(slotFree(0, saver()));
@@ -300,7 +301,7 @@ TEST_F(StackSeries, StacksCreatedWithinOneMillisecondDoNotReplaceEachOther)
     // their names differ only by the time of creation.
     open(kOneCamera, 1);
     window->m_nStackNum = 2;
-    StandaloneSave s(*window, 1, true, 16);
+    StandaloneSave s(*window, 1, true, 17);
     s.start(16);
     for (int k = 0; k < 16; ++k)
         s.deliver(k);
@@ -326,3 +327,64 @@ TEST_F(StackSeries, StoppingLiveDuringAStackSeriesLeavesTheVideoButtonOff)
     EXPECT_FALSE(ui()->pb_video->isEnabled()) << "no recording without live view";
     EXPECT_TRUE(slotFree(0, saver()));
 }
+
+// A time-lapse: with an interval each saved frame is the newest one the
+// camera has delivered once the interval has passed since the one saved
+// before, so the frames' stamps lie at least the interval apart. A camera at
+// 10 frames per second and an interval of three frame periods: at least 3
+// frames apart, unless a frame arrives a whole period late.
+struct IntervalCase {
+    const char* name;
+    int stack;  // frames per stack file; 1: one raw file per frame
+    friend void PrintTo(const IntervalCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class IntervalSeries : public SaveFixture, public ::testing::WithParamInterface<IntervalCase> {};
+
+TEST_P(IntervalSeries, SavedFramesLieAtLeastTheIntervalApart)
+{
+    const IntervalCase& c = GetParam();
+    const std::string config =
+        "[camera]\nserial = LAPSE01\nsensor_width=64\nsensor_height=48\npixel_format=Mono 12\nframe_rate=10\n";
+    constexpr int kFrames = 4;
+    constexpr int kIntervalMs = 300;
+    constexpr int kFramePeriodMs = 100;
+    open(config.c_str(), 1);
+    goLive();
+    stampFrames();
+    ui()->txt_frames->setText(QString::number(kFrames));
+    ui()->spinBox_stackNum->setValue(c.stack);
+    chooseFormats(ZTCAM_FILE_RAW);
+    ui()->txt_intervaltm->setText(QString::number(kIntervalMs));
+    SaveEvents events(saver());
+    ASSERT_TRUE(captureAndWait(kFrames));
+    ASSERT_TRUE(waitFor([&] { return !events.finished.empty() && (c.stack == 1 || events.closes == 1); }));
+    EXPECT_TRUE(events.finished[0].second);
+    EXPECT_TRUE(logRows().contains("Camera0 capture successfully")) << logRows().join("\n").toStdString();
+
+    QVector<qint64> stamps;
+    if (c.stack > 1) {
+        for (const QString& f : stacksInOrder("Cam0_TS_num*.raw"))
+            stamps += stampsInRawFile(imgDir() + "/" + f, 64, 48, "Mono 12");
+    } else {
+        for (int i = 0; i < kFrames; ++i) {
+            const QStringList one = files(QString("Cam0_TS_1_%1_*.raw").arg(i));
+            ASSERT_EQ(one.size(), 1) << "file " << i;
+            stamps += stampsInRawFile(imgDir() + "/" + one[0], 64, 48, "Mono 12");
+        }
+    }
+    ASSERT_EQ(stamps.size(), kFrames);
+    for (int i = 0; i < stamps.size(); ++i) {
+        ASSERT_GE(stamps[i], 0) << "frame " << i << " holds parts of two frames";
+        if (i > 0) {
+            EXPECT_GE((stamps[i] - stamps[i - 1]) * kFramePeriodMs, kIntervalMs)
+                << "frames " << stamps[i - 1] << " and " << stamps[i];
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SaveSeries, IntervalSeries,
+                         ::testing::Values(IntervalCase{"SingleFiles", 1}, IntervalCase{"Stacks", 2}),
+                         [](const ::testing::TestParamInfo<IntervalCase>& info) {
+                             return std::string(info.param.name);
+                         });
