@@ -261,25 +261,30 @@ void PexCamera::startAcquisition(double now)
 
 bool PexCamera::takeFrame(double now, uint64_t* frame, double* due)
 {
+    const uint64_t limit = m_mode == 1 ? 1 : m_mode == 2 ? m_frameCount : 0;
+    if (limit && m_produced >= limit)
+        m_acquiring = false;  // the mode or count changed to fewer frames than were made
     if (!m_acquiring) {
         *due = 0.0;
         return false;
     }
-    const uint64_t limit = m_mode == 1 ? 1 : m_mode == 2 ? m_frameCount : 0;
     uint64_t available;
     if (m_frameRate <= 0.0) {
         available = m_produced + 1;
     } else {
-        // The rate lies within its range and both times come from the steady
-        // clock under the library's lock, so the count is small and not
-        // negative.
-        available = uint64_t(std::floor((now - m_start) * m_frameRate)) + 1;
-        if (limit)
-            available = std::min(available, limit);
-        if (available <= m_produced) {
-            *due = m_start + double(m_produced) / m_frameRate;
+        // The next frame is there from the very time named as its due time,
+        // so that a grab woken then never finds it missing and waits again
+        // for a time already past. The rate lies within its range and both
+        // times come from the steady clock under the library's lock, so the
+        // count is small and not negative.
+        const double next = m_start + double(m_produced) / m_frameRate;
+        if (now < next) {
+            *due = next;
             return false;
         }
+        available = std::max(uint64_t(std::floor((now - m_start) * m_frameRate)) + 1, m_produced + 1);
+        if (limit)
+            available = std::min(available, limit);
     }
     // The newest frame goes to the grab; older ones nobody waited for.
     const uint64_t skipped = available - 1 - m_produced;

@@ -56,8 +56,9 @@ public:
 
     // For a grab waiting at `now`: true and the frame's number when a frame
     // is there (earlier frames that no grab waited for count as missed);
-    // otherwise false and the time the next frame is due (0: not before the
-    // acquisition starts).
+    // otherwise false and the time the next frame is due, later than `now`
+    // and the time from which it is there (0: not before the acquisition
+    // starts).
     bool takeFrame(double now, uint64_t* frame, double* due);
 
 private:

@@ -16,14 +16,13 @@ namespace {
 
 thread_local PEX_ID t_selected = PEX_DEFAULT;
 
-// How long a grab waits for a frame due at `due` before it looks again: never
-// negative or longer than a minute, so the time arithmetic cannot overflow
-// whatever the due time, and at least a tenth of a millisecond, so that a due
-// time rounded just short of the frame does not make the wait return at once.
+// How long a grab waits for a frame due at `due` before it looks again: until
+// the due time, however close (the camera has the frame from its due time on,
+// so the grab does not wait twice), but never longer than a minute, so the
+// time arithmetic cannot overflow whatever the due time.
 std::chrono::duration<double> untilDue(double due, double now)
 {
-    const double wait = due - now;
-    return std::chrono::duration<double>(wait > 60.0 ? 60.0 : wait > 1e-4 ? wait : 1e-4);
+    return std::chrono::duration<double>(std::min(due - now, 60.0));
 }
 
 // Fires the hooks of an event on objects, one type after the other.

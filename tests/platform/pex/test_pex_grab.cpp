@@ -3,6 +3,7 @@
 #include "PexTestSupport.h"
 
 #include "GenApiSchema.h"
+#include "PexCamera.h"
 #include "WaitFor.h"
 
 #include <atomic>
@@ -442,6 +443,48 @@ TEST_F(PexGrabTest, FramesNobodyWaitedForCountAsMissedUntilReset)
     ASSERT_TRUE(PexTestGetCameraState(dig, &state));
     EXPECT_FALSE(state.acquiring);
     PexBufFree(buf);
+}
+
+// The camera's timing at given times rather than the clock's: whatever the
+// rate and the clock's magnitude, the due time it names lies ahead and the
+// frame is there at exactly that time, so a grab woken then takes it instead
+// of waiting again for a time already past; once a lowered frame count is
+// reached nothing is due any more.
+TEST(PexCameraTest, EveryFrameIsThereAtTheDueTimeItsCameraNamed)
+{
+    struct Case {
+        double rate;
+        double start;  // seconds on the steady clock
+    };
+    const Case cases[] = {
+        {10000.0, 1e6 + 0.1}, {9999.9999, 123456.789}, {7777.7, 98765.4321},  {29.97, 5e5},
+        {3.0, 1e7 / 3},       {0.0166, 86400.5},       {0.01, 3.3e6 + 1e-7},
+    };
+    for (const Case& c : cases) {
+        platform::pex::PexCameraConfig config;
+        config.frameRate = c.rate;
+        platform::pex::PexCamera camera(config, "SIM00");
+        camera.startAcquisition(c.start);
+        double now = c.start;
+        uint64_t frame = 0;
+        double due = 0.0;
+        for (uint64_t n = 0; n < 2000; ++n) {
+            ASSERT_TRUE(camera.takeFrame(now, &frame, &due)) << c.rate << " Hz, frame " << n;
+            EXPECT_EQ(frame, n);
+            ASSERT_FALSE(camera.takeFrame(now, &frame, &due));
+            ASSERT_GT(due, now) << c.rate << " Hz, frame " << n + 1;
+            ASSERT_LE(due - now, 1.0 / c.rate + 1e-6) << c.rate << " Hz, frame " << n + 1;
+            now = due;
+        }
+        EXPECT_EQ(camera.missed(), 0) << c.rate;
+
+        std::string why;
+        const uint8_t two[4] = {0, 0, 0, 2};
+        ASSERT_TRUE(camera.write(0x3034, 4, two, &why, now) && camera.write(0x3030, 4, two, &why, now)) << why;
+        EXPECT_FALSE(camera.takeFrame(now + 1e3, &frame, &due));
+        EXPECT_EQ(due, 0.0) << c.rate << " Hz: 2 frames were asked for, 2000 made";
+        EXPECT_FALSE(camera.acquiring());
+    }
 }
 
 TEST_F(PexGrabTest, WhiteBalanceOnceFillsTheCoefficientBuffer)
