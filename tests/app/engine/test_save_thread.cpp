@@ -71,13 +71,17 @@ TEST_P(LostFrames, SavedFramesAreWholeAndConsecutiveBetweenTheReportedLosses)
     ui()->pb_cap->click();
     ASSERT_TRUE(window->m_bCapturing);
     EXPECT_EQ(window->m_nFrames.load(), c.seriesFrames);
+    // A saver that starts after the whole series has passed (a loaded
+    // machine) saves nothing and reports every frame lost.
+    bool held = false;
     if (c.holdSaver) {
-        ASSERT_TRUE(waitFor([] { return ZTCamSim_HeldFileSaves() > 0; }));
+        ASSERT_TRUE(waitFor([&] { return ZTCamSim_HeldFileSaves() > 0 || !window->m_bCapturing; }));
+        held = ZTCamSim_HeldFileSaves() > 0;
         // The held frame arrived before this; once frame k + L - 1 has
         // arrived the camera may be writing frame k + L over frame k, so
         // the L frames after the held one are gone too.
         const qint64 atHold = capture()->frameCounter();
-        ASSERT_TRUE(waitFor([&] { return capture()->frameCounter() >= atHold + 2 * c.ring; }));
+        ASSERT_TRUE(waitFor([&] { return !held || capture()->frameCounter() >= atHold + 2 * c.ring; }));
         ZTCamSim_HoldFileSaves(0);
     }
     ASSERT_TRUE(waitFor([&] { return !window->m_bCapturing && ui()->pb_cap->text() == "Capture"; }));
@@ -109,7 +113,10 @@ TEST_P(LostFrames, SavedFramesAreWholeAndConsecutiveBetweenTheReportedLosses)
         ASSERT_EQ(one.size(), 1) << "file " << i;
         stamps += stampsInRawFile(imgDir() + "/" + one[0], 64, 48, "Mono 12");
     }
-    ASSERT_FALSE(stamps.isEmpty());
+    if (stamps.isEmpty()) {
+        EXPECT_EQ(lost, c.seriesFrames);
+        return;
+    }
     EXPECT_EQ(stamps.size() + lost, c.seriesFrames) << "every frame of the series is saved or reported lost";
     EXPECT_EQ(static_cast<int>(events.saved.size()), stamps.size());
     EXPECT_GE(stamps.first(), before) << "the series begins after it was started";
@@ -123,7 +130,7 @@ TEST_P(LostFrames, SavedFramesAreWholeAndConsecutiveBetweenTheReportedLosses)
     }
     EXPECT_LE(gaps, lost) << "frames missing between the saved ones are reported lost";
     EXPECT_LT(stamps.last() - stamps.first(), c.seriesFrames);
-    if (c.holdSaver) {
+    if (held) {
         // The L frames after the held one were overwritten while it was held.
         for (int i = 1; i < stamps.size(); ++i)
             EXPECT_GT(stamps[i], stamps.first() + c.ring) << "frame " << i;
