@@ -30,7 +30,6 @@ CZTThdSaveImg::CZTThdSaveImg(MainWindow* owner)
     if (owner)
         connect(this, &CZTThdSaveImg::SignalStackCloseFinished, owner, &MainWindow::SlotStackCloseFinished,
                 static_cast<Qt::ConnectionType>(Qt::AutoConnection | Qt::UniqueConnection));
-    m_saveClock.start();
 }
 
 CZTThdSaveImg::~CZTThdSaveImg()
@@ -175,8 +174,7 @@ void CZTThdSaveImg::AddCallbackCounter()
 bool CZTThdSaveImg::copyFrame(qint64 frame, uint8_t* dst)
 {
     FrameBufferSet* set = m_pSet;
-    const size_t bytes = m_nFrameBytes > 0 ? static_cast<size_t>(m_nFrameBytes) : 0;
-    return set && set->copyFrame(frame, dst, bytes, &m_nCopiedArrival);
+    return set && set->copyFrame(frame, dst, frameBytes(), &m_nCopiedArrival);
 }
 
 QByteArray CZTThdSaveImg::timeText() const
@@ -267,7 +265,6 @@ void CZTThdSaveImg::run()
             m_nLastArrival = m_nCopiedArrival;
             m_nNextFrame = frame + 1;
             idle = 0;
-            m_saveClock.restart();
             emit SignalSendSavedImageCount(m_nCamIndex, m_nSavedCount);
             if (m_nFramesHandled >= seriesFrames()) {
                 result = true;
@@ -310,8 +307,7 @@ CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveRamImging(qint64 frameNumber)
     frame.widthStep = static_cast<uint32_t>(frame.elementBytes) * frame.channels * frame.width;
     const uint32_t oldImageSize = frame.imageSize;
     frame.imageSize = static_cast<uint32_t>(frame.height) * frame.widthStep;
-    const size_t frameBytes = m_nFrameBytes > 0 ? static_cast<size_t>(m_nFrameBytes) : 0;
-    const size_t pixels = std::max<size_t>({oldImageSize, frame.imageSize, frameBytes});
+    const size_t pixels = std::max<size_t>({oldImageSize, frame.imageSize, frameBytes()});
     const size_t total = headerSize + pixels + frame.extraSize;
     if (m_saveBuffer.size() < total)
         m_saveBuffer.resize(total);
@@ -362,9 +358,8 @@ CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveStackImging(qint64 frameNumber)
         return SaveResult::Failed;
     // The frame is copied out first, so that it is kept while the stack
     // files are made and the spool takes it, however long that lasts.
-    const size_t bytes = m_nFrameBytes > 0 ? static_cast<size_t>(m_nFrameBytes) : 0;
-    if (m_stackBuffer.size() < bytes)
-        m_stackBuffer.resize(bytes);
+    if (m_stackBuffer.size() < frameBytes())
+        m_stackBuffer.resize(frameBytes());
     if (!copyFrame(frameNumber, m_stackBuffer.data()))
         return SaveResult::Overwritten;
     if (!m_bSpoolReady && !CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth)) {

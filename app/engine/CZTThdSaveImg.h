@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QFuture>
 #include <QThread>
 #include <QVector>
@@ -91,6 +90,8 @@ private:
     // Copies frame `frame` of the stream out of the ring into dst; false
     // when it is no longer whole.
     bool copyFrame(qint64 frame, uint8_t* dst);
+    // Bytes of one frame's pixels.
+    size_t frameBytes() const { return m_nFrameBytes > 0 ? static_cast<size_t>(m_nFrameBytes) : 0; }
     // Frames of the series: N, or 1 for N = 0 (one frame is still saved).
     int seriesFrames() const { return m_nTargetCount > 0 ? m_nTargetCount : 1; }
     SaveResult SaveRamImging(qint64 frame);
@@ -116,7 +117,6 @@ private:
     int m_nStackedCount = 0;
     int m_nTargetCount = 0;
     int m_nStackFill = 0;
-    QElapsedTimer m_saveClock;
     QVector<int> m_spoolSlots;
     QByteArray m_lastStackTime;  // time text of the last stack created
 

@@ -45,10 +45,9 @@ GC_ERROR NoPlaceForTheHandle()
 }
 
 // Pattern 2: look the parent up, open the child, register it under the
-// parent; when the registration fails, `undo` takes the open back.
-template <class P, class T, class Open, class Undo>
-GC_ERROR OpenAndRegister(GenTLLibrary& library, LookupFn<P> lookup, void* parentHandle, void** handle, Open open,
-                         Undo undo)
+// parent. For children whose open leaves nothing to take back.
+template <class P, class T, class Open>
+GC_ERROR OpenAndRegister(GenTLLibrary& library, LookupFn<P> lookup, void* parentHandle, void** handle, Open open)
 {
     CountedPtr<P> parent;
     GC_ERROR code = (library.*lookup)(parentHandle, &parent);
@@ -60,10 +59,7 @@ GC_ERROR OpenAndRegister(GenTLLibrary& library, LookupFn<P> lookup, void* parent
     code = open(*parent, &child);
     if (code != GC_ERR_SUCCESS)
         return code;
-    code = library.RegisterHandle(child, parentHandle, handle);
-    if (code != GC_ERR_SUCCESS && child)
-        undo(*parent, *child);
-    return code;
+    return library.RegisterHandle(child, parentHandle, handle);
 }
 
 template <class P, class T>
@@ -399,8 +395,7 @@ GC_ERROR GenTLSrvDirect::DevGetPort(DEV_HANDLE hDevice, PORT_HANDLE* phRemoteDev
 {
     return OpenAndRegister<GenTLLocalDevice, GenTLRemoteDevice>(
         *m_library, &GenTLLibrary::LookupLocalDeviceHandle, hDevice, phRemoteDevice,
-        [](GenTLLocalDevice& device, CountedPtr<GenTLRemoteDevice>* port) { return device.GetRemotePort(port); },
-        NothingToUndo<GenTLLocalDevice, GenTLRemoteDevice>);
+        [](GenTLLocalDevice& device, CountedPtr<GenTLRemoteDevice>* port) { return device.GetRemotePort(port); });
 }
 
 GC_ERROR GenTLSrvDirect::DevGetNumDataStreams(DEV_HANDLE hDevice, uint32_t* piNumDataStreams)
@@ -422,8 +417,7 @@ GC_ERROR GenTLSrvDirect::DevOpenDataStream(DEV_HANDLE hDevice, const char* sData
         *m_library, &GenTLLibrary::LookupLocalDeviceHandle, hDevice, phDataStream,
         [&](GenTLLocalDevice& device, CountedPtr<GenTLDataStream>* stream) {
             return device.StmOpen(sDataStreamID, stream);
-        },
-        NothingToUndo<GenTLLocalDevice, GenTLDataStream>);
+        });
 }
 
 GC_ERROR GenTLSrvDirect::DevGetInfo(DEV_HANDLE hDevice, DEVICE_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,

@@ -17,7 +17,7 @@
 #include <QTemporaryDir>
 #include <QVector>
 
-#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,37 +75,23 @@ inline int tiffPages(const QString& path, QString* info = nullptr)
     return text.count("TIFF Directory at offset");
 }
 
-// Frame k of the stream as the simulated camera delivers it with
-// ImageStamping on: the test pattern with k (little-endian) in its first 8
-// bytes.
-inline QByteArray stampedFrame(qint64 k, int width, int height, const char* pixelFormat)
-{
-    QByteArray frame(width * height * 8, '\0');
-    const uint32_t size = ZTCamSim_GenerateFrame(frame.data(), static_cast<uint32_t>(frame.size()), width, height,
-                                                 pixelFormat, static_cast<uint64_t>(k));
-    frame.resize(static_cast<int>(size));
-    for (int i = 0; i < 8 && i < frame.size(); ++i)
-        frame[i] = static_cast<char>((static_cast<quint64>(k) >> (8 * i)) & 0xff);
-    return frame;
-}
-
-// The stamps of the frames a raw file (one image or a stack) holds, in
-// order; -1 for a frame that is not wholly the stamped frame it names (parts
-// of two frames).
-inline QVector<qint64> stampsInRawFile(const QString& path, int width, int height, const char* pixelFormat)
+// The stamps of the 64 x 48 Mono 12 frames a raw file (one image or a stack)
+// holds, in order: the frame numbers the simulated camera writes into the
+// first 8 bytes with ImageStamping on; -1 for a frame that is not wholly the
+// frame it names (parts of two frames).
+inline QVector<qint64> stampsInRawFile(const QString& path)
 {
     QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QByteArray expected(64 * 48 * 2, '\0');
     QVector<qint64> stamps;
-    if (!file.open(QIODevice::ReadOnly))
-        return stamps;
-    const QByteArray bytes = file.readAll();
-    const int frameBytes = stampedFrame(0, width, height, pixelFormat).size();
-    for (int at = 0; frameBytes > 0 && at + frameBytes <= bytes.size(); at += frameBytes) {
-        const QByteArray frame = bytes.mid(at, frameBytes);
+    for (int at = 0; at + expected.size() <= bytes.size(); at += expected.size()) {
         qint64 k = 0;
-        for (int i = 7; i >= 0; --i)
-            k = (k << 8) | static_cast<uchar>(frame[i]);
-        stamps << (frame == stampedFrame(k, width, height, pixelFormat) ? k : -1);
+        std::memcpy(&k, bytes.constData() + at, sizeof k);
+        ZTCamSim_GenerateFrame(expected.data(), static_cast<uint32_t>(expected.size()), 64, 48, "Mono 12",
+                               static_cast<uint64_t>(k));
+        std::memcpy(expected.data(), &k, sizeof k);
+        stamps << (bytes.mid(at, expected.size()) == expected ? k : -1);
     }
     return stamps;
 }
@@ -135,21 +121,10 @@ protected:
     {
         return QDir(imgDir()).entryList({pattern}, QDir::Files, QDir::Name);
     }
-    // Stack files in the order they were made: by the time at the end of
-    // their names ("_hh_mm_ss_zzz.ext").
-    QStringList stacksInOrder(const QString& pattern) const
-    {
-        QStringList names = files(pattern);
-        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-            return a.section('.', 0, 0).right(12) < b.section('.', 0, 0).right(12);
-        });
-        return names;
-    }
     void goLive(int ring = 64)
     {
-        // By default a ring long enough (0.6 s at 100 frames per second) that
-        // a saver slowed down by a sanitizer and a loaded machine does not
-        // fall a whole ring behind the camera and lose frames.
+        // By default a ring long enough that a saver slowed down by a
+        // sanitizer or a loaded machine does not lose frames.
         window->m_nBufferCount = ring;
         window->onCapturing();
         ASSERT_TRUE(window->m_bLive.load());

@@ -9,88 +9,56 @@
 
 using GenTLCore::CallGate;
 
-namespace {
-
-// A call held inside the gate on a thread of its own until released.
-class HeldCall {
-public:
-    HeldCall()
-        : m_thread([this] {
-              CallGate::Pass pass;
-              m_admitted = pass.Entered();
-              m_entered.set_value();
-              m_release.get_future().wait();
-              m_closerGoneWhileInside = m_closerGone.load();
-          })
-    {
-        m_entered.get_future().wait();
-    }
-    ~HeldCall() { Release(); }
-    void Release()
-    {
-        if (!m_thread.joinable())
-            return;
-        m_release.set_value();
-        m_thread.join();
-    }
-    bool Admitted() const { return m_admitted; }
-    // Set by the closer when it returns, read by the call as it leaves.
-    std::atomic<bool> m_closerGone{false};
-    bool m_closerGoneWhileInside = false;
-
-private:
-    std::promise<void> m_entered, m_release;
-    bool m_admitted = false;
-    std::thread m_thread;
-};
-
-}  // namespace
-
 // Whom a closer waits for: GCCloseLib for the calls admitted before it shut
 // the gate, never for one that met the shut gate; an unload for both, since
 // a call refused for closing still records why.
 TEST(CallGate, ACloserWaitsForTheCallsItMustOutlastOnly)
 {
-    struct Case {
+    const struct {
         const char* name;
-        bool heldBeforeShut;
-        bool unload;
-        bool waits;
-    };
-    const Case cases[] = {
+        bool heldBeforeShut, unload, waits;
+    } cases[] = {
         {"GCCloseLib, call admitted before", true, false, true},
         {"GCCloseLib, call refused while closing", false, false, false},
         {"unload, call admitted before", true, true, true},
         {"unload, call refused while closing", false, true, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CallGate::Reset();
-        std::unique_ptr<HeldCall> held;
+        std::promise<void> entered, release;
+        std::atomic<bool> closerGone{false};
+        bool goneWhileInside = false;
+        std::thread call;
+        const auto holdACall = [&] {
+            call = std::thread([&] {
+                CallGate::Pass pass;
+                EXPECT_EQ(pass.Entered(), c.heldBeforeShut);
+                entered.set_value();
+                release.get_future().wait();
+                goneWhileInside = closerGone;
+            });
+            entered.get_future().wait();
+        };
         if (c.heldBeforeShut)
-            held.reset(new HeldCall());
-        ASSERT_TRUE(CallGate::Shut());
+            holdACall();
+        EXPECT_TRUE(CallGate::Shut());
         if (!c.heldBeforeShut)
-            held.reset(new HeldCall());
-        EXPECT_EQ(held->Admitted(), c.heldBeforeShut);
+            holdACall();
         if (c.unload)
             CallGate::ShutForUnload();
         std::future<void> closer = std::async(std::launch::async, [&] {
             CallGate::AwaitOthers();
-            held->m_closerGone = true;
+            closerGone = true;
         });
-        if (c.waits) {
-            // Time for a closer that does not wait to return.
+        if (c.waits)  // time for a closer that does not wait to return
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            held->Release();
-            closer.wait();
-            EXPECT_FALSE(held->m_closerGoneWhileInside);
-        } else {
-            // A deadline against a hang only.
+        else  // a deadline against a hang only
             EXPECT_EQ(closer.wait_for(std::chrono::seconds(60)), std::future_status::ready);
-            held->Release();
-            closer.wait();
-        }
+        release.set_value();
+        call.join();
+        closer.wait();
+        EXPECT_EQ(goneWhileInside, !c.waits);
     }
     CallGate::Reset();
 }
