@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <platform/os/ThreadControl.h>
 
+#include <limits>
 #include <new>
 
 namespace GenTLCore {
@@ -24,6 +25,8 @@ using namespace PexCode;
 // it is looked at meanwhile.
 constexpr uint32_t kAbortTimeoutMs = 1000;
 constexpr PEX_INT kAbortPollMs = 15;
+// The largest byte count the library's sizes (signed) can express.
+constexpr uint64_t kLibraryBytesMax = static_cast<uint64_t>(std::numeric_limits<PEX_INT>::max());
 
 int32_t Check() { return PexErrorTracker::CheckThreadError(PexErrorTracker::Instance()); }
 
@@ -137,7 +140,9 @@ CountedPtr<GenTLBuffer> GenTLDataStreamPEX::AllocateStreamBuffer(void* memory, u
         if (IsReleasablePexId(library))
             PexBufFree(library);
         library = 0;
-        if (lineBytes != 0) {
+        // Whole lines of a size past the library's signed byte counts are
+        // more than it can allocate: refused before the lines are counted.
+        if (lineBytes != 0 && size <= kLibraryBytesMax - (lineBytes - 1)) {
             height = static_cast<PEX_INT>((size + lineBytes - 1) / lineBytes);
             library = PexBufAllocColor(m_system, bands, width, height, type, attribute, nullptr);
         }

@@ -80,6 +80,18 @@ using namespace platform::pex;
 
 namespace {
 
+// The byte count of a buffer of these dimensions (each checked positive and
+// small where it is a band or element count), or 0 when it passes the
+// library's limit; a product that overflows is past it.
+int64_t byteCount(int64_t bands, int64_t width, int64_t height, int64_t elementBytes)
+{
+    int64_t pitch = 0, bytes = 0;
+    if (__builtin_mul_overflow(width, bands * elementBytes, &pitch) || __builtin_mul_overflow(pitch, height, &bytes) ||
+        bytes > kMaxBytes)
+        return 0;
+    return bytes;
+}
+
 PEX_ID allocate(const char* name, PEX_ID system, int64_t bands, int64_t width, int64_t height, int64_t type,
                 int64_t attribute)
 {
@@ -94,8 +106,7 @@ PEX_ID allocate(const char* name, PEX_ID system, int64_t bands, int64_t width, i
         if (!PexLibrary::find(lib.systems, system)) {
             failure.set(system, code::kErrInvalidId, operation + L": invalid system identifier.");
         } else if ((bands != 1 && bands != 3) || width <= 0 || height <= 0 || elementBytes == 0 ||
-                   (!array && type == code::kBufFloat32) ||
-                   bands * width * height * elementBytes > kMaxBytes) {
+                   (!array && type == code::kBufFloat32) || byteCount(bands, width, height, elementBytes) == 0) {
             failure.set(system, code::kErrInvalidValue, operation + L": invalid buffer size or type.");
         } else {
             auto buf = std::make_unique<PexBuffer>();

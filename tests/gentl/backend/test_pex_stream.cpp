@@ -283,3 +283,34 @@ TEST_F(PexStreamTest, SizeFilledIsTheDeliveredImageWithinTheBuffer)
     }
     ASSERT_EQ(stream->StopAcquisition(ACQ_STOP_FLAGS_DEFAULT), GC_ERR_SUCCESS);
 }
+
+// A producer buffer of a size the library cannot allocate is out of memory,
+// at image widths whose line size divides 2^64 - 1 and at an ordinary one:
+// a size whose whole lines pass the library's signed byte counts is refused
+// before the library is asked for them, a smaller absurd one by the library.
+// The stream announces an ordinary buffer afterwards.
+TEST_F(PexStreamTest, AbsurdProducerBufferSizesAreOutOfMemory)
+{
+    const struct {
+        uint64_t size;
+        bool libraryAsked;
+    } cases[] = {
+        {UINT64_MAX, false},          {0xFFFFFFFFFFFFFF01u, false}, {uint64_t(1) << 63, false},
+        {uint64_t(INT64_MAX), false}, {uint64_t(1) << 62, true},    {uint64_t(1) << 40, true},
+    };
+    PexTestSetCallLog(1);
+    for (uint32_t width : {3u, 255u, 257u, 640u}) {
+        WriteCamera(0x3010, width);  // Width
+        ASSERT_EQ(stream->GetPayloadSize(), width * 48u);
+        for (const auto& c : cases) {
+            PexTestClearCallLog();
+            CountedPtr<GenTLBuffer> buffer;
+            EXPECT_EQ(stream->AllocAndAnnounceBuffer(c.size, nullptr, &buffer), GC_ERR_OUT_OF_MEMORY)
+                << "width " << width << ", size " << c.size;
+            EXPECT_EQ(PexTestCallCountOf("PexBufAllocColor"), c.libraryAsked ? 2u : 1u)
+                << "width " << width << ", size " << c.size;
+        }
+        AllocAndAnnounce(1);
+    }
+    EXPECT_EQ(StreamInfo(STREAM_INFO_NUM_ANNOUNCED), 4u);
+}

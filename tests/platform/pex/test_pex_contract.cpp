@@ -60,6 +60,33 @@ TEST_F(PexFixture, UnknownUnhookAndFreeOfAnAutoFreedIdRaiseNothing)
     EXPECT_EQ(probe.calls, 1) << "an id never allocated is an error";
 }
 
+// A buffer whose byte count passes the library's limit is refused, also when
+// the product of its dimensions overflows 64 bits.
+TEST_F(PexFixture, BuffersPastTheSizeLimitAreRefusedWhateverTheirProductWouldWrapTo)
+{
+    ErrorProbe probe;
+    allocSystem();
+    const struct {
+        PEX_INT bands, width, height, type;
+    } refused[] = {
+        {1, 3, 0x5555555555555500, 8},                     // 2^64 - 256 bytes, wrapped
+        {1, 255, 0x0101010101010101, 8},                   // 2^64 - 1
+        {3, 640, INT64_MAX / 640 + 1, 16},                 // past 2^63
+        {1, INT64_MAX, INT64_MAX, 8},
+        {3, INT64_MAX / 6 + 1, 1, 16},                     // the pitch alone
+        {1, int64_t(1) << 17, (int64_t(1) << 17) + 1, 8},  // 2^34 + 2^17, no overflow
+    };
+    int calls = 0;
+    for (const auto& c : refused) {
+        EXPECT_EQ(PexBufAllocColor(system, c.bands, c.width, c.height, c.type, 12, nullptr), 0u)
+            << c.bands << " x " << c.width << " x " << c.height << " x " << c.type;
+        EXPECT_EQ(probe.calls, ++calls);
+    }
+    EXPECT_EQ(probe.main, L"PexBufAllocColor: invalid buffer size or type.");
+    EXPECT_EQ(PexBufAlloc1d(system, INT64_MAX / 2 + 1, 16, 12), 0u);
+    EXPECT_EQ(probe.calls, ++calls);
+}
+
 TEST_F(PexFixture, IdsAreNeverDefaultAndHaveBit800000Clear)
 {
     allocSystem();
