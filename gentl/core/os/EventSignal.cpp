@@ -40,6 +40,7 @@ void EventSignal::Kill()
 void EventSignal::Abort()
 {
     m_aborted.store(true);
+    m_aborts.fetch_add(1);
     if (m_condition)
         m_condition->SignalAll();
 }
@@ -72,8 +73,11 @@ int32_t EventSignal::WaitFor(double seconds)
         return FAILED;
     if (m_aborted.load() || TakeKill())
         return ABORTED;
+    const uint64_t aborts = m_aborts.load();
     const int32_t code = m_condition->Wait(m_lock, seconds);
-    if (m_aborted.load() || TakeKill())
+    // An abort while this thread slept ends its wait, also when a Reset came
+    // before it woke: the Reset starts a fresh state for later waits only.
+    if (m_aborted.load() || m_aborts.load() != aborts || TakeKill())
         return ABORTED;
     if (code == OS_OK)
         return SIGNALLED;

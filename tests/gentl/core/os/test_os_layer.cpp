@@ -233,6 +233,36 @@ TEST(EventSignalTest, AbortWakesAPresentWaiter)
     EXPECT_EQ(result.load(), EventSignal::ABORTED);
 }
 
+// An event unregistered and registered again at once (Abort, then Reset,
+// before the woken waiter runs): the waiter still ends aborted, and the next
+// wait is a fresh one.
+TEST(EventSignalTest, AnAbortReachesAPresentWaiterAlsoWhenAResetFollowsAtOnce)
+{
+    EventSignal signal;
+    bool waiting = false;
+    int result = -1;
+    std::thread waiter([&] {
+        signal.Lock();
+        waiting = true;
+        result = signal.Wait();
+        signal.Unlock();
+    });
+    for (bool asleep = false; !asleep;) {
+        signal.Lock();  // taken only while the waiter sleeps, once it waits
+        asleep = waiting;
+        if (asleep) {
+            signal.Abort();
+            signal.Reset();
+        }
+        signal.Unlock();
+    }
+    waiter.join();
+    EXPECT_EQ(result, EventSignal::ABORTED);
+    signal.Lock();
+    EXPECT_EQ(signal.TimedWait(0.0), EventSignal::TIMED_OUT);
+    signal.Unlock();
+}
+
 TEST(EventSignalTest, OneSignalWakesOneOfTwoWaiters)
 {
     EventSignal signal;
