@@ -22,11 +22,28 @@ CPEXString PexDriverFolder::Folder(const CPEXString& platformWord)
     return folder;
 }
 
+bool PexDriverFolder::HoldsEntry(const std::wstring& list, const std::wstring& entry)
+{
+    for (size_t begin = 0;;) {
+        const size_t end = list.find(kPathListSeparator, begin);
+        const size_t length = (end == std::wstring::npos ? list.size() : end) - begin;
+        if (list.compare(begin, length, entry) == 0)
+            return true;
+        if (end == std::wstring::npos)
+            return false;
+        begin = end + 1;
+    }
+}
+
 CPEXString PexDriverFolder::AppendToPath(const CPEXString& platformWord)
 {
     const CPEXString folder = Folder(platformWord);
     CPEXString path;
     ResolveEnvironmentFolder(path, L"PATH");
+    // A consumer may load the producer any number of times: the folder
+    // joins PATH once.
+    if (HoldsEntry(path.str(), folder.str()))
+        return folder;
     if (!path.empty())
         path.str() += kPathListSeparator;
     path += folder;

@@ -7,16 +7,21 @@ namespace GenTLCore::PEXCore {
 // DriversPath (machine key row 3, every trailing '/' removed) followed by
 // "GenTLProducer" and the platform word ("Linux64" here; "Win64" on
 // Windows); without the value it is the relative "GenTLProducer/Linux64".
-// It joins PATH after a ':' ("folder" alone when PATH is unset or empty).
+// It joins PATH after a ':' ("folder" alone when PATH is unset or empty),
+// unless PATH holds it already.
 class PexDriverFolder {
 public:
     static constexpr const wchar_t* kPlatformWord = L"Linux64";
     static constexpr wchar_t kPathListSeparator = L':';
 
     static CPEXString Folder(const CPEXString& platformWord);
-    // Appends the folder to the process PATH (every time, also when it is
-    // there already) and returns it.
+    // Appends the folder to the process PATH unless one of PATH's entries is
+    // the folder already, and returns it.
     static CPEXString AppendToPath(const CPEXString& platformWord);
+
+private:
+    // True when one of the ':'-separated entries of `list` is `entry`.
+    static bool HoldsEntry(const std::wstring& list, const std::wstring& entry);
 };
 
 }  // namespace GenTLCore::PEXCore

@@ -154,7 +154,7 @@ TEST_F(RegistryFixture, DebugSettingsPreferTheUserAndMissingFoldersAreSkipped)
     unsetenv("TEMP");
 }
 
-TEST_F(RegistryFixture, TheDriverFolderJoinsPathWithAColon)
+TEST_F(RegistryFixture, TheDriverFolderJoinsPathOnceAfterAColon)
 {
     struct Case {
         const char* value;  // DriversPath, null: none
@@ -168,6 +168,13 @@ TEST_F(RegistryFixture, TheDriverFolderJoinsPathWithAColon)
         {"/opt/cvn", nullptr, "/opt/cvn/GenTLProducer/Linux64"},
         {"/opt/cvn", "", "/opt/cvn/GenTLProducer/Linux64"},
         {"/", "/bin", "/bin:/GenTLProducer/Linux64"},
+        // Once there as a whole entry, it stays once; parts of entries are
+        // other folders.
+        {"/", "/bin:/GenTLProducer/Linux64:/sbin", "/bin:/GenTLProducer/Linux64:/sbin"},
+        {"/", "/GenTLProducer/Linux64", "/GenTLProducer/Linux64"},
+        {"/", "/GenTLProducer/Linux640:/x/GenTLProducer/Linux64",
+         "/GenTLProducer/Linux640:/x/GenTLProducer/Linux64:/GenTLProducer/Linux64"},
+        {"/", "/GenTLProducer/Linux64/", "/GenTLProducer/Linux64/:/GenTLProducer/Linux64"},
     };
     for (const Case& c : cases) {
         machine(c.value ? std::string(kInstall) + "\"DriversPath\"=sz:" + c.value + "\n" : std::string());
@@ -181,7 +188,7 @@ TEST_F(RegistryFixture, TheDriverFolderJoinsPathWithAColon)
     setenv("PATH", "/bin", 1);
     PexDriverFolder::AppendToPath(PexDriverFolder::kPlatformWord);
     PexDriverFolder::AppendToPath(PexDriverFolder::kPlatformWord);
-    EXPECT_STREQ(std::getenv("PATH"), "/bin:/GenTLProducer/Linux64:/GenTLProducer/Linux64") << "appended each time";
+    EXPECT_STREQ(std::getenv("PATH"), "/bin:/GenTLProducer/Linux64") << "appended once";
 }
 
 TEST_F(RegistryFixture, VolatileRowsAreCreatedWithTheirCreatorValues)
