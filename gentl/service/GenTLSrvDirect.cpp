@@ -83,7 +83,8 @@ private:
 // Pattern 2 as one step: the pool and the parent stay locked from the open
 // to the registration, so that no other thread sees a child whose open may
 // still be taken back; `undo` takes it back, before the locks are released,
-// when the registration fails or throws.
+// when the registration fails or throws. A parent closed between its lookup
+// and the locks is refused as a stale handle before anything is opened on it.
 template <class P, class T, class Open, class Undo>
 GC_ERROR OpenAndRegisterLocked(GenTLLibrary& library, LookupFn<P> lookup, void* parentHandle, void** handle, Open open,
                                Undo undo)
@@ -97,6 +98,9 @@ GC_ERROR OpenAndRegisterLocked(GenTLLibrary& library, LookupFn<P> lookup, void* 
     // The pool lock, then the parent's lock; released in the reverse order.
     PoolLock pool(library);
     ScopedLock module(parent->GetModuleLock());
+    code = library.CheckParentInPool(parentHandle);
+    if (code != GC_ERR_SUCCESS)
+        return code;
     CountedPtr<T> child;
     code = open(*parent, &child);
     if (code != GC_ERR_SUCCESS)

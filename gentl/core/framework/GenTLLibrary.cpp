@@ -163,8 +163,9 @@ GC_ERROR GenTLLibrary::RegisterHandle(const CountedPtr<GenTLHandle>& object, voi
                            "Open/Register: internal failure when looking up the opened object instance.");
     // The parent was looked up before the object was handed out, without
     // the pool held: it may have been closed since.
-    if (parent && m_pool.count(parent) == 0)
-        return ReportError(GC_ERR_INVALID_HANDLE, "Open/Register: the parent handle is no longer in the pool");
+    const GC_ERROR inPool = CheckParentInPool(parent);
+    if (inPool != GC_ERR_SUCCESS)
+        return inPool;
     void* key = object.Get();
     auto entry = m_pool.find(key);
     if (entry != m_pool.end()) {
@@ -185,6 +186,14 @@ GC_ERROR GenTLLibrary::RegisterHandle(const CountedPtr<GenTLHandle>& object, voi
     }
     LogHandle("Handle added to the pool: ", *object);
     *handle = key;
+    return GC_ERR_SUCCESS;
+}
+
+GC_ERROR GenTLLibrary::CheckParentInPool(void* parent)
+{
+    ScopedLock lock(m_lock);
+    if (parent && m_pool.count(parent) == 0)
+        return ReportError(GC_ERR_INVALID_HANDLE, "Open/Register: the parent handle is no longer in the pool");
     return GC_ERR_SUCCESS;
 }
 

@@ -66,6 +66,8 @@ public:
     // the system). A parent that has left the pool meanwhile is refused with
     // -1006 before the object is opened.
     GC_ERROR RegisterHandle(const CountedPtr<GenTLHandle>& object, void* parent, void** handle);
+    // 0 when `parent` is in the pool (or null, for the system), else -1006.
+    GC_ERROR CheckParentInPool(void* parent);
 
     void LockPool() { m_lock.Enter(); }
     void UnlockPool() { m_lock.Leave(); }
