@@ -3,8 +3,8 @@
 // GCCloseLib run with the imaging library's application setting cleared for
 // the call. A call refused by the shut gate answers -1002: while GCCloseLib
 // closes the library, with the last error "<function>: the library is being
-// closed" (GCGetLastError itself is admitted then); while the producer
-// unloads, touching nothing.
+// closed" (GCGetLastError itself is admitted then, and GCInitLib waits for
+// the close to end instead); while the producer unloads, touching nothing.
 #include "CallGate.h"
 #include "ExportedService.h"
 #include "GenTLSrv.h"
@@ -72,10 +72,12 @@ GC_API GCGetLastError(GC_ERROR *piErrorCode, char *sErrText, size_t *piSize)
         CallGate::kAlsoWhileClosing);
 }
 
+// Met by another thread's GCCloseLib, it waits for the close to end and then
+// initialises; an unload meanwhile refuses it.
 GC_API GCInitLib()
 {
     CallGate::Pass pass;
-    if (!pass.Entered())
+    if (!pass.Entered() && !pass.EnterAfterClose())
         return Refused(__func__, pass);
     GenTLSrv* service = ExportedService();
     if (!service)

@@ -57,6 +57,26 @@ void CallGate::Leave()
         g_gate.fetch_sub(t_unit);
 }
 
+CallGate::Entry CallGate::AwaitClose()
+{
+    if (t_depth != 1 || t_unit != kLate)
+        return Entry::Closing;
+    // Polled like AwaitOthers: the close never waits for this call, and an
+    // unload, which does, finds it gone at its next look.
+    uint64_t gate = g_gate.load();
+    for (;;) {
+        if (gate & kUnloading)
+            return Entry::Closing;
+        if (gate & kClosing) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            gate = g_gate.load();
+        } else if (g_gate.compare_exchange_weak(gate, gate - kLate + kEarly)) {
+            t_unit = kEarly;
+            return Entry::Admitted;
+        }
+    }
+}
+
 bool CallGate::Shut()
 {
     uint64_t gate = g_gate.load();

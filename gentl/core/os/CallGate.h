@@ -12,7 +12,9 @@ namespace GenTLCore {
 // refused, except those that may run beside it (reading the last error, a
 // thread's end). It then ends the waits in progress and waits for the calls
 // that were admitted before it shut the gate; a call that arrives later,
-// refused or let in, never holds it up.
+// refused or let in, never holds it up. A refused call may instead wait
+// beside the close until the gate opens again and then run (GCInitLib does):
+// the close does not wait for it, and an unload ends its wait.
 //
 // An unload shuts the gate for good: every call is refused without being
 // counted and touches nothing more. The unload waits for every call still
@@ -37,6 +39,13 @@ public:
     static Entry Enter(bool whileClosing = false);
     // Ends a call that Enter admitted or refused for closing.
     static void Leave();
+    // For an outermost call that Enter refused for closing: waits, counted
+    // as a call beside the close, until GCCloseLib has opened the gate, and
+    // then counts as a call admitted before any later close. Admitted then;
+    // Closing, still to be ended by Leave, when an unload shut the gate
+    // meanwhile or the thread is inside another call (the close may be its
+    // own).
+    static Entry AwaitClose();
     // Shuts the gate for GCCloseLib; false, with nothing changed, when it is
     // shut already.
     static bool Shut();
@@ -71,9 +80,17 @@ public:
         bool Entered() const { return m_entry == Entry::Admitted; }
         // Refused because GCCloseLib closes the library.
         bool RefusedForClosing() const { return m_entry == Entry::Closing; }
+        // A call refused for closing waits for the close to end (AwaitClose);
+        // true once it is admitted.
+        bool EnterAfterClose()
+        {
+            if (m_entry == Entry::Closing)
+                m_entry = AwaitClose();
+            return Entered();
+        }
 
     private:
-        const Entry m_entry;
+        Entry m_entry;
     };
 
     // The gate shut by GCCloseLib for one scope.

@@ -93,6 +93,63 @@ TEST(CallGate, TheCloseReopensAndTheUnloadDoesNot)
     EXPECT_EQ(CallGate::Inside(), 0);
 }
 
+// A call refused for closing that waits for the close (GCInitLib): the close
+// does not wait for it; once the gate opens it is admitted, and a later close
+// waits for it; an unload ends its wait refused.
+TEST(CallGate, ACallMayWaitForTheCloseItMet)
+{
+    for (const bool unload : {false, true}) {
+        SCOPED_TRACE(unload ? "an unload ends the wait" : "the close ends");
+        CallGate::Reset();
+        ASSERT_TRUE(CallGate::Shut());
+        std::promise<bool> admitted;
+        std::promise<void> release;
+        std::atomic<bool> closerGone{false};
+        bool goneWhileInside = false;
+        std::thread call([&] {
+            CallGate::Pass pass;
+            EXPECT_TRUE(pass.RefusedForClosing());
+            const bool entered = pass.EnterAfterClose();
+            admitted.set_value(entered);
+            if (entered) {
+                release.get_future().wait();
+                goneWhileInside = closerGone;
+            }
+        });
+        while (CallGate::Inside() == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(std::async(std::launch::async, [] { CallGate::AwaitOthers(); }).wait_for(std::chrono::seconds(60)),
+                  std::future_status::ready)
+            << "the close waited for a call that waits for it";
+        if (unload)
+            CallGate::ShutForUnload();
+        else
+            CallGate::Open();
+        EXPECT_EQ(admitted.get_future().get(), !unload);
+        if (!unload) {
+            ASSERT_TRUE(CallGate::Shut());
+            std::future<void> closer = std::async(std::launch::async, [&] {
+                CallGate::AwaitOthers();
+                closerGone = true;
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));  // time for a closer that does not wait
+            release.set_value();
+            closer.wait();
+        }
+        call.join();
+        EXPECT_FALSE(goneWhileInside);
+        EXPECT_EQ(CallGate::Inside(), 0);
+    }
+    CallGate::Reset();
+    {
+        CallGate::Pass outer;
+        CallGate::Shutter shutter;
+        CallGate::Pass nested;
+        EXPECT_FALSE(nested.EnterAfterClose()) << "the close may be the thread's own";
+    }
+    EXPECT_EQ(CallGate::Inside(), 0);
+}
+
 // Closing from inside a call (a callback, a nested call) does not wait for
 // the calling thread itself; its nested calls are refused meanwhile.
 TEST(CallGate, AClosureFromInsideACallDoesNotWaitForItself)
