@@ -25,8 +25,25 @@
  *   unload_while_threads_end  unloads the producer while threads that hold
  *       a last error end, over several loads;
  *   announce_refused_while_flushing  announces buffers without a place for
- *       their handles while another thread flushes unqueued buffers to the
- *       input pool, then acquires.
+ *       their handles, which is refused whatever else they ask, also while
+ *       another thread flushes unqueued buffers to the input pool, then
+ *       acquires;
+ *   reregister_with_waiter  unregisters the new-buffer event while a thread
+ *       waits on it without limit and registers it again at once, 20 times:
+ *       each wait must end with GC_ERR_ABORT;
+ *   reload_200_times  loads and unloads the producer 200 times: its driver
+ *       folder must be on PATH once;
+ *   announce_while_device_closes  closes the device while a thread keeps
+ *       announcing buffers on its stream, over many opens: the stream going
+ *       away answers GC_ERR_INVALID_HANDLE, nothing else fails;
+ *   init_while_closing  calls GCInitLib and a second GCCloseLib while a
+ *       held GCCloseLib cannot finish: the init waits for the close and
+ *       initialises, the second close is refused; then threads keep
+ *       calling both, and an init never hears that the library is not
+ *       initialised;
+ *   thread_ends_while_unloading  lets threads that hold a last error end
+ *       while the unload frees the last-error store: their end must not
+ *       make the producer a new store.
  * Exit code 0 when every step answered as expected; the process must end
  * by itself, without a signal. */
 #define _GNU_SOURCE
@@ -302,14 +319,16 @@ static void* closeLibrary(void* unused)
     return NULL;
 }
 
-static int callWhileClosing(void)
+static pthread_t g_closer;
+
+/* Runs GCCloseLib on a thread of its own and keeps it from finishing: the
+ * waiter is held inside EventGetData (in a signal handler), and the close
+ * waits for it. Returns once the close has shut the gate, with the answer to
+ * the first call it refused. */
+static int holdClose(GC_ERROR* refused)
 {
-    static const char kText[] = "TLGetNumInterfaces: the library is being closed";
-    pthread_t closer;
-    char byte = 0, text[128] = {0};
-    size_t size = sizeof text;
+    char byte = 0;
     uint32_t count;
-    GC_ERROR code, lastCode = GC_ERR_SUCCESS;
     if (startStream(0) || startWaiter())
         return 1;
     while (!sleeping(g_waiter.tid))
@@ -318,17 +337,37 @@ static int callWhileClosing(void)
     EXPECT(signal(SIGUSR1, holdThread) != SIG_ERR);
     EXPECT(pthread_kill(g_waiter.thread, SIGUSR1) == 0);
     EXPECT(read(g_held[0], &byte, 1) == 1);
-    EXPECT(pthread_create(&closer, NULL, closeLibrary, NULL) == 0);
-    /* The close waits for the held waiter: the first refused call is one
-     * refused for closing. */
-    while ((code = CALL(PTLGetNumInterfaces, TLGetNumInterfaces, g_system, &count)) == GC_ERR_SUCCESS)
+    EXPECT(pthread_create(&g_closer, NULL, closeLibrary, NULL) == 0);
+    while ((*refused = CALL(PTLGetNumInterfaces, TLGetNumInterfaces, g_system, &count)) == GC_ERR_SUCCESS)
         usleep(1000);
-    CHECK(CALL(PGCGetLastError, GCGetLastError, &lastCode, text, &size));
+    return 0;
+}
+
+/* Lets the held close finish: it must close, and the held wait must end
+ * aborted. */
+static int releaseClose(void)
+{
+    char byte = 0;
     EXPECT(write(g_release[1], &byte, 1) == 1);
-    EXPECT(pthread_join(closer, NULL) == 0 && pthread_join(g_waiter.thread, NULL) == 0);
+    EXPECT(pthread_join(g_closer, NULL) == 0 && pthread_join(g_waiter.thread, NULL) == 0);
+    EXPECT(g_closed == GC_ERR_SUCCESS && g_waiter.ended == GC_ERR_ABORT);
+    return 0;
+}
+
+static int callWhileClosing(void)
+{
+    static const char kText[] = "TLGetNumInterfaces: the library is being closed";
+    char text[128] = {0};
+    size_t size = sizeof text;
+    GC_ERROR code, lastCode = GC_ERR_SUCCESS;
+    if (holdClose(&code))
+        return 1;
+    /* The first refused call is one refused for closing. */
+    CHECK(CALL(PGCGetLastError, GCGetLastError, &lastCode, text, &size));
+    if (releaseClose())
+        return 1;
     EXPECT(code == GC_ERR_NOT_INITIALIZED && lastCode == GC_ERR_NOT_INITIALIZED);
     EXPECT(strcmp(text, kText) == 0);
-    EXPECT(g_closed == GC_ERR_SUCCESS && g_waiter.ended == GC_ERR_ABORT);
     return 0;
 }
 
@@ -539,6 +578,7 @@ static int announceRefusedWhileFlushing(void)
 {
     BUFFER_HANDLE buffers[BUFFERS];
     pthread_t announcer, flusher;
+    void* base = NULL;
     size_t size = sizeof g_refused.payload;
     size_t announced = 0;
     INFO_DATATYPE type;
@@ -550,6 +590,14 @@ static int announceRefusedWhileFlushing(void)
     g_refused.announce = (PDSAnnounceBuffer)resolve("DSAnnounceBuffer");
     g_refused.allocAndAnnounce = (PDSAllocAndAnnounceBuffer)resolve("DSAllocAndAnnounceBuffer");
     g_refused.flush = (PDSFlushQueue)resolve("DSFlushQueue");
+    /* Refused before anything else is looked at: a zero size, a size no
+     * memory holds, memory announced already. */
+    size = sizeof base;
+    CHECK(CALL(PDSGetBufferInfo, DSGetBufferInfo, g_stream, buffers[0], BUFFER_INFO_BASE, &type, &base, &size));
+    EXPECT(g_refused.allocAndAnnounce(g_stream, 0, NULL, NULL) == GC_ERR_INVALID_PARAMETER);
+    EXPECT(g_refused.allocAndAnnounce(g_stream, UINT64_MAX, NULL, NULL) == GC_ERR_INVALID_PARAMETER);
+    EXPECT(g_refused.announce(g_stream, base, 0, NULL, NULL) == GC_ERR_INVALID_PARAMETER);
+    EXPECT(g_refused.announce(g_stream, base, g_refused.payload, NULL, NULL) == GC_ERR_INVALID_PARAMETER);
     EXPECT(pthread_create(&announcer, NULL, announceRefused, NULL) == 0);
     EXPECT(pthread_create(&flusher, NULL, flushUnqueued, NULL) == 0);
     EXPECT(pthread_join(announcer, NULL) == 0 && pthread_join(flusher, NULL) == 0);
@@ -573,6 +621,360 @@ static int announceRefusedWhileFlushing(void)
     return 0;
 }
 
+/* One wait without limit on the event handed over, which ends with what the
+ * wait answered. Like the waiter above, it calls into the producer once
+ * before it tells its id. */
+static struct {
+    PEventGetInfo getInfo;
+    PEventGetData getData;
+    pthread_mutex_t lock;
+    pthread_cond_t changed;
+    pid_t tid;
+    int ended;
+    GC_ERROR code;
+} g_once = {NULL, NULL, PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0, 0, GC_ERR_SUCCESS};
+
+static void* waitOnce(void* event)
+{
+    EVENT_NEW_BUFFER_DATA item;
+    INFO_DATATYPE type;
+    size_t queued = 0, size = sizeof queued;
+    GC_ERROR code;
+    g_once.getInfo(event, EVENT_NUM_IN_QUEUE, &type, &queued, &size);
+    pthread_mutex_lock(&g_once.lock);
+    g_once.tid = (pid_t)syscall(SYS_gettid);
+    pthread_cond_broadcast(&g_once.changed);
+    pthread_mutex_unlock(&g_once.lock);
+    size = sizeof item;
+    code = g_once.getData(event, &item, &size, GENTL_INFINITE);
+    pthread_mutex_lock(&g_once.lock);
+    g_once.code = code;
+    g_once.ended = 1;
+    pthread_cond_broadcast(&g_once.changed);
+    pthread_mutex_unlock(&g_once.lock);
+    return NULL;
+}
+
+/* A consumer that restarts its event while a worker waits on it must be able
+ * to join the worker: the unregistration ends the wait, whatever follows. The
+ * bound only tells a wait that ends from one that never does. */
+#define REREGISTER_ROUNDS 20
+static int reregisterWithWaiter(void)
+{
+    int round;
+    double longest = 0.0;
+    if (startStream(0))
+        return 1;
+    g_once.getInfo = (PEventGetInfo)resolve("EventGetInfo");
+    g_once.getData = (PEventGetData)resolve("EventGetData");
+    for (round = 0; round < REREGISTER_ROUNDS; ++round) {
+        pthread_t waiter;
+        struct timespec deadline;
+        double started;
+        int ended;
+        g_once.tid = 0;
+        g_once.ended = 0;
+        EXPECT(pthread_create(&waiter, NULL, waitOnce, g_newBuffer) == 0);
+        pthread_mutex_lock(&g_once.lock);
+        while (g_once.tid == 0)
+            pthread_cond_wait(&g_once.changed, &g_once.lock);
+        pthread_mutex_unlock(&g_once.lock);
+        while (!sleeping(g_once.tid))
+            usleep(1000);
+        started = seconds();
+        CHECK(CALL(PGCUnregisterEvent, GCUnregisterEvent, g_stream, EVENT_NEW_BUFFER));
+        CHECK(CALL(PGCRegisterEvent, GCRegisterEvent, g_stream, EVENT_NEW_BUFFER, &g_newBuffer));
+        clock_gettime(CLOCK_REALTIME, &deadline);
+        deadline.tv_sec += 10;
+        pthread_mutex_lock(&g_once.lock);
+        while (!g_once.ended && pthread_cond_timedwait(&g_once.changed, &g_once.lock, &deadline) == 0) {
+        }
+        ended = g_once.ended;
+        pthread_mutex_unlock(&g_once.lock);
+        if (!ended) {
+            fprintf(stderr, "round %d: the wait outlived the unregistration\n", round);
+            return 1;
+        }
+        if (seconds() - started > longest)
+            longest = seconds() - started;
+        EXPECT(pthread_join(waiter, NULL) == 0);
+        if (g_once.code != GC_ERR_ABORT)
+            fprintf(stderr, "round %d: the wait ended with %d\n", round, (int)g_once.code);
+        EXPECT(g_once.code == GC_ERR_ABORT);
+    }
+    printf("the slowest wait ended %.1f ms after the unregistration\n", longest * 1e3);
+    return 0;
+}
+
+/* A consumer may reload a producer all day: its driver folder (the entry
+ * the first load appended) stays on PATH once, and PATH stays as the first
+ * load left it. */
+#define RELOADS 200
+static int reloadManyTimes(void)
+{
+    const char* now = getenv("PATH");
+    char* first = strdup(now ? now : "");
+    const char* folder;
+    const char* entry;
+    size_t length;
+    int round, count = 0;
+    EXPECT(first != NULL);
+    folder = strrchr(first, ':') ? strrchr(first, ':') + 1 : first;
+    length = strlen(folder);
+    for (round = 1; round < RELOADS; ++round) {
+        EXPECT(dlclose(g_producer) == 0);
+        g_producer = dlopen(g_producerPath, RTLD_NOW | RTLD_NOLOAD);
+        EXPECT(g_producer == NULL);  /* unloaded, so that the next load is one */
+        if (loadProducer(g_producerPath) != 0)
+            return 1;
+    }
+    now = getenv("PATH");
+    EXPECT(now != NULL);
+    for (entry = now; entry; entry = strchr(entry, ':') ? strchr(entry, ':') + 1 : NULL)
+        count += strncmp(entry, folder, length) == 0 && (entry[length] == ':' || entry[length] == '\0');
+    if (count != 1 || strcmp(now, first) != 0)
+        fprintf(stderr, "%s is %d times on PATH (%zu bytes, %zu after the first load)\n", folder, count,
+                strlen(now), strlen(first));
+    EXPECT(count == 1);
+    EXPECT(strcmp(now, first) == 0);
+    free(first);
+    return 0;
+}
+
+/* One thread announces buffers (consumer memory and the producer's in
+ * turn) and revokes them again on the stream while the main thread closes
+ * its device: the stream going away answers GC_ERR_INVALID_HANDLE to the
+ * calls that race it, as to every later one. */
+#define CLOSE_ROUNDS 500
+static struct {
+    PDSAnnounceBuffer announce;
+    PDSAllocAndAnnounceBuffer allocAndAnnounce;
+    PDSRevokeBuffer revoke;
+    uint64_t payload;
+    unsigned calls;
+    int unexpected;
+} g_racing;
+
+static void* announceUntilGone(void* unused)
+{
+    unsigned i;
+    (void)unused;
+    for (i = 0;; ++i) {
+        void* memory = i % 2 == 0 ? malloc(g_racing.payload) : NULL;
+        BUFFER_HANDLE buffer = NULL;
+        GC_ERROR code = memory ? g_racing.announce(g_stream, memory, g_racing.payload, NULL, &buffer)
+                               : g_racing.allocAndAnnounce(g_stream, g_racing.payload, NULL, &buffer);
+        GC_ERROR revoked = GC_ERR_SUCCESS;
+        if (code == GC_ERR_SUCCESS)
+            revoked = g_racing.revoke(g_stream, buffer, NULL, NULL);
+        /* Revoked, or gone with its stream. */
+        free(memory);
+        __atomic_add_fetch(&g_racing.calls, 1, __ATOMIC_SEQ_CST);
+        if (revoked != GC_ERR_SUCCESS && revoked != GC_ERR_INVALID_HANDLE) {
+            fprintf(stderr, "a revocation racing DevClose answered %d\n", (int)revoked);
+            ++g_racing.unexpected;
+        }
+        if (code == GC_ERR_INVALID_HANDLE)
+            return NULL;
+        if (code != GC_ERR_SUCCESS) {
+            fprintf(stderr, "announcement %u racing DevClose answered %d\n", i, (int)code);
+            ++g_racing.unexpected;
+            return NULL;
+        }
+    }
+}
+
+static int announceWhileDeviceCloses(void)
+{
+    char device[256], id[256];
+    size_t size = sizeof device;
+    INFO_DATATYPE type;
+    int round;
+    if (openInterface())
+        return 1;
+    CHECK(CALL(PIFGetDeviceID, IFGetDeviceID, g_interface, 0, device, &size));
+    g_racing.announce = (PDSAnnounceBuffer)resolve("DSAnnounceBuffer");
+    g_racing.allocAndAnnounce = (PDSAllocAndAnnounceBuffer)resolve("DSAllocAndAnnounceBuffer");
+    g_racing.revoke = (PDSRevokeBuffer)resolve("DSRevokeBuffer");
+    for (round = 0; round < CLOSE_ROUNDS && g_racing.unexpected == 0; ++round) {
+        pthread_t announcer;
+        unsigned before;
+        CHECK(CALL(PIFOpenDevice, IFOpenDevice, g_interface, device, DEVICE_ACCESS_EXCLUSIVE, &g_device));
+        size = sizeof id;
+        CHECK(CALL(PDevGetDataStreamID, DevGetDataStreamID, g_device, 0, id, &size));
+        CHECK(CALL(PDevOpenDataStream, DevOpenDataStream, g_device, id, &g_stream));
+        size = sizeof g_racing.payload;
+        CHECK(CALL(PDSGetInfo, DSGetInfo, g_stream, STREAM_INFO_PAYLOAD_SIZE, &type, &g_racing.payload, &size));
+        before = __atomic_load_n(&g_racing.calls, __ATOMIC_SEQ_CST);
+        EXPECT(pthread_create(&announcer, NULL, announceUntilGone, NULL) == 0);
+        /* The close meets the announcements at a different step each round. */
+        while (__atomic_load_n(&g_racing.calls, __ATOMIC_SEQ_CST) < before + 1 + (unsigned)round % 16)
+            usleep(100);
+        CHECK(CALL(PDevClose, DevClose, g_device));
+        EXPECT(pthread_join(announcer, NULL) == 0);
+    }
+    EXPECT(g_racing.unexpected == 0);
+    return 0;
+}
+
+/* GCInitLib on a thread of its own. */
+static struct {
+    pthread_t thread;
+    pid_t tid;
+    int ended;
+    GC_ERROR code;
+} g_init;
+
+static void* initLibrary(void* unused)
+{
+    (void)unused;
+    __atomic_store_n(&g_init.tid, (pid_t)syscall(SYS_gettid), __ATOMIC_SEQ_CST);
+    g_init.code = CALL(PGCInitLib, GCInitLib);
+    __atomic_store_n(&g_init.ended, 1, __ATOMIC_SEQ_CST);
+    return NULL;
+}
+
+/* Threads that keep initialising and closing the library. */
+#define INIT_CLOSE_THREADS 4
+#define INIT_CLOSE_CALLS 2000
+static struct {
+    PGCInitLib init;
+    PGCCloseLib close;
+    int unexpected;
+} g_initClose;
+
+static void* initOrCloseRepeatedly(void* slot)
+{
+    const int init = (size_t)slot % 2 == 0;
+    int i;
+    for (i = 0; i < INIT_CLOSE_CALLS; ++i) {
+        const GC_ERROR code = init ? g_initClose.init() : g_initClose.close();
+        const int expected = code == GC_ERR_SUCCESS ||
+                             code == (init ? GC_ERR_RESOURCE_IN_USE : GC_ERR_NOT_INITIALIZED);
+        if (!expected) {
+            fprintf(stderr, "%s answered %d\n", init ? "GCInitLib" : "GCCloseLib", (int)code);
+            __atomic_add_fetch(&g_initClose.unexpected, 1, __ATOMIC_SEQ_CST);
+            return NULL;
+        }
+    }
+    return NULL;
+}
+
+/* An init that meets a close waits for it and then initialises; a second
+ * close meanwhile is refused. Then, with inits and closes from several
+ * threads at once, an init answers 0 or that another thread initialised,
+ * a close 0 or GC_ERR_NOT_INITIALIZED (another close runs, or none is left
+ * to do). */
+static int initWhileClosing(void)
+{
+    pthread_t threads[INIT_CLOSE_THREADS];
+    GC_ERROR refused, second;
+    pid_t tid;
+    size_t i;
+    if (holdClose(&refused))
+        return 1;
+    second = CALL(PGCCloseLib, GCCloseLib);
+    EXPECT(pthread_create(&g_init.thread, NULL, initLibrary, NULL) == 0);
+    /* The init has met the close once it sleeps (it waits) or has answered. */
+    while (!(tid = __atomic_load_n(&g_init.tid, __ATOMIC_SEQ_CST)) ||
+           (!__atomic_load_n(&g_init.ended, __ATOMIC_SEQ_CST) && !sleeping(tid)))
+        usleep(1000);
+    if (releaseClose())
+        return 1;
+    EXPECT(pthread_join(g_init.thread, NULL) == 0);
+    if (g_init.code != GC_ERR_SUCCESS)
+        fprintf(stderr, "GCInitLib during GCCloseLib answered %d\n", (int)g_init.code);
+    EXPECT(refused == GC_ERR_NOT_INITIALIZED && second == GC_ERR_NOT_INITIALIZED);
+    EXPECT(g_init.code == GC_ERR_SUCCESS);
+
+    g_initClose.init = (PGCInitLib)resolve("GCInitLib");
+    g_initClose.close = (PGCCloseLib)resolve("GCCloseLib");
+    for (i = 0; i < INIT_CLOSE_THREADS; ++i)
+        EXPECT(pthread_create(&threads[i], NULL, initOrCloseRepeatedly, (void*)i) == 0);
+    for (i = 0; i < INIT_CLOSE_THREADS; ++i)
+        EXPECT(pthread_join(threads[i], NULL) == 0);
+    EXPECT(g_initClose.unexpected == 0);
+    return 0;
+}
+
+/* Take the place of libc's pthread_key_create and pthread_key_delete. Once
+ * armed, the unload's deletion of the producer's last-error key first lets
+ * the ending threads end and waits for them, so that each one's end runs
+ * while the unload frees the store; a key one of them creates meanwhile is
+ * recorded: a store made then outlives the unload. */
+#define ENDING_THREADS_AT_UNLOAD 8
+static struct {
+    int (*realCreate)(pthread_key_t*, void (*)(void*));
+    int (*realDelete)(pthread_key_t);
+    int armed, released, createdWhileEnding, failed;
+    int go[2];
+    pthread_t threads[ENDING_THREADS_AT_UNLOAD];
+} g_keys;
+static __thread int t_ending;
+
+int pthread_key_create(pthread_key_t* key, void (*destructor)(void*))
+{
+    if (!g_keys.realCreate)
+        g_keys.realCreate = (int (*)(pthread_key_t*, void (*)(void*)))dlsym(RTLD_NEXT, "pthread_key_create");
+    if (t_ending)
+        __atomic_store_n(&g_keys.createdWhileEnding, 1, __ATOMIC_SEQ_CST);
+    return g_keys.realCreate(key, destructor);
+}
+
+static void releaseEndingThreads(void)
+{
+    char bytes[ENDING_THREADS_AT_UNLOAD] = {0};
+    int i;
+    if (write(g_keys.go[1], bytes, sizeof bytes) != (ssize_t)sizeof bytes)
+        _exit(1);
+    for (i = 0; i < ENDING_THREADS_AT_UNLOAD; ++i)
+        pthread_join(g_keys.threads[i], NULL);
+}
+
+int pthread_key_delete(pthread_key_t key)
+{
+    if (!g_keys.realDelete)
+        g_keys.realDelete = (int (*)(pthread_key_t))dlsym(RTLD_NEXT, "pthread_key_delete");
+    if (__atomic_exchange_n(&g_keys.armed, 0, __ATOMIC_SEQ_CST)) {
+        releaseEndingThreads();
+        g_keys.released = 1;
+    }
+    return g_keys.realDelete(key);
+}
+
+static void* failThenEndAtUnload(void* open)
+{
+    char byte;
+    t_ending = 1;
+    ((PTLOpen)open)(NULL);
+    __atomic_add_fetch(&g_keys.failed, 1, __ATOMIC_SEQ_CST);
+    if (read(g_keys.go[0], &byte, 1) != 1)
+        fprintf(stderr, "the ending thread's pipe failed\n");
+    return NULL;
+}
+
+static int threadEndsWhileUnloading(void)
+{
+    int i;
+    if (openLibrary())
+        return 1;
+    EXPECT(pipe(g_keys.go) == 0);
+    for (i = 0; i < ENDING_THREADS_AT_UNLOAD; ++i)
+        EXPECT(pthread_create(&g_keys.threads[i], NULL, failThenEndAtUnload, resolve("TLOpen")) == 0);
+    while (__atomic_load_n(&g_keys.failed, __ATOMIC_SEQ_CST) < ENDING_THREADS_AT_UNLOAD)
+        usleep(1000);
+    __atomic_store_n(&g_keys.armed, 1, __ATOMIC_SEQ_CST);
+    EXPECT(dlclose(g_producer) == 0);
+    g_producer = NULL;
+    if (!g_keys.released) {
+        fprintf(stderr, "the unload deleted no key\n");
+        releaseEndingThreads();
+        return 1;
+    }
+    EXPECT(!__atomic_load_n(&g_keys.createdWhileEnding, __ATOMIC_SEQ_CST));
+    return 0;
+}
+
 /* atExit, where given, is registered before the producer is loaded. */
 static const struct {
     const char* name;
@@ -593,6 +995,11 @@ static const struct {
     {"close_while_callers_call", closeWhileCallersCall, NULL},
     {"unload_while_threads_end", unloadWhileThreadsEnd, NULL},
     {"announce_refused_while_flushing", announceRefusedWhileFlushing, NULL},
+    {"reregister_with_waiter", reregisterWithWaiter, NULL},
+    {"reload_200_times", reloadManyTimes, NULL},
+    {"announce_while_device_closes", announceWhileDeviceCloses, NULL},
+    {"init_while_closing", initWhileClosing, NULL},
+    {"thread_ends_while_unloading", threadEndsWhileUnloading, NULL},
 };
 
 int main(int argc, char** argv)

@@ -2,7 +2,11 @@
 // exported functions.
 #include "ProducerFixture.h"
 
+#include "GenTLDataStream.h"
 #include "TestBackendSettings.h"
+
+#include <chrono>
+#include <future>
 
 using namespace GenTLTest;
 
@@ -59,4 +63,30 @@ TEST_F(ProducerTest, VanishedInterfaceStaysWhileOpen)
     ASSERT_EQ(TLUpdateInterfaceList(system, &changed, 0), GC_ERR_SUCCESS);
     EXPECT_EQ(changed, 1);
     EXPECT_EQ(TLOpenInterface(system, "TestTL_ITF_if0", &interface), GC_ERR_SUCCESS);
+}
+
+// A buffer refused its place in the pool is taken back before another call
+// sees it on its stream: a flush of unqueued buffers that has looked the
+// stream up already and waits for it meanwhile does not queue the buffer.
+TEST_F(ProducerTest, ABufferRefusedItsHandleIsTakenBackBeforeItsStreamIsFree)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenToStream());
+    auto* object = dynamic_cast<GenTLCore::GenTLDataStream*>(static_cast<GenTLCore::GenTLHandle*>(stream));
+    ASSERT_NE(object, nullptr);
+    std::future<GC_ERROR> flush;
+    TestBackendSettings::Get().SetBufferOpen([&] {
+        flush = std::async(std::launch::async, [object] { return object->FlushQueue(ACQ_QUEUE_UNQUEUED_TO_INPUT); });
+        // The flush cannot end while the announcement holds the stream: the
+        // bound lets the announcement go on (a flush let in ends well within).
+        flush.wait_for(std::chrono::seconds(1));
+        return GC_ERROR(GC_ERR_ERROR);
+    });
+    BUFFER_HANDLE buffer = nullptr;
+    EXPECT_EQ(DSAllocAndAnnounceBuffer(stream, 64, nullptr, &buffer), GC_ERR_ERROR);
+    ASSERT_TRUE(flush.valid());
+    EXPECT_EQ(flush.get(), GC_ERR_SUCCESS);
+    size_t announced = 9, size = sizeof announced;
+    INFO_DATATYPE type = INFO_DATATYPE_UNKNOWN;
+    EXPECT_EQ(DSGetInfo(stream, STREAM_INFO_NUM_ANNOUNCED, &type, &announced, &size), GC_ERR_SUCCESS);
+    EXPECT_EQ(announced, 0u);
 }

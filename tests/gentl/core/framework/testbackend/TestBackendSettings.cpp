@@ -27,6 +27,7 @@ void TestBackendSettings::Reset()
     one.devices.push_back(Device{"cam0", false, true, "left"});
     one.devices.push_back(Device{"cam1", false, true, ""});
     SetInterfaces({one});
+    SetBufferOpen(nullptr);
 }
 
 std::vector<TestBackendSettings::Interface> TestBackendSettings::Interfaces()
@@ -39,6 +40,22 @@ void TestBackendSettings::SetInterfaces(const std::vector<Interface>& interfaces
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_interfaces = interfaces;
+}
+
+void TestBackendSettings::SetBufferOpen(std::function<int32_t()> open)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bufferOpen = std::move(open);
+}
+
+int32_t TestBackendSettings::BufferOpen()
+{
+    std::function<int32_t()> open;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        open = m_bufferOpen;
+    }
+    return open ? open() : 0;
 }
 
 }  // namespace GenTLTest

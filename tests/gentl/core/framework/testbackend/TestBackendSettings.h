@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -27,6 +28,10 @@ struct TestBackendSettings {
     void Reset();
     std::vector<Interface> Interfaces();
     void SetInterfaces(const std::vector<Interface>& interfaces);
+    // What a buffer's open (its entry in the handle pool) answers: 0, or
+    // what `open` answers once set.
+    void SetBufferOpen(std::function<int32_t()> open);
+    int32_t BufferOpen();
 
     std::atomic<bool> failInitTL{false};
     std::atomic<bool> usesProcessLock{false};
@@ -44,6 +49,7 @@ struct TestBackendSettings {
 private:
     std::mutex m_mutex;
     std::vector<Interface> m_interfaces;
+    std::function<int32_t()> m_bufferOpen;
 };
 
 }  // namespace GenTLTest

@@ -1,8 +1,12 @@
 #include "TestBuffer.h"
 
+#include "TestBackendSettings.h"
+
 namespace GenTLTest {
 
 TestBuffer::~TestBuffer() = default;
+
+int32_t TestBuffer::Open() { return TestBackendSettings::Get().BufferOpen(); }
 
 void TestBuffer::CopyTLBufferData(GenTLBuffer& source)
 {

@@ -12,6 +12,9 @@ public:
     using GenTLBuffer::GenTLBuffer;
     ~TestBuffer() override;
 
+    // The test back end's buffer open (TestBackendSettings::BufferOpen).
+    int32_t Open() override;
+
     GC_ERROR GetTimestampNs(uint64_t* value) override { return Put(value, 1000); }
     GC_ERROR GetTimestamp(uint64_t* value) override { return Put(value, 1); }
     GC_ERROR GetWidth(uint64_t* value) override { return Put(value, 640); }
