@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,18 @@ long fileSize(const std::string& path)
 {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? long(st.st_size) : -1;
+}
+
+std::vector<uint8_t> fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+uint32_t le32(const std::vector<uint8_t>& b, size_t at)
+{
+    return at + 4 > b.size() ? 0u : uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+                                        uint32_t(b[at + 3]) << 24;
 }
 
 } // namespace
@@ -200,6 +213,65 @@ TEST_F(ZTCamFiles, CloseFinishesARunningRecording)
               0)
         << out;
     EXPECT_EQ(out, "3\n");
+}
+
+TEST_F(ZTCamFiles, AVideoWhoseWritesFailedHoldsItsWholeFramesAndPlays)
+{
+    ZTCamFrame f;
+    ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
+    const std::string path = dir + "/full.avi";
+    ZTCamRecordParams r{};
+    r.codec = ZTCAM_CODEC_DIB;
+    r.path = path.c_str();
+    r.frameRate = 25;
+    ZTCamSim_FailVideoWrites(-1, EACCES);
+    errno = 0;
+    EXPECT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_IO_ERROR);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(fileSize(path), -1);
+
+    // Three frames fit, the disk is full for two, then there is room again.
+    ZTCamSim_FailVideoWrites(3, ENOSPC);
+    ASSERT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_SUCCESS);
+    for (int i = 0; i < 6; ++i) {
+        if (i == 5)
+            ZTCamSim_FailVideoWrites(0, 0);
+        f.formatRequest = ZTCAM_FORMAT_REQUEST;
+        ASSERT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 1000), ZTCAM_STATUS_SUCCESS);
+        errno = 0;
+        const bool full = i == 3 || i == 4;
+        EXPECT_EQ(ZTCAM_Rec_AppendFrame(handle, &f), full ? ZTCAM_STATUS_IO_ERROR : ZTCAM_STATUS_SUCCESS) << i;
+        EXPECT_EQ(errno, full ? ENOSPC : 0) << i;
+    }
+    ASSERT_EQ(ZTCAM_Rec_Stop(handle), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
+
+    // Headers, chunks and index tell of the 4 whole frames and nothing else.
+    const std::vector<uint8_t> b = fileBytes(path);
+    const uint32_t frames = 4, chunk = 8 + 64 * 48;
+    const std::string text(b.begin(), b.end());
+    const size_t movi = text.find("movi");
+    ASSERT_NE(movi, std::string::npos);
+    const size_t idx = movi + 4 + frames * chunk;
+    ASSERT_EQ(b.size(), idx + 8 + 16 * frames);
+    EXPECT_EQ(le32(b, 4), b.size() - 8);                 // RIFF size
+    EXPECT_EQ(le32(b, 44) & 0x10u, 0x10u);               // has an index
+    EXPECT_EQ(le32(b, 48), frames);                      // total frames
+    EXPECT_EQ(le32(b, 140), frames);                     // stream length
+    EXPECT_EQ(le32(b, movi - 4), 4 + frames * chunk);    // movi list size
+    EXPECT_EQ(text.substr(idx, 4), "idx1");
+    EXPECT_EQ(le32(b, idx + 4), 16 * frames);
+    for (uint32_t k = 0; k < frames; ++k) {
+        EXPECT_EQ(text.substr(movi + 4 + k * chunk, 4), "00db") << k;
+        EXPECT_EQ(le32(b, idx + 8 + 16 * k + 8), 4 + k * chunk) << k;
+    }
+    std::string out;
+    ASSERT_EQ(runCommand("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + path + "'",
+                         &out),
+              0)
+        << out;
+    EXPECT_EQ(out, "4\n");
 }
 
 TEST_F(ZTCamFiles, CalibrationDataRoundTrip)
