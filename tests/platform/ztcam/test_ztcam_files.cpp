@@ -61,8 +61,30 @@ protected:
         return f;
     }
 
+    // Starts camera 0's stream (f describes its frames) and fills r to
+    // record videoPath, the file `name` in the scratch folder, at 25 frames/s.
+    void startVideoStream(ZTCamFrame& f, const char* name, ZTCamRecordParams& r)
+    {
+        ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
+        ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
+        videoPath = dir + "/" + name;
+        r = ZTCamRecordParams{};
+        r.codec = ZTCAM_CODEC_DIB;
+        r.path = videoPath.c_str();
+        r.frameRate = 25;
+    }
+    // The frames ffprobe reads in videoPath ("<count>\n"), or what it says.
+    std::string probedFrames()
+    {
+        std::string out;
+        const int rc = runCommand(
+            "ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + videoPath + "'", &out);
+        return rc == 0 ? out : "ffprobe failed: " + out;
+    }
+
     std::unique_ptr<ztcamtest::ScratchDir> scratch;
     std::string dir;
+    std::string videoPath;
 };
 
 TEST_F(ZTCamFiles, SavesEveryFormatAndToolsReadThem)
@@ -193,13 +215,8 @@ TEST_F(ZTCamFiles, RecordsAviThatFfprobeReads)
 TEST_F(ZTCamFiles, CloseFinishesARunningRecording)
 {
     ZTCamFrame f;
-    ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
-    ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
-    const std::string path = dir + "/open.avi";
-    ZTCamRecordParams r{};
-    r.codec = ZTCAM_CODEC_DIB;
-    r.path = path.c_str();
-    r.frameRate = 25;
+    ZTCamRecordParams r;
+    ASSERT_NO_FATAL_FAILURE(startVideoStream(f, "open.avi", r));
     ASSERT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_SUCCESS);
     for (int i = 0; i < 3; ++i) {
         f.formatRequest = ZTCAM_FORMAT_REQUEST;
@@ -207,29 +224,19 @@ TEST_F(ZTCamFiles, CloseFinishesARunningRecording)
         ASSERT_EQ(ZTCAM_Rec_AppendFrame(handle, &f), ZTCAM_STATUS_SUCCESS);
     }
     ASSERT_EQ(ZTCAM_Dev_Close(handle), ZTCAM_STATUS_SUCCESS);
-    std::string out;
-    ASSERT_EQ(runCommand("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + path + "'",
-                         &out),
-              0)
-        << out;
-    EXPECT_EQ(out, "3\n");
+    EXPECT_EQ(probedFrames(), "3\n");
 }
 
 TEST_F(ZTCamFiles, AVideoWhoseWritesFailedHoldsItsWholeFramesAndPlays)
 {
     ZTCamFrame f;
-    ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
-    ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
-    const std::string path = dir + "/full.avi";
-    ZTCamRecordParams r{};
-    r.codec = ZTCAM_CODEC_DIB;
-    r.path = path.c_str();
-    r.frameRate = 25;
+    ZTCamRecordParams r;
+    ASSERT_NO_FATAL_FAILURE(startVideoStream(f, "full.avi", r));
     ZTCamSim_FailVideoWrites(-1, EACCES);
     errno = 0;
     EXPECT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_IO_ERROR);
     EXPECT_EQ(errno, EACCES);
-    EXPECT_EQ(fileSize(path), -1);
+    EXPECT_EQ(fileSize(videoPath), -1);
 
     // Three frames fit, the disk is full for two, then there is room again.
     ZTCamSim_FailVideoWrites(3, ENOSPC);
@@ -248,7 +255,7 @@ TEST_F(ZTCamFiles, AVideoWhoseWritesFailedHoldsItsWholeFramesAndPlays)
     ASSERT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
 
     // Headers, chunks and index tell of the 4 whole frames and nothing else.
-    const std::vector<uint8_t> b = fileBytes(path);
+    const std::vector<uint8_t> b = fileBytes(videoPath);
     const uint32_t frames = 4, chunk = 8 + 64 * 48;
     const std::string text(b.begin(), b.end());
     const size_t movi = text.find("movi");
@@ -266,12 +273,7 @@ TEST_F(ZTCamFiles, AVideoWhoseWritesFailedHoldsItsWholeFramesAndPlays)
         EXPECT_EQ(text.substr(movi + 4 + k * chunk, 4), "00db") << k;
         EXPECT_EQ(le32(b, idx + 8 + 16 * k + 8), 4 + k * chunk) << k;
     }
-    std::string out;
-    ASSERT_EQ(runCommand("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + path + "'",
-                         &out),
-              0)
-        << out;
-    EXPECT_EQ(out, "4\n");
+    EXPECT_EQ(probedFrames(), "4\n");
 }
 
 TEST_F(ZTCamFiles, CalibrationDataRoundTrip)
