@@ -566,7 +566,7 @@ void CZTThdCapture::startRecording()
         return;
     }
     const int error = errno;
-    LUMA_DEBUG("CZTThdCapture::videoRecord", "Start video record failed");
+    LUMA_DEBUG("CZTThdCapture::startRecording", "Start video record failed");
     emit sglWriteLog(QStringLiteral("Camera%1 could not start the video %2: %3.")
                          .arg(m_nCamIndex)
                          .arg(m_strVideoPath, WriteError::reason(error)));
