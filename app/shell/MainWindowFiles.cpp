@@ -13,6 +13,7 @@
 #include <platform/os/SystemInfo.h>
 
 #include "DebugLine.h"
+#include "ElementText.h"
 #include "ParamConfigFile.h"
 #include "UserPrompt.h"
 #include "UserSetFile.h"
@@ -304,7 +305,7 @@ void MainWindow::on_pushButton_Load_clicked()
     for (const QString& name : shortLines)
         report.add(name, ParamConfigFile::Outcome::Unknown);  // a line that names no value
     for (const ParamConfigFile::Setting& setting : settings) {
-        const ParamConfigFile::Outcome outcome = SetElementDown(setting.name, setting.value);
+        const ParamConfigFile::Outcome outcome = SetElementDown(setting.name, setting.value, setting.entry);
         lastWrite[setting.name] =
             outcome == ParamConfigFile::Outcome::Applied || outcome == ParamConfigFile::Outcome::Changed;
         if (setting.fromLine)
@@ -320,7 +321,7 @@ void MainWindow::on_pushButton_Load_clicked()
     onWritelog(report.complete() ? tr("Load Camera Prameter Success") : report.summary());
 }
 
-ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value)
+ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value, QString entry)
 {
     using Outcome = ParamConfigFile::Outcome;
     if (name.isEmpty() || value.isEmpty()) {
@@ -346,9 +347,23 @@ ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value)
         element.value.intValue = v;
         break;
     }
-    case ZTCAM_ELEM_ENUMERATION:
-        element.value.intValue = value.toInt(&ok, 10);
+    case ZTCAM_ELEM_ENUMERATION: {
+        const int index = value.toInt(&ok, 10);
+        element.value.intValue = index;
+        if (entry.isEmpty())
+            break;
+        // The entry goes by its name: another model lists its entries in
+        // another order, or lacks this one.
+        const int named = ElementText::entryIndex(element, entry, ok ? index : -1);
+        if (named < 0) {
+            onWritelog(tr("Parameter %1 not loaded: no entry \"%2\"")
+                           .arg(ParamConfigFile::shownText(name), ParamConfigFile::shownText(entry)));
+            return Outcome::Refused;
+        }
+        element.value.intValue = named;
+        ok = true;
         break;
+    }
     case ZTCAM_ELEM_BOOLEAN:
         if (name != QLatin1String("LUTEnable"))
             return Outcome::Refused;
@@ -362,7 +377,8 @@ ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value)
     }
     // A value that is no number is not written (as 0 or otherwise).
     if (!ok) {
-        onWritelog(tr("Parameter %1 not loaded: \"%2\" is not a number").arg(name, value));
+        onWritelog(tr("Parameter %1 not loaded: \"%2\" is not a number")
+                       .arg(ParamConfigFile::shownText(name), ParamConfigFile::shownText(value)));
         return Outcome::Refused;
     }
     if (ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA) != ZTCAM_STATUS_SUCCESS)

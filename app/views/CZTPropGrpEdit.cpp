@@ -334,7 +334,8 @@ bool CZTPropGrp::writeEdit(QtProperty* property, ZTCamElement& element, const QV
 // The debug lines here carry the name of the slot they belong to.
 void CZTPropGrp::applyFollowUps(const QString& name)
 {
-    if (name == QLatin1String("PixelFormat") && m_pMainWindow) {
+    // A loaded user set may bring another pixel format with it.
+    if ((name == QLatin1String("PixelFormat") || name == QLatin1String("UserSetLoad")) && m_pMainWindow) {
         m_pMainWindow->followPixelFormat(m_openedCam);
     } else if (name == QLatin1String("AcquisitionStart")) {
         LUMA_DEBUG("CZTPropGrp::valueChanged", ">>>>>>AcquisitionStart<<<<<");

@@ -101,17 +101,19 @@ TEST(ParamConfigFileFormat, GeometryComesLastWithTheOffsetsClearedFirst)
                    "no colon\n"
                    "one:colon\n"
                    "OffsetY:2:junk\n"
-                   "PixelFormat:9:1:Mono 12\n";
+                   "PixelFormat:9:1:Mono 12\n"
+                   "TriggerMode:9:1\n";
     QTextStream in(&text);
     int usable = 0;
     const QVector<ParamConfigFile::Setting> order = ParamConfigFile::loadOrder(in, &usable);
     QStringList got;
     for (const auto& s : order)
-        got << s.name + "=" + s.value;
-    // An offset whose value is refused is not cleared either.
-    EXPECT_EQ(got, (QStringList{"ExposureTime=100", "PixelFormat=1", "OffsetX=0", "Width=640", "OffsetX=320",
-                                "OffsetY=junk"}));
-    EXPECT_EQ(usable, 6);
+        got << s.name + "=" + s.value + (s.entry.isEmpty() ? QString() : " " + s.entry);
+    // An offset whose value is refused is not cleared either. An enumeration
+    // goes by its entry's name where the line has one.
+    EXPECT_EQ(got, (QStringList{"ExposureTime=100", "PixelFormat=1 Mono 12", "TriggerMode=1", "OffsetX=0",
+                                "Width=640", "OffsetX=320", "OffsetY=junk"}));
+    EXPECT_EQ(usable, 7);
 }
 
 TEST(ParamConfigFileFormat, IntegersAre64BitAndOld32BitValuesStillLoad)
