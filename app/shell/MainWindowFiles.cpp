@@ -15,6 +15,7 @@
 #include "DebugLine.h"
 #include "ElementText.h"
 #include "ParamConfigFile.h"
+#include "TextFile.h"
 #include "UserPrompt.h"
 #include "UserSetFile.h"
 #include "ZTCamFunc.h"
@@ -160,10 +161,17 @@ uint32_t MainWindow::DataFileRead(ZTCamHandle handle, int selector)
         return 0x80000000u;
     }
     LUMA_DEBUG("MainWindow::DataFileRead", "data items=%d, len=%d", words.at(0), words.at(1));
-    if (UserSetFile::save(path, words))
+    switch (UserSetFile::save(path, words)) {
+    case TextFile::Written::Whole:
         userSetAbout(this, title, tr("Data saved successfully"));
-    else
+        break;
+    case TextFile::Written::NotOpened:
         userSetAbout(this, title, tr("Failed to open file"));
+        break;
+    case TextFile::Written::Cut:
+        userSetAbout(this, title, tr("Failed to save file"));
+        break;
+    }
     return ZTCAM_STATUS_SUCCESS;
 }
 
@@ -188,7 +196,7 @@ uint32_t MainWindow::DataFileWrite(ZTCamHandle handle, int selector)
     LUMA_DEBUG("MainWindow::DataFileWrite", "data items=%d, len=%d", file.words.value(0), file.words.value(1));
     // Nothing reaches the camera unless the whole block is there.
     if (!file.usable()) {
-        userSetAbout(this, title, tr("File too small"));
+        userSetAbout(this, title, file.tooLarge ? tr("File too large") : tr("File too small"));
         return 0x80000000u;
     }
 
@@ -243,21 +251,14 @@ void MainWindow::on_pushButton_Save_clicked()
     }
     const QString path = UserPrompt::instance().getSaveFileName(
         this, QStringLiteral("SavePrameterConfig"), QStringLiteral("./Text_file.txt"), QStringLiteral("all files(*.txt)"));
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
-        return;
-    // Only a file of our own making is removed again, never a device.
-    const bool regular = QFileInfo(path).isFile();
-    QTextStream out(&file);
+    if (path.isEmpty())
+        return;  // cancelled
+    QString text;
     for (const ParamEntry& entry : entries)
-        out << ParamConfigFile::formatLine(entry);
-    out.flush();
-    const bool written = out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
-    file.close();
-    // A disk that took only part of the file leaves no cut file behind.
-    if (!written || file.error() != QFileDevice::NoError) {
-        if (regular)
-            file.remove();
+        text += ParamConfigFile::formatLine(entry);
+    // A folder that takes no file and a disk that takes only part of it
+    // alike: nothing was saved.
+    if (TextFile::write(path, text) != TextFile::Written::Whole) {
         UserPrompt::instance().about(this, QStringLiteral("LumaDeck"), tr("Failed to save file"));
         return;
     }

@@ -392,14 +392,22 @@ TEST_F(DeviceFiles, MalformedUserSetFilesNeverReachTheCamera)
     QByteArray huge = "0\n70000\n";
     for (int i = 0; i < 70000; ++i)
         huge += "0\n";
-    const QByteArray files[] = {"5\n", "1\n-1\n0\n", "1\n1\n0\n", "junk\n", "1\n3\n99999999999\n", huge};
-    for (const QByteArray& text : files) {
-        writeFile("bad.txt", text);
+    const QString small = "about|Load|File too small";
+    const struct {
+        QByteArray text;
+        QString told;
+    } files[] = {{"5\n", small},    {"1\n-1\n0\n", small},
+                 {"1\n1\n0\n", small}, {"junk\n", small},
+                 {"1\n3\n99999999999\n", small},
+                 // A block longer than any the program moves.
+                 {huge, "about|Load|File too large"}};
+    for (const auto& f : files) {
+        writeFile("bad.txt", f.text);
         prompt.fileAnswers = QStringList{path("bad.txt")};
         ZTCamSim_CallLogClear();
-        EXPECT_EQ(window->DataFileWrite(cam(), 7), 0x80000000u) << text.left(20).toStdString();
-        EXPECT_EQ(lastAsked(), "about|Load|File too small");
-        EXPECT_EQ(simCallCount("ZTCAM_GenICam_SetRegisterValue"), 0) << text.left(20).toStdString();
+        EXPECT_EQ(window->DataFileWrite(cam(), 7), 0x80000000u) << f.text.left(20).toStdString();
+        EXPECT_EQ(lastAsked(), f.told);
+        EXPECT_EQ(simCallCount("ZTCAM_GenICam_SetRegisterValue"), 0) << f.text.left(20).toStdString();
     }
     prompt.fileAnswers = QStringList{path("missing.txt")};
     EXPECT_EQ(window->DataFileWrite(cam(), 7), 0x80000115u);
@@ -481,16 +489,39 @@ TEST_F(DeviceFiles, ParameterFileLinesThatCannotBeUsedChangeNothing)
     window->on_pushButton_Save_clicked();
     EXPECT_EQ(lastAsked(), "about|LumaDeck|No camera parameters could be read");
     EXPECT_FALSE(QFile::exists(path("gone.txt")));
+}
 
-    // A disk that takes nothing gives no success row.
-    ZTCamSim_SetConnected(0, 1);
-    const int rows = ui()->tableWidget->rowCount();
-    prompt.fileAnswers = QStringList{QStringLiteral("/dev/full")};
-    window->on_pushButton_Save_clicked();
-    EXPECT_EQ(lastAsked(), "about|LumaDeck|Failed to save file");
-    EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/dev/full"))) << "a device is never removed";
-    for (int r = rows; r < ui()->tableWidget->rowCount(); ++r)
-        EXPECT_NE(ui()->tableWidget->item(r, 1)->text(), "Save Camera Prameter Success");
+TEST_F(DeviceFiles, ASaveThatFailsSaysSoAndLeavesNoFile)
+{
+    writeFile("plain", "a file, not a folder");
+    const struct {
+        const char* what;
+        const char* config;
+        const char* name;
+        bool diskFull;
+        const char* told;
+    } cases[] = {
+        {"user set, folder that cannot be written", kUserSet, "plain/set.txt", false, "about|Save|Failed to open file"},
+        {"user set, full disk", kUserSet, "set.txt", true, "about|Save|Failed to save file"},
+        {"parameter file, folder that cannot be written", kOldFirmware, "plain/params.txt", false,
+         "about|LumaDeck|Failed to save file"},
+        {"parameter file, full disk", kOldFirmware, "params.txt", true, "about|LumaDeck|Failed to save file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        open(c.config, 1);
+        prompt.fileAnswers = QStringList{path(c.name)};
+        {
+            std::optional<DiskFullAfter> full;
+            if (c.diskFull)
+                full.emplace(64);  // the file is longer
+            window->on_pushButton_Save_clicked();
+        }
+        EXPECT_EQ(lastAsked().toStdString(), c.told);
+        EXPECT_FALSE(QFileInfo::exists(path(c.name)));
+        EXPECT_FALSE(logRows().contains("Save Camera Prameter Success"));
+        window.reset();
+    }
 }
 
 TEST_F(DeviceFiles, AParameterFileIsLoadedOnlyWhenEveryLineAppliesAsWritten)
