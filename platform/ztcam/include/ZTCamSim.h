@@ -65,6 +65,15 @@ ZTCAM_API ZTCamStatus ZTCamSim_SetConnected(int cameraIndex, int connected);
 ZTCAM_API void ZTCamSim_HoldFileSaves(int hold);
 /* Number of ZTCAM_File_SaveImage calls waiting now. */
 ZTCAM_API int ZTCamSim_HeldFileSaves(void);
+/* Video files fail as on a full disk or in a folder that cannot be written,
+ * for every camera. error 0 clears the fault (so does ZTCAM_Api_Uninit).
+ * Otherwise, with framesWritten < 0, every ZTCAM_Rec_Start fails and makes
+ * no file; with framesWritten >= 0, each recording writes its first
+ * framesWritten frames and every ZTCAM_Rec_AppendFrame after them fails
+ * (having written part of its frame, which the SDK takes back). Failing
+ * calls return ZTCAM_STATUS_IO_ERROR and leave errno = error; ZTCAM_Rec_Stop
+ * still completes the file over the frames written. */
+ZTCAM_API void ZTCamSim_FailVideoWrites(int framesWritten, int error);
 /* Frames generated since the last ZTCAM_Cap_Start of the camera. */
 ZTCAM_API ZTCamStatus ZTCamSim_GetFrameCount(int cameraIndex, uint64_t* count);
 
