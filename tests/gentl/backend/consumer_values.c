@@ -8,7 +8,10 @@
  *   set through the entry named "Continuous";
  * - configurations past the stand-in's limits: the interface list is refused
  *   with a text naming the line, and the library closes;
- * - the largest configuration: every interface is listed.
+ * - the largest configuration: every interface is listed;
+ * - absurd sizes for DSAllocAndAnnounceBuffer at widths whose line size
+ *   divides 2^64-1 and at the default width: each is out of memory, and the
+ *   stream announces a buffer of its payload size after them.
  * Exit code 0 when every step answered as expected. */
 #include "ConsumerCalls.h"
 
@@ -121,6 +124,40 @@ static int absurdRate(const char* rate)
     return 0;
 }
 
+/* Buffers of absurd sizes are out of memory; a normal one is announced
+ * after them. */
+static int absurdBufferSizes(const char* unused)
+{
+    static const uint64_t kSizes[] = {UINT64_MAX, 0xffffffffffffff01ull, 0x8000000000000000ull,
+                                      0x7fffffffffffffffull, 0x4000000000000000ull, 1ull << 40};
+    TL_HANDLE system;
+    IF_HANDLE interface;
+    DEV_HANDLE device;
+    DS_HANDLE stream;
+    BUFFER_HANDLE buffer;
+    char id[256];
+    size_t size = sizeof id;
+    size_t i;
+    GC_ERROR code;
+    (void)unused;
+    CHECK(openFirstDevice(&system, &interface, &device));
+    CHECK(CALL(PDevGetDataStreamID, DevGetDataStreamID, device, 0, id, &size));
+    CHECK(CALL(PDevOpenDataStream, DevOpenDataStream, device, id, &stream));
+    for (i = 0; i < sizeof kSizes / sizeof kSizes[0]; ++i) {
+        buffer = NULL;
+        code = CALL(PDSAllocAndAnnounceBuffer, DSAllocAndAnnounceBuffer, stream, kSizes[i], NULL, &buffer);
+        if (code != GC_ERR_OUT_OF_MEMORY)
+            fprintf(stderr, "size %#llx answered %d\n", (unsigned long long)kSizes[i], (int)code);
+        EXPECT(code == GC_ERR_OUT_OF_MEMORY && buffer == NULL);
+    }
+    CHECK(queueProducerBuffers(stream, 1, &buffer));
+    CHECK(CALL(PDSFlushQueue, DSFlushQueue, stream, ACQ_QUEUE_ALL_DISCARD));
+    CHECK(CALL(PDSRevokeBuffer, DSRevokeBuffer, stream, buffer, NULL, NULL));
+    CHECK(CALL(PDSClose, DSClose, stream));
+    CHECK(closeFirstDevice(system, interface, device));
+    return 0;
+}
+
 /* The configuration is refused at line `line`: no interface, a text. */
 static int refusedConfig(const char* line)
 {
@@ -214,6 +251,10 @@ static const Scenario kScenarios[] = {
     {"configured_frame_rate_1e-12", refusedConfig, "2", "[camera]\nframe_rate = 1e-12\n", "", 0, 0, ""},
     {"configured_frame_rate_nan", refusedConfig, "2", "[camera]\nframe_rate = nan\n", "", 0, 0, ""},
     {"largest_installation", largest, "", g_largest, "[camera]\n", 16, 0, ""},
+    {"buffer_sizes_width_3", absurdBufferSizes, "", "[camera]\nwidth = 3\n", "", 0, 0, ""},
+    {"buffer_sizes_width_255", absurdBufferSizes, "", "[camera]\nwidth = 255\n", "", 0, 0, ""},
+    {"buffer_sizes_width_257", absurdBufferSizes, "", "[camera]\nwidth = 257\n", "", 0, 0, ""},
+    {"buffer_sizes_width_640", absurdBufferSizes, "", "", "", 0, 0, ""},
 };
 
 static char g_configPath[] = "/tmp/consumer_values_XXXXXX";
