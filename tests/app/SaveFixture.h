@@ -17,9 +17,15 @@
 #include <QTemporaryDir>
 #include <QVector>
 
+#include <sys/resource.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestSupport.h"
@@ -96,14 +102,78 @@ inline QVector<qint64> stampsInRawFile(const QString& path)
     return stamps;
 }
 
+// Lets the files of this process grow to at most `bytes` while it lives: a
+// write beyond fails part-way (EFBIG), as one onto a full disk does.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_action = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_action);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_action)(int) = SIG_DFL;
+};
+
+// The end-of-series rows of a camera in the log: frames overwritten in the
+// ring, frames that could not be saved and why.
+struct SeriesRows {
+    int reports = 0;  // rows of either kind
+    int lost = 0;
+    int notSaved = 0;
+    int frames = -1;
+    QString folder;
+    QString reason;
+};
+
+inline SeriesRows seriesRows(const QStringList& rows, int cam)
+{
+    SeriesRows r;
+    const QRegularExpression lostRow(QString("^Camera%1 lost (\\d+) of the (\\d+) frames of the capture because "
+                                             "saving fell behind the camera\\. More acquisition buffers would keep "
+                                             "them\\.$")
+                                         .arg(cam));
+    const QRegularExpression notSavedRow(
+        QString("^Camera%1 could not save (\\d+) of (\\d+) frames to (.*): ([^:]*)\\.$").arg(cam));
+    for (const QString& row : rows) {
+        QRegularExpressionMatch m = lostRow.match(row);
+        if (m.hasMatch()) {
+            ++r.reports;
+            r.lost += m.captured(1).toInt();
+            r.frames = m.captured(2).toInt();
+        }
+        m = notSavedRow.match(row);
+        if (m.hasMatch()) {
+            ++r.reports;
+            r.notSaved += m.captured(1).toInt();
+            r.frames = m.captured(2).toInt();
+            r.folder = m.captured(3);
+            r.reason = m.captured(4);
+        }
+    }
+    return r;
+}
+
 class SaveFixture : public WindowFixture {
 protected:
     void TearDown() override
     {
-        // A test that stopped early must not leave a saver held.
+        // A test that stopped early must not leave a saver held or failing.
         ZTCamSim_HoldFileSaves(0);
+        ZTCamSim_FailImageWrites(0, 0);
         WindowFixture::TearDown();
     }
+    SeriesRows seriesRows(int cam = 0) const { return ::seriesRows(logRows(), cam); }
     MainWindow& open(const char* config, int cameras)
     {
         ZTCamSim_UseConfigText(config);
@@ -179,10 +249,87 @@ public:
                 [this](int cam, bool ok) { finished.push_back({cam, ok}); }, Qt::QueuedConnection);
         connect(thread, &CZTThdSaveImg::SignalStackCloseFinished, this, [this] { ++closes; },
                 Qt::QueuedConnection);
+        connect(thread, &CZTThdSaveImg::SignalSendSeriesReport, this,
+                [this](int, int, int overwritten, int notSavedFrames, QString, QString) {
+                    lost += overwritten;
+                    notSaved += notSavedFrames;
+                },
+                Qt::QueuedConnection);
     }
     std::vector<int> saved;
     std::vector<std::pair<int, bool>> finished;
     int closes = 0;
+    int lost = 0;      // frames overwritten in the ring, as reported
+    int notSaved = 0;  // frames that could not be saved, as reported
+};
+
+// Makes `set` a ring of `count` zeroed frame buffers of `bytes` bytes, all
+// announced, with no frame delivered yet.
+inline void fillRing(FrameBufferSet& set, int count, size_t bytes)
+{
+    for (int i = 0; i < count; ++i)
+        set.ringBuffers.append(new uint8_t[bytes]());
+    set.announcedCount = count;
+    set.startDelivery(count);
+}
+
+// Plays the camera and the capture thread's callback over a ring of big
+// frames on a thread of its own: writes frame k into its entry (every 4 KiB
+// block stamped with k), tells the ring and, when given, the saver, pauses
+// `pauseUs` and goes on with the next frame, until stopped.
+class RingWriter {
+public:
+    static constexpr size_t kBlock = 4096;
+
+    RingWriter(FrameBufferSet& set, size_t frameBytes, CZTThdSaveImg* saver = nullptr, int pauseUs = 0)
+        : m_set(set)
+        , m_bytes(frameBytes)
+        , m_saver(saver)
+        , m_pauseUs(pauseUs)
+        , m_thread([this] { run(); })
+    {
+    }
+    ~RingWriter() { stop(); }
+    void stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // The frame whose stamps every block of `frame` carries; -1 for a frame
+    // that holds parts of two.
+    static qint64 stampOf(const uint8_t* frame, size_t bytes)
+    {
+        qint64 first = 0;
+        std::memcpy(&first, frame, sizeof first);
+        for (size_t at = kBlock; at + sizeof first <= bytes; at += kBlock)
+            if (std::memcmp(frame + at, &first, sizeof first) != 0)
+                return -1;
+        return first;
+    }
+
+private:
+    void run()
+    {
+        // Frame numbers go on from the frames the ring was told of before.
+        for (qint64 k = m_set.deliveredCount(); !m_stop; ++k) {
+            uint8_t* entry = m_set.entryFor(static_cast<int>(k));
+            for (size_t at = 0; at + sizeof k <= m_bytes; at += kBlock)
+                std::memcpy(entry + at, &k, sizeof k);
+            m_set.frameDelivered();
+            if (m_saver)
+                m_saver->AddCallbackCounter();
+            if (m_pauseUs > 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(m_pauseUs));
+        }
+    }
+
+    FrameBufferSet& m_set;
+    size_t m_bytes;
+    CZTThdSaveImg* m_saver;
+    int m_pauseUs;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
 };
 
 // A save thread of its own over a hand-filled ring of 64 x 48 16-bit frames
