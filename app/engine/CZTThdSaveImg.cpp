@@ -281,9 +281,15 @@ bool CZTThdSaveImg::readyToSave()
 {
     if (m_bStackSave)
         return m_bSpoolReady || CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth);
+    return folderReady();
+}
+
+bool CZTThdSaveImg::folderReady()
+{
+    // Only the last level of the folder is made.
     if (QDir(m_settings.dir).exists() || QDir().mkdir(m_settings.dir))
         return true;
-    LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d Folder creation failed", m_nCamIndex.load());
+    LUMA_DEBUG("CZTThdSaveImg::folderReady", "camera%d Folder creation failed", m_nCamIndex.load());
     m_retrying = Failure{Cause::Folder, 0};
     return false;
 }
@@ -549,12 +555,8 @@ bool CZTThdSaveImg::CreateFrameSpool(int width, int height, int channels, int de
     const int framesInStack = remaining / stackNum > 0 ? stackNum : remaining % stackNum;
     const int files = m_nTargetCount / stackNum + (m_nTargetCount % stackNum ? 1 : 0);
 
-    const QString& dir = m_settings.dir;
-    if (!m_bSpoolReady && !QDir(dir).exists() && !QDir().mkdir(dir)) {
-        LUMA_DEBUG("CZTThdSaveImg::CreateFrameSpool", "camera%d Folder creation failed", m_nCamIndex.load());
-        m_retrying = Failure{Cause::Folder, 0};
+    if (!m_bSpoolReady && !folderReady())
         return false;
-    }
     const QByteArray head = m_settings.dirText + "/Cam" + QByteArray::number(m_nCamIndex.load()) + '_' +
                             m_settings.name + "_num" + QByteArray::number(m_nTargetCount) + "_stack";
     const QByteArray tail = "_w" + QByteArray::number(width) + "_h" + QByteArray::number(height) + "_bit" +

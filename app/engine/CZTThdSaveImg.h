@@ -162,6 +162,9 @@ private:
     // Whether the folder and (stack mode) the stack files are there or can
     // be made; when not, m_retrying says why.
     bool readyToSave();
+    // Whether the image folder is there or can be made; when not,
+    // m_retrying says so.
+    bool folderReady();
     void markNotSaved(int position, Failure failure);
     // Sends the series' report, once per series.
     void reportSeries();

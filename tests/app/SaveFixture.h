@@ -17,17 +17,15 @@
 #include <QTemporaryDir>
 #include <QVector>
 
-#include <sys/resource.h>
-
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "FileSizeLimit.h"
 #include "TestSupport.h"
 #include "WindowFixture.h"
 #include "CZTThdCapture.h"
@@ -101,29 +99,6 @@ inline QVector<qint64> stampsInRawFile(const QString& path)
     }
     return stamps;
 }
-
-// Lets the files of this process grow to at most `bytes` while it lives: a
-// write beyond fails part-way (EFBIG), as one onto a full disk does.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_action = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_action);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_action)(int) = SIG_DFL;
-};
 
 // The end-of-series rows of a camera in the log: frames overwritten in the
 // ring, frames that could not be saved and why.
@@ -263,6 +238,21 @@ public:
     int notSaved = 0;  // frames that could not be saved, as reported
 };
 
+// The frame description of 16-bit mono frames as the capture thread hands
+// it to its saver.
+inline ZTCamFrame mono16Header(int width, int height)
+{
+    ZTCamFrame header{};
+    header.headerSize = 64;
+    header.width = width;
+    header.height = height;
+    header.widthStep = width * 2;
+    header.channels = 1;
+    header.elementBytes = 2;
+    header.imageSize = static_cast<uint32_t>(width) * height * 2;
+    return header;
+}
+
 // Makes `set` a ring of `count` zeroed frame buffers of `bytes` bytes, all
 // announced, with no frame delivered yet.
 inline void fillRing(FrameBufferSet& set, int count, size_t bytes)
@@ -354,16 +344,8 @@ public:
         window.m_mapBufferSets[position] = set_;
         thread = new CZTThdSaveImg(&window);
         events = std::make_unique<SaveEvents>(thread);
-        ZTCamFrame header{};
-        header.headerSize = 64;
-        header.width = kWidth;
-        header.height = kHeight;
-        header.widthStep = kWidth * 2;
-        header.channels = 1;
-        header.elementBytes = 2;
-        header.imageSize = kFrameBytes;
         thread->SetCameraParams(position, window.m_vecOpenedCam.value(0).handle, stack);
-        thread->SetImgParams(kWidth, kHeight, 1, 16, kFrameBytes, header);
+        thread->SetImgParams(kWidth, kHeight, 1, 16, kFrameBytes, mono16Header(kWidth, kHeight));
     }
     ~StandaloneSave()
     {

@@ -282,7 +282,7 @@ TEST_P(FramesNotSaved, AreCountedInOneRowAndTheFinishRowDoesNotClaimSuccess)
     window->m_nStackNum = c.stack ? 2 : 1;
     const int slot = c.format == ZTCAM_FILE_RAW ? CZTThdSaveImg::rawSlot(1) : CZTThdSaveImg::tifSlot(1);
     QTemporaryDir other;
-    std::unique_ptr<FileSizeLimit> limit;
+    std::unique_ptr<lumatest::FileSizeLimit> limit;
     if (c.fault == Fault::SetUp) {
         if (c.stack) {
             // Someone else holds the stack slot.
@@ -297,7 +297,7 @@ TEST_P(FramesNotSaved, AreCountedInOneRowAndTheFinishRowDoesNotClaimSuccess)
     } else if (c.fault == Fault::LongName) {
         ui()->txt_imgname->setText(QString(260, QChar('n')));
     } else if (c.stack) {
-        limit = std::make_unique<FileSizeLimit>(4096);  // a stack file of two frames is 12 KiB
+        limit = std::make_unique<lumatest::FileSizeLimit>(4096);  // a stack file of two frames is 12 KiB
     } else {
         ZTCamSim_FailImageWrites(c.notSaved, ENOSPC);
     }

@@ -415,17 +415,9 @@ TEST_F(StackSeries, EveryPageIsOneWholeFrameWhileTheCameraRefillsTheRing)
     auto* set = new FrameBufferSet;
     fillRing(*set, 3, kBytes);
     window->m_mapBufferSets[1] = set;
-    ZTCamFrame header{};
-    header.headerSize = 64;
-    header.width = kWidth;
-    header.height = kHeight;
-    header.widthStep = kWidth * 2;
-    header.channels = 1;
-    header.elementBytes = 2;
-    header.imageSize = static_cast<uint32_t>(kBytes);
     auto saver = std::make_unique<CZTThdSaveImg>(window.get());
     saver->SetCameraParams(1, window->m_vecOpenedCam.value(0).handle, true);
-    saver->SetImgParams(kWidth, kHeight, 1, 16, static_cast<int>(kBytes), header);
+    saver->SetImgParams(kWidth, kHeight, 1, 16, static_cast<int>(kBytes), mono16Header(kWidth, kHeight));
     int pages = 0;
     for (int series = 0; series < 5 && pages < 20; ++series) {
         SaveEvents events(saver.get());

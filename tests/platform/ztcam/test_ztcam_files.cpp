@@ -1,15 +1,15 @@
 #include "ZTCamTestSupport.h"
 
+#include "FileSizeLimit.h"
+
 #include <QImage>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <sstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -23,29 +23,6 @@ long fileSize(const std::string& path)
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? long(st.st_size) : -1;
 }
-
-// Lets the files of this process grow to at most `bytes` while it lives: a
-// write beyond fails part-way (EFBIG), as one onto a full disk does.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        action_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, action_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*action_)(int) = SIG_DFL;
-};
 
 } // namespace
 
@@ -193,7 +170,7 @@ TEST_F(ZTCamFiles, AFileThatCannotBeWrittenWholeIsRemoved)
 
     const std::string dsnu = dir + "/dsnu.txt";
     {
-        FileSizeLimit limit(64);
+        lumatest::FileSizeLimit limit(64);
         EXPECT_EQ(save(dir + "/big", ZTCAM_FILE_RAW | ZTCAM_FILE_TIF | ZTCAM_FILE_PNG | ZTCAM_FILE_JPG | ZTCAM_FILE_BMP),
                   ZTCAM_STATUS_IO_ERROR);
         EXPECT_EQ(errno, EFBIG);
