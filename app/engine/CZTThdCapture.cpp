@@ -5,11 +5,13 @@
 #include "DebugLine.h"
 #include "FrameBufferSet.h"
 #include "MainWindow.h"
+#include "WriteError.h"
 #include "ZTCamFunc.h"
 
 #include <QDateTime>
 #include <QSize>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -509,11 +511,63 @@ void CZTThdCapture::run()
 
 void CZTThdCapture::closeRecording()
 {
-    if (ZTCAM_Rec_Stop(m_openedCamera.handle) != ZTCAM_STATUS_SUCCESS)
+    errno = 0;
+    const bool finished = ZTCAM_Rec_Stop(m_openedCamera.handle) == ZTCAM_STATUS_SUCCESS;
+    const int stopError = errno;
+    if (!finished)
         LUMA_DEBUG("CZTThdCapture::closeRecording", "Stop record failed");
     m_bRecording = false;
     if (m_pOwner)
         m_pOwner->m_bRecord = false;
+    reportRecording(finished, stopError);
+    emit sglVideoFinished();
+}
+
+void CZTThdCapture::reportRecording(bool finished, int stopError)
+{
+    if (m_nVideoFramesFailed == 0) {
+        if (!finished)
+            emit sglWriteLog(QStringLiteral("Camera%1 could not finish the video %2: %3.")
+                                 .arg(m_nCamIndex)
+                                 .arg(m_strVideoPath, WriteError::reason(stopError)));
+        return;
+    }
+    const QString end = finished ? QStringLiteral(" The video holds %1 frames.").arg(m_nVideoFramesWritten)
+                                 : QStringLiteral(" The video could not be finished.");
+    emit sglWriteLog(QStringLiteral("Camera%1 could not record %2 of %3 frames to %4: %5.")
+                         .arg(m_nCamIndex)
+                         .arg(m_nVideoFramesFailed)
+                         .arg(m_nVideoFramesWritten + m_nVideoFramesFailed)
+                         .arg(m_strVideoPath, WriteError::reason(m_nVideoError)) +
+                     end);
+}
+
+void CZTThdCapture::startRecording()
+{
+    // The path has no length of its own: the system says whether it takes it.
+    const QDateTime now = QDateTime::currentDateTime();
+    m_strVideoPath = QStringLiteral("%1/Cam%2_%3.avi")
+                         .arg(m_pOwner->m_strImgDir, QString::number(m_nCamIndex),
+                              now.toString(QStringLiteral("yyyyMMddHHmmss")));
+    const QByteArray path = m_strVideoPath.toLocal8Bit();
+    m_nVideoFramesWritten = 0;
+    m_nVideoFramesFailed = 0;
+    m_nVideoError = 0;
+    ZTCamRecordParams params{};
+    params.codec = ZTCAM_CODEC_DIB;
+    params.path = path.constData();
+    params.frameRate = static_cast<float>(m_pOwner->videoFps());
+    errno = 0;
+    if (ZTCAM_Rec_Start(m_openedCamera.handle, &params) == ZTCAM_STATUS_SUCCESS) {
+        m_bRecording = true;
+        return;
+    }
+    const int error = errno;
+    LUMA_DEBUG("CZTThdCapture::startRecording", "Start video record failed");
+    emit sglWriteLog(QStringLiteral("Camera%1 could not start the video %2: %3.")
+                         .arg(m_nCamIndex)
+                         .arg(m_strVideoPath, WriteError::reason(error)));
+    m_pOwner->m_bRecord = false;
     emit sglVideoFinished();
 }
 
@@ -525,34 +579,24 @@ void CZTThdCapture::videoRecord()
             closeRecording();
         return;
     }
-    const ZTCamHandle handle = m_openedCamera.handle;
     if (!m_bRecording) {
-        const QDateTime now = QDateTime::currentDateTime();
-        const QByteArray dir = m_pOwner->m_strImgDir.toLocal8Bit();
-        const QByteArray date = now.toString("yyyyMMdd").toLocal8Bit();
-        const QByteArray time = now.toString("HHmmss").toLocal8Bit();
-        char path[1024] = {0};
-        std::snprintf(path, sizeof(path), "%s/Cam%d_%s%s.avi", dir.constData(), m_nCamIndex, date.constData(),
-                      time.constData());
-        ZTCamRecordParams params{};
-        params.codec = ZTCAM_CODEC_DIB;
-        params.path = path;
-        params.frameRate = static_cast<float>(m_pOwner->videoFps());
-        if (ZTCAM_Rec_Start(handle, &params) == ZTCAM_STATUS_SUCCESS) {
-            m_bRecording = true;
-        } else {
-            LUMA_DEBUG("CZTThdCapture::videoRecord", "Start video record failed");
-            m_pOwner->m_bRecord = false;
-            emit sglVideoFinished();
-        }
+        startRecording();  // this frame opens the file and is not appended
         return;
     }
     if (m_pOwner->m_bStopRecord) {
         closeRecording();
         return;
     }
-    if (ZTCAM_Rec_AppendFrame(handle, &m_frame) != ZTCAM_STATUS_SUCCESS)
-        LUMA_DEBUG("CZTThdCapture::videoRecord", "Append frame failed");
+    // A frame that fails is counted and the recording goes on: once there is
+    // room again the frames after it are written.
+    errno = 0;
+    if (ZTCAM_Rec_AppendFrame(m_openedCamera.handle, &m_frame) == ZTCAM_STATUS_SUCCESS) {
+        ++m_nVideoFramesWritten;
+        return;
+    }
+    if (m_nVideoFramesFailed++ == 0)
+        m_nVideoError = errno;
+    LUMA_DEBUG("CZTThdCapture::videoRecord", "Append frame failed");
 }
 
 void CZTThdCapture::saveImage(bool on)

@@ -105,7 +105,10 @@ private:
     int displayShift() const;
     bool displayFrame();
     void videoRecord();
+    void startRecording();
     void closeRecording();
+    // The row for a recording that lost frames or could not be finished.
+    void reportRecording(bool finished, int stopError);
     void joinRun();
 
     MainWindow* m_pOwner = nullptr;
@@ -135,6 +138,12 @@ private:
     // also for tools that cannot see QThread::wait.
     std::atomic<int> m_nRunExits{0};
     int m_nPicNum = 0;
+    // The running recording (touched only by the thread that records): its
+    // file, the frames written to it and not, and why the first one failed.
+    QString m_strVideoPath;
+    int m_nVideoFramesWritten = 0;
+    int m_nVideoFramesFailed = 0;
+    int m_nVideoError = 0;
     mutable std::mutex m_frameMutex;  // guards m_lastHeader
     ZTCamFrame m_lastHeader{};
 };

@@ -4,6 +4,7 @@
 #include "DebugLine.h"
 #include "FrameBufferSet.h"
 #include "MainWindow.h"
+#include "WriteError.h"
 
 #include <FrameSpool.h>
 
@@ -67,27 +68,7 @@ QString CZTThdSaveImg::causeText(Cause cause, int error)
     case Cause::Write:
         break;
     }
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("the disk is full");
-    case EROFS:
-        return QStringLiteral("the disk is read-only");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("writing there is not permitted");
-    case ENAMETOOLONG:
-        return QStringLiteral("the file name is too long");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("the folder does not exist");
-    case EFBIG:
-        return QStringLiteral("the file is too large");
-    case EIO:
-        return QStringLiteral("the disk reported an error");
-    default:
-        return QStringLiteral("the file could not be written");
-    }
+    return WriteError::reason(error);
 }
 
 void CZTThdSaveImg::SetCameraParams(int camIndex, ZTCamHandle handle, bool stackSave)

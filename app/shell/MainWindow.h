@@ -93,10 +93,12 @@ public:
     void storeCameraLevels(OpenedCamera camera, int left, int right);
     void storeLevelsForAllCameras();
     // Sets one feature of the current camera from its text in a parameter
-    // file; a value that is no number is named in the log and not set.
+    // file; a value that is no number is named in the log and not set. An
+    // enumeration with an entry name is set to that entry, or named in the
+    // log and not set when the camera has none of that name.
     // Tells whether the camera holds the value as written, took another
     // one, refused it or does not know the feature.
-    ParamConfigFile::Outcome SetElementDown(QString name, QString value);
+    ParamConfigFile::Outcome SetElementDown(QString name, QString value, QString entry = QString());
     // The user-set data block (selector 7): camera -> file and file ->
     // camera. Results: 1 done (the user has been told), 0x80000000 no data,
     // 0x80000115 no file, 0x80000312 the firmware keeps no block.

@@ -10,6 +10,7 @@
 #include <platform/os/SystemInfo.h>
 
 #include "DebugLine.h"
+#include "ElementText.h"
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
 
@@ -167,11 +168,29 @@ QList<int> MainWindow::SyncAllCameraElement(ZTCamElement element)
     const QString currentSn = m_mapCamSN.value(current);
     if (!m_mapHostCam.value(current, false))
         return refused;
+    // An enumeration goes by the name of its entry: cameras of other models
+    // list their entries in another order, or lack one.
+    const QString entry =
+        element.type == ZTCAM_ELEM_ENUMERATION ? ZTCamFunc::CurrentEntryName(element) : QString();
     for (int i = 0; i < m_vecOpenedCam.size(); ++i) {
         const OpenedCamera& camera = m_vecOpenedCam.at(i);
         if (camera.handle == m_curCam.handle || m_mapCamSN.value(i) == currentSn)
             continue;
-        if (!ZTCamFunc::instance()->SetGenICamElement(camera.handle, element))
+        ZTCamElement copy = element;
+        ZTCamElement own{};
+        // A camera that cannot tell its entries refuses the write below.
+        if (!entry.isEmpty() && element.name &&
+            ZTCAM_GenICam_ElementAttr(camera.handle, &own, element.name, ZTCAM_NODEMAP_CAMERA) == ZTCAM_STATUS_SUCCESS) {
+            const int index = ElementText::entryIndex(own, entry, element.value.intValue);
+            if (index < 0) {
+                LUMA_DEBUG("MainWindow::SyncAllCameraElement", "camera%d has no entry %s of %s", i,
+                           entry.toUtf8().constData(), element.name);
+                refused.append(i);
+                continue;
+            }
+            copy.value.intValue = index;
+        }
+        if (!ZTCamFunc::instance()->SetGenICamElement(camera.handle, copy))
             refused.append(i);
     }
     return refused;

@@ -192,7 +192,10 @@ void MainWindow::initUI()
         m_curCam = m_vecOpenedCam.at(0);
         m_nCurCamIndex = 0;
     } else {
-        ui->gridLayoutView->addWidget(new QLabel("No camera found", this));
+        // Cameras were found when the user chose none of them (or none
+        // opened).
+        const bool found = m_camInit.cameraCount > 0;
+        ui->gridLayoutView->addWidget(new QLabel(found ? "No camera opened" : "No camera found", this));
         ui->lab_img_cap->hide();
         ui->lab_img_video->hide();
         ui->lab_gige->hide();
@@ -202,7 +205,7 @@ void MainWindow::initUI()
         ui->widgetParam->setVisible(false);
         ui->wgt_more_params->setVisible(false);
         setEnabled(false);
-        onWritelog("No camera found.");
+        onWritelog(found ? "No camera opened." : "No camera found.");
     }
 
     // The product test uses the current camera: every camera gets a stream

@@ -13,7 +13,9 @@
 #include <platform/os/SystemInfo.h>
 
 #include "DebugLine.h"
+#include "ElementText.h"
 #include "ParamConfigFile.h"
+#include "TextFile.h"
 #include "UserPrompt.h"
 #include "UserSetFile.h"
 #include "ZTCamFunc.h"
@@ -159,10 +161,17 @@ uint32_t MainWindow::DataFileRead(ZTCamHandle handle, int selector)
         return 0x80000000u;
     }
     LUMA_DEBUG("MainWindow::DataFileRead", "data items=%d, len=%d", words.at(0), words.at(1));
-    if (UserSetFile::save(path, words))
+    switch (UserSetFile::save(path, words)) {
+    case TextFile::Written::Whole:
         userSetAbout(this, title, tr("Data saved successfully"));
-    else
+        break;
+    case TextFile::Written::NotOpened:
         userSetAbout(this, title, tr("Failed to open file"));
+        break;
+    case TextFile::Written::Cut:
+        userSetAbout(this, title, tr("Failed to save file"));
+        break;
+    }
     return ZTCAM_STATUS_SUCCESS;
 }
 
@@ -187,7 +196,7 @@ uint32_t MainWindow::DataFileWrite(ZTCamHandle handle, int selector)
     LUMA_DEBUG("MainWindow::DataFileWrite", "data items=%d, len=%d", file.words.value(0), file.words.value(1));
     // Nothing reaches the camera unless the whole block is there.
     if (!file.usable()) {
-        userSetAbout(this, title, tr("File too small"));
+        userSetAbout(this, title, file.tooLarge ? tr("File too large") : tr("File too small"));
         return 0x80000000u;
     }
 
@@ -242,21 +251,14 @@ void MainWindow::on_pushButton_Save_clicked()
     }
     const QString path = UserPrompt::instance().getSaveFileName(
         this, QStringLiteral("SavePrameterConfig"), QStringLiteral("./Text_file.txt"), QStringLiteral("all files(*.txt)"));
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
-        return;
-    // Only a file of our own making is removed again, never a device.
-    const bool regular = QFileInfo(path).isFile();
-    QTextStream out(&file);
+    if (path.isEmpty())
+        return;  // cancelled
+    QString text;
     for (const ParamEntry& entry : entries)
-        out << ParamConfigFile::formatLine(entry);
-    out.flush();
-    const bool written = out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
-    file.close();
-    // A disk that took only part of the file leaves no cut file behind.
-    if (!written || file.error() != QFileDevice::NoError) {
-        if (regular)
-            file.remove();
+        text += ParamConfigFile::formatLine(entry);
+    // A folder that takes no file and a disk that takes only part of it
+    // alike: nothing was saved.
+    if (TextFile::write(path, text) != TextFile::Written::Whole) {
         UserPrompt::instance().about(this, QStringLiteral("LumaDeck"), tr("Failed to save file"));
         return;
     }
@@ -304,7 +306,7 @@ void MainWindow::on_pushButton_Load_clicked()
     for (const QString& name : shortLines)
         report.add(name, ParamConfigFile::Outcome::Unknown);  // a line that names no value
     for (const ParamConfigFile::Setting& setting : settings) {
-        const ParamConfigFile::Outcome outcome = SetElementDown(setting.name, setting.value);
+        const ParamConfigFile::Outcome outcome = SetElementDown(setting.name, setting.value, setting.entry);
         lastWrite[setting.name] =
             outcome == ParamConfigFile::Outcome::Applied || outcome == ParamConfigFile::Outcome::Changed;
         if (setting.fromLine)
@@ -320,7 +322,7 @@ void MainWindow::on_pushButton_Load_clicked()
     onWritelog(report.complete() ? tr("Load Camera Prameter Success") : report.summary());
 }
 
-ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value)
+ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value, QString entry)
 {
     using Outcome = ParamConfigFile::Outcome;
     if (name.isEmpty() || value.isEmpty()) {
@@ -346,9 +348,23 @@ ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value)
         element.value.intValue = v;
         break;
     }
-    case ZTCAM_ELEM_ENUMERATION:
-        element.value.intValue = value.toInt(&ok, 10);
+    case ZTCAM_ELEM_ENUMERATION: {
+        const int index = value.toInt(&ok, 10);
+        element.value.intValue = index;
+        if (entry.isEmpty())
+            break;
+        // The entry goes by its name: another model lists its entries in
+        // another order, or lacks this one.
+        const int named = ElementText::entryIndex(element, entry, ok ? index : -1);
+        if (named < 0) {
+            onWritelog(tr("Parameter %1 not loaded: no entry \"%2\"")
+                           .arg(ParamConfigFile::shownText(name), ParamConfigFile::shownText(entry)));
+            return Outcome::Refused;
+        }
+        element.value.intValue = named;
+        ok = true;
         break;
+    }
     case ZTCAM_ELEM_BOOLEAN:
         if (name != QLatin1String("LUTEnable"))
             return Outcome::Refused;
@@ -362,7 +378,8 @@ ParamConfigFile::Outcome MainWindow::SetElementDown(QString name, QString value)
     }
     // A value that is no number is not written (as 0 or otherwise).
     if (!ok) {
-        onWritelog(tr("Parameter %1 not loaded: \"%2\" is not a number").arg(name, value));
+        onWritelog(tr("Parameter %1 not loaded: \"%2\" is not a number")
+                       .arg(ParamConfigFile::shownText(name), ParamConfigFile::shownText(value)));
         return Outcome::Refused;
     }
     if (ZTCAM_GenICam_SetElementValue(m_curCam.handle, &element, ZTCAM_NODEMAP_CAMERA) != ZTCAM_STATUS_SUCCESS)

@@ -541,6 +541,9 @@ void MainWindow::onCamIndexCurrentIndexChanged(int index)
         if (m_pCurPropGrp)
             m_pCurPropGrp->refreshElements(QStringLiteral("root"));
         updateImageControls();
+        // The size of this camera's frames, before (or without) any frame of it.
+        const Geometry g = readGeometry(m_curCam.handle);
+        OnUpdateImageSize(QSize(static_cast<int>(g.width), static_cast<int>(g.height)));
         if (m_bSingleViewport)
             for (int i = 0; i < m_vecCamView.size(); ++i)
                 if (m_vecCamView.at(i))

@@ -236,7 +236,13 @@ void MainWindow::reConnectCam(bool wasLive)
 
     if (!gaveUp && m_curCam.handle) {
         showCameraPanels(m_nCurCamIndex);
-        updateLevels(kBothLevels, false);
+        // A camera comes back from a restart with its start settings, in
+        // another pixel format perhaps: the levels and the line profiles'
+        // scale follow it (those of the current camera last).
+        for (const OpenedCamera& camera : qAsConst(m_vecOpenedCam))
+            if (camera.handle != m_curCam.handle)
+                followPixelFormat(camera);
+        followPixelFormat(m_curCam);
         setWindowTitle(m_strTitle);
         LUMA_DEBUG("MainWindow::reConnectCam", "Reconnect success");
         startConnectionPoll();

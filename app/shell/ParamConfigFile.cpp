@@ -18,21 +18,28 @@ bool isGeometry(const QString& name)
 }
 
 constexpr int kNamedLines = 3;
-constexpr int kNameLength = 40;
-
-// A name as a log row shows it: a file that is no parameter file gives any
-// bytes, which are not printed as they are.
-QString shownName(const QString& name)
-{
-    QString shown;
-    for (const QChar c : name.left(kNameLength))
-        shown += c.unicode() >= 0x20 && c.unicode() < 0x7F ? c : QLatin1Char('?');
-    if (name.size() > kNameLength)
-        shown += QStringLiteral("...");
-    return shown.isEmpty() ? QStringLiteral("\"\"") : shown;
-}
+constexpr int kShownLength = 40;  // characters of a name or value in a log row
 
 }  // namespace
+
+QString ParamConfigFile::shownText(const QString& text)
+{
+    // A file that is no parameter file gives any bytes. Names, numbers and
+    // entry names of a parameter file are ASCII: anything else is escaped.
+    QString shown;
+    for (const QChar c : text.left(kShownLength)) {
+        const ushort u = c.unicode();
+        if (u >= 0x20 && u < 0x7F)
+            shown += c;
+        else if (u < 0x100)
+            shown += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            shown += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+    }
+    if (text.size() > kShownLength)
+        shown += QStringLiteral("...");
+    return shown;
+}
 
 QString ParamConfigFile::formatLine(const ParamEntry& entry)
 {
@@ -64,10 +71,14 @@ QVector<ParamConfigFile::Setting> ParamConfigFile::loadOrder(QTextStream& in, in
             continue;
         }
         ++usable;
-        if (isGeometry(parts.at(0)))
+        if (isGeometry(parts.at(0))) {
             geometry[parts.at(0)] = parts.at(2);
-        else
-            order.append({parts.at(0), parts.at(2)});
+            continue;
+        }
+        // Files of older versions, and enumeration values without an entry
+        // name, have no name here.
+        const bool named = parts.size() > 3 && parts.at(1) == QLatin1String("9");
+        order.append({parts.at(0), parts.at(2), true, named ? parts.mid(3).join(QLatin1Char(':')) : QString()});
     }
     const QString offsets[] = {QStringLiteral("OffsetX"), QStringLiteral("OffsetY")};
     // Only offsets that are then set again go to 0 first: a line that is
@@ -76,11 +87,11 @@ QVector<ParamConfigFile::Setting> ParamConfigFile::loadOrder(QTextStream& in, in
         bool ok = false;
         geometry.value(name).toLongLong(&ok, 10);
         if (ok)
-            order.append({name, QStringLiteral("0"), false});
+            order.append({name, QStringLiteral("0"), false, QString()});
     }
     for (const QString& name : {QStringLiteral("Width"), QStringLiteral("Height"), offsets[0], offsets[1]})
         if (geometry.contains(name))
-            order.append({name, geometry.value(name)});
+            order.append({name, geometry.value(name), true, QString()});
     if (usableLines)
         *usableLines = usable;
     return order;
@@ -119,7 +130,7 @@ QString ParamConfigFile::Report::summary() const
 {
     QStringList named;
     for (int i = 0; i < m_names.size() && i < kNamedLines; ++i)
-        named << shownName(m_names.at(i));
+        named << (m_names.at(i).isEmpty() ? QStringLiteral("\"\"") : shownText(m_names.at(i)));
     if (m_names.size() > kNamedLines)
         named << QStringLiteral("...");
     return QCoreApplication::translate("MainWindow",

@@ -29,6 +29,7 @@ public:
         QString name;
         QString value;
         bool fromLine = true;  // false for the loader's own steps (offsets to 0 first)
+        QString entry;         // an enumeration line's entry name; empty: the index counts
     };
     // The settings of a file, in the order they are to be set: every feature
     // in file order, then the image geometry: the offsets named in the file
@@ -38,6 +39,10 @@ public:
     // ':'-separated fields are not set: `shortLines` gets the first field of
     // each that is not blank; `usableLines` counts the others.
     static QVector<Setting> loadOrder(QTextStream& in, int* usableLines, QStringList* shortLines = nullptr);
+
+    // A name or value of a file as a log row quotes it: at most 40
+    // characters, anything but printable ASCII escaped (\x01, \ufffd).
+    static QString shownText(const QString& text);
 
     // An integer value of a file: 64-bit decimal. Files of older versions
     // kept 32 bits, so a negative value for a feature that cannot be negative

@@ -40,24 +40,22 @@ QVector<int> UserSetFile::pieceSizes(int bytes)
     return pieces;
 }
 
-bool UserSetFile::save(const QString& path, const QVector<qint32>& words)
+TextFile::Written UserSetFile::save(const QString& path, const QVector<qint32>& words)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
-        return false;
-    QTextStream out(&file);
+    QString text;
+    QTextStream out(&text);
     for (qint32 word : words)
         out << word << '\n';
     out.flush();
-    return out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+    return TextFile::write(path, text);
 }
 
 bool UserSetFile::Loaded::usable() const
 {
-    if (outOfRange || tooLong || words.size() < 2)
+    if (outOfRange || tooLarge || words.size() < 2)
         return false;
     const qint32 length = words.at(1);
-    return length >= 2 && length <= words.size() && length <= kMaxWords;
+    return length >= 2 && length <= words.size();
 }
 
 UserSetFile::Loaded UserSetFile::load(const QString& path)
@@ -87,12 +85,16 @@ UserSetFile::Loaded UserSetFile::load(const QString& path)
             result.outOfRange = true;
             return false;
         }
-        if (result.words.size() >= kMaxWords) {
-            result.tooLong = true;
+        result.words.append(static_cast<qint32>(v));
+        if (result.words.size() < 2)
+            return true;
+        // The length word tells how many words the block has.
+        const qint32 length = result.words.at(1);
+        if (length > kMaxWords) {
+            result.tooLarge = true;
             return false;
         }
-        result.words.append(static_cast<qint32>(v));
-        return true;
+        return result.words.size() < length;
     };
     char chunk[65536];
     qint64 n = 0;

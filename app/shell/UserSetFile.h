@@ -7,9 +7,12 @@
 #include <QString>
 #include <QVector>
 
+#include "TextFile.h"
+
 class UserSetFile {
 public:
-    // A block never has more words than this; longer files are refused.
+    // A block never has more words than this; a file whose length word says
+    // more is refused as too large.
     static constexpr int kMaxWords = 65536;
     // The camera's data window moves at most this many bytes per access.
     static constexpr int kPieceBytes = 4096;
@@ -23,15 +26,17 @@ public:
     // pieces, then one of 1 to kPieceBytes bytes.
     static QVector<int> pieceSizes(int bytes);
 
-    // Writes the words, "%d\n" each. False when the file cannot be written.
-    static bool save(const QString& path, const QVector<qint32>& words);
+    // Writes the words, "%d\n" each, whole or not at all.
+    static TextFile::Written save(const QString& path, const QVector<qint32>& words);
 
     struct Loaded {
         bool opened = false;
         qint64 fileBytes = 0;
-        QVector<qint32> words;  // read up to the first text that is no number
+        // Read up to the first text that is no number, or until the block
+        // is whole: what follows it is not the camera's.
+        QVector<qint32> words;
         bool outOfRange = false;  // a number beyond 32 bits
-        bool tooLong = false;     // more than kMaxWords numbers
+        bool tooLarge = false;    // a length word above kMaxWords
         // The words form a block that may go to the camera:
         // 2 <= length word <= words read, and nothing refused above.
         bool usable() const;

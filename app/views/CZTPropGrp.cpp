@@ -129,7 +129,7 @@ QtProperty* CZTPropGrp::createRow(ZTCamElement& element)
             return row;
         }
         QtProperty* row = vm->addProperty(QVariant::Double, name);
-        setIntegerRange(row, element, true);
+        setIntegerStep(row, element);
         vm->setValue(row, static_cast<double>(element.value.intValue));
         return row;
     }
@@ -166,15 +166,14 @@ QtProperty* CZTPropGrp::createRow(ZTCamElement& element)
     }
 }
 
-void CZTPropGrp::setIntegerRange(QtProperty* property, const ZTCamElement& element, bool withStep)
+void CZTPropGrp::setIntegerStep(QtProperty* property, const ZTCamElement& element)
 {
+    // No bounds: a spin box held to the range drops the keystroke that
+    // leaves it, so that 5000 typed into a row of 16..800 would become 500.
+    // The row takes any number, and the edit refuses one outside the range.
     QtVariantPropertyManager* vm = m_pVariantManager;
-    vm->setAttribute(property, QStringLiteral("minimum"), static_cast<double>(element.minimum.intValue));
-    vm->setAttribute(property, QStringLiteral("maximum"), static_cast<double>(element.maximum.intValue));
-    if (withStep) {
-        vm->setAttribute(property, QStringLiteral("singleStep"), static_cast<double>(element.increment.intValue));
-        vm->setAttribute(property, QStringLiteral("decimals"), 0);
-    }
+    vm->setAttribute(property, QStringLiteral("singleStep"), static_cast<double>(element.increment.intValue));
+    vm->setAttribute(property, QStringLiteral("decimals"), 0);
 }
 
 void CZTPropGrp::setFloatRange(QtProperty* property, const ZTCamElement& element)

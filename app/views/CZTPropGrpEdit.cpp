@@ -210,6 +210,25 @@ void CZTPropGrp::readBack(ZTCamElement& element)
     element.name = name;
 }
 
+// The row takes any number (setIntegerStep): one outside the feature's range
+// is refused as the camera refuses a float, with a row that names it, and
+// the row shows the camera's value again.
+bool CZTPropGrp::acceptInteger(QtProperty* property, ZTCamElement& element, double typed)
+{
+    const int64_t minimum = element.minimum.intValue;
+    const int64_t maximum = element.maximum.intValue;
+    if (minimum > maximum || (typed >= static_cast<double>(minimum) && typed <= static_cast<double>(maximum)))
+        return true;
+    writeLog(QStringLiteral("%1: %2 is outside %3..%4")
+                 .arg(QString::fromLocal8Bit(element.name))
+                 .arg(QString::number(typed, 'g', 17))
+                 .arg(minimum)
+                 .arg(maximum));
+    readBack(element);
+    PanelTree::showKept(m_pVariantManager, m_bUiReady, property, static_cast<double>(element.value.intValue));
+    return false;
+}
+
 bool CZTPropGrp::writeInteger(QtProperty* property, ZTCamElement& element, const QVariant& value)
 {
     const int repr = element.representation;
@@ -228,6 +247,8 @@ bool CZTPropGrp::writeInteger(QtProperty* property, ZTCamElement& element, const
             return false;
         }
         element.value.intValue = static_cast<int64_t>(parsed);
+    } else if (value.userType() == QMetaType::Double && !acceptInteger(property, element, value.toDouble())) {
+        return false;
     } else {
         element.value.intValue = static_cast<int64_t>(value.toULongLong());
     }
@@ -313,7 +334,8 @@ bool CZTPropGrp::writeEdit(QtProperty* property, ZTCamElement& element, const QV
 // The debug lines here carry the name of the slot they belong to.
 void CZTPropGrp::applyFollowUps(const QString& name)
 {
-    if (name == QLatin1String("PixelFormat") && m_pMainWindow) {
+    // A loaded user set may bring another pixel format with it.
+    if ((name == QLatin1String("PixelFormat") || name == QLatin1String("UserSetLoad")) && m_pMainWindow) {
         m_pMainWindow->followPixelFormat(m_openedCam);
     } else if (name == QLatin1String("AcquisitionStart")) {
         LUMA_DEBUG("CZTPropGrp::valueChanged", ">>>>>>AcquisitionStart<<<<<");
@@ -395,14 +417,9 @@ void CZTPropGrp::refreshElements(QString name)
         row->setEnabled(writable(element));
         if (key == name)
             return;
-        if (element.type == ZTCAM_ELEM_INTEGER && ElementText::representedText(element).isNull()) {
-            if (otherCamera && key == QLatin1String("Height")) {
-                m_pVariantManager->setAttribute(row, QStringLiteral("singleStep"),
-                                                static_cast<double>(element.increment.intValue));
-                m_pVariantManager->setAttribute(row, QStringLiteral("decimals"), 0);
-            }
-            setIntegerRange(row, element, false);
-        }
+        if (element.type == ZTCAM_ELEM_INTEGER && ElementText::representedText(element).isNull() && otherCamera &&
+            key == QLatin1String("Height"))
+            setIntegerStep(row, element);
         setRowValue(row, element, text);
         finishRow(row, element);
         if (isName(element, "DeviceVersion") && text.contains(QLatin1String("FF01")))
@@ -425,7 +442,7 @@ void CZTPropGrp::refreshAllValues()
 {
     forEachStaticRow([&](const QString& key, QtProperty* row, ZTCamElement& element, const QString& text) {
         if (element.type == ZTCAM_ELEM_INTEGER && ElementText::representedText(element).isNull())
-            setIntegerRange(row, element, true);
+            setIntegerStep(row, element);
         if (element.type == ZTCAM_ELEM_FLOAT && element.value.floatValue > element.maximum.floatValue) {
             element.value.floatValue = element.maximum.floatValue;
             // Shown at the maximum either way; the next refresh reads what
@@ -447,7 +464,7 @@ void CZTPropGrp::updateElemRange(QString name)
                           [this](const QString&, QtProperty* row, ZTCamElement& element, const QString&) {
                               if (element.type == ZTCAM_ELEM_INTEGER) {
                                   if (ElementText::representedText(element).isNull())
-                                      setIntegerRange(row, element, true);
+                                      setIntegerStep(row, element);
                                   setRowValue(row, element, QString());
                               } else if (element.type == ZTCAM_ELEM_FLOAT) {
                                   setFloatRange(row, element);

@@ -115,4 +115,12 @@ QStringList entryNames(const ZTCamElement& element)
     return names;
 }
 
+int entryIndex(const ZTCamElement& element, const QString& name, int64_t preferred)
+{
+    const QStringList names = entryNames(element);
+    if (preferred >= 0 && preferred < names.size() && names.at(static_cast<int>(preferred)) == name)
+        return static_cast<int>(preferred);
+    return names.indexOf(name);
+}
+
 }  // namespace ElementText

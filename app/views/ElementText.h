@@ -43,5 +43,9 @@ QString readString(ZTCamHandle handle, ZTCamElement& element, bool* ok = nullptr
 // Entry texts 0..maximum of an enumeration element (at most kMaxEntries; a
 // missing entry gives an empty text).
 QStringList entryNames(const ZTCamElement& element);
+// The index of the entry called `name` among those of entryNames:
+// `preferred` when that entry has the name, else the first that has it;
+// -1 when none has.
+int entryIndex(const ZTCamElement& element, const QString& name, int64_t preferred);
 
 }  // namespace ElementText

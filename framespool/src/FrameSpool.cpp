@@ -28,8 +28,35 @@ std::string lowered(const char* path)
     return text;
 }
 
-bool namesRaw(const std::string& lower) { return lower.find(".raw") != std::string::npos; }
-bool namesTiff(const std::string& lower) { return lower.find(".tif") != std::string::npos; }
+// The extension of the file name itself: what follows the last dot of the
+// last path component, with the dot; empty when that component has none.
+std::string extension(const std::string& lower)
+{
+    const size_t slash = lower.find_last_of("/\\");
+    const size_t name = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = lower.rfind('.');
+    return dot == std::string::npos || dot < name ? std::string() : lower.substr(dot);
+}
+
+// The layout a path asks for follows the file name's own extension where
+// that is ".raw" or ".tif", so that "run.raw_2024/a.tif" is a TIFF and
+// "pics.tif/a.raw" a RAW file. A name with neither keeps the older rule:
+// ".raw" or ".tif" anywhere in the path, ".raw" first.
+bool namesRaw(const std::string& lower)
+{
+    const std::string ext = extension(lower);
+    if (ext == ".raw" || ext == ".tif")
+        return ext == ".raw";
+    return lower.find(".raw") != std::string::npos;
+}
+
+bool namesTiff(const std::string& lower)
+{
+    const std::string ext = extension(lower);
+    if (ext == ".raw" || ext == ".tif")
+        return ext == ".tif";
+    return lower.find(".tif") != std::string::npos;
+}
 
 }  // namespace
 

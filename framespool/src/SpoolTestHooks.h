@@ -12,3 +12,6 @@
 // disk slice by slice, through the page cache and straight from the buffer
 // in turn.
 #define FRAMESPOOL_ROUTE_SLICE_ENV "FRAMESPOOL_TEST_ROUTE_SLICE_BYTES"
+// A path: the writer thread, having opened a regular file, waits before
+// writing it for as long as a file of that path exists (at most 20 s).
+#define FRAMESPOOL_HOLD_OPENED_ENV "FRAMESPOOL_TEST_HOLD_OPENED"

@@ -136,13 +136,14 @@ bool writeRouted(int fd, uint64_t device, const uint8_t* data, int64_t size, con
     return writeAll(fd, data + bulk, size - bulk, bulk);
 }
 
-// Whether path itself names the regular file behind written: not a symbolic
-// link to it, nor something else that took the name meanwhile.
-bool namesFile(const std::string& path, const struct stat& written)
+// Whether path names the regular file behind written, and nothing else
+// that took the name meanwhile. Without following, a symbolic link to it
+// does not count: a cut file is removed only under its own name.
+bool namesFile(const std::string& path, const struct stat& written, bool following)
 {
     struct stat named {};
-    return ::lstat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode) && named.st_dev == written.st_dev &&
-           named.st_ino == written.st_ino;
+    const int found = following ? ::stat(path.c_str(), &named) : ::lstat(path.c_str(), &named);
+    return found == 0 && S_ISREG(named.st_mode) && named.st_dev == written.st_dev && named.st_ino == written.st_ino;
 }
 
 }  // namespace
@@ -165,6 +166,11 @@ bool WholeFileWriter::Write(const std::string& path, const uint8_t* data, int64_
         Slicing slicing;
         int64_t routed = kRoutedBytes;
 #ifdef FRAMESPOOL_TEST_HOOKS
+        if (const char* hold = std::getenv(FRAMESPOOL_HOLD_OPENED_ENV)) {
+            struct stat held {};
+            for (int waited = 0; waited < 20000 && ::stat(hold, &held) == 0; waited += 5)
+                ::usleep(5000);
+        }
         if (const char* bytes = std::getenv(FRAMESPOOL_ROUTE_SLICE_ENV)) {
             const long long slice = std::strtoll(bytes, nullptr, 10);
             if (slice > 0 && slice % kBlock == 0) {
@@ -181,7 +187,12 @@ bool WholeFileWriter::Write(const std::string& path, const uint8_t* data, int64_
     }
     if (::close(fd) != 0)
         ok = false;
-    if (!ok && regular && namesFile(path, info))
+    if (ok && regular && !namesFile(path, info, true)) {
+        // The data went to a file that no longer has this name (its folder
+        // was removed, or the name was taken meanwhile): it is not on disk.
+        return false;
+    }
+    if (!ok && regular && namesFile(path, info, false))
         ::unlink(path.c_str());
     return ok;
 }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -206,23 +207,40 @@ TEST(StackLayout, RawSequenceAcrossOpenAndClose)
     EXPECT_EQ(files.Names(), (std::vector<std::string>{"s0.raw", "s1.RAW", "s2.raw"}));
 }
 
-TEST(StackLayout, FileTypeComesFromThePathWhateverItsCase)
+// The file name's own extension decides where it is ".raw" or ".tif", in
+// any case; a name with neither falls back to either text anywhere in the
+// path, ".raw" first.
+TEST(StackLayout, FileTypeComesFromTheNamesExtension)
 {
-    SpoolTestFiles files;
+    const struct {
+        const char* folder;  // made below the test folder when not empty
+        const char* name;
+        bool tiff;
+    } cases[] = {
+        {"", "UP.TIF", true},
+        {"", "a.raw.tif", true},
+        {"", "a.tif.RAW", false},
+        {"run.raw_2024", "a.tif", true},
+        {"pics.tif", "a.raw", false},
+        {"", "a.raw.bak", false},
+        {"", "a.tif.bak", true},
+        {"", "a.raw_x.tif_y", false},
+    };
     const std::vector<uint8_t> frame = Pattern(8, 7);
-    // Upper-case extension: a TIFF under exactly that name.
-    const std::string upper = files.Path("UP.TIF");
-    ASSERT_EQ(Init_FrameSpool(upper.c_str(), 2, 2, 1, 16, 1, 0, 5), 1);
-    ASSERT_EQ(Append_FileBuffer(frame.data(), 8, 5), 1);
-    ASSERT_EQ(Uninit_FrameSpool(5), 1);
-    EXPECT_EQ(SpoolTestFiles::Read(upper), expectedTiff(2, 2, 1, 16, 1, {frame}));
-
-    // ".raw" anywhere wins over ".tif".
-    const std::string both = files.Path("a.raw.tif");
-    ASSERT_EQ(Init_FrameSpool(both.c_str(), 2, 2, 1, 16, 1, 0, 5), 1);
-    ASSERT_EQ(Append_FileBuffer(frame.data(), 8, 5), 1);
-    ASSERT_EQ(Uninit_FrameSpool(5), 1);
-    EXPECT_EQ(SpoolTestFiles::Read(both), frame);
+    for (const auto& c : cases) {
+        SpoolTestFiles files;
+        std::string folder = files.Dir();
+        if (*c.folder) {
+            folder += std::string("/") + c.folder;
+            std::filesystem::create_directory(folder);
+        }
+        const std::string path = folder + "/" + c.name;
+        ASSERT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 16, 1, 0, 5), 1) << path;
+        ASSERT_EQ(Open_FrameSpool(path.c_str(), 5), 1) << path;  // the same rule names the same type
+        ASSERT_EQ(Append_FileBuffer(frame.data(), 8, 5), 1);
+        ASSERT_EQ(Uninit_FrameSpool(5), 1);
+        EXPECT_EQ(SpoolTestFiles::Read(path), c.tiff ? expectedTiff(2, 2, 1, 16, 1, {frame}) : frame) << path;
+    }
 }
 
 TEST(StackLayout, ShortFrameInAReusedBufferKeepsNothingOfTheEarlierFile)

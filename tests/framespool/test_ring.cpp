@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -125,6 +126,33 @@ TEST(SpoolRing, FailedWriteIsRetriedUntilItSucceeds)
     const std::string out = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(failed) << out;
     EXPECT_EQ(SpoolTestFiles::Read(path), frame);
+}
+
+// A file whose folder goes while the writer writes it is not on the disk,
+// though every write succeeded: Uninit says so.
+TEST(SpoolRing, AFileWhoseFolderIsRemovedWhileWrittenIsNotReportedWritten)
+{
+    SpoolTestFiles dir;
+    const std::string folder = dir.Path("gone"), hold = dir.Path("hold");
+    const std::string path = folder + "/a.tif";
+    std::filesystem::create_directory(folder);
+    std::ofstream(hold) << "held";
+    ::setenv(FRAMESPOOL_HOLD_OPENED_ENV, hold.c_str(), 1);
+    const std::vector<uint8_t> frame = Pattern(8, 3);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 16, 1, 1, 2), 1);
+    ASSERT_EQ(Append_FileBuffer(frame.data(), 8, 2), 1);
+    ASSERT_EQ(Close_FrameSpool(2), 1);
+    // The writer has the file open and waits for the hold to go.
+    const bool opened = lumatest::waitFor([&] { return SpoolTestFiles::Exists(path); });
+    std::filesystem::remove_all(folder);
+    std::filesystem::remove(hold);
+    EXPECT_EQ(Uninit_FrameSpool(2), 0);
+    ::unsetenv(FRAMESPOOL_HOLD_OPENED_ENV);
+    const std::string out = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(opened);
+    EXPECT_NE(out.find("Unsaved file dropped: " + path + "\n"), std::string::npos) << out;
+    EXPECT_FALSE(SpoolTestFiles::Exists(path));
 }
 
 // A disk that refuses every file ends with the whole queue dropped by name at

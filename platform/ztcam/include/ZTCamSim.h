@@ -69,8 +69,17 @@ ZTCAM_API int ZTCamSim_HeldFileSaves(void);
  * is one file; -1: every file until this is called with 0) fail part-way as
  * on a full disk: the file is begun, the write fails with errno `error`
  * (0: ENOSPC), and the file is removed again. The call returns
- * ZTCAM_STATUS_IO_ERROR with errno set. */
+ * ZTCAM_STATUS_IO_ERROR with errno set. ZTCAM_Api_Uninit clears the fault. */
 ZTCAM_API void ZTCamSim_FailImageWrites(int files, int error);
+/* Video files fail as on a full disk or in a folder that cannot be written,
+ * for every camera. error 0 clears the fault (so does ZTCAM_Api_Uninit).
+ * Otherwise, with framesWritten < 0, every ZTCAM_Rec_Start fails and makes
+ * no file; with framesWritten >= 0, each recording writes its first
+ * framesWritten frames and every ZTCAM_Rec_AppendFrame after them fails
+ * (having written part of its frame, which the SDK takes back). Failing
+ * calls return ZTCAM_STATUS_IO_ERROR and leave errno = error; ZTCAM_Rec_Stop
+ * still completes the file over the frames written. */
+ZTCAM_API void ZTCamSim_FailVideoWrites(int framesWritten, int error);
 /* Frames generated since the last ZTCAM_Cap_Start of the camera. */
 ZTCAM_API ZTCamStatus ZTCamSim_GetFrameCount(int cameraIndex, uint64_t* count);
 

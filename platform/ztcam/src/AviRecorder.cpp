@@ -1,8 +1,14 @@
 #include "AviRecorder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ztcam {
 
@@ -26,23 +32,71 @@ void fourcc(std::vector<uint8_t>& b, const char* c)
 }
 
 // Header offsets patched by close().
-constexpr long kRiffSize = 4;
-constexpr long kTotalFrames = 48;   // avih dwTotalFrames
-constexpr long kStreamLength = 140; // strh dwLength
+constexpr uint64_t kRiffSize = 4;
+constexpr uint64_t kAviFlags = 44;      // avih dwFlags
+constexpr uint64_t kTotalFrames = 48;   // avih dwTotalFrames
+constexpr uint64_t kStreamLength = 140; // strh dwLength
+constexpr uint32_t kHasIndex = 0x10;    // AVIF_HASINDEX
+
+std::mutex& faultLock()
+{
+    static std::mutex* const lock = new std::mutex();
+    return *lock;
+}
+
+AviRecorder::WriteFault& fault()
+{
+    static AviRecorder::WriteFault* const current = new AviRecorder::WriteFault();
+    return *current;
+}
+
+AviRecorder::WriteFault currentFault()
+{
+    std::lock_guard<std::mutex> lock(faultLock());
+    return fault();
+}
 
 } // namespace
+
+void AviRecorder::setWriteFault(const WriteFault& f)
+{
+    std::lock_guard<std::mutex> lock(faultLock());
+    fault() = f;
+}
 
 AviRecorder::~AviRecorder()
 {
     close();
 }
 
+bool AviRecorder::fail(int error)
+{
+    error_ = error;
+    return false;
+}
+
+bool AviRecorder::writeAt(uint64_t offset, const void* data, size_t size)
+{
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd_, p, size, off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : EIO);
+        p += n;
+        size -= size_t(n);
+        offset += uint64_t(n);
+    }
+    return true;
+}
+
 bool AviRecorder::open(const std::string& path, uint32_t width, uint32_t height, uint32_t channels,
                        float frameRate)
 {
-    if (file_ || width == 0 || height == 0 || (channels != 1 && channels != 3) || !(frameRate > 0.0f) ||
+    if (fd_ >= 0 || width == 0 || height == 0 || (channels != 1 && channels != 3) || !(frameRate > 0.0f) ||
         !std::isfinite(frameRate))
-        return false;
+        return fail(EINVAL);
     width_ = width;
     height_ = height;
     channels_ = channels;
@@ -50,12 +104,22 @@ bool AviRecorder::open(const std::string& path, uint32_t width, uint32_t height,
     rate_ = r < 1.0 ? 1u : (r > 4.0e9 ? 4000000000u : uint32_t(r));
     frameBytes_ = ((width * channels + 3u) & ~3u) * height;
     index_.clear();
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_)
-        return false;
+    error_ = 0;
+    const WriteFault f = currentFault();
+    if (f.error != 0 && f.framesWritten < 0)
+        return fail(f.error);
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0)
+        return fail(errno);
     if (!writeHeaders()) {
-        std::fclose(file_);
-        file_ = nullptr;
+        // A file without its headers is no video: it goes, unless the path
+        // names something other than a plain file.
+        struct stat st;
+        const bool plain = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+        ::close(fd_);
+        fd_ = -1;
+        if (plain)
+            ::unlink(path.c_str());
         return false;
     }
     return true;
@@ -81,7 +145,7 @@ bool AviRecorder::writeHeaders()
     put32(h, uint32_t(1000000000.0 / rate_));  // microseconds per frame
     put32(h, uint32_t(std::min<uint64_t>(uint64_t(frameBytes_) * rate_ / 1000, 0xFFFFFFFFu)));
     put32(h, 0);
-    put32(h, 0x10);  // AVIF_HASINDEX
+    put32(h, kHasIndex);
     put32(h, 0);     // total frames, patched (offset 48)
     put32(h, 0);
     put32(h, 1);
@@ -135,7 +199,7 @@ bool AviRecorder::writeHeaders()
     put32(h, 0);  // movi size, patched
     moviStart_ = h.size();
     fourcc(h, "movi");
-    if (std::fwrite(h.data(), 1, h.size(), file_) != h.size())
+    if (!writeAt(0, h.data(), h.size()))
         return false;
     written_ = h.size();
     return true;
@@ -143,12 +207,12 @@ bool AviRecorder::writeHeaders()
 
 bool AviRecorder::append(const ImageView& frame)
 {
-    if (!file_ || !frame.valid() || frame.width != width_ || frame.height != height_ ||
+    if (fd_ < 0 || !frame.valid() || frame.width != width_ || frame.height != height_ ||
         frame.channels != channels_)
-        return false;
+        return fail(EINVAL);
     const uint64_t after = written_ + 8 + frameBytes_ + 16ull * (index_.size() + 1) + 8;
     if (after > kMaxFileBytes)
-        return false;
+        return fail(EFBIG);
     const std::vector<uint8_t> packed = frame.to8Bit();
     const uint32_t row = (width_ * channels_ + 3u) & ~3u;
     const size_t src = size_t(width_) * channels_;
@@ -170,8 +234,18 @@ bool AviRecorder::append(const ImageView& frame)
             std::memcpy(d, s, src);
         }
     }
-    if (std::fwrite(scratch_.data(), 1, scratch_.size(), file_) != scratch_.size())
-        return false;
+    const WriteFault f = currentFault();
+    const bool faulted = f.error != 0 && f.framesWritten >= 0 && index_.size() >= size_t(f.framesWritten);
+    // A faulted frame fills the disk part of the way, as a real one does.
+    if (faulted)
+        (void)writeAt(written_, scratch_.data(), scratch_.size() / 2);
+    if (faulted || !writeAt(written_, scratch_.data(), scratch_.size())) {
+        const int error = faulted ? f.error : error_;
+        // The part that reached the file goes; the next frame is written in
+        // its place, and the space is free for the index.
+        (void)::ftruncate(fd_, off_t(written_));
+        return fail(error);
+    }
     index_.push_back({uint32_t(written_ - moviStart_), frameBytes_});
     written_ += scratch_.size();
     return true;
@@ -179,33 +253,47 @@ bool AviRecorder::append(const ImageView& frame)
 
 bool AviRecorder::close()
 {
-    if (!file_)
+    if (fd_ < 0)
         return false;
-    bool ok = true;
+    int firstError = 0;
+    auto step = [this, &firstError](bool done) {
+        if (!done && firstError == 0)
+            firstError = error_ != 0 ? error_ : EIO;
+    };
     const uint32_t moviSize = uint32_t(written_ - moviStart_);
     std::vector<uint8_t> idx;
     fourcc(idx, "idx1");
     put32(idx, uint32_t(index_.size() * 16));
     for (const IndexEntry& e : index_) {
         fourcc(idx, "00db");
-        put32(idx, 0x10);  // key frame
+        put32(idx, 0x10);  // AVIIF_KEYFRAME
         put32(idx, e.offset);
         put32(idx, e.size);
     }
-    ok = ok && std::fwrite(idx.data(), 1, idx.size(), file_) == idx.size();
-    written_ += idx.size();
-    auto patch = [this, &ok](long at, uint32_t value) {
-        uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
-        ok = ok && std::fseek(file_, at, SEEK_SET) == 0 && std::fwrite(b, 1, 4, file_) == 4;
+    // Without room for the index the file still ends after its last whole
+    // frame, and its headers say it has no index.
+    const bool indexed = writeAt(written_, idx.data(), idx.size());
+    step(indexed);
+    if (!indexed)
+        (void)::ftruncate(fd_, off_t(written_));
+    const uint64_t end = written_ + (indexed ? idx.size() : 0);
+    // Each field is patched whatever became of the one before: they lie in
+    // the headers, which need no new room on the disk.
+    auto patch = [this, &step](uint64_t at, uint32_t value) {
+        const uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+        step(writeAt(at, b, 4));
     };
-    patch(kRiffSize, uint32_t(written_ - 8));
+    patch(kRiffSize, uint32_t(end - 8));
+    patch(kAviFlags, indexed ? kHasIndex : 0);
     patch(kTotalFrames, uint32_t(index_.size()));
     patch(kStreamLength, uint32_t(index_.size()));
-    patch(long(moviStart_ - 4), moviSize);
-    ok = (std::fclose(file_) == 0) && ok;
-    file_ = nullptr;
+    patch(moviStart_ - 4, moviSize);
+    if (::close(fd_) != 0)
+        step(fail(errno));
+    fd_ = -1;
     index_.clear();
-    return ok;
+    error_ = firstError;
+    return firstError == 0;
 }
 
 } // namespace ztcam

@@ -213,6 +213,10 @@ private:
     std::thread frameThread_;
     std::atomic<std::thread::id> frameThreadId_{};
 
+    // The status of a recorder call (recMutex_ held); a failure leaves
+    // the recorder's cause in errno.
+    ZTCamStatus recorderResult(bool done);
+
     std::mutex recMutex_;
     AviRecorder recorder_;
 };

@@ -75,6 +75,15 @@ ZTCamStatus SimCamera::saveImage(const ZTCamFileSaveParams& params)
     return ZTCAM_STATUS_IO_ERROR;
 }
 
+ZTCamStatus SimCamera::recorderResult(bool done)
+{
+    if (done)
+        return ZTCAM_STATUS_SUCCESS;
+    // The caller learns why from errno, as from the C library's own writes.
+    errno = recorder_.lastError();
+    return ZTCAM_STATUS_IO_ERROR;
+}
+
 ZTCamStatus SimCamera::recStart(const ZTCamRecordParams* params)
 {
     if (!params || !params->path || !*params->path || !(params->frameRate > 0.0f) || !std::isfinite(params->frameRate))
@@ -94,9 +103,7 @@ ZTCamStatus SimCamera::recStart(const ZTCamRecordParams* params)
     std::lock_guard<std::mutex> rec(recMutex_);
     if (recorder_.isOpen())
         return ZTCAM_STATUS_BUSY;
-    if (!recorder_.open(params->path, width, height, channels, params->frameRate))
-        return ZTCAM_STATUS_IO_ERROR;
-    return ZTCAM_STATUS_SUCCESS;
+    return recorderResult(recorder_.open(params->path, width, height, channels, params->frameRate));
 }
 
 ZTCamStatus SimCamera::recAppend(const ZTCamFrame* frame)
@@ -116,7 +123,7 @@ ZTCamStatus SimCamera::recAppend(const ZTCamFrame* frame)
     std::lock_guard<std::mutex> rec(recMutex_);
     if (!recorder_.isOpen())
         return ZTCAM_STATUS_WRONG_STATE;
-    return recorder_.append(view) ? ZTCAM_STATUS_SUCCESS : ZTCAM_STATUS_IO_ERROR;
+    return recorderResult(recorder_.append(view));
 }
 
 ZTCamStatus SimCamera::recStop()
@@ -129,7 +136,7 @@ ZTCamStatus SimCamera::recStop()
     std::lock_guard<std::mutex> rec(recMutex_);
     if (!recorder_.isOpen())
         return ZTCAM_STATUS_WRONG_STATE;
-    return recorder_.close() ? ZTCAM_STATUS_SUCCESS : ZTCAM_STATUS_IO_ERROR;
+    return recorderResult(recorder_.close());
 }
 
 } // namespace ztcam

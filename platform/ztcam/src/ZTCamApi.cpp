@@ -2,6 +2,7 @@
 #include "ZTCam.h"
 #include "ZTCamSim.h"
 
+#include "AviRecorder.h"
 #include "CallLog.h"
 #include "FrameGenerator.h"
 #include "ImageFileWriter.h"
@@ -78,7 +79,10 @@ ZTCAM_API ZTCamStatus ZTCAM_Api_Init(ZTCamInitParams* params, uint32_t timeoutMs
 ZTCAM_API ZTCamStatus ZTCAM_Api_Uninit(void)
 {
     logCall("ZTCAM_Api_Uninit", -1);
-    return SimLibrary::instance().uninit();
+    const ZTCamStatus status = SimLibrary::instance().uninit();
+    ztcam::AviRecorder::setWriteFault(ztcam::AviRecorder::WriteFault{});
+    ztcam::ImageFileWriter::failWrites(0, 0);
+    return status;
 }
 
 ZTCAM_API ZTCamStatus ZTCAM_Dev_Open(OpenedCamera* camera)
@@ -349,6 +353,11 @@ ZTCAM_API int ZTCamSim_HeldFileSaves(void)
     FileSaveHold& h = fileSaveHold();
     std::lock_guard<std::mutex> lock(h.lock);
     return h.waiting;
+}
+
+ZTCAM_API void ZTCamSim_FailVideoWrites(int framesWritten, int error)
+{
+    ztcam::AviRecorder::setWriteFault(ztcam::AviRecorder::WriteFault{framesWritten, error});
 }
 
 ZTCAM_API ZTCamStatus ZTCamSim_GetFrameCount(int cameraIndex, uint64_t* count)

@@ -341,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "the folder could not be made"},
         NotSavedCase{"SeriesFolderCannotBeMade", false, ZTCAM_FILE_TIF, 3, Fault::SetUp, 3,
                      "the folder could not be made"},
-        NotSavedCase{"SeriesNameTooLong", false, ZTCAM_FILE_TIF, 3, Fault::LongName, 3, "the file name is too long"},
+        NotSavedCase{"SeriesNameTooLong", false, ZTCAM_FILE_TIF, 3, Fault::LongName, 3, "the name is too long"},
         NotSavedCase{"TiffStackWriteFails", true, ZTCAM_FILE_TIF, 4, Fault::Write, 4, "the file could not be written"},
         NotSavedCase{"RawStackWriteFails", true, ZTCAM_FILE_RAW, 4, Fault::Write, 4, "the file could not be written"},
         // Ten files of two frames: eight buffers wait for the disk, and the

@@ -13,11 +13,17 @@
 
 #include <qtvariantproperty.h>
 
+#include <csignal>
 #include <functional>
+#include <optional>
+
+#include <sys/resource.h>
 
 #include "CZTCamView.h"
 #include "CZTPropGrp.h"
+#include "ElementText.h"
 #include "LineProfileUI.h"
+#include "ZTCamFunc.h"
 
 namespace {
 
@@ -40,6 +46,41 @@ constexpr const char* kUserSetMono8 =
     "[camera]\nserial = US02\ndevice_version = V01_2505_ZT\nsensor_width=512\nsensor_height=16\n";
 constexpr const char* kTwoMono8 = "[camera]\nserial = DEV03\nsensor_width=512\nsensor_height=16\n"
                                   "[camera]\nserial = DEV04\nsensor_width=512\nsensor_height=16\n";
+// Four models alike but for their pixel formats: Mono 12 at another place,
+// none, and last in a colour camera's list.
+constexpr const char* kFourModels =
+    "[camera]\nserial = ENT01\ndevice_version = V01_2504_ZT\nsensor_width=64\nsensor_height=48\n"
+    "pixel_formats = Mono 8, Mono 10, Mono 12, Mono 16\n"
+    "[camera]\nserial = ENT02\ndevice_version = V01_2504_ZT\nsensor_width=64\nsensor_height=48\n"
+    "pixel_formats = Mono 8, Mono 12, Mono 16\n"
+    "[camera]\nserial = ENT03\ndevice_version = V01_2504_ZT\nsensor_width=64\nsensor_height=48\n"
+    "pixel_formats = Mono 8, Mono 10, Mono 16\n"
+    "[camera]\nserial = ENT04\ndevice_version = V01_2504_ZT\nsensor_width=64\nsensor_height=48\n"
+    "pixel_formats = RGB 8, BGR 8, Mono 8, Mono 12\n";
+
+// Writes of this process beyond `bytes` fail as on a full disk (EFBIG), for
+// one scope: a file-size limit, which holds for root as well.
+class DiskFullAfter {
+public:
+    explicit DiskFullAfter(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, m_old.rlim_max};
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    ~DiskFullAfter()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    DiskFullAfter(const DiskFullAfter&) = delete;
+    DiskFullAfter& operator=(const DiskFullAfter&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = SIG_DFL;
+};
 
 }  // namespace
 
@@ -79,6 +120,22 @@ protected:
         file.write(text);
     }
     QString lastAsked() const { return prompt.asked.isEmpty() ? QString() : prompt.asked.last(); }
+    QString entryOf(const char* name, int i = 0) const { return ZTCamFunc::CurrentEntryName(feature(name, i)); }
+    void setEntry(const char* name, const char* entry, int i = 0)
+    {
+        const int index = ElementText::entryNames(feature(name, i)).indexOf(entry);
+        ASSERT_GE(index, 0) << entry;
+        setInt(name, index, i);
+    }
+    // Executes a command of the camera, as the SDK's own element record has it.
+    void execute(const char* name, int i = 0)
+    {
+        ZTCamElement e{};
+        ASSERT_EQ(ZTCAM_GenICam_ElementAttr(cam(i), &e, name, ZTCAM_NODEMAP_CAMERA), ZTCAM_STATUS_SUCCESS) << name;
+        ASSERT_EQ(ZTCAM_GenICam_SetElementValue(cam(i), &e, ZTCAM_NODEMAP_CAMERA), ZTCAM_STATUS_SUCCESS) << name;
+    }
+    // The log rows written since the log had `rows` of them.
+    QStringList rowsSince(int rows) const { return logRows().mid(rows); }
 
     // Makes the camera at `position` current and chooses a PixelFormat entry
     // in its tree.
@@ -250,6 +307,55 @@ TEST_F(DeviceFiles, ApplyMoreParametersKeepsItsPairingAndNamesRefusingCameras)
                        " refused: capability 5, property 8, property 9, capability 8, property 11, property 10");
 }
 
+TEST_F(DeviceFiles, AnEnumerationReachesOtherModelsByItsEntrysName)
+{
+    open(kFourModels, 4);
+    const struct {
+        const char* what;
+        int target;
+        const char* start;   // the target's entry before
+        const char* result;  // and after Mono 12 reached it; null: refused, the start stays
+    } cases[] = {
+        {"same entry at another position", 1, "Mono 8", "Mono 12"},
+        {"entry missing", 2, "Mono 8", nullptr},
+        {"colour to mono", 3, "RGB 8", "Mono 12"},
+    };
+    const QString path = this->path("formats.txt");
+    for (const bool apply : {true, false}) {
+        setEntry("PixelFormat", "Mono 12", 0);
+        for (const auto& c : cases)
+            setEntry("PixelFormat", c.start, c.target);
+        ui()->cb_cam_idx->setCurrentIndex(0);
+        QStringList written;
+        if (apply) {
+            const int rows = logRows().size();
+            window->on_pushButtonParamApply_clicked();
+            written = rowsSince(rows);
+        } else {
+            prompt.fileAnswers = QStringList{path};
+            window->on_pushButton_Save_clicked();
+        }
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(apply ? "apply: " : "parameter file: ") + c.what);
+            if (!apply) {
+                ui()->cb_cam_idx->setCurrentIndex(c.target);
+                const int rows = logRows().size();
+                prompt.fileAnswers = QStringList{path};
+                window->on_pushButton_Load_clicked();
+                written = rowsSince(rows);
+            }
+            const QString refusedBy = "Camera " + window->m_mapCamName.value(c.target) + " refused: ";
+            const bool refused = std::any_of(written.cbegin(), written.cend(), [&](const QString& row) {
+                if (!apply)
+                    return row == "Parameter PixelFormat not loaded: no entry \"Mono 12\"";
+                return row.startsWith(refusedBy) && row.mid(refusedBy.size()).split(", ").contains("PixelFormat");
+            });
+            EXPECT_EQ(refused, c.result == nullptr) << written.join('|').toStdString();
+            EXPECT_EQ(entryOf("PixelFormat", c.target).toStdString(), c.result ? c.result : c.start);
+        }
+    }
+}
+
 // ---- user-set data --------------------------------------------------------------
 
 TEST_F(DeviceFiles, UserSetDataRoundTripsThroughItsFile)
@@ -286,14 +392,22 @@ TEST_F(DeviceFiles, MalformedUserSetFilesNeverReachTheCamera)
     QByteArray huge = "0\n70000\n";
     for (int i = 0; i < 70000; ++i)
         huge += "0\n";
-    const QByteArray files[] = {"5\n", "1\n-1\n0\n", "1\n1\n0\n", "junk\n", "1\n3\n99999999999\n", huge};
-    for (const QByteArray& text : files) {
-        writeFile("bad.txt", text);
+    const QString small = "about|Load|File too small";
+    const struct {
+        QByteArray text;
+        QString told;
+    } files[] = {{"5\n", small},    {"1\n-1\n0\n", small},
+                 {"1\n1\n0\n", small}, {"junk\n", small},
+                 {"1\n3\n99999999999\n", small},
+                 // A block longer than any the program moves.
+                 {huge, "about|Load|File too large"}};
+    for (const auto& f : files) {
+        writeFile("bad.txt", f.text);
         prompt.fileAnswers = QStringList{path("bad.txt")};
         ZTCamSim_CallLogClear();
-        EXPECT_EQ(window->DataFileWrite(cam(), 7), 0x80000000u) << text.left(20).toStdString();
-        EXPECT_EQ(lastAsked(), "about|Load|File too small");
-        EXPECT_EQ(simCallCount("ZTCAM_GenICam_SetRegisterValue"), 0) << text.left(20).toStdString();
+        EXPECT_EQ(window->DataFileWrite(cam(), 7), 0x80000000u) << f.text.left(20).toStdString();
+        EXPECT_EQ(lastAsked(), f.told);
+        EXPECT_EQ(simCallCount("ZTCAM_GenICam_SetRegisterValue"), 0) << f.text.left(20).toStdString();
     }
     prompt.fileAnswers = QStringList{path("missing.txt")};
     EXPECT_EQ(window->DataFileWrite(cam(), 7), 0x80000115u);
@@ -375,16 +489,39 @@ TEST_F(DeviceFiles, ParameterFileLinesThatCannotBeUsedChangeNothing)
     window->on_pushButton_Save_clicked();
     EXPECT_EQ(lastAsked(), "about|LumaDeck|No camera parameters could be read");
     EXPECT_FALSE(QFile::exists(path("gone.txt")));
+}
 
-    // A disk that takes nothing gives no success row.
-    ZTCamSim_SetConnected(0, 1);
-    const int rows = ui()->tableWidget->rowCount();
-    prompt.fileAnswers = QStringList{QStringLiteral("/dev/full")};
-    window->on_pushButton_Save_clicked();
-    EXPECT_EQ(lastAsked(), "about|LumaDeck|Failed to save file");
-    EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/dev/full"))) << "a device is never removed";
-    for (int r = rows; r < ui()->tableWidget->rowCount(); ++r)
-        EXPECT_NE(ui()->tableWidget->item(r, 1)->text(), "Save Camera Prameter Success");
+TEST_F(DeviceFiles, ASaveThatFailsSaysSoAndLeavesNoFile)
+{
+    writeFile("plain", "a file, not a folder");
+    const struct {
+        const char* what;
+        const char* config;
+        const char* name;
+        bool diskFull;
+        const char* told;
+    } cases[] = {
+        {"user set, folder that cannot be written", kUserSet, "plain/set.txt", false, "about|Save|Failed to open file"},
+        {"user set, full disk", kUserSet, "set.txt", true, "about|Save|Failed to save file"},
+        {"parameter file, folder that cannot be written", kOldFirmware, "plain/params.txt", false,
+         "about|LumaDeck|Failed to save file"},
+        {"parameter file, full disk", kOldFirmware, "params.txt", true, "about|LumaDeck|Failed to save file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        open(c.config, 1);
+        prompt.fileAnswers = QStringList{path(c.name)};
+        {
+            std::optional<DiskFullAfter> full;
+            if (c.diskFull)
+                full.emplace(64);  // the file is longer
+            window->on_pushButton_Save_clicked();
+        }
+        EXPECT_EQ(lastAsked().toStdString(), c.told);
+        EXPECT_FALSE(QFileInfo::exists(path(c.name)));
+        EXPECT_FALSE(logRows().contains("Save Camera Prameter Success"));
+        window.reset();
+    }
 }
 
 TEST_F(DeviceFiles, AParameterFileIsLoadedOnlyWhenEveryLineAppliesAsWritten)
@@ -396,6 +533,8 @@ TEST_F(DeviceFiles, AParameterFileIsLoadedOnlyWhenEveryLineAppliesAsWritten)
         QString row;
     } cases[] = {
         {"ExposureTime:5:5000\nWidth:2:640\n", "Load Camera Prameter Success"},
+        // Lines without an entry name set the entry by its index.
+        {"PixelFormat:9:2\nPixelFormat:9:1:\n", "Load Camera Prameter Success"},
         // The camera keeps the width its step allows, or refuses one it cannot have.
         {"Width:2:642\n", partly + "1 of 1 lines not applied as written (0 unknown, 0 refused, "
                                     "1 changed by the camera): Width"},
@@ -407,16 +546,24 @@ TEST_F(DeviceFiles, AParameterFileIsLoadedOnlyWhenEveryLineAppliesAsWritten)
         // A line of fewer than three fields counts as unknown; a blank line not at all.
         {"ExposureTime:5:5000\nWidth:640\n\n", partly + "1 of 2 lines not applied as written (1 unknown, 0 refused, "
                                                         "0 changed by the camera): Width"},
-        // Any bytes: their names are not printed as they are, and at most three.
-        {QByteArray("\x01\xfe" "a:2:1\nb\x7f:9:2\n:2:3\nzz:2:4\n"),
+        // Any bytes: names and values are not printed as they are, and at
+        // most three names, each cut as a long value is.
+        {QByteArray("\x01\x02" "a:2:1\nb\x7f:9:2\n:2:3\nzz:2:4\n"),
          partly + "4 of 4 lines not applied as written (4 unknown, 0 refused, 0 changed by the camera): "
-                  "??a, b?, \"\", ..."},
+                  "\\x01\\x02a, b\\x7f, \"\", ..."},
+        {"ExposureTime:5:\x1b[2J\x07\n",
+         "Parameter ExposureTime not loaded: \"\\x1b[2J\\x07\" is not a number\n" + partly +
+             "1 of 1 lines not applied as written (0 unknown, 1 refused, 0 changed by the camera): ExposureTime"},
+        {"ExposureTime:5:" + QByteArray(100000, '7') + "x\n",
+         "Parameter ExposureTime not loaded: \"" + QString(40, '7') + "...\" is not a number\n" + partly +
+             "1 of 1 lines not applied as written (0 unknown, 1 refused, 0 changed by the camera): ExposureTime"},
     };
     for (const auto& c : cases) {
         writeFile("load.txt", c.text);
         prompt.fileAnswers = QStringList{path("load.txt")};
+        const int rows = logRows().size();
         window->on_pushButton_Load_clicked();
-        EXPECT_EQ(lastLogRow().toStdString(), c.row.toStdString());
+        EXPECT_EQ(rowsSince(rows).join('\n').toStdString(), c.row.toStdString());
     }
     EXPECT_EQ(feature("Width").value.intValue, 640);
 }
@@ -446,6 +593,15 @@ TEST_F(DeviceFiles, ALoadThatChangesThePixelFormatRescalesTheLevelsAsTheTreeDoes
              window->on_pushButton_Save_clicked();
          },
          loadKept},
+        {"the tree's user-set load", kOldFirmwareMono8, 1, 0, "Mono 12",
+         [&] {
+             setEntry("UserSetSelector", "UserSet1");
+             execute("UserSetSave");
+         },
+         [&] {
+             CZTPropGrp* panel = window->m_vecPropGrp.value(0);
+             panel->valueChanged(panel->m_propMap.value("UserSetLoad"), QVariant(QStringLiteral("UserSetLoad")));
+         }},
         {"applied from the other camera", kTwoMono8, 2, 1, "Mono 12", [] {},
          [&] {
              chooseInTree(0, "Mono 12");

@@ -38,8 +38,11 @@ TEST(UserSetFileRules, OnlyACompleteBlockOfInt32WordsIsUsable)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QByteArray huge = "0\n65537\n";
-    for (int i = 0; i < 65536; ++i)
+    QByteArray trailed = "1\n4\n5\n6\n";
+    for (int i = 0; i < 65536; ++i) {
         huge += "0\n";
+        trailed += "7\n";
+    }
     const struct {
         const char* what;
         QByteArray text;
@@ -48,15 +51,17 @@ TEST(UserSetFileRules, OnlyACompleteBlockOfInt32WordsIsUsable)
     } cases[] = {
         {"block", "2\n6\n10\n-20\n11\n2147483647\n", true, 6},
         {"any white space", "1 4\t7\r\n-8   ", true, 4},
-        {"longer than its length word", "1\n3\n5\n6\n", true, 4},
+        // What follows the block is not read, however long.
+        {"longer than its length word", "1\n3\n5\n6\n", true, 3},
+        {"followed by more than 65536 words", trailed, true, 4},
         {"one word", "5\n", false, 1},
-        {"length -1", "1\n-1\n3\n", false, 3},
-        {"length 1", "1\n1\n3\n", false, 3},
+        {"length -1", "1\n-1\n3\n", false, 2},
+        {"length 1", "1\n1\n3\n", false, 2},
         {"shorter than its length word", "1\n5\n3\n", false, 3},
         {"junk stops the data", "1\n4\n3\njunk\n4\n", false, 3},
         {"junk only", "junk\n", false, 0},
         {"beyond 32 bits", "1\n3\n99999999999\n", false, 2},
-        {"more than 65536 words", huge, false, 65536},
+        {"a block of more than 65536 words", huge, false, 2},
     };
     for (const auto& c : cases) {
         const QString path = dir.filePath("block.txt");
@@ -68,12 +73,13 @@ TEST(UserSetFileRules, OnlyACompleteBlockOfInt32WordsIsUsable)
         EXPECT_TRUE(loaded.opened);
         EXPECT_EQ(loaded.usable(), c.usable) << c.what;
         EXPECT_EQ(loaded.words.size(), c.words) << c.what;
+        EXPECT_EQ(loaded.tooLarge, c.text == huge) << c.what;
     }
     EXPECT_FALSE(UserSetFile::load(dir.filePath("missing.txt")).opened);
 
     // Saved words read back as they were.
     const QVector<qint32> words{2, 5, -7, 2147483647, -2147483647 - 1};
-    ASSERT_TRUE(UserSetFile::save(dir.filePath("out.txt"), words));
+    ASSERT_EQ(UserSetFile::save(dir.filePath("out.txt"), words), TextFile::Written::Whole);
     QFile saved(dir.filePath("out.txt"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), QByteArray("2\n5\n-7\n2147483647\n-2147483648\n"));
@@ -101,17 +107,19 @@ TEST(ParamConfigFileFormat, GeometryComesLastWithTheOffsetsClearedFirst)
                    "no colon\n"
                    "one:colon\n"
                    "OffsetY:2:junk\n"
-                   "PixelFormat:9:1:Mono 12\n";
+                   "PixelFormat:9:1:Mono 12\n"
+                   "TriggerMode:9:1\n";
     QTextStream in(&text);
     int usable = 0;
     const QVector<ParamConfigFile::Setting> order = ParamConfigFile::loadOrder(in, &usable);
     QStringList got;
     for (const auto& s : order)
-        got << s.name + "=" + s.value;
-    // An offset whose value is refused is not cleared either.
-    EXPECT_EQ(got, (QStringList{"ExposureTime=100", "PixelFormat=1", "OffsetX=0", "Width=640", "OffsetX=320",
-                                "OffsetY=junk"}));
-    EXPECT_EQ(usable, 6);
+        got << s.name + "=" + s.value + (s.entry.isEmpty() ? QString() : " " + s.entry);
+    // An offset whose value is refused is not cleared either. An enumeration
+    // goes by its entry's name where the line has one.
+    EXPECT_EQ(got, (QStringList{"ExposureTime=100", "PixelFormat=1 Mono 12", "TriggerMode=1", "OffsetX=0",
+                                "Width=640", "OffsetX=320", "OffsetY=junk"}));
+    EXPECT_EQ(usable, 7);
 }
 
 TEST(ParamConfigFileFormat, IntegersAre64BitAndOld32BitValuesStillLoad)

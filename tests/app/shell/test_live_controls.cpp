@@ -8,6 +8,8 @@
 #include <QTableWidget>
 #include <QValidator>
 
+#include <cerrno>
+
 namespace {
 
 constexpr const char* kTwoCameras =
@@ -405,4 +407,63 @@ TEST_F(LiveControls, StoppingLiveClosesTheRecordingAndANewOneStarts)
     ASSERT_TRUE(waitFor([&] { return files("Cam0_*.avi").size() == 2; }));
     ui()->pb_video->click();
     ASSERT_TRUE(waitFor([&] { return simCallCount("ZTCAM_Rec_Stop") == 2; }));
+}
+
+TEST_F(LiveControls, AFailedVideoStartAndLostVideoFramesEachGetARow)
+{
+    open(kOneCamera, 1);
+    goLive();
+    ZTCamSim_CallLogSkipFrameCalls(0);
+    const QRegularExpression name(QRegularExpression::escape(imgDir()) + "/Cam0_\\d{14}\\.avi");
+    const auto videoRows = [&] { return logRows().filter(QRegularExpression("^Camera0 could not")); };
+
+    ZTCamSim_FailVideoWrites(-1, EACCES);
+    ui()->pb_video->click();
+    ASSERT_TRUE(waitFor([&] { return ui()->pb_video->text() == "Start Video"; }));
+    EXPECT_TRUE(files("*.avi").isEmpty());
+    ASSERT_EQ(videoRows().size(), 1);
+    EXPECT_TRUE(QRegularExpression("^Camera0 could not start the video " + name.pattern() +
+                                   ": the folder cannot be written\\.$")
+                    .match(videoRows()[0])
+                    .hasMatch())
+        << videoRows()[0].toStdString();
+
+    // The disk fills after 4 frames and stays full until the end.
+    ZTCamSim_FailVideoWrites(4, ENOSPC);
+    ZTCamSim_CallLogClear();
+    ui()->pb_video->click();
+    ASSERT_TRUE(waitFor([&] { return appendsFor(0) >= 10; }));
+    ui()->pb_video->click();
+    ASSERT_TRUE(waitFor([&] { return ui()->pb_video->text() == "Start Video"; }));
+    ZTCamSim_FailVideoWrites(0, 0);
+    const int appends = appendsFor(0);
+    const QString avi = imgDir() + "/" + files("Cam0_*.avi").value(0);
+    ASSERT_EQ(videoRows().size(), 2);
+    EXPECT_EQ(videoRows()[1], QString("Camera0 could not record %1 of %2 frames to %3: the disk is full. The video "
+                                      "holds 4 frames.")
+                                  .arg(appends - 4)
+                                  .arg(appends)
+                                  .arg(avi));
+    EXPECT_EQ(aviFrames(avi), 4);
+}
+
+TEST_F(LiveControls, AVideoFolderLongerThan1024BytesKeepsTheWholeName)
+{
+    open(kOneCamera, 1);
+    QString dir = workDir.path();
+    while (dir.toLocal8Bit().size() <= 1100)
+        dir += "/" + QString(200, QLatin1Char('v'));
+    ASSERT_TRUE(QDir().mkpath(dir));
+    window->m_strImgDir = dir;
+    goLive();
+    ZTCamSim_CallLogSkipFrameCalls(0);
+    ZTCamSim_CallLogClear();
+    ui()->pb_video->click();
+    ASSERT_TRUE(waitFor([&] { return appendsFor(0) >= 3; }));
+    ui()->pb_video->click();
+    ASSERT_TRUE(waitFor([&] { return ui()->pb_video->text() == "Start Video"; }));
+    const QStringList avis = files("*.avi");
+    ASSERT_EQ(avis.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^Cam0_\\d{14}\\.avi$").match(avis[0]).hasMatch()) << avis[0].toStdString();
+    EXPECT_EQ(aviFrames(dir + "/" + avis[0]), appendsFor(0));
 }

@@ -448,6 +448,7 @@ TEST_F(MainWindowTest, LogRowsWiderThanTheirColumnWidenIt)
 TEST_F(MainWindowTest, SetElementDownIgnoresEmptyTexts)
 {
     MainWindow& w = make();
+    waitForDiscovery(w);  // its own SDK calls are not the ones counted here
     ZTCamSim_CallLogClear();
     w.SetElementDown(QString(), "5");
     w.SetElementDown("Width", QString());

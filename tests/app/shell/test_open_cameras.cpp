@@ -114,6 +114,14 @@ TEST_F(OpenCamerasTest, LiveShowsEveryOpenedCameraSideBySide)
     EXPECT_FALSE(thread(0)->isRunning());
     EXPECT_FALSE(thread(1)->isOpened());
     EXPECT_TRUE(view(0)->drawView()->isHidden());
+
+    // With live off, the size shown follows the camera chosen.
+    QCoreApplication::processEvents();  // the last frames' sizes
+    QLabel* size = widget<QLabel>(w, "label_size");
+    for (int i : {1, 0, 1}) {
+        widget<QComboBox>(w, "cb_cam_idx")->setCurrentIndex(i);
+        EXPECT_EQ(size->text(), i == 0 ? "Size: 64x48" : "Size: 32x16") << i;
+    }
 }
 
 TEST_F(OpenCamerasTest, ChosenCameraKeepsItsSdkIndex)
@@ -134,6 +142,13 @@ TEST_F(OpenCamerasTest, RejectedSelectionOpensNothing)
     prompt.accept = false;
     MainWindow& w = open("[global]\ncameras=2\n", 0);
     EXPECT_TRUE(w.m_vecOpenedCam.isEmpty());
+    // Cameras were found: none was opened.
+    EXPECT_EQ(lastLogRow(), "No camera opened.");
+    QStringList texts;
+    for (QLabel* label : w.findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains("No camera opened"));
+    EXPECT_FALSE(texts.contains("No camera found"));
 }
 
 TEST_F(OpenCamerasTest, DeviceVersionDecidesTheHostFlag)

@@ -7,8 +7,11 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <qtvariantproperty.h>
+
 #include "../CaptureFixture.h"
 #include "CZTPropGrp.h"
+#include "LineProfileUI.h"
 #include "ui_MainWindow.h"
 #include "ztstreamgrp.h"
 
@@ -99,10 +102,16 @@ TEST_F(ReconnectTest, DeviceResetReopensBothCamerasAndLiveWorks)
     MainWindow& w = open(kTwoCameras, 2);
     QPointer<CZTPropGrp> oldDevice = w.m_vecPropGrp.value(0);
     QPointer<ztstreamgrp> oldStream = w.m_vecStreamGrp.value(0);
+    QtVariantPropertyManager* rows = oldDevice->m_pVariantManager;
+    QtProperty* format = oldDevice->m_propMap.value("PixelFormat");
+    rows->setValue(format, rows->attributeValue(format, "enumNames").toStringList().indexOf("Mono 16"));
     ZTCamSim_CallLogClear();
     w.ui->pb_live->click();
     ASSERT_TRUE(deviceReset());
     EXPECT_FALSE(w.m_bLive);
+    // The camera restarted at its start format, Mono 8: the line profile's
+    // scale follows.
+    EXPECT_EQ(w.m_vecCamView.value(0)->lineProfile()->maxGray(), 256);
     const auto calls = simCalls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "ZTCAM_Api_Init"), 1);
 

@@ -24,6 +24,18 @@ long fileSize(const std::string& path)
     return stat(path.c_str(), &st) == 0 ? long(st.st_size) : -1;
 }
 
+std::vector<uint8_t> fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+uint32_t le32(const std::vector<uint8_t>& b, size_t at)
+{
+    return at + 4 > b.size() ? 0u : uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+                                        uint32_t(b[at + 3]) << 24;
+}
+
 } // namespace
 
 class ZTCamFiles : public SdkFixture {
@@ -51,8 +63,30 @@ protected:
         return f;
     }
 
+    // Starts camera 0's stream (f describes its frames) and fills r to
+    // record videoPath, the file `name` in the scratch folder, at 25 frames/s.
+    void startVideoStream(ZTCamFrame& f, const char* name, ZTCamRecordParams& r)
+    {
+        ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
+        ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
+        videoPath = dir + "/" + name;
+        r = ZTCamRecordParams{};
+        r.codec = ZTCAM_CODEC_DIB;
+        r.path = videoPath.c_str();
+        r.frameRate = 25;
+    }
+    // The frames ffprobe reads in videoPath ("<count>\n"), or what it says.
+    std::string probedFrames()
+    {
+        std::string out;
+        const int rc = runCommand(
+            "ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + videoPath + "'", &out);
+        return rc == 0 ? out : "ffprobe failed: " + out;
+    }
+
     std::unique_ptr<ztcamtest::ScratchDir> scratch;
     std::string dir;
+    std::string videoPath;
 };
 
 TEST_F(ZTCamFiles, SavesEveryFormatAndToolsReadThem)
@@ -232,13 +266,8 @@ TEST_F(ZTCamFiles, RecordsAviThatFfprobeReads)
 TEST_F(ZTCamFiles, CloseFinishesARunningRecording)
 {
     ZTCamFrame f;
-    ASSERT_EQ(alloc(f), ZTCAM_STATUS_SUCCESS);
-    ASSERT_EQ(ZTCAM_Cap_Start(handle, 0), ZTCAM_STATUS_SUCCESS);
-    const std::string path = dir + "/open.avi";
-    ZTCamRecordParams r{};
-    r.codec = ZTCAM_CODEC_DIB;
-    r.path = path.c_str();
-    r.frameRate = 25;
+    ZTCamRecordParams r;
+    ASSERT_NO_FATAL_FAILURE(startVideoStream(f, "open.avi", r));
     ASSERT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_SUCCESS);
     for (int i = 0; i < 3; ++i) {
         f.formatRequest = ZTCAM_FORMAT_REQUEST;
@@ -246,12 +275,56 @@ TEST_F(ZTCamFiles, CloseFinishesARunningRecording)
         ASSERT_EQ(ZTCAM_Rec_AppendFrame(handle, &f), ZTCAM_STATUS_SUCCESS);
     }
     ASSERT_EQ(ZTCAM_Dev_Close(handle), ZTCAM_STATUS_SUCCESS);
-    std::string out;
-    ASSERT_EQ(runCommand("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 '" + path + "'",
-                         &out),
-              0)
-        << out;
-    EXPECT_EQ(out, "3\n");
+    EXPECT_EQ(probedFrames(), "3\n");
+}
+
+TEST_F(ZTCamFiles, AVideoWhoseWritesFailedHoldsItsWholeFramesAndPlays)
+{
+    ZTCamFrame f;
+    ZTCamRecordParams r;
+    ASSERT_NO_FATAL_FAILURE(startVideoStream(f, "full.avi", r));
+    ZTCamSim_FailVideoWrites(-1, EACCES);
+    errno = 0;
+    EXPECT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_IO_ERROR);
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(fileSize(videoPath), -1);
+
+    // Three frames fit, the disk is full for two, then there is room again.
+    ZTCamSim_FailVideoWrites(3, ENOSPC);
+    ASSERT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_SUCCESS);
+    for (int i = 0; i < 6; ++i) {
+        if (i == 5)
+            ZTCamSim_FailVideoWrites(0, 0);
+        f.formatRequest = ZTCAM_FORMAT_REQUEST;
+        ASSERT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 1000), ZTCAM_STATUS_SUCCESS);
+        errno = 0;
+        const bool full = i == 3 || i == 4;
+        EXPECT_EQ(ZTCAM_Rec_AppendFrame(handle, &f), full ? ZTCAM_STATUS_IO_ERROR : ZTCAM_STATUS_SUCCESS) << i;
+        EXPECT_EQ(errno, full ? ENOSPC : 0) << i;
+    }
+    ASSERT_EQ(ZTCAM_Rec_Stop(handle), ZTCAM_STATUS_SUCCESS);
+    ASSERT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
+
+    // Headers, chunks and index tell of the 4 whole frames and nothing else.
+    const std::vector<uint8_t> b = fileBytes(videoPath);
+    const uint32_t frames = 4, chunk = 8 + 64 * 48;
+    const std::string text(b.begin(), b.end());
+    const size_t movi = text.find("movi");
+    ASSERT_NE(movi, std::string::npos);
+    const size_t idx = movi + 4 + frames * chunk;
+    ASSERT_EQ(b.size(), idx + 8 + 16 * frames);
+    EXPECT_EQ(le32(b, 4), b.size() - 8);                 // RIFF size
+    EXPECT_EQ(le32(b, 44) & 0x10u, 0x10u);               // has an index
+    EXPECT_EQ(le32(b, 48), frames);                      // total frames
+    EXPECT_EQ(le32(b, 140), frames);                     // stream length
+    EXPECT_EQ(le32(b, movi - 4), 4 + frames * chunk);    // movi list size
+    EXPECT_EQ(text.substr(idx, 4), "idx1");
+    EXPECT_EQ(le32(b, idx + 4), 16 * frames);
+    for (uint32_t k = 0; k < frames; ++k) {
+        EXPECT_EQ(text.substr(movi + 4 + k * chunk, 4), "00db") << k;
+        EXPECT_EQ(le32(b, idx + 8 + 16 * k + 8), 4 + k * chunk) << k;
+    }
+    EXPECT_EQ(probedFrames(), "4\n");
 }
 
 TEST_F(ZTCamFiles, CalibrationDataRoundTrip)
