@@ -44,6 +44,36 @@ TEST_F(SingleImageSeries, TifAndPngTakeOneSdkCallPerFrameWithNamedFiles)
     EXPECT_TRUE(ui()->pb_video->isEnabled());
 }
 
+// Capture is clicked again while the stopped series' last write is still held
+// in the SDK: the saver's settings for the next series (camera, handle, frame
+// geometry), which that pass still reads, are set only once it has ended; the
+// held frame keeps the name of its own capture and the next series saves all
+// its frames.
+TEST_F(SingleImageSeries, ACaptureClickedDuringTheStoppedSeriesLastWriteStartsAfterIt)
+{
+    open(kOneCamera, 1);
+    goLive();
+    chooseFormats(ZTCAM_FILE_TIF);
+    ZTCamSim_HoldFileSaves(1);
+    ui()->txt_frames->setText("1000");
+    ui()->pb_cap->click();
+    ASSERT_TRUE(waitFor([] { return ZTCamSim_HeldFileSaves() > 0; }));
+    ui()->pb_cap->click();  // stopped; its loop is in the held write
+    // The next click waits for that write, which is let go meanwhile.
+    std::thread release([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ZTCamSim_HoldFileSaves(0);
+    });
+    const bool finished = captureAndWait(2);
+    release.join();
+    ASSERT_TRUE(finished);
+
+    EXPECT_EQ(files("Cam0_TS_1_*.tif").size(), 1);
+    EXPECT_EQ(files("Cam0_TS_2_*.tif").size(), 2 - seriesRows().lost);
+    const QRegularExpression finishRow("^Camera0 capture (successfully|finished with lost frames\\.)$");
+    EXPECT_EQ(logRows().filter(finishRow).size(), 1) << logRows().join("\n").toStdString();
+}
+
 // A series of single files of a live camera (64 x 48 Mono 12, 50 frames per
 // second, frames stamped). Each row's saver either keeps up or is held in its
 // first image write until the camera has refilled the ring twice: the files
