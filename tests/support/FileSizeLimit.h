@@ -1,7 +1,7 @@
 #pragma once
 // Lets the files of this process grow to at most a given size while an
 // object lives: a write beyond fails part-way with EFBIG, as one onto a full
-// disk fails with ENOSPC, without a full disk.
+// disk fails with ENOSPC, without a full disk; the limit holds for root too.
 
 #include <csignal>
 
