@@ -28,7 +28,6 @@ CZTThdCapture::CZTThdCapture(OpenedCamera camera, MainWindow* owner, int camInde
     m_pSaveThread = new CZTThdSaveImg(owner);
     connect(m_pSaveThread, &CZTThdSaveImg::SignalSendSavedImageCount, this, &CZTThdCapture::sglCapMsg);
     connect(m_pSaveThread, &CZTThdSaveImg::SignalSendFinishSaveFlag, this, &CZTThdCapture::slotCapFinished);
-    connect(m_pSaveThread, &CZTThdSaveImg::SignalSendLostFrames, this, &CZTThdCapture::sglCapFramesLost);
     m_rateClock.start();
 }
 
@@ -75,7 +74,6 @@ bool CZTThdCapture::openCapture(MainWindow* owner)
     connect(this, &CZTThdCapture::sglCapMsg, owner, &MainWindow::slot_msg_capture, unique);
     connect(this, &CZTThdCapture::sglUpdateFps, owner, &MainWindow::onUpdateCamFps, unique);
     connect(this, &CZTThdCapture::sglUpdateFrameCounter, owner, &MainWindow::onUpdateCamFrameCounter, unique);
-    connect(this, &CZTThdCapture::sglCapFramesLost, owner, &MainWindow::onCaptureFramesLost, unique);
     return openCamCapture();
 }
 
@@ -89,7 +87,6 @@ bool CZTThdCapture::closeCapture()
         disconnect(this, &CZTThdCapture::sglCapMsg, m_pOwner, &MainWindow::slot_msg_capture);
         disconnect(this, &CZTThdCapture::sglUpdateFps, m_pOwner, &MainWindow::onUpdateCamFps);
         disconnect(this, &CZTThdCapture::sglUpdateFrameCounter, m_pOwner, &MainWindow::onUpdateCamFrameCounter);
-        disconnect(this, &CZTThdCapture::sglCapFramesLost, m_pOwner, &MainWindow::onCaptureFramesLost);
     }
     return result;
 }
@@ -609,6 +606,13 @@ void CZTThdCapture::saveImage(bool on)
         m_pSaveThread->StopThread();
         return;
     }
+    if (m_pSaveThread->isSeriesRunning()) {
+        LUMA_DEBUG("CZTThdCapture::saveImage", "Cam%d save series still runs", m_nCamIndex);
+        return;
+    }
+    // The last pass of a series stopped just before reads the settings set
+    // below: they change once it has ended.
+    m_pSaveThread->waitForSeriesEnd();
     m_bSaving = true;
     ZTCamElement element{};
     ZTCamFunc::instance()->GetGenICamElement(element, m_openedCamera.handle, "PixelFormat");

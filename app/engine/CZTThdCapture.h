@@ -74,9 +74,6 @@ signals:
     void sglCapMsg(int camIdx, int count);
     void sglUpdateFrameCounter(int camIdx, qlonglong count);
     void sglUpdateFps(int camIdx, double fpg);
-    // The save series lost `lost` of its `frames` frames: they were
-    // overwritten in the ring before it could save them.
-    void sglCapFramesLost(int camIdx, int lost, int frames);
 
 public slots:
     void slotCapFinished(int camIdx, bool isSuccess);

@@ -4,17 +4,20 @@
 #include "DebugLine.h"
 #include "FrameBufferSet.h"
 #include "MainWindow.h"
+#include "WriteError.h"
 
 #include <FrameSpool.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QThreadPool>
 #include <QTime>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -27,16 +30,19 @@ CZTThdSaveImg::CZTThdSaveImg(MainWindow* owner)
     : QThread(nullptr)
     , m_pOwner(owner)
 {
-    if (owner)
-        connect(this, &CZTThdSaveImg::SignalStackCloseFinished, owner, &MainWindow::SlotStackCloseFinished,
-                static_cast<Qt::ConnectionType>(Qt::AutoConnection | Qt::UniqueConnection));
+    if (owner) {
+        const auto unique = static_cast<Qt::ConnectionType>(Qt::AutoConnection | Qt::UniqueConnection);
+        connect(this, &CZTThdSaveImg::SignalStackCloseFinished, owner, &MainWindow::SlotStackCloseFinished, unique);
+        // Also once the stream is closed: a series stopped by live off or at
+        // shut-down still reports.
+        connect(this, &CZTThdSaveImg::SignalSendSeriesReport, owner, &MainWindow::onSaveSeriesReport, unique);
+    }
 }
 
 CZTThdSaveImg::~CZTThdSaveImg()
 {
     StopThread();
-    joinLoop();
-    waitForStackClose();
+    waitForSeriesEnd();
     // Nothing may stay initialised in the process-wide slot table.
     CloseFrameSpool(true);
 }
@@ -49,6 +55,20 @@ int CZTThdSaveImg::tifSlot(int camIndex)
 int CZTThdSaveImg::rawSlot(int camIndex)
 {
     return camIndex >= 0 && camIndex < kStackCameras ? camIndex + kStackCameras : -1;
+}
+
+QString CZTThdSaveImg::causeText(Cause cause, int error)
+{
+    switch (cause) {
+    case Cause::Folder:
+        return QStringLiteral("the folder could not be made");
+    case Cause::StackSetUp:
+        return QStringLiteral("the stack files could not be set up");
+    case Cause::None:
+    case Cause::Write:
+        break;
+    }
+    return WriteError::reason(error);
 }
 
 void CZTThdSaveImg::SetCameraParams(int camIndex, ZTCamHandle handle, bool stackSave)
@@ -89,13 +109,22 @@ void CZTThdSaveImg::StartThread(int frames)
     }
     // The previous series must be wholly over: its loop ended and its stack
     // files closed.
-    waitForStackClose();
-    joinLoop();
+    waitForSeriesEnd();
     CloseFrameSpool(true);
+
+    // The settings of the series, which the window may change while it runs
+    // (or while its last pass ends).
+    m_settings.dir = m_pOwner->m_strImgDir;
+    m_settings.dirText = m_settings.dir.toLocal8Bit();
+    m_settings.name = m_pOwner->imageNameText().toLocal8Bit();
+    m_settings.capCount = m_pOwner->m_nCapCount;
+    m_settings.format = m_pOwner->m_nSaveFormat;
+    m_settings.stackNum = static_cast<int>(std::clamp<qint64>(m_pOwner->m_nStackNum.load(), 1, INT_MAX));
+    m_settings.intervalNs = static_cast<qint64>(std::max(0, m_pOwner->m_nInterval.load())) * 1000000;
 
     FrameBufferSet* set = bufferSet();
     m_nTargetCount = frames;
-    if (set && m_pOwner && m_pOwner->isTriggerMode(m_nCamIndex)) {
+    if (set && m_pOwner->isTriggerMode(m_nCamIndex)) {
         // In trigger mode nothing is saved before all frames have arrived, so
         // no more frames than the ring keeps whole can be kept.
         const int whole = set->wholeFrames();
@@ -116,10 +145,17 @@ void CZTThdSaveImg::StartThread(int frames)
     m_nCopiedArrival = 0;
     m_nLostCount = 0;
     m_nFramesHandled = 0;
+    m_retrying = Failure();
+    m_notSaved.clear();
+    m_nNotSaved = 0;
+    m_firstFailure = Failure();
+    m_bReportOwed = true;
     m_pSet = set;
     if (set)
         set->receivedForSave = 0;
     m_spoolSlots.clear();
+    m_stackFiles.clear();
+    m_closedStacks.clear();
     m_bCloseOwed = m_bStackSave;
     m_bRunning = true;
     start(QThread::InheritPriority);
@@ -158,6 +194,12 @@ void CZTThdSaveImg::waitForStackClose()
     const std::lock_guard<std::mutex> done(m_doneMutex);
 }
 
+void CZTThdSaveImg::waitForSeriesEnd()
+{
+    joinLoop();
+    waitForStackClose();
+}
+
 void CZTThdSaveImg::AddCallbackCounter()
 {
     if (!m_bRunning) {
@@ -182,6 +224,74 @@ QByteArray CZTThdSaveImg::timeText() const
     return QTime::currentTime().toString("hh_mm_ss_zzz").toLocal8Bit();
 }
 
+void CZTThdSaveImg::markNotSaved(int position, Failure failure)
+{
+    if (position < 0 || position >= seriesFrames())
+        return;
+    if (static_cast<size_t>(position) >= m_notSaved.size())
+        m_notSaved.resize(static_cast<size_t>(position) + 1, false);
+    if (m_notSaved[static_cast<size_t>(position)])
+        return;  // a frame missing from two files is one frame not saved
+    m_notSaved[static_cast<size_t>(position)] = true;
+    ++m_nNotSaved;
+    if (m_firstFailure.cause == Cause::None)
+        m_firstFailure = failure;
+}
+
+void CZTThdSaveImg::skipOverwritten(int count)
+{
+    const int first = m_nFramesHandled;
+    m_nFramesHandled += count;
+    // Frames the camera overwrote while the folder or the stack files could
+    // not be made were kept from the disk by that, not by a saver too slow
+    // for the camera: so when no frame is being tried again, the saver makes
+    // sure it can save at all.
+    if (m_retrying.cause == Cause::None)
+        readyToSave();
+    if (m_retrying.cause != Cause::None) {
+        for (int i = 0; i < count; ++i)
+            markNotSaved(first + i, m_retrying);
+    } else {
+        m_nLostCount += count;
+    }
+    // The next frame is tried afresh.
+    m_retrying = Failure();
+}
+
+bool CZTThdSaveImg::readyToSave()
+{
+    if (m_bStackSave)
+        return m_bSpoolReady || CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth);
+    return folderReady();
+}
+
+bool CZTThdSaveImg::folderReady()
+{
+    // Only the last level of the folder is made.
+    if (QDir(m_settings.dir).exists() || QDir().mkdir(m_settings.dir))
+        return true;
+    LUMA_DEBUG("CZTThdSaveImg::folderReady", "camera%d Folder creation failed", m_nCamIndex.load());
+    m_retrying = Failure{Cause::Folder, 0};
+    return false;
+}
+
+void CZTThdSaveImg::reportSeries()
+{
+    if (!m_bReportOwed)
+        return;
+    m_bReportOwed = false;
+    const int frames = seriesFrames();
+    if (m_nLostCount > 0)
+        LUMA_DEBUG("CZTThdSaveImg::reportSeries", "camera%d lost %d of %d frames", m_nCamIndex.load(), m_nLostCount,
+                   frames);
+    const QString reason = causeText(m_firstFailure.cause, m_firstFailure.error);
+    if (m_nNotSaved > 0)
+        LUMA_DEBUG("CZTThdSaveImg::reportSeries", "camera%d could not save %d of %d frames: %s", m_nCamIndex.load(),
+                   m_nNotSaved, frames, reason.toLocal8Bit().constData());
+    if (m_nLostCount > 0 || m_nNotSaved > 0)
+        emit SignalSendSeriesReport(m_nCamIndex, frames, m_nLostCount, m_nNotSaved, m_settings.dir, reason);
+}
+
 void CZTThdSaveImg::run()
 {
     FrameBufferSet* set = m_pSet;
@@ -189,7 +299,7 @@ void CZTThdSaveImg::run()
     bool result = false;
     // With an interval the series is a time-lapse of the newest frames; the
     // interval counts between the arrivals of the frames saved.
-    const qint64 intervalNs = static_cast<qint64>(std::max(0, m_pOwner->m_nInterval.load())) * 1000000;
+    const qint64 intervalNs = m_settings.intervalNs;
     const qint64 seriesEnd = m_nSeriesStart + seriesFrames();
     if (m_bStackSave && tifSlot(m_nCamIndex) < 0) {
         LUMA_DEBUG("CZTThdSaveImg::run", "camera%d has no stack file slots", m_nCamIndex.load());
@@ -222,8 +332,7 @@ void CZTThdSaveImg::run()
                     LUMA_DEBUG("CZTThdSaveImg::run", "camera%d frames %lld to %lld overwritten before they were saved",
                                m_nCamIndex.load(), static_cast<long long>(m_nNextFrame),
                                static_cast<long long>(resume - 1));
-                    m_nLostCount += static_cast<int>(resume - m_nNextFrame);
-                    m_nFramesHandled += static_cast<int>(resume - m_nNextFrame);
+                    skipOverwritten(static_cast<int>(resume - m_nNextFrame));
                     m_nNextFrame = resume;
                     if (m_nNextFrame >= seriesEnd) {
                         result = true;
@@ -260,33 +369,36 @@ void CZTThdSaveImg::run()
             }
             if (saved == SaveResult::Overwritten)
                 continue;  // the next pass finds the frame lost
+            m_retrying = Failure();
             ++m_nSavedCount;
             m_nLastSavedFrame = frame;
             m_nLastArrival = m_nCopiedArrival;
             m_nNextFrame = frame + 1;
             idle = 0;
-            emit SignalSendSavedImageCount(m_nCamIndex, m_nSavedCount);
+            if (saved == SaveResult::Saved)
+                emit SignalSendSavedImageCount(m_nCamIndex, m_nSavedCount);
             if (m_nFramesHandled >= seriesFrames()) {
                 result = true;
                 break;
             }
         }
     }
+    // The frame being tried again as the series ended was not saved either.
+    if (m_retrying.cause != Cause::None)
+        markNotSaved(m_nFramesHandled, m_retrying);
+    m_retrying = Failure();
     // Whoever clears the flag first owns the end of the series: the loop
-    // (finished or failed) or StopThread (stopped from outside).
+    // (finished or failed) or StopThread (stopped from outside), whose pool
+    // task closes the stack files and reports.
     const bool endedByItself = m_bRunning.exchange(false);
     if (endedByItself && m_bStackSave)
         CloseFrameSpool(true);
-    const int lost = m_nLostCount;
-    if (lost > 0)
-        LUMA_DEBUG("CZTThdSaveImg::run", "camera%d lost %d of %d frames", m_nCamIndex.load(), lost, seriesFrames());
     m_nSavedCount = 0;
     m_nStackedCount = 0;
-    m_nLostCount = 0;
     if (set)
         set->receivedForSave = 0;
-    if (lost > 0)
-        emit SignalSendLostFrames(m_nCamIndex, lost, seriesFrames());
+    if (endedByItself || !m_bStackSave)
+        reportSeries();
     if (endedByItself)
         emit SignalSendFinishSaveFlag(m_nCamIndex, result);
     const std::lock_guard<std::mutex> done(m_doneMutex);
@@ -294,11 +406,8 @@ void CZTThdSaveImg::run()
 
 CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveRamImging(qint64 frameNumber)
 {
-    const QString dir = m_pOwner->m_strImgDir;
-    if (!QDir(dir).exists() && !QDir().mkdir(dir)) {
-        LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d Folder creation failed", m_nCamIndex.load());
+    if (!readyToSave())
         return SaveResult::Failed;
-    }
     if (!m_pSet.load() || m_pSet.load()->ringLength() <= 0)
         return SaveResult::Failed;
 
@@ -318,34 +427,42 @@ CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveRamImging(qint64 frameNumber)
     if (!copyFrame(frameNumber, block + headerSize))
         return SaveResult::Overwritten;
 
-    const QByteArray dirText = dir.toLocal8Bit();
-    const QByteArray name = m_pOwner->imageNameText().toLocal8Bit();
-    char path[1024] = {0};
-    std::snprintf(path, sizeof(path), "%s/Cam%d_%s_%d_%d_%s", dirText.constData(), m_nCamIndex.load(), name.constData(),
-                  m_pOwner->m_nCapCount.load(), m_nSavedCount, timeText().constData());
+    // As long as the names are: the system says whether it takes them.
+    const QByteArray path = m_settings.dirText + "/Cam" + QByteArray::number(m_nCamIndex.load()) + '_' +
+                            m_settings.name + '_' + QByteArray::number(m_settings.capCount) + '_' +
+                            QByteArray::number(m_nSavedCount) + '_' + timeText();
     LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d save image(%d) to file(%s) begin", m_nCamIndex.load(),
-               m_nSavedCount, path);
+               m_nSavedCount, path.constData());
 
     ZTCamFileSaveParams params{};
-    params.path = path;
+    params.path = path.constData();
     params.frame = &frame;
-    const int format = m_pOwner->m_nSaveFormat;
+    const int format = m_settings.format;
+    Failure failure;
+    int error = 0;
     params.formatMask = format & ~ZTCAM_FILE_RAW;
-    if (params.formatMask != 0)
-        CallSdkSaveFile(params);
+    if (params.formatMask != 0 && !CallSdkSaveFile(params, &error))
+        failure = Failure{Cause::Write, error};
     if (format & ZTCAM_FILE_RAW) {
         params.formatMask = ZTCAM_FILE_RAW;
-        CallSdkSaveFile(params);
+        if (!CallSdkSaveFile(params, &error) && failure.cause == Cause::None)
+            failure = Failure{Cause::Write, error};
     }
     LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d save image(%d) to file end", m_nCamIndex.load(), m_nSavedCount);
-    ++m_nFramesHandled;
-    return SaveResult::Saved;
+    const int position = m_nFramesHandled++;
+    if (failure.cause == Cause::None)
+        return SaveResult::Saved;
+    markNotSaved(position, failure);
+    return SaveResult::NotSaved;
 }
 
-bool CZTThdSaveImg::CallSdkSaveFile(ZTCamFileSaveParams params)
+bool CZTThdSaveImg::CallSdkSaveFile(ZTCamFileSaveParams params, int* error)
 {
     QMutexLocker lock(&m_pOwner->m_saveMutex);
+    // The SDK's writer leaves the system's error of a failed file in errno.
+    errno = 0;
     if (ZTCAM_File_SaveImage(m_handle, params) != ZTCAM_STATUS_SUCCESS) {
+        *error = errno;
         LUMA_DEBUG("CZTThdSaveImg::CallSdkSaveFile", "camera%d Save image(%d) failed", m_nCamIndex.load(), m_nSavedCount);
         return false;
     }
@@ -362,30 +479,42 @@ CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveStackImging(qint64 frameNumber)
         m_stackBuffer.resize(frameBytes());
     if (!copyFrame(frameNumber, m_stackBuffer.data()))
         return SaveResult::Overwritten;
-    if (!m_bSpoolReady && !CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth)) {
+    if (!readyToSave()) {
         LUMA_DEBUG("CZTThdSaveImg::SaveStackImging", "camera%d CreateFrameSpool failed", m_nCamIndex.load());
         return SaveResult::Failed;
     }
     if (!m_bRunning)
         return SaveResult::Failed;
+    const int position = m_nFramesHandled;
+    bool appended = true;
     {
         std::lock_guard<std::mutex> lock(m_spoolMutex);
-        for (int slot : m_spoolSlots) {
-            if (!Append_FileBuffer(m_stackBuffer.data(), m_nFrameBytes, slot))
-                LUMA_DEBUG("CZTThdSaveImg::SaveStackImging", "camera%d Append_FileBuffer(%d) failed", m_nCamIndex.load(),
-                           m_nStackedCount);
+        for (int i = 0; i < m_spoolSlots.size(); ++i) {
+            if (Append_FileBuffer(m_stackBuffer.data(), m_nFrameBytes, m_spoolSlots.at(i))) {
+                m_stackFiles[i].positions.append(position);
+            } else {
+                LUMA_DEBUG("CZTThdSaveImg::SaveStackImging", "camera%d Append_FileBuffer(%d) failed",
+                           m_nCamIndex.load(), m_nStackedCount);
+                appended = false;
+            }
         }
     }
+    if (appended)
+        ++m_nStackedCount;
+    else
+        markNotSaved(position, Failure{Cause::Write, 0});
+    // A refused frame keeps its place in the stack, so that the files of
+    // both formats hold the same frames.
     ++m_nStackFill;
-    ++m_nStackedCount;
     ++m_nFramesHandled;
-    if (m_nStackFill >= m_pOwner->m_nStackNum) {
+    if (m_nStackFill >= m_settings.stackNum) {
         CloseFrameSpool(false);
-        CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth);
+        if (m_nFramesHandled < seriesFrames())
+            CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth);
     }
     if (m_nFramesHandled >= seriesFrames())
         CloseFrameSpool(true);
-    return SaveResult::Saved;
+    return appended ? SaveResult::Saved : SaveResult::NotSaved;
 }
 
 bool CZTThdSaveImg::CreateFrameSpool(int width, int height, int channels, int depth)
@@ -401,19 +530,19 @@ bool CZTThdSaveImg::CreateFrameSpool(int width, int height, int channels, int de
     }
     m_lastStackTime = time;
     m_nStackFill = 0;
-    const qint64 stackNumber = std::max<qint64>(1, m_pOwner->m_nStackNum);
-    const int stackNum = static_cast<int>(std::min<qint64>(stackNumber, 0x7fffffff));
+    const int stackNum = m_settings.stackNum;
     // Frames of the series still to come (lost ones count as gone).
     const int remaining = m_nTargetCount - m_nFramesHandled;
     const int framesInStack = remaining / stackNum > 0 ? stackNum : remaining % stackNum;
     const int files = m_nTargetCount / stackNum + (m_nTargetCount % stackNum ? 1 : 0);
 
-    const QString dir = m_pOwner->m_strImgDir;
-    if (!m_bSpoolReady && !QDir(dir).exists())
-        QDir().mkdir(dir);
-    const QByteArray dirText = dir.toLocal8Bit();
-    const QByteArray name = m_pOwner->imageNameText().toLocal8Bit();
-    const int format = m_pOwner->m_nSaveFormat;
+    if (!m_bSpoolReady && !folderReady())
+        return false;
+    const QByteArray head = m_settings.dirText + "/Cam" + QByteArray::number(m_nCamIndex.load()) + '_' +
+                            m_settings.name + "_num" + QByteArray::number(m_nTargetCount) + "_stack";
+    const QByteArray tail = "_w" + QByteArray::number(width) + "_h" + QByteArray::number(height) + "_bit" +
+                            QByteArray::number(depth) + '_' + time + '.';
+    const int format = m_settings.format;
 
     struct Kind {
         int bit;
@@ -425,56 +554,112 @@ bool CZTThdSaveImg::CreateFrameSpool(int width, int height, int channels, int de
     for (const Kind& kind : kinds) {
         if (!(format & kind.bit))
             continue;
-        char path[1024] = {0};
-        std::snprintf(path, sizeof(path), "%s/Cam%d_%s_num%d_stack%d_w%d_h%d_bit%d_%s.%s", dirText.constData(),
-                      m_nCamIndex.load(), name.constData(), m_nTargetCount, framesInStack, width, height, depth,
-                      time.constData(), kind.extension);
+        StackFile file;
+        file.slot = kind.slot;
+        file.raw = kind.bit == ZTCAM_FILE_RAW;
+        file.head = head;
+        file.tail = tail + kind.extension;
+        file.planned = framesInStack;
+        const QByteArray path = file.path(framesInStack);
         if (m_bSpoolReady) {
-            if (!Open_FrameSpool(path, kind.slot))
+            if (!Open_FrameSpool(path.constData(), kind.slot))
                 ok = false;
+            const int at = m_spoolSlots.indexOf(kind.slot);
+            if (at >= 0)
+                m_stackFiles[at] = file;
             continue;
         }
         LUMA_DEBUG("CZTThdSaveImg::CreateFrameSpool", "width=%d, height=%d, depth=%d, stackNum=%d", width, height,
                    depth, stackNum);
         m_nStackedCount = 0;
-        if (!Init_FrameSpool(path, width, height, channels, depth, stackNum, files, kind.slot)) {
+        if (!Init_FrameSpool(path.constData(), width, height, channels, depth, stackNum, files, kind.slot)) {
             LUMA_DEBUG("CZTThdSaveImg::CreateFrameSpool", "Init frame spool failed");
             // A half set-up spool is undone, so that the next attempt starts
             // from free slots.
             for (int slot : m_spoolSlots)
                 Uninit_FrameSpool(slot);
             m_spoolSlots.clear();
+            m_stackFiles.clear();
+            m_retrying = Failure{Cause::StackSetUp, 0};
             return false;
         }
         m_spoolSlots.append(kind.slot);
+        m_stackFiles.append(file);
         LUMA_DEBUG("CZTThdSaveImg::CreateFrameSpool", "camera%d framespool %d path = %s", m_nCamIndex.load(), kind.slot,
-                   path);
+                   path.constData());
     }
     m_bSpoolReady = true;
     return ok;
 }
 
+void CZTThdSaveImg::closeStackFile(int i)
+{
+    StackFile& file = m_stackFiles[i];
+    const int pages = file.positions.size();
+    // The name tells the frames the file holds, also when frames of its
+    // stack were lost or refused.
+    if (pages > 0 && pages != file.planned)
+        Open_FrameSpool(file.path(pages).constData(), file.slot);
+    if (Close_FrameSpool(file.slot))
+        LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Close frame spool %d success", i);
+    else
+        LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Close frame spool %d failed", i);
+    if (pages > 0)
+        m_closedStacks.append(file);
+    file.positions.clear();
+}
+
+qint64 CZTThdSaveImg::stackFileBytes(const StackFile& file) const
+{
+    // The stack layouts: RAW frames back to back; TIFF a header of 8 bytes
+    // and, per page, the frame and its 162-byte directory.
+    const qint64 frame = static_cast<qint64>(m_nWidth) * m_nHeight * m_nChannels * m_nDepth / 8;
+    const qint64 pages = file.positions.size();
+    return file.raw ? pages * frame : pages * (frame + 162) + 8;
+}
+
+void CZTThdSaveImg::checkWrittenStacks()
+{
+    // FrameSpool leaves no cut file: a file that is not there whole did not
+    // reach the disk, and its frames are not saved.
+    for (const StackFile& file : m_closedStacks) {
+        const QByteArray path = file.path(file.positions.size());
+        const QFileInfo info(QString::fromLocal8Bit(path));
+        if (info.isFile() && info.size() == stackFileBytes(file))
+            continue;
+        LUMA_DEBUG("CZTThdSaveImg::checkWrittenStacks", "camera%d stack file %s was not written", m_nCamIndex.load(),
+                   path.constData());
+        for (int position : file.positions)
+            markNotSaved(position, Failure{Cause::Write, 0});
+    }
+    m_closedStacks.clear();
+}
+
 void CZTThdSaveImg::CloseFrameSpool(bool uninit)
 {
-    std::lock_guard<std::mutex> lock(m_spoolMutex);
-    if (m_bSpoolReady) {
+    {
+        std::lock_guard<std::mutex> lock(m_spoolMutex);
+        if (m_bSpoolReady)
+            for (int i = 0; i < m_spoolSlots.size(); ++i)
+                closeStackFile(i);
+        if (!uninit)
+            return;
         for (int i = 0; i < m_spoolSlots.size(); ++i) {
-            if (Close_FrameSpool(m_spoolSlots.at(i)))
-                LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Close frame spool %d success", i);
+            if (Uninit_FrameSpool(m_spoolSlots.at(i)))
+                LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Uninit frame spool %d success", i);
             else
-                LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Close frame spool %d failed", i);
+                LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Uninit frame spool %d failed", i);
         }
+        m_spoolSlots.clear();
+        m_stackFiles.clear();
+        m_bSpoolReady = false;
+        checkWrittenStacks();
     }
-    if (!uninit)
+    if (!m_bCloseOwed.load())
         return;
-    for (int i = 0; i < m_spoolSlots.size(); ++i) {
-        if (Uninit_FrameSpool(m_spoolSlots.at(i)))
-            LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Uninit frame spool %d success", i);
-        else
-            LUMA_DEBUG("CZTThdSaveImg::CloseFrameSpool", "Uninit frame spool %d failed", i);
-    }
-    m_spoolSlots.clear();
-    m_bSpoolReady = false;
+    // The files are written or known lost: the series can tell, before its
+    // close is reported.
+    reportSeries();
     if (m_bCloseOwed.exchange(false))
         emit SignalStackCloseFinished();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QFuture>
+#include <QString>
 #include <QThread>
 #include <QVector>
 
@@ -25,12 +27,18 @@ class MainWindow;
 // the series beginning with the first frame delivered after its start):
 // - without an interval, and in trigger mode, the N frames from the start,
 //   in order; a frame that the camera overwrote in the ring before the saver
-//   got to it is lost: the saver goes on with the oldest frame still whole
-//   and counts the lost ones, which the end of the series reports
-//   (SignalSendLostFrames) before its finish flag;
+//   got to it is lost: the saver goes on with the oldest frame still whole;
 // - with an interval, N frames, each the newest one delivered once the
 //   interval has passed since the arrival of the one saved before.
 // A frame is copied out of the ring only while it is whole (FrameBufferSet).
+//
+// Every frame of the series that the saver reached ends up in whole files or
+// is counted as not saved: an image write the SDK refuses, a frame a stack
+// file refuses, a stack file that did not reach the disk, and the frames lost
+// while a folder or the stack files could not be made. The series goes on
+// after such a frame. As the series ends (finished, failed or stopped) one
+// report tells how many frames were overwritten and how many could not be
+// saved, and why (SignalSendSeriesReport), before the finish flag.
 class CZTThdSaveImg : public QThread
 {
     Q_OBJECT
@@ -41,10 +49,13 @@ public:
     // close before the object goes away.
     ~CZTThdSaveImg() override;
 
+    // Set only between series (waitForSeriesEnd): the loop of a series reads them.
     void SetCameraParams(int camIndex, ZTCamHandle handle, bool stackSave);
     // depth is the caller's idea of the bit depth; the stack files take
     // 8 x the element bytes of the header whenever the header has them.
     void SetImgParams(int width, int height, int channels, int depth, int frameBytes, const ZTCamFrame& header);
+    // Starts a series with the owner's settings as they are now: folder,
+    // name, formats, stack size and interval hold for the whole series.
     void StartThread(int frames);
     void StopThread();
     // SDK callback thread: one more frame delivered for the running series.
@@ -55,6 +66,9 @@ public:
     // Waits until the loop of the last series has ended, so that the ring
     // it reads may go.
     void joinLoop();
+    // Waits until the last series has wholly ended: its loop, its stack
+    // files and its report.
+    void waitForSeriesEnd();
 
     bool isSeriesRunning() const { return m_bRunning.load(); }
     int targetCount() const { return m_nTargetCount; }
@@ -67,14 +81,26 @@ public:
     // Idle polls of 5 ms after the last saved frame before a series fails.
     static constexpr int kIdleLimit = 600;
 
+    // Why frames could not be saved.
+    enum class Cause {
+        None,
+        Folder,      // the image folder could not be made
+        StackSetUp,  // the stack files could not be set up
+        Write,       // a file could not be written (errno, 0 when unknown)
+    };
+    // The cause in a few words, for the user log ("the disk is full").
+    static QString causeText(Cause cause, int error);
+
 signals:
     void SignalSendSavedImageCount(int camIndex, int savedCount);
     void SignalSendFinishSaveFlag(int camIndex, bool isSuccess);
     void SignalStackCloseFinished();
-    // The series lost `lost` of its `frames` frames (overwritten in the ring
-    // before they were saved); sent as the series ends, before its finish
-    // flag, only when it lost any.
-    void SignalSendLostFrames(int camIndex, int lost, int frames);
+    // The series of `frames` frames that ended lost `overwritten` frames in
+    // the ring and could not save `notSaved` frames into `folder`, the first
+    // of them because of `reason`. Sent once as a series ends, before its
+    // finish flag, only when it lost or could not save any.
+    void SignalSendSeriesReport(int camIndex, int frames, int overwritten, int notSaved, QString folder,
+                                QString reason);
 
 protected:
     void run() override;
@@ -83,8 +109,34 @@ private:
     // What became of one frame handed to the savers.
     enum class SaveResult {
         Saved,
+        NotSaved,     // handled, but not in every file it belongs in
         Failed,       // not saved (no folder, no stack files); tried again
         Overwritten,  // no longer whole in the ring: not saved, lost
+    };
+    struct Failure {
+        Cause cause = Cause::None;
+        int error = 0;
+    };
+    // The owner's settings as a series starts.
+    struct SeriesSettings {
+        QString dir;
+        QByteArray dirText;  // local 8-bit encoding
+        QByteArray name;     // image name text, local 8-bit encoding
+        int capCount = 0;
+        int format = 0;
+        int stackNum = 1;
+        qint64 intervalNs = 0;
+    };
+    // One stack file of a slot: its name but for the frame count, which is
+    // put in as the file is closed, and the series positions of its frames.
+    struct StackFile {
+        int slot = -1;
+        bool raw = false;
+        QByteArray head;  // path up to "_stack"
+        QByteArray tail;  // the rest from "_w"
+        int planned = 0;  // frames the stack was made for
+        QVector<int> positions;
+        QByteArray path(int frames) const { return head + QByteArray::number(frames) + tail; }
     };
     FrameBufferSet* bufferSet() const;
     // Copies frame `frame` of the stream out of the ring into dst; false
@@ -95,11 +147,27 @@ private:
     // Frames of the series: N, or 1 for N = 0 (one frame is still saved).
     int seriesFrames() const { return m_nTargetCount > 0 ? m_nTargetCount : 1; }
     SaveResult SaveRamImging(qint64 frame);
-    bool CallSdkSaveFile(ZTCamFileSaveParams params);
+    bool CallSdkSaveFile(ZTCamFileSaveParams params, int* error);
     SaveResult SaveStackImging(qint64 frame);
     bool CreateFrameSpool(int width, int height, int channels, int depth);
     void CloseFrameSpool(bool uninit);
+    // Hands the stack file of entry i to its slot's writer.
+    void closeStackFile(int i);
+    // Marks the frames of stack files that did not reach the disk whole.
+    void checkWrittenStacks();
+    qint64 stackFileBytes(const StackFile& file) const;
     QByteArray timeText() const;
+    // Frames of the series from the next one on that the camera overwrote.
+    void skipOverwritten(int count);
+    // Whether the folder and (stack mode) the stack files are there or can
+    // be made; when not, m_retrying says why.
+    bool readyToSave();
+    // Whether the image folder is there or can be made; when not,
+    // m_retrying says so.
+    bool folderReady();
+    void markNotSaved(int position, Failure failure);
+    // Sends the series' report, once per series.
+    void reportSeries();
 
     MainWindow* m_pOwner = nullptr;
     std::atomic<bool> m_bRunning{false};
@@ -113,12 +181,15 @@ private:
     int m_nDepth = 8;
     int m_nFrameBytes = 0;
     ZTCamFrame m_header{};
-    int m_nSavedCount = 0;
+    SeriesSettings m_settings;
+    int m_nSavedCount = 0;  // frames handed to the writers, saved or not
     int m_nStackedCount = 0;
     int m_nTargetCount = 0;
     int m_nStackFill = 0;
     QVector<int> m_spoolSlots;
-    QByteArray m_lastStackTime;  // time text of the last stack created
+    QVector<StackFile> m_stackFiles;    // the file being filled, per slot of m_spoolSlots
+    QVector<StackFile> m_closedStacks;  // handed to the writers, checked once they are done
+    QByteArray m_lastStackTime;         // time text of the last stack created
 
     // The series in stream frame numbers: its first frame, the next one to
     // save (without interval), the last one saved and when it arrived.
@@ -128,7 +199,14 @@ private:
     qint64 m_nLastArrival = 0;
     qint64 m_nCopiedArrival = 0;  // arrival of the frame copied last
     int m_nLostCount = 0;         // frames of the series overwritten unsaved
-    int m_nFramesHandled = 0;     // frames of the series saved or lost
+    int m_nFramesHandled = 0;     // frames of the series saved, not saved or lost
+    // The failure of the frame being tried again, if any: frames lost while
+    // it lasts are frames it kept from being saved.
+    Failure m_retrying;
+    std::vector<bool> m_notSaved;  // per series position
+    int m_nNotSaved = 0;
+    Failure m_firstFailure;
+    bool m_bReportOwed = false;
     std::atomic<FrameBufferSet*> m_pSet{nullptr};
     // A stack series owes exactly one SignalStackCloseFinished.
     std::atomic<bool> m_bCloseOwed{false};

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDateTime>
 #include <QDir>
@@ -32,6 +33,7 @@
 #include "CZTCamView.h"
 #include "CZTPropGrp.h"
 #include "CZTThdCapture.h"
+#include "CZTThdSaveImg.h"
 #include "DebugLine.h"
 #include "FontEditDialog.h"
 #include "FrameBufferSet.h"
@@ -178,6 +180,12 @@ MainWindow::~MainWindow()
     m_titleTimer.stop();
     if (m_bLive)
         onCapturing();
+    // The series stopped above tell what they could not save once they have
+    // wholly ended; their reports are written while the log still exists.
+    for (CZTThdCapture* thread : m_vecCapThread)
+        if (thread)
+            thread->saveThread()->waitForSeriesEnd();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 
     for (int* id : {&m_nDisconnectTimerId, &m_nLeftLevelTimerId, &m_nRightLevelTimerId}) {
         if (*id)

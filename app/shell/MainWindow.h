@@ -183,7 +183,7 @@ public slots:
     void onUpdateCamFrameCounter(int camIdx, qlonglong count);
     void onUpdateCamFps(int camIdx, double fps);
     void onFinishImageCapture(int camIdx, bool isSuccess);
-    void onCaptureFramesLost(int camIdx, int lost, int frames);
+    void onSaveSeriesReport(int camIdx, int frames, int overwritten, int notSaved, QString folder, QString reason);
     void onUpdatePropertyElemRange(CZTPropGrp* propGrp, QString id);
     void onUpdatePropertyElemEnum(CZTPropGrp* propGrp, QString id);
     void onUpdateStreamElemValue(CZTPropGrp* propGrp, QString id);
@@ -295,7 +295,7 @@ public:
     QButtonGroup m_buttonGroup;
     bool m_bSingleViewport = false;
     int m_nCapFinishCount = 0;
-    QSet<int> m_setCamsLostFrames;  // cameras whose running capture lost frames
+    QSet<int> m_setCamsLostFrames;  // cameras whose running capture lost or could not save frames
     int m_nDisconnectTimerId = 0;
     bool m_bDeviceResetPending = false;
     std::atomic<int> m_nVideoFps{25};

@@ -6,6 +6,7 @@
 #include "ui_MainWindow.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegExp>
@@ -375,8 +376,8 @@ void MainWindow::on_pb_cap_clicked()
 void MainWindow::onFinishImageCapture(int camIdx, bool isSuccess)
 {
     ++m_nCapFinishCount;
-    // A series that lost frames did not succeed plainly; its loss has been
-    // told in the row before.
+    // A series that lost frames or could not save them did not succeed
+    // plainly; the rows before told what.
     const bool lostFrames = m_setCamsLostFrames.remove(camIdx);
     onWritelog(QStringLiteral("Camera") + QString::number(camIdx) +
                (!isSuccess    ? QStringLiteral(" capture failed")
@@ -391,14 +392,22 @@ void MainWindow::onFinishImageCapture(int camIdx, bool isSuccess)
     }
 }
 
-void MainWindow::onCaptureFramesLost(int camIdx, int lost, int frames)
+void MainWindow::onSaveSeriesReport(int camIdx, int frames, int overwritten, int notSaved, QString folder,
+                                    QString reason)
 {
     m_setCamsLostFrames.insert(camIdx);
-    onWritelog(QStringLiteral("Camera%1 lost %2 of the %3 frames of the capture because saving fell behind the "
-                              "camera. More acquisition buffers would keep them.")
-                   .arg(camIdx)
-                   .arg(lost)
-                   .arg(frames));
+    if (overwritten > 0)
+        onWritelog(QStringLiteral("Camera%1 lost %2 of the %3 frames of the capture because saving fell behind the "
+                                  "camera. More acquisition buffers would keep them.")
+                       .arg(camIdx)
+                       .arg(overwritten)
+                       .arg(frames));
+    if (notSaved > 0)
+        onWritelog(QStringLiteral("Camera%1 could not save %2 of %3 frames to %4: %5.")
+                       .arg(camIdx)
+                       .arg(notSaved)
+                       .arg(frames)
+                       .arg(QDir::toNativeSeparators(folder), reason));
 }
 
 void MainWindow::slot_finish_capture()

@@ -17,11 +17,15 @@
 #include <QTemporaryDir>
 #include <QVector>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "FileSizeLimit.h"
 #include "TestSupport.h"
 #include "WindowFixture.h"
 #include "CZTThdCapture.h"
@@ -96,14 +100,55 @@ inline QVector<qint64> stampsInRawFile(const QString& path)
     return stamps;
 }
 
+// The end-of-series rows of a camera in the log: frames overwritten in the
+// ring, frames that could not be saved and why.
+struct SeriesRows {
+    int reports = 0;  // rows of either kind
+    int lost = 0;
+    int notSaved = 0;
+    int frames = -1;
+    QString folder;
+    QString reason;
+};
+
+inline SeriesRows seriesRows(const QStringList& rows, int cam)
+{
+    SeriesRows r;
+    const QRegularExpression lostRow(QString("^Camera%1 lost (\\d+) of the (\\d+) frames of the capture because "
+                                             "saving fell behind the camera\\. More acquisition buffers would keep "
+                                             "them\\.$")
+                                         .arg(cam));
+    const QRegularExpression notSavedRow(
+        QString("^Camera%1 could not save (\\d+) of (\\d+) frames to (.*): ([^:]*)\\.$").arg(cam));
+    for (const QString& row : rows) {
+        QRegularExpressionMatch m = lostRow.match(row);
+        if (m.hasMatch()) {
+            ++r.reports;
+            r.lost += m.captured(1).toInt();
+            r.frames = m.captured(2).toInt();
+        }
+        m = notSavedRow.match(row);
+        if (m.hasMatch()) {
+            ++r.reports;
+            r.notSaved += m.captured(1).toInt();
+            r.frames = m.captured(2).toInt();
+            r.folder = m.captured(3);
+            r.reason = m.captured(4);
+        }
+    }
+    return r;
+}
+
 class SaveFixture : public WindowFixture {
 protected:
     void TearDown() override
     {
-        // A test that stopped early must not leave a saver held.
+        // A test that stopped early must not leave a saver held or failing.
         ZTCamSim_HoldFileSaves(0);
+        ZTCamSim_FailImageWrites(0, 0);
         WindowFixture::TearDown();
     }
+    SeriesRows seriesRows(int cam = 0) const { return ::seriesRows(logRows(), cam); }
     MainWindow& open(const char* config, int cameras)
     {
         ZTCamSim_UseConfigText(config);
@@ -179,10 +224,102 @@ public:
                 [this](int cam, bool ok) { finished.push_back({cam, ok}); }, Qt::QueuedConnection);
         connect(thread, &CZTThdSaveImg::SignalStackCloseFinished, this, [this] { ++closes; },
                 Qt::QueuedConnection);
+        connect(thread, &CZTThdSaveImg::SignalSendSeriesReport, this,
+                [this](int, int, int overwritten, int notSavedFrames, QString, QString) {
+                    lost += overwritten;
+                    notSaved += notSavedFrames;
+                },
+                Qt::QueuedConnection);
     }
     std::vector<int> saved;
     std::vector<std::pair<int, bool>> finished;
     int closes = 0;
+    int lost = 0;      // frames overwritten in the ring, as reported
+    int notSaved = 0;  // frames that could not be saved, as reported
+};
+
+// The frame description of 16-bit mono frames as the capture thread hands
+// it to its saver.
+inline ZTCamFrame mono16Header(int width, int height)
+{
+    ZTCamFrame header{};
+    header.headerSize = 64;
+    header.width = width;
+    header.height = height;
+    header.widthStep = width * 2;
+    header.channels = 1;
+    header.elementBytes = 2;
+    header.imageSize = static_cast<uint32_t>(width) * height * 2;
+    return header;
+}
+
+// Makes `set` a ring of `count` zeroed frame buffers of `bytes` bytes, all
+// announced, with no frame delivered yet.
+inline void fillRing(FrameBufferSet& set, int count, size_t bytes)
+{
+    for (int i = 0; i < count; ++i)
+        set.ringBuffers.append(new uint8_t[bytes]());
+    set.announcedCount = count;
+    set.startDelivery(count);
+}
+
+// Plays the camera and the capture thread's callback over a ring of big
+// frames on a thread of its own: writes frame k into its entry (every 4 KiB
+// block stamped with k), tells the ring and, when given, the saver, pauses
+// `pauseUs` and goes on with the next frame, until stopped.
+class RingWriter {
+public:
+    static constexpr size_t kBlock = 4096;
+
+    RingWriter(FrameBufferSet& set, size_t frameBytes, CZTThdSaveImg* saver = nullptr, int pauseUs = 0)
+        : m_set(set)
+        , m_bytes(frameBytes)
+        , m_saver(saver)
+        , m_pauseUs(pauseUs)
+        , m_thread([this] { run(); })
+    {
+    }
+    ~RingWriter() { stop(); }
+    void stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // The frame whose stamps every block of `frame` carries; -1 for a frame
+    // that holds parts of two.
+    static qint64 stampOf(const uint8_t* frame, size_t bytes)
+    {
+        qint64 first = 0;
+        std::memcpy(&first, frame, sizeof first);
+        for (size_t at = kBlock; at + sizeof first <= bytes; at += kBlock)
+            if (std::memcmp(frame + at, &first, sizeof first) != 0)
+                return -1;
+        return first;
+    }
+
+private:
+    void run()
+    {
+        // Frame numbers go on from the frames the ring was told of before.
+        for (qint64 k = m_set.deliveredCount(); !m_stop; ++k) {
+            uint8_t* entry = m_set.entryFor(static_cast<int>(k));
+            for (size_t at = 0; at + sizeof k <= m_bytes; at += kBlock)
+                std::memcpy(entry + at, &k, sizeof k);
+            m_set.frameDelivered();
+            if (m_saver)
+                m_saver->AddCallbackCounter();
+            if (m_pauseUs > 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(m_pauseUs));
+        }
+    }
+
+    FrameBufferSet& m_set;
+    size_t m_bytes;
+    CZTThdSaveImg* m_saver;
+    int m_pauseUs;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
 };
 
 // A save thread of its own over a hand-filled ring of 64 x 48 16-bit frames
@@ -207,16 +344,8 @@ public:
         window.m_mapBufferSets[position] = set_;
         thread = new CZTThdSaveImg(&window);
         events = std::make_unique<SaveEvents>(thread);
-        ZTCamFrame header{};
-        header.headerSize = 64;
-        header.width = kWidth;
-        header.height = kHeight;
-        header.widthStep = kWidth * 2;
-        header.channels = 1;
-        header.elementBytes = 2;
-        header.imageSize = kFrameBytes;
         thread->SetCameraParams(position, window.m_vecOpenedCam.value(0).handle, stack);
-        thread->SetImgParams(kWidth, kHeight, 1, 16, kFrameBytes, header);
+        thread->SetImgParams(kWidth, kHeight, 1, 16, kFrameBytes, mono16Header(kWidth, kHeight));
     }
     ~StandaloneSave()
     {

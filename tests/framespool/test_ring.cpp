@@ -1,5 +1,6 @@
 // Many files through small rings with a slowed-down writer, write failures,
 // and the shut-down of a slot with files still queued.
+#include "FileSizeLimit.h"
 #include "FrameSpool.h"
 #include "SpoolTestFiles.h"
 #include "SpoolTestHooks.h"
@@ -7,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -201,29 +200,6 @@ TEST(SpoolRing, ARefusingDiskDropsTheQueueAndABadNameOnlyItself)
     EXPECT_EQ(Uninit_FrameSpool(5), 1);
 }
 
-// Lets files of this process grow to at most the given size while it lives.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_action = ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        ::signal(SIGXFSZ, m_action);
-    }
-
-private:
-    rlimit m_saved{};
-    sighandler_t m_action = SIG_DFL;
-};
-
 // A name that is a symbolic link keeps its link: only a regular file under
 // the name itself is removed.
 TEST(SpoolRing, WriteFailingPartWayLeavesNoCutFileBehind)
@@ -245,7 +221,7 @@ TEST(SpoolRing, WriteFailingPartWayLeavesNoCutFileBehind)
         testing::internal::CaptureStderr();
         {
             // Half the file fits; the captured output is far below the limit.
-            FileSizeLimit limit(64 * 1024);
+            lumatest::FileSizeLimit limit(64 * 1024);
             ASSERT_EQ(Init_FrameSpool(path.c_str(), 256, 256, 1, 16, 1, 1, 1), 1);
             ASSERT_EQ(Append_FileBuffer(frame.data(), 128 * 1024, 1), 1);
             EXPECT_EQ(Uninit_FrameSpool(1), 0);

@@ -392,6 +392,10 @@ ZTCAM_API ZTCamStatus ZTCAM_Buf_Release(ZTCamHandle handle);
 ZTCAM_API ZTCamStatus ZTCAM_Cap_ClearBuffer(ZTCamHandle handle);
 
 /* Files */
+/* Writes one file per format bit: path + ".raw", ".tif", ".png", ".jpg",
+ * ".bmp". A file that cannot be written whole is removed again; the call then
+ * returns ZTCAM_STATUS_IO_ERROR with errno set to the system's error of the
+ * first such file. */
 ZTCAM_API ZTCamStatus ZTCAM_File_SaveImage(ZTCamHandle handle, ZTCamFileSaveParams params);
 ZTCAM_API ZTCamStatus ZTCAM_Rec_Start(ZTCamHandle handle, ZTCamRecordParams* params);
 ZTCAM_API ZTCamStatus ZTCAM_Rec_AppendFrame(ZTCamHandle handle, ZTCamFrame* frame);

@@ -65,6 +65,12 @@ ZTCAM_API ZTCamStatus ZTCamSim_SetConnected(int cameraIndex, int connected);
 ZTCAM_API void ZTCamSim_HoldFileSaves(int hold);
 /* Number of ZTCAM_File_SaveImage calls waiting now. */
 ZTCAM_API int ZTCamSim_HeldFileSaves(void);
+/* The next `files` image files that ZTCAM_File_SaveImage writes (each format
+ * is one file; -1: every file until this is called with 0) fail part-way as
+ * on a full disk: the file is begun, the write fails with errno `error`
+ * (0: ENOSPC), and the file is removed again. The call returns
+ * ZTCAM_STATUS_IO_ERROR with errno set. ZTCAM_Api_Uninit clears the fault. */
+ZTCAM_API void ZTCamSim_FailImageWrites(int files, int error);
 /* Video files fail as on a full disk or in a folder that cannot be written,
  * for every camera. error 0 clears the fault (so does ZTCAM_Api_Uninit).
  * Otherwise, with framesWritten < 0, every ZTCAM_Rec_Start fails and makes

@@ -1,5 +1,7 @@
 #include "CalibrationFile.h"
 
+#include "WholeFileOutput.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -12,14 +14,13 @@ const char* const kMagic = "ZTCam calibration data";
 bool CalibrationFile::write(const std::string& path, const std::string& kind, const std::string& serial,
                             const std::vector<int32_t>& values)
 {
-    std::ofstream f(path, std::ios::out | std::ios::trunc);
-    if (!f)
-        return false;
-    f << kMagic << "\nkind " << kind << "\nserial " << serial << "\ncount " << values.size() << "\n";
+    std::ostringstream text;
+    text << kMagic << "\nkind " << kind << "\nserial " << serial << "\ncount " << values.size() << "\n";
     for (int32_t v : values)
-        f << v << "\n";
-    f.flush();
-    return bool(f);
+        text << v << "\n";
+    const std::string bytes = text.str();
+    WholeFileOutput file(path);
+    return file.isOpen() && file.write(bytes.data(), bytes.size()) && file.finish();
 }
 
 CalibrationFile::Result CalibrationFile::read(const std::string& path, const std::string& kind,

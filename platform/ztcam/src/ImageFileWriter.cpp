@@ -1,24 +1,44 @@
 #include "ImageFileWriter.h"
 
-#include <QImage>
-#include <QString>
+#include "WholeFileOutput.h"
 
-#include <cstdio>
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+
+#include <cerrno>
 #include <cstring>
-#include <memory>
+#include <mutex>
 
 namespace ztcam {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const
-    {
-        if (f)
-            std::fclose(f);
-    }
+// Image files that are to fail on demand (ImageFileWriter::failWrites).
+struct WriteFault {
+    std::mutex lock;
+    int files = 0;  // -1: every file
+    int error = ENOSPC;
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
+
+WriteFault& writeFault()
+{
+    static WriteFault* const fault = new WriteFault();
+    return *fault;
+}
+
+// True when the file about to be written is to fail; *error is its errno.
+bool takeWriteFault(int* error)
+{
+    WriteFault& f = writeFault();
+    std::lock_guard<std::mutex> guard(f.lock);
+    if (f.files == 0)
+        return false;
+    if (f.files > 0)
+        --f.files;
+    *error = f.error;
+    return true;
+}
 
 void put16(std::vector<uint8_t>& b, uint16_t v)
 {
@@ -35,19 +55,26 @@ void put32(std::vector<uint8_t>& b, uint32_t v)
 bool writeAll(const std::string& path, const std::vector<uint8_t>& head, const ImageView& image,
               bool pixelsAfterHead)
 {
-    File f(std::fopen(path.c_str(), "wb"));
-    if (!f)
+    WholeFileOutput file(path);
+    if (!file.isOpen())
         return false;
-    if (!head.empty() && std::fwrite(head.data(), 1, head.size(), f.get()) != head.size())
-        return false;
-    if (pixelsAfterHead) {
-        const size_t row = image.packedRowBytes();
-        for (uint32_t y = 0; y < image.height; ++y) {
-            if (std::fwrite(image.pixels + size_t(y) * image.stride, 1, row, f.get()) != row)
-                return false;
-        }
+    const size_t row = pixelsAfterHead ? image.packedRowBytes() : 0;
+    int fault = 0;
+    if (takeWriteFault(&fault)) {
+        // The first part reaches the disk, then the disk is full.
+        if (!head.empty())
+            file.write(head.data(), head.size() / 2);
+        else if (row > 0)
+            file.write(image.pixels, row);
+        return file.fail(fault);
     }
-    return std::fclose(f.release()) == 0;
+    if (!head.empty() && !file.write(head.data(), head.size()))
+        return false;
+    for (uint32_t y = 0; row > 0 && y < image.height; ++y) {
+        if (!file.write(image.pixels + size_t(y) * image.stride, row))
+            return false;
+    }
+    return file.finish();
 }
 
 bool saveWithQt(const std::string& path, const ImageView& image, const char* format, bool allow16)
@@ -67,10 +94,25 @@ bool saveWithQt(const std::string& path, const ImageView& image, const char* for
     }
     if (img.isNull())
         return false;
-    return img.save(QString::fromLocal8Bit(path.c_str()), format);
+    // Encoded in memory, so that the file itself is written as every other
+    // format is: whole or not at all.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!buffer.open(QIODevice::WriteOnly) || !img.save(&buffer, format))
+        return false;
+    const std::vector<uint8_t> bytes(encoded.begin(), encoded.end());
+    return writeAll(path, bytes, ImageView(), false);
 }
 
 } // namespace
+
+void ImageFileWriter::failWrites(int files, int error)
+{
+    WriteFault& f = writeFault();
+    std::lock_guard<std::mutex> guard(f.lock);
+    f.files = files;
+    f.error = error != 0 ? error : ENOSPC;
+}
 
 bool ImageFileWriter::writeRaw(const std::string& path, const ImageView& image)
 {

@@ -48,18 +48,31 @@ ZTCamStatus SimCamera::saveImage(const ZTCamFileSaveParams& params)
     if (!viewFromFrame(params.frame, format, view))
         return ZTCAM_STATUS_INVALID_PARAM;
     const std::string base = params.path;
+    using Writer = bool (*)(const std::string&, const ImageView&);
+    const struct {
+        int32_t bit;
+        const char* extension;
+        Writer write;
+    } formats[] = {
+        {ZTCAM_FILE_RAW, ".raw", &ImageFileWriter::writeRaw},  {ZTCAM_FILE_TIF, ".tif", &ImageFileWriter::writeTiff},
+        {ZTCAM_FILE_PNG, ".png", &ImageFileWriter::writePng},  {ZTCAM_FILE_JPG, ".jpg", &ImageFileWriter::writeJpeg},
+        {ZTCAM_FILE_BMP, ".bmp", &ImageFileWriter::writeBmp},
+    };
+    // Every format is tried; errno tells the caller why the first failed one
+    // could not be written.
+    int error = 0;
     bool ok = true;
-    if (params.formatMask & ZTCAM_FILE_RAW)
-        ok = ImageFileWriter::writeRaw(base + ".raw", view) && ok;
-    if (params.formatMask & ZTCAM_FILE_TIF)
-        ok = ImageFileWriter::writeTiff(base + ".tif", view) && ok;
-    if (params.formatMask & ZTCAM_FILE_PNG)
-        ok = ImageFileWriter::writePng(base + ".png", view) && ok;
-    if (params.formatMask & ZTCAM_FILE_JPG)
-        ok = ImageFileWriter::writeJpeg(base + ".jpg", view) && ok;
-    if (params.formatMask & ZTCAM_FILE_BMP)
-        ok = ImageFileWriter::writeBmp(base + ".bmp", view) && ok;
-    return ok ? ZTCAM_STATUS_SUCCESS : ZTCAM_STATUS_IO_ERROR;
+    for (const auto& f : formats) {
+        if (!(params.formatMask & f.bit) || f.write(base + f.extension, view))
+            continue;
+        if (ok)
+            error = errno != 0 ? errno : EIO;
+        ok = false;
+    }
+    if (ok)
+        return ZTCAM_STATUS_SUCCESS;
+    errno = error;
+    return ZTCAM_STATUS_IO_ERROR;
 }
 
 ZTCamStatus SimCamera::recorderResult(bool done)

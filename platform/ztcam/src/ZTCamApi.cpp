@@ -5,9 +5,11 @@
 #include "AviRecorder.h"
 #include "CallLog.h"
 #include "FrameGenerator.h"
+#include "ImageFileWriter.h"
 #include "PixelFormat.h"
 #include "SimLibrary.h"
 
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -79,6 +81,7 @@ ZTCAM_API ZTCamStatus ZTCAM_Api_Uninit(void)
     logCall("ZTCAM_Api_Uninit", -1);
     const ZTCamStatus status = SimLibrary::instance().uninit();
     ztcam::AviRecorder::setWriteFault(ztcam::AviRecorder::WriteFault{});
+    ztcam::ImageFileWriter::failWrites(0, 0);
     return status;
 }
 
@@ -240,7 +243,15 @@ ZTCAM_API ZTCamStatus ZTCAM_Cap_ClearBuffer(ZTCamHandle handle)
 ZTCAM_API ZTCamStatus ZTCAM_File_SaveImage(ZTCamHandle handle, ZTCamFileSaveParams params)
 {
     waitWhileFileSavesHeld();
-    return onCamera("ZTCAM_File_SaveImage", handle, [&](SimCamera& c) { return c.saveImage(params); });
+    int error = 0;
+    const ZTCamStatus status = onCamera("ZTCAM_File_SaveImage", handle, [&](SimCamera& c) {
+        const ZTCamStatus s = c.saveImage(params);
+        error = errno;
+        return s;
+    });
+    if (status == ZTCAM_STATUS_IO_ERROR)
+        errno = error;
+    return status;
 }
 
 ZTCAM_API ZTCamStatus ZTCAM_Rec_Start(ZTCamHandle handle, ZTCamRecordParams* params)
@@ -330,6 +341,11 @@ ZTCAM_API void ZTCamSim_HoldFileSaves(int hold)
     std::lock_guard<std::mutex> lock(h.lock);
     h.hold = hold != 0;
     h.changed.notify_all();
+}
+
+ZTCAM_API void ZTCamSim_FailImageWrites(int files, int error)
+{
+    ztcam::ImageFileWriter::failWrites(files, error);
 }
 
 ZTCAM_API int ZTCamSim_HeldFileSaves(void)

@@ -3,11 +3,15 @@
 // its saver falls behind the camera.
 #include "../SaveFixture.h"
 
+#include <FrameSpool.h>
+
 #include <QElapsedTimer>
 #include <QFile>
 
 using SingleImageSeries = SaveFixture;
 
+// Frames the camera overwrote before a slow first write (a loaded machine)
+// are reported lost; every other frame takes one SDK call and two files.
 TEST_F(SingleImageSeries, TifAndPngTakeOneSdkCallPerFrameWithNamedFiles)
 {
     open(kOneCamera, 1);
@@ -20,19 +24,54 @@ TEST_F(SingleImageSeries, TifAndPngTakeOneSdkCallPerFrameWithNamedFiles)
     ASSERT_TRUE(captureAndWait(3));
     waitFor([&] { return !events.finished.empty(); });
 
-    EXPECT_EQ(simCallCount("ZTCAM_File_SaveImage"), 3);
-    EXPECT_EQ(events.saved, (std::vector<int>{1, 2, 3}));
+    const int saved = 3 - seriesRows().lost;
+    EXPECT_EQ(seriesRows().notSaved, 0);
+    EXPECT_EQ(simCallCount("ZTCAM_File_SaveImage"), saved);
+    std::vector<int> counts;
+    for (int i = 1; i <= saved; ++i)
+        counts.push_back(i);
+    EXPECT_EQ(events.saved, counts);
     ASSERT_EQ(events.finished.size(), 1u);
     EXPECT_EQ(events.finished[0], std::make_pair(0, true));
     const QRegularExpression name("^Cam0_TS_1_([0-2])_\\d\\d_\\d\\d_\\d\\d_\\d\\d\\d\\.(tif|png)$");
     const QStringList written = files("Cam0_*");
-    EXPECT_EQ(written.size(), 6) << written.join(" ").toStdString();
+    EXPECT_EQ(written.size(), 2 * saved) << written.join(" ").toStdString();
     for (const QString& f : written)
         EXPECT_TRUE(name.match(f).hasMatch()) << f.toStdString();
-    EXPECT_EQ(files("Cam0_TS_1_0_*.tif").size(), 1);
-    EXPECT_EQ(files("Cam0_TS_1_2_*.png").size(), 1);
+    for (int i = 0; i < saved; ++i)
+        EXPECT_EQ(files(QString("Cam0_TS_1_%1_*").arg(i)).size(), 2) << "frame " << i;
     EXPECT_EQ(ui()->pb_cap->text(), "Capture");
     EXPECT_TRUE(ui()->pb_video->isEnabled());
+}
+
+// Capture is clicked again while the stopped series' last write is still held
+// in the SDK: the saver's settings for the next series (camera, handle, frame
+// geometry), which that pass still reads, are set only once it has ended; the
+// held frame keeps the name of its own capture and the next series saves all
+// its frames.
+TEST_F(SingleImageSeries, ACaptureClickedDuringTheStoppedSeriesLastWriteStartsAfterIt)
+{
+    open(kOneCamera, 1);
+    goLive();
+    chooseFormats(ZTCAM_FILE_TIF);
+    ZTCamSim_HoldFileSaves(1);
+    ui()->txt_frames->setText("1000");
+    ui()->pb_cap->click();
+    ASSERT_TRUE(waitFor([] { return ZTCamSim_HeldFileSaves() > 0; }));
+    ui()->pb_cap->click();  // stopped; its loop is in the held write
+    // The next click waits for that write, which is let go meanwhile.
+    std::thread release([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ZTCamSim_HoldFileSaves(0);
+    });
+    const bool finished = captureAndWait(2);
+    release.join();
+    ASSERT_TRUE(finished);
+
+    EXPECT_EQ(files("Cam0_TS_1_*.tif").size(), 1);
+    EXPECT_EQ(files("Cam0_TS_2_*.tif").size(), 2 - seriesRows().lost);
+    const QRegularExpression finishRow("^Camera0 capture (successfully|finished with lost frames\\.)$");
+    EXPECT_EQ(logRows().filter(finishRow).size(), 1) << logRows().join("\n").toStdString();
 }
 
 // A series of single files of a live camera (64 x 48 Mono 12, 50 frames per
@@ -239,4 +278,169 @@ TEST_F(SingleImageSeries, FinishedSeriesFreesTheLoopForTheNextOne)
     ASSERT_TRUE(waitFor([&] { return s.events->finished.size() == 2; }));
     EXPECT_TRUE(s.events->finished[1].second);
     EXPECT_EQ(s.events->closes, 0);
+}
+
+// Frames that do not reach the disk, as single images and as stacks, through
+// a saver at position 1 that the test feeds: a write that fails (the SDK's
+// writer as on a full disk; stack files larger than the process may write),
+// a stack file that refuses frames (its buffers all wait for a disk that
+// refuses them), and a folder or stack files that cannot be made (while the
+// frame is tried again the camera overwrites the ring), and a name longer
+// than the system takes. Each frame is in a
+// whole file or counted, the finish row does not claim success, and no cut
+// file stays.
+enum class Fault { Write, Refused, SetUp, LongName };
+
+struct NotSavedCase {
+    const char* name;
+    bool stack;
+    int format;
+    int frames;
+    Fault fault;
+    int notSaved;
+    const char* reason;
+    friend void PrintTo(const NotSavedCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FramesNotSaved : public SaveFixture, public ::testing::WithParamInterface<NotSavedCase> {};
+
+TEST_P(FramesNotSaved, AreCountedInOneRowAndTheFinishRowDoesNotClaimSuccess)
+{
+    const NotSavedCase& c = GetParam();
+    open(kOneCamera, 1);
+    window->m_nSaveFormat = c.format;
+    window->m_nStackNum = c.stack ? 2 : 1;
+    const int slot = c.format == ZTCAM_FILE_RAW ? CZTThdSaveImg::rawSlot(1) : CZTThdSaveImg::tifSlot(1);
+    QTemporaryDir other;
+    std::unique_ptr<lumatest::FileSizeLimit> limit;
+    if (c.fault == Fault::SetUp) {
+        if (c.stack) {
+            // Someone else holds the stack slot.
+            const QByteArray path = (other.path() + (c.format == ZTCAM_FILE_RAW ? "/x.raw" : "/x.tif")).toLocal8Bit();
+            ASSERT_TRUE(Init_FrameSpool(path.constData(), 4, 4, 1, 8, 1, 1, slot));
+        } else {
+            // The folder's parent is a file.
+            QFile blocker(workDir.path() + "/blocker");
+            ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+            window->m_strImgDir = blocker.fileName() + "/img";
+        }
+    } else if (c.fault == Fault::LongName) {
+        ui()->txt_imgname->setText(QString(260, QChar('n')));
+    } else if (c.stack) {
+        limit = std::make_unique<lumatest::FileSizeLimit>(4096);  // a stack file of two frames is 12 KiB
+    } else {
+        ZTCamSim_FailImageWrites(c.notSaved, ENOSPC);
+    }
+    // Frames the camera overwrites only when the fault keeps them from the disk.
+    const bool overwrite = c.fault == Fault::SetUp;
+    StandaloneSave s(*window, 1, c.stack, overwrite ? 4 : c.frames + 1);
+    QObject::connect(s.thread, &CZTThdSaveImg::SignalSendFinishSaveFlag, window.get(), &MainWindow::onFinishImageCapture);
+    s.start(c.frames);
+    for (int k = 0; k < c.frames + (overwrite ? 4 : 0); ++k)
+        s.deliver(k);
+    ASSERT_TRUE(s.waitForEnd());
+    s.thread->waitForSeriesEnd();
+    limit.reset();
+    if (c.fault == Fault::SetUp && c.stack)
+        Uninit_FrameSpool(slot);
+    ASSERT_TRUE(waitFor([&] { return seriesRows(1).reports > 0; }));
+
+    const QStringList rows = logRows();
+    const SeriesRows r = ::seriesRows(rows, 1);
+    EXPECT_EQ(r.reports, 1) << rows.join("\n").toStdString();
+    EXPECT_EQ(r.lost, 0);
+    EXPECT_EQ(r.notSaved, c.notSaved);
+    EXPECT_EQ(r.frames, c.frames);
+    EXPECT_EQ(r.folder, QDir::toNativeSeparators(window->m_strImgDir));
+    EXPECT_EQ(r.reason, c.reason);
+    EXPECT_FALSE(rows.contains("Camera1 capture successfully")) << rows.join("\n").toStdString();
+    EXPECT_TRUE(rows.contains("Camera1 capture finished with lost frames.")) << rows.join("\n").toStdString();
+    // Whole files only: one per frame saved.
+    const QStringList left = files("Cam1_*");
+    EXPECT_EQ(left.size(), c.stack ? 0 : c.frames - c.notSaved) << left.join(" ").toStdString();
+    for (const QString& f : left)
+        EXPECT_EQ(tiffPages(imgDir() + "/" + f), 1) << f.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SaveSeries, FramesNotSaved,
+    ::testing::Values(
+        NotSavedCase{"SingleImageWriteFails", false, ZTCAM_FILE_TIF, 1, Fault::Write, 1, "the disk is full"},
+        NotSavedCase{"SeriesWriteFails", false, ZTCAM_FILE_TIF, 3, Fault::Write, 2, "the disk is full"},
+        NotSavedCase{"SingleImageFolderCannotBeMade", false, ZTCAM_FILE_TIF, 1, Fault::SetUp, 1,
+                     "the folder could not be made"},
+        NotSavedCase{"SeriesFolderCannotBeMade", false, ZTCAM_FILE_TIF, 3, Fault::SetUp, 3,
+                     "the folder could not be made"},
+        NotSavedCase{"SeriesNameTooLong", false, ZTCAM_FILE_TIF, 3, Fault::LongName, 3, "the name is too long"},
+        NotSavedCase{"TiffStackWriteFails", true, ZTCAM_FILE_TIF, 4, Fault::Write, 4, "the file could not be written"},
+        NotSavedCase{"RawStackWriteFails", true, ZTCAM_FILE_RAW, 4, Fault::Write, 4, "the file could not be written"},
+        // Ten files of two frames: eight buffers wait for the disk, and the
+        // frames of the last two files are refused.
+        NotSavedCase{"TiffStackAppendRefused", true, ZTCAM_FILE_TIF, 20, Fault::Refused, 20,
+                     "the file could not be written"},
+        NotSavedCase{"RawStackAppendRefused", true, ZTCAM_FILE_RAW, 20, Fault::Refused, 20,
+                     "the file could not be written"},
+        NotSavedCase{"TiffStackSetUpFails", true, ZTCAM_FILE_TIF, 4, Fault::SetUp, 4,
+                     "the stack files could not be set up"},
+        NotSavedCase{"RawStackSetUpFails", true, ZTCAM_FILE_RAW, 4, Fault::SetUp, 4,
+                     "the stack files could not be set up"}),
+    [](const ::testing::TestParamInfo<NotSavedCase>& info) { return std::string(info.param.name); });
+
+// A copy out of the ring holds one whole frame or is refused while the camera
+// refills a ring of three 4 MiB frames as fast as it can: a frame the camera
+// may be writing is not copied, and the copy of the oldest whole frame holds
+// the camera back until it is done.
+TEST(FrameRing, ACopyIsOneWholeFrameOrRefusedWhileTheCameraRefillsTheRing)
+{
+    constexpr size_t kBytes = size_t(4) << 20;
+    FrameBufferSet set;
+    fillRing(set, 3, kBytes);
+    RingWriter camera(set, kBytes);
+    std::vector<uint8_t> copy(kBytes);
+    int copies = 0;
+    int torn = 0;
+    while (copies < 100) {
+        const qint64 delivered = set.deliveredCount();
+        // The frame the camera writes over now, and the oldest whole one.
+        for (const qint64 k : {delivered - 3, delivered - 2}) {
+            if (k < 0 || !set.copyFrame(k, copy.data(), kBytes))
+                continue;
+            ++copies;
+            if (RingWriter::stampOf(copy.data(), kBytes) != k)
+                ++torn;
+        }
+    }
+    camera.stop();
+    EXPECT_EQ(torn, 0) << "of " << copies << " copies";
+}
+
+// Names are as long as the folder makes them: in a folder of more than 1,024
+// bytes a series of three images makes three files and a stack series its two
+// stack files, each under its whole name.
+TEST_F(SingleImageSeries, AFolderLongerThan1024BytesKeepsEveryName)
+{
+    open(kOneCamera, 1);
+    QString dir = workDir.path();
+    while (dir.size() <= 1024) {
+        dir += "/" + QString(200, QChar('d'));
+        ASSERT_TRUE(QDir().mkdir(dir));
+    }
+    window->m_strImgDir = dir + "/img";  // made by the saver
+    window->m_nSaveFormat = ZTCAM_FILE_TIF;
+    for (const int stack : {1, 2}) {
+        window->m_nStackNum = stack;
+        StandaloneSave s(*window, 1, stack > 1);
+        s.start(stack == 1 ? 3 : 4);
+        s.deliverPaced(0, stack == 1 ? 3 : 4);
+        ASSERT_TRUE(s.waitForEnd());
+        EXPECT_TRUE(s.events->finished[0].second);
+    }
+    const QRegularExpression single("^Cam1_TS_0_[0-2]_\\d\\d_\\d\\d_\\d\\d_\\d\\d\\d\\.tif$");
+    const QRegularExpression stack(
+        "^Cam1_TS_num4_stack2_w64_h48_bit16_\\d\\d_\\d\\d_\\d\\d_\\d\\d\\d\\.tif$");
+    const QStringList names = files("Cam1_*");
+    EXPECT_EQ(names.filter(single).size(), 3) << names.join(" ").toStdString();
+    EXPECT_EQ(names.filter(stack).size(), 2) << names.join(" ").toStdString();
+    EXPECT_EQ(names.size(), 5);
+    EXPECT_EQ(seriesRows(1).reports, 0) << logRows().join("\n").toStdString();
 }

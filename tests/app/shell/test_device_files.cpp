@@ -13,11 +13,8 @@
 
 #include <qtvariantproperty.h>
 
-#include <csignal>
 #include <functional>
 #include <optional>
-
-#include <sys/resource.h>
 
 #include "CZTCamView.h"
 #include "CZTPropGrp.h"
@@ -57,30 +54,6 @@ constexpr const char* kFourModels =
     "pixel_formats = Mono 8, Mono 10, Mono 16\n"
     "[camera]\nserial = ENT04\ndevice_version = V01_2504_ZT\nsensor_width=64\nsensor_height=48\n"
     "pixel_formats = RGB 8, BGR 8, Mono 8, Mono 12\n";
-
-// Writes of this process beyond `bytes` fail as on a full disk (EFBIG), for
-// one scope: a file-size limit, which holds for root as well.
-class DiskFullAfter {
-public:
-    explicit DiskFullAfter(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{bytes, m_old.rlim_max};
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-    ~DiskFullAfter()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    DiskFullAfter(const DiskFullAfter&) = delete;
-    DiskFullAfter& operator=(const DiskFullAfter&) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = SIG_DFL;
-};
 
 }  // namespace
 
@@ -512,7 +485,7 @@ TEST_F(DeviceFiles, ASaveThatFailsSaysSoAndLeavesNoFile)
         open(c.config, 1);
         prompt.fileAnswers = QStringList{path(c.name)};
         {
-            std::optional<DiskFullAfter> full;
+            std::optional<lumatest::FileSizeLimit> full;
             if (c.diskFull)
                 full.emplace(64);  // the file is longer
             window->on_pushButton_Save_clicked();

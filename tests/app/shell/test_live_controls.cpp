@@ -2,6 +2,7 @@
 // fields, capture bookkeeping, counters and video recording.
 #include "../SaveFixture.h"
 
+#include <QAbstractItemModel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -224,6 +225,74 @@ TEST_F(LiveControls, FinishCountRestartsWithEveryCapture)
     EXPECT_TRUE(rows.contains("Camera0 capture successfully"));
     EXPECT_TRUE(rows.contains("Camera1 capture failed"));
 }
+
+// However a capture ends part-way, by the Capture button, by live off or by
+// closing the program, its end writes one row with the frames that could not
+// be saved: here every image write fails as on a full disk.
+enum class SeriesEnd { CaptureButton, LiveOff, Closing };
+
+class EndOfASeries : public SaveFixture, public ::testing::WithParamInterface<SeriesEnd> {};
+
+TEST_P(EndOfASeries, WritesTheRowOfTheFramesThatCouldNotBeSaved)
+{
+    open(kOneCamera, 1);
+    goLive();
+    chooseFormats(ZTCAM_FILE_TIF);
+    ZTCamSim_FailImageWrites(-1, ENOSPC);
+    ZTCamSim_CallLogClear();
+    ui()->txt_frames->setText("100000");
+    ui()->pb_cap->click();
+    ASSERT_TRUE(window->m_bCapturing);
+    ASSERT_TRUE(waitFor([] { return simCallCount("ZTCAM_File_SaveImage") >= 3; }));
+    const QString folder = imgDir();
+    QStringList rows;
+    switch (GetParam()) {
+    case SeriesEnd::CaptureButton:
+        ui()->pb_cap->click();
+        break;
+    case SeriesEnd::LiveOff:
+        window->onCapturing();
+        break;
+    case SeriesEnd::Closing: {
+        // The rows written while the window goes.
+        QAbstractItemModel* log = ui()->tableWidget->model();
+        QObject::connect(log, &QAbstractItemModel::dataChanged, [&rows](const QModelIndex& at) {
+            if (at.column() == 1)
+                rows << at.data().toString();
+        });
+        window.reset();
+        break;
+    }
+    }
+    if (window) {
+        ASSERT_TRUE(waitFor([&] { return seriesRows().notSaved > 0; }));
+        rows = logRows();
+    }
+    const SeriesRows r = ::seriesRows(rows, 0);
+    EXPECT_EQ(r.notSaved, simCallCount("ZTCAM_File_SaveImage")) << rows.join("\n").toStdString();
+    EXPECT_EQ(r.frames, 100000);
+    EXPECT_EQ(r.folder, QDir::toNativeSeparators(folder));
+    EXPECT_EQ(r.reason, "the disk is full");
+    EXPECT_EQ(rows.filter("could not save").size(), 1) << rows.join("\n").toStdString();
+    EXPECT_TRUE(QDir(folder).entryList({"Cam0_*"}, QDir::Files).isEmpty());
+}
+
+std::string seriesEndName(const ::testing::TestParamInfo<SeriesEnd>& info)
+{
+    switch (info.param) {
+    case SeriesEnd::CaptureButton:
+        return "CaptureButton";
+    case SeriesEnd::LiveOff:
+        return "LiveOff";
+    case SeriesEnd::Closing:
+        break;
+    }
+    return "Closing";
+}
+
+INSTANTIATE_TEST_SUITE_P(LiveControls, EndOfASeries,
+                         ::testing::Values(SeriesEnd::CaptureButton, SeriesEnd::LiveOff, SeriesEnd::Closing),
+                         seriesEndName);
 
 TEST_F(LiveControls, ProgressTextAveragesOverTheCameras)
 {

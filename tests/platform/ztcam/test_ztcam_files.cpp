@@ -1,5 +1,7 @@
 #include "ZTCamTestSupport.h"
 
+#include "FileSizeLimit.h"
+
 #include <QImage>
 
 #include <cerrno>
@@ -162,6 +164,55 @@ TEST_F(ZTCamFiles, SaveRefusesBadRequests)
     const std::string missing = dir + "/no/such/dir/x";
     p.path = missing.c_str();
     EXPECT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_IO_ERROR);
+}
+
+// A file that cannot be written whole is not left behind cut short, and the
+// call tells why through errno: through the image writer's fault (as on a full
+// disk) and a write the system refuses part-way, for every image format and
+// for calibration data.
+TEST_F(ZTCamFiles, AFileThatCannotBeWrittenWholeIsRemoved)
+{
+    std::vector<uint8_t> block;
+    ZTCamFrame f = grab(1, block);
+    const struct {
+        int32_t mask;
+        const char* extension;
+    } formats[] = {{ZTCAM_FILE_RAW, ".raw"}, {ZTCAM_FILE_TIF, ".tif"}, {ZTCAM_FILE_PNG, ".png"},
+                   {ZTCAM_FILE_JPG, ".jpg"}, {ZTCAM_FILE_BMP, ".bmp"}};
+    ZTCamFileSaveParams p{};
+    p.frame = &f;
+    const auto save = [&](const std::string& base, int32_t mask) {
+        p.path = base.c_str();
+        p.formatMask = mask;
+        errno = 0;
+        return ZTCAM_File_SaveImage(handle, p);
+    };
+    for (const auto& format : formats) {
+        ZTCamSim_FailImageWrites(1, 0);
+        EXPECT_EQ(save(dir + "/full", format.mask), ZTCAM_STATUS_IO_ERROR) << format.extension;
+        EXPECT_EQ(errno, ENOSPC) << format.extension;
+        EXPECT_EQ(fileSize(dir + "/full" + format.extension), -1) << format.extension;
+    }
+    // The fault counts files: raw is written before png, and only it fails.
+    ZTCamSim_FailImageWrites(1, EIO);
+    EXPECT_EQ(save(dir + "/half", ZTCAM_FILE_RAW | ZTCAM_FILE_PNG), ZTCAM_STATUS_IO_ERROR);
+    EXPECT_EQ(errno, EIO);
+    EXPECT_EQ(fileSize(dir + "/half.raw"), -1);
+    EXPECT_GT(fileSize(dir + "/half.png"), 0);
+    EXPECT_EQ(save(dir + "/whole", ZTCAM_FILE_RAW), ZTCAM_STATUS_SUCCESS);
+    EXPECT_EQ(fileSize(dir + "/whole.raw"), long(f.imageSize));
+
+    const std::string dsnu = dir + "/dsnu.txt";
+    {
+        lumatest::FileSizeLimit limit(64);
+        EXPECT_EQ(save(dir + "/big", ZTCAM_FILE_RAW | ZTCAM_FILE_TIF | ZTCAM_FILE_PNG | ZTCAM_FILE_JPG | ZTCAM_FILE_BMP),
+                  ZTCAM_STATUS_IO_ERROR);
+        EXPECT_EQ(errno, EFBIG);
+        EXPECT_EQ(ZTCAM_GenICam_DSNUDataRW(handle, dsnu.c_str(), 0), ZTCAM_STATUS_IO_ERROR);
+    }
+    for (const auto& format : formats)
+        EXPECT_EQ(fileSize(dir + "/big" + format.extension), -1) << format.extension;
+    EXPECT_EQ(fileSize(dsnu), -1);
 }
 
 TEST_F(ZTCamFiles, RecordsAviThatFfprobeReads)
