@@ -620,8 +620,9 @@ qint64 CZTThdSaveImg::stackFileBytes(const StackFile& file) const
 
 void CZTThdSaveImg::checkWrittenStacks()
 {
-    // FrameSpool leaves no cut file: a file that is not there whole did not
-    // reach the disk, and its frames are not saved.
+    // FrameSpool removes a file it could not write whole, but one written
+    // through a symbolic link stays cut: a file that is not there at its
+    // full size did not reach the disk, and its frames are not saved.
     for (const StackFile& file : m_closedStacks) {
         const QByteArray path = file.path(file.positions.size());
         const QFileInfo info(QString::fromLocal8Bit(path));

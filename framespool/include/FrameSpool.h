@@ -29,8 +29,10 @@
 extern "C" {
 #endif
 
-/* Creates the slot's writer: the file type comes from the path (".raw"
- * anywhere: RAW, else ".tif" anywhere: TIFF, letters compared case-blind).
+/* Creates the slot's writer: the file type comes from the path, letters
+ * compared case-blind: the file name's own extension where it is ".raw"
+ * (RAW) or ".tif" (TIFF); for a name with neither, ".raw" anywhere in the
+ * path (RAW), else ".tif" anywhere (TIFF).
  * Buffers up to fileCount + 1 whole files in memory (1 when fileCount is -1),
  * at most eight, within one budget of 70 % of the free physical memory that
  * all slots share. Refused when the slot is in use, when no buffer fits the

@@ -38,24 +38,19 @@ std::string extension(const std::string& lower)
     return dot == std::string::npos || dot < name ? std::string() : lower.substr(dot);
 }
 
-// The layout a path asks for follows the file name's own extension where
-// that is ".raw" or ".tif", so that "run.raw_2024/a.tif" is a TIFF and
-// "pics.tif/a.raw" a RAW file. A name with neither keeps the older rule:
-// ".raw" or ".tif" anywhere in the path, ".raw" first.
-bool namesRaw(const std::string& lower)
+// The layout a path asks for (FileSave::Raw or FileSave::Tiff; -1 for
+// neither) follows the file name's own extension where that is ".raw" or
+// ".tif", so that "run.raw_2024/a.tif" is a TIFF and "pics.tif/a.raw" a RAW
+// file. A name with neither keeps the older rule: ".raw" or ".tif" anywhere
+// in the path, ".raw" first.
+int namedType(const std::string& lower)
 {
     const std::string ext = extension(lower);
-    if (ext == ".raw" || ext == ".tif")
-        return ext == ".raw";
-    return lower.find(".raw") != std::string::npos;
-}
-
-bool namesTiff(const std::string& lower)
-{
-    const std::string ext = extension(lower);
-    if (ext == ".raw" || ext == ".tif")
-        return ext == ".tif";
-    return lower.find(".tif") != std::string::npos;
+    if (ext == ".raw" || (ext != ".tif" && lower.find(".raw") != std::string::npos))
+        return FileSave::Raw;
+    if (ext == ".tif" || lower.find(".tif") != std::string::npos)
+        return FileSave::Tiff;
+    return -1;
 }
 
 }  // namespace
@@ -70,12 +65,8 @@ unsigned char Init_FrameSpool(const char* path, int32_t width, int32_t height, i
     if (!path || !*path)
         return 0;
     const std::string lower = lowered(path);
-    int type;
-    if (namesRaw(lower))
-        type = FileSave::Raw;
-    else if (namesTiff(lower))
-        type = FileSave::Tiff;
-    else
+    const int type = namedType(lower);
+    if (type < 0)
         return 0;
 
     const int64_t frameBytes = FileSave::FrameBytes(width, height, channels, bitsPerSample);
@@ -116,20 +107,15 @@ unsigned char Open_FrameSpool(const char* path, int32_t slot)
         return 0;
     FileSave& writer = *g_slots[slot];
     writer.SetName(path);
-    const std::string lower = lowered(path);
-    if (namesRaw(lower)) {
-        if (writer.GetType() == FileSave::Raw)
-            return 1;
+    const int type = namedType(lowered(path));
+    if (type == writer.GetType())
+        return 1;
+    if (type == FileSave::Raw)
         SpoolDebug("RAW Format does no match");
-        return 0;
-    }
-    if (namesTiff(lower)) {
-        if (writer.GetType() == FileSave::Tiff)
-            return 1;
+    else if (type == FileSave::Tiff)
         SpoolDebug("TIF Format does no match");
-        return 0;
-    }
-    SpoolDebug("No Format match");
+    else
+        SpoolDebug("No Format match");
     return 0;
 }
 
