@@ -3,6 +3,7 @@
 // nothing, cameras without stream panels and a camera that fails to reopen.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -105,6 +106,18 @@ TEST_F(ReconnectTest, DeviceResetReopensBothCamerasAndLiveWorks)
     QtVariantPropertyManager* rows = oldDevice->m_pVariantManager;
     QtProperty* format = oldDevice->m_propMap.value("PixelFormat");
     rows->setValue(format, rows->attributeValue(format, "enumNames").toStringList().indexOf("Mono 16"));
+    // The other camera too, with levels set by hand at that depth.
+    w.ui->cb_cam_idx->setCurrentIndex(1);
+    CZTPropGrp* other = w.m_vecPropGrp.value(1);
+    QtProperty* otherFormat = other->m_propMap.value("PixelFormat");
+    other->m_pVariantManager->setValue(
+        otherFormat,
+        other->m_pVariantManager->attributeValue(otherFormat, "enumNames").toStringList().indexOf("Mono 16"));
+    for (const auto& typed : {std::make_pair(w.ui->txt_rlvl, "200"), std::make_pair(w.ui->txt_llvl, "20")}) {
+        typed.first->setText(typed.second);
+        emit typed.first->editingFinished();
+    }
+    w.ui->cb_cam_idx->setCurrentIndex(0);
     ZTCamSim_CallLogClear();
     w.ui->pb_live->click();
     ASSERT_TRUE(deviceReset());
@@ -112,6 +125,12 @@ TEST_F(ReconnectTest, DeviceResetReopensBothCamerasAndLiveWorks)
     // The camera restarted at its start format, Mono 8: the line profile's
     // scale follows.
     EXPECT_EQ(w.m_vecCamView.value(0)->lineProfile()->maxGray(), 256);
+    // The other camera's levels of before belong to the depth it left: they
+    // are not written back over its start levels on a switch to it.
+    double startLeft = -1;
+    double startRight = -1;
+    ZTCAM_Prop_GetValue(w.m_vecOpenedCam.value(1).handle, ZTCAM_PROP_LEFT_LEVEL, &startLeft, 0);
+    ZTCAM_Prop_GetValue(w.m_vecOpenedCam.value(1).handle, ZTCAM_PROP_RIGHT_LEVEL, &startRight, 0);
     const auto calls = simCalls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "ZTCAM_Api_Init"), 1);
 
@@ -128,6 +147,8 @@ TEST_F(ReconnectTest, DeviceResetReopensBothCamerasAndLiveWorks)
     tabs()->setCurrentIndex(1);
     w.ui->cb_cam_idx->setCurrentIndex(1);
     expectTabsShow(1, true);
+    EXPECT_EQ(w.ui->hls_llvl->value(), static_cast<int>(startLeft));
+    EXPECT_EQ(w.ui->hls_rlvl->value(), static_cast<int>(startRight));
     EXPECT_TRUE(w.ui->tab->isHidden());
     EXPECT_FALSE(w.ui->tab_2->isHidden());
     expectLive(1);
