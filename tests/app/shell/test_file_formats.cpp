@@ -122,6 +122,15 @@ TEST(ParamConfigFileFormat, GeometryComesLastWithTheOffsetsClearedFirst)
     EXPECT_EQ(usable, 7);
 }
 
+// Bytes the file's codec could not read come in as U+FFFD, other scripts
+// beyond Latin-1: a log row names them by their code.
+TEST(ParamConfigFileFormat, ShownTextEscapesCharactersBeyondLatin1ByTheirCode)
+{
+    EXPECT_EQ(ParamConfigFile::shownText(QString::fromUtf8("Gain\xef\xbf\xbd\xe2\x82\xac")).toStdString(),
+              "Gain\\ufffd\\u20ac");
+    EXPECT_EQ(ParamConfigFile::shownText(QString::fromUtf8("\xc3\xa9\t")).toStdString(), "\\xe9\\x09");
+}
+
 TEST(ParamConfigFileFormat, IntegersAre64BitAndOld32BitValuesStillLoad)
 {
     const struct {
