@@ -289,42 +289,57 @@ TEST_F(ZTCamFiles, AVideoWhoseWritesFailedHoldsItsWholeFramesAndPlays)
     EXPECT_EQ(errno, EACCES);
     EXPECT_EQ(fileSize(videoPath), -1);
 
-    // Three frames fit, the disk is full for two, then there is room again.
-    ZTCamSim_FailVideoWrites(3, ENOSPC);
-    ASSERT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_SUCCESS);
-    for (int i = 0; i < 6; ++i) {
-        if (i == 5)
-            ZTCamSim_FailVideoWrites(0, 0);
-        f.formatRequest = ZTCAM_FORMAT_REQUEST;
-        ASSERT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 1000), ZTCAM_STATUS_SUCCESS);
-        errno = 0;
-        const bool full = i == 3 || i == 4;
-        EXPECT_EQ(ZTCAM_Rec_AppendFrame(handle, &f), full ? ZTCAM_STATUS_IO_ERROR : ZTCAM_STATUS_SUCCESS) << i;
-        EXPECT_EQ(errno, full ? ENOSPC : 0) << i;
+    // Headers, chunks and index tell of the whole frames and nothing else.
+    const auto expectWholeFrames = [&](uint32_t frames) {
+        const std::vector<uint8_t> b = fileBytes(videoPath);
+        const uint32_t chunk = 8 + 64 * 48;
+        const std::string text(b.begin(), b.end());
+        const size_t movi = text.find("movi");
+        ASSERT_NE(movi, std::string::npos);
+        const size_t idx = movi + 4 + frames * chunk;
+        ASSERT_EQ(b.size(), idx + 8 + 16 * frames);
+        EXPECT_EQ(le32(b, 4), b.size() - 8);                 // RIFF size
+        EXPECT_EQ(le32(b, 44) & 0x10u, 0x10u);               // has an index
+        EXPECT_EQ(le32(b, 48), frames);                      // total frames
+        EXPECT_EQ(le32(b, 140), frames);                     // stream length
+        EXPECT_EQ(le32(b, movi - 4), 4 + frames * chunk);    // movi list size
+        EXPECT_EQ(text.substr(idx, 4), "idx1");
+        EXPECT_EQ(le32(b, idx + 4), 16 * frames);
+        for (uint32_t k = 0; k < frames; ++k) {
+            EXPECT_EQ(text.substr(movi + 4 + k * chunk, 4), "00db") << k;
+            EXPECT_EQ(le32(b, idx + 8 + 16 * k + 8), 4 + k * chunk) << k;
+        }
+        EXPECT_EQ(probedFrames(), std::to_string(frames) + "\n");
+    };
+    const struct {
+        const char* what;
+        int fitting;   // frames written before the disk is full
+        int appended;
+        int roomAgain; // the append from which there is room again; -1: never
+        uint32_t whole;
+    } cases[] = {
+        {"room again after two frames", 3, 6, 5, 4},
+        {"still full as the recording stops", 2, 4, -1, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ZTCamSim_FailVideoWrites(c.fitting, ENOSPC);
+        ASSERT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_SUCCESS);
+        for (int i = 0; i < c.appended; ++i) {
+            if (i == c.roomAgain)
+                ZTCamSim_FailVideoWrites(0, 0);
+            f.formatRequest = ZTCAM_FORMAT_REQUEST;
+            ASSERT_EQ(ZTCAM_Buf_WaitForFrame(handle, &f, 1000), ZTCAM_STATUS_SUCCESS);
+            errno = 0;
+            const bool full = i >= c.fitting && (c.roomAgain < 0 || i < c.roomAgain);
+            EXPECT_EQ(ZTCAM_Rec_AppendFrame(handle, &f), full ? ZTCAM_STATUS_IO_ERROR : ZTCAM_STATUS_SUCCESS) << i;
+            EXPECT_EQ(errno, full ? ENOSPC : 0) << i;
+        }
+        ZTCamSim_FailVideoWrites(0, 0);
+        ASSERT_EQ(ZTCAM_Rec_Stop(handle), ZTCAM_STATUS_SUCCESS);
+        expectWholeFrames(c.whole);
     }
-    ASSERT_EQ(ZTCAM_Rec_Stop(handle), ZTCAM_STATUS_SUCCESS);
     ASSERT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
-
-    // Headers, chunks and index tell of the 4 whole frames and nothing else.
-    const std::vector<uint8_t> b = fileBytes(videoPath);
-    const uint32_t frames = 4, chunk = 8 + 64 * 48;
-    const std::string text(b.begin(), b.end());
-    const size_t movi = text.find("movi");
-    ASSERT_NE(movi, std::string::npos);
-    const size_t idx = movi + 4 + frames * chunk;
-    ASSERT_EQ(b.size(), idx + 8 + 16 * frames);
-    EXPECT_EQ(le32(b, 4), b.size() - 8);                 // RIFF size
-    EXPECT_EQ(le32(b, 44) & 0x10u, 0x10u);               // has an index
-    EXPECT_EQ(le32(b, 48), frames);                      // total frames
-    EXPECT_EQ(le32(b, 140), frames);                     // stream length
-    EXPECT_EQ(le32(b, movi - 4), 4 + frames * chunk);    // movi list size
-    EXPECT_EQ(text.substr(idx, 4), "idx1");
-    EXPECT_EQ(le32(b, idx + 4), 16 * frames);
-    for (uint32_t k = 0; k < frames; ++k) {
-        EXPECT_EQ(text.substr(movi + 4 + k * chunk, 4), "00db") << k;
-        EXPECT_EQ(le32(b, idx + 8 + 16 * k + 8), 4 + k * chunk) << k;
-    }
-    EXPECT_EQ(probedFrames(), "4\n");
 }
 
 TEST_F(ZTCamFiles, CalibrationDataRoundTrip)
