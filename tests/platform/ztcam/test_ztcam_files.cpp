@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using ztcamtest::runCommand;
@@ -201,6 +202,13 @@ TEST_F(ZTCamFiles, AFileThatCannotBeWrittenWholeIsRemoved)
     EXPECT_GT(fileSize(dir + "/half.png"), 0);
     EXPECT_EQ(save(dir + "/whole", ZTCAM_FILE_RAW), ZTCAM_STATUS_SUCCESS);
     EXPECT_EQ(fileSize(dir + "/whole.raw"), long(f.imageSize));
+    // A symbolic link under the name is not the SDK's file: it stays.
+    ASSERT_EQ(::symlink((dir + "/target.raw").c_str(), (dir + "/link.raw").c_str()), 0);
+    ZTCamSim_FailImageWrites(1, 0);
+    EXPECT_EQ(save(dir + "/link", ZTCAM_FILE_RAW), ZTCAM_STATUS_IO_ERROR);
+    struct stat link {};
+    EXPECT_EQ(::lstat((dir + "/link.raw").c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
 
     const std::string dsnu = dir + "/dsnu.txt";
     {
