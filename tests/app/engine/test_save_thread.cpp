@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 
 using SingleImageSeries = SaveFixture;
 
@@ -286,10 +287,10 @@ TEST_F(SingleImageSeries, FinishedSeriesFreesTheLoopForTheNextOne)
 // a stack file that refuses frames (its buffers all wait for a disk that
 // refuses them), and a folder or stack files that cannot be made (while the
 // frame is tried again the camera overwrites the ring), and a name longer
-// than the system takes. Each frame is in a
-// whole file or counted, the finish row does not claim success, and no cut
-// file stays.
-enum class Fault { Write, Refused, SetUp, LongName };
+// than the system takes; and a stack file that is cut after it was written,
+// before the series ends. Each frame is in a whole file or counted, the
+// finish row does not claim success, and no cut file of the saver's stays.
+enum class Fault { Write, Refused, SetUp, LongName, Cut };
 
 struct NotSavedCase {
     const char* name;
@@ -326,6 +327,8 @@ TEST_P(FramesNotSaved, AreCountedInOneRowAndTheFinishRowDoesNotClaimSuccess)
         }
     } else if (c.fault == Fault::LongName) {
         ui()->txt_imgname->setText(QString(260, QChar('n')));
+    } else if (c.fault == Fault::Cut) {
+        // Cut in the loop below.
     } else if (c.stack) {
         limit = std::make_unique<lumatest::FileSizeLimit>(4096);  // a stack file of two frames is 12 KiB
     } else {
@@ -336,8 +339,20 @@ TEST_P(FramesNotSaved, AreCountedInOneRowAndTheFinishRowDoesNotClaimSuccess)
     StandaloneSave s(*window, 1, c.stack, overwrite ? 4 : c.frames + 1);
     QObject::connect(s.thread, &CZTThdSaveImg::SignalSendFinishSaveFlag, window.get(), &MainWindow::onFinishImageCapture);
     s.start(c.frames);
-    for (int k = 0; k < c.frames + (overwrite ? 4 : 0); ++k)
+    for (int k = 0; k < c.frames + (overwrite ? 4 : 0); ++k) {
+        if (c.fault == Fault::Cut && k == 2) {
+            // The first stack of two 16-bit frames is on the disk whole.
+            const qint64 whole = 2 * (2 * 64 * 48 + 162) + 8;
+            QString first;
+            ASSERT_TRUE(waitFor([&] {
+                const QStringList written = files("Cam1_*");
+                first = written.value(0);
+                return written.size() == 1 && QFileInfo(imgDir() + "/" + first).size() == whole;
+            }));
+            ASSERT_TRUE(QFile::resize(imgDir() + "/" + first, whole / 2));
+        }
         s.deliver(k);
+    }
     ASSERT_TRUE(s.waitForEnd());
     s.thread->waitForSeriesEnd();
     limit.reset();
@@ -357,9 +372,13 @@ TEST_P(FramesNotSaved, AreCountedInOneRowAndTheFinishRowDoesNotClaimSuccess)
     EXPECT_TRUE(rows.contains("Camera1 capture finished with lost frames.")) << rows.join("\n").toStdString();
     // Whole files only: one per frame saved.
     const QStringList left = files("Cam1_*");
-    EXPECT_EQ(left.size(), c.stack ? 0 : c.frames - c.notSaved) << left.join(" ").toStdString();
-    for (const QString& f : left)
-        EXPECT_EQ(tiffPages(imgDir() + "/" + f), 1) << f.toStdString();
+    EXPECT_EQ(left.size(), c.fault == Fault::Cut ? 2 : c.stack ? 0 : c.frames - c.notSaved)
+        << left.join(" ").toStdString();
+    for (const QString& f : left) {
+        if (!c.stack) {
+            EXPECT_EQ(tiffPages(imgDir() + "/" + f), 1) << f.toStdString();
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -374,6 +393,8 @@ INSTANTIATE_TEST_SUITE_P(
         NotSavedCase{"SeriesNameTooLong", false, ZTCAM_FILE_TIF, 3, Fault::LongName, 3, "the name is too long"},
         NotSavedCase{"TiffStackWriteFails", true, ZTCAM_FILE_TIF, 4, Fault::Write, 4, "the file could not be written"},
         NotSavedCase{"RawStackWriteFails", true, ZTCAM_FILE_RAW, 4, Fault::Write, 4, "the file could not be written"},
+        NotSavedCase{"TiffStackCutAfterItWasWritten", true, ZTCAM_FILE_TIF, 4, Fault::Cut, 2,
+                     "the file could not be written"},
         // Ten files of two frames: eight buffers wait for the disk, and the
         // frames of the last two files are refused.
         NotSavedCase{"TiffStackAppendRefused", true, ZTCAM_FILE_TIF, 20, Fault::Refused, 20,
