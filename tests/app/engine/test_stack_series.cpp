@@ -148,7 +148,11 @@ TEST_F(StackSeries, RawStacksAreWrittenBesideTheTiffStacks)
     window->m_nSaveFormat = ZTCAM_FILE_RAW | ZTCAM_FILE_TIF;
     StandaloneSave s(*window, 1, true);
     s.start(25);
-    s.deliverPaced(0, 25);
+    s.deliverPaced(0, 1);
+    // Settings changed while a series runs hold from the next series on.
+    window->m_nStackNum = 3;
+    window->m_nSaveFormat = ZTCAM_FILE_TIF;
+    s.deliverPaced(1, 25);
     ASSERT_TRUE(s.waitForEnd());
     EXPECT_TRUE(s.events->finished[0].second);
     ASSERT_TRUE(waitFor([&] { return s.events->closes == 1; }));
