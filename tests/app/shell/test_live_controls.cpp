@@ -9,6 +9,8 @@
 #include <QValidator>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -228,7 +230,8 @@ TEST_F(LiveControls, FinishCountRestartsWithEveryCapture)
 
 // However a capture ends part-way, by the Capture button, by live off or by
 // closing the program, its end writes one row with the frames that could not
-// be saved: here every image write fails as on a full disk.
+// be saved: here every image write fails as on a full disk (and the window
+// closes during one).
 enum class SeriesEnd { CaptureButton, LiveOff, Closing };
 
 class EndOfASeries : public SaveFixture, public ::testing::WithParamInterface<SeriesEnd> {};
@@ -260,7 +263,15 @@ TEST_P(EndOfASeries, WritesTheRowOfTheFramesThatCouldNotBeSaved)
             if (at.column() == 1)
                 rows << at.data().toString();
         });
+        // A write of the series is still under way as the window goes.
+        ZTCamSim_HoldFileSaves(1);
+        ASSERT_TRUE(waitFor([] { return ZTCamSim_HeldFileSaves() > 0; }));
+        std::thread release([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ZTCamSim_HoldFileSaves(0);
+        });
         window.reset();
+        release.join();
         break;
     }
     }
