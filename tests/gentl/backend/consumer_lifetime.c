@@ -33,6 +33,9 @@
  *       each wait must end with GC_ERR_ABORT;
  *   reload_200_times  loads and unloads the producer 200 times: its driver
  *       folder must be on PATH once;
+ *   path_kept_by_loads  loads the producer with a PATH entry in Latin-1,
+ *       which stays as it was, and without PATH, after which `sh` is still
+ *       found by name;
  *   announce_while_device_closes  closes the device while a thread keeps
  *       announcing buffers on its stream, over many opens: the stream going
  *       away answers GC_ERR_INVALID_HANDLE, nothing else fails;
@@ -51,7 +54,9 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -741,6 +746,30 @@ static int reloadManyTimes(void)
     return 0;
 }
 
+/* PATH holds bytes: a load keeps an entry that is not UTF-8 as it was, and
+ * a load without PATH leaves the system's programs found by name. */
+static int pathKeptByLoads(void)
+{
+    static const char before[] = "/opt/caf\xe9/bin:/usr/bin:/bin";
+    char* const shell[] = {"sh", "-c", "exit 7", NULL};
+    const char* now;
+    pid_t child;
+    int status;
+    EXPECT(dlclose(g_producer) == 0);
+    EXPECT(setenv("PATH", before, 1) == 0);
+    if (loadProducer(g_producerPath) != 0)
+        return 1;
+    now = getenv("PATH");
+    EXPECT(now && strncmp(now, before, strlen(before)) == 0 && now[strlen(before)] == ':');
+    EXPECT(dlclose(g_producer) == 0);
+    EXPECT(unsetenv("PATH") == 0);
+    if (loadProducer(g_producerPath) != 0)
+        return 1;
+    EXPECT(posix_spawnp(&child, "sh", NULL, NULL, shell, environ) == 0);
+    EXPECT(waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 7);
+    return 0;
+}
+
 /* One thread announces buffers (consumer memory and the producer's in
  * turn) and revokes them again on the stream while the main thread closes
  * its device: the stream going away answers GC_ERR_INVALID_HANDLE to the
@@ -999,6 +1028,7 @@ static const struct {
     {"announce_refused_while_flushing", announceRefusedWhileFlushing, NULL},
     {"reregister_with_waiter", reregisterWithWaiter, NULL},
     {"reload_200_times", reloadManyTimes, NULL},
+    {"path_kept_by_loads", pathKeptByLoads, NULL},
     {"announce_while_device_closes", announceWhileDeviceCloses, NULL},
     {"init_while_closing", initWhileClosing, NULL},
     {"thread_ends_while_unloading", threadEndsWhileUnloading, NULL},
