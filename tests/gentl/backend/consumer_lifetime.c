@@ -39,9 +39,9 @@
  *   announce_while_device_closes  closes the device while a thread keeps
  *       announcing buffers on its stream, over many opens: the stream going
  *       away answers GC_ERR_INVALID_HANDLE, nothing else fails;
- *   reopen_after_raced_close  closes and reopens the device while threads
- *       open its stream and remote port and read the camera (rounds as a
- *       third argument): every reopen succeeds;
+ *   reopen_after_raced_close  closes and reopens the device 1000 times
+ *       while threads open its stream and remote port and read the camera:
+ *       every reopen succeeds;
  *   init_while_closing  calls GCInitLib and a second GCCloseLib while a
  *       held GCCloseLib cannot finish: the init waits for the close and
  *       initialises, the second close is refused; then threads keep
@@ -854,9 +854,8 @@ static int announceWhileDeviceCloses(void)
  * port, on the device handle that the main thread closes and opens again at
  * once: every open after a close answers 0, and a read answers 0 or, once
  * the port is gone, GC_ERR_INVALID_HANDLE. */
-#define REOPEN_ROUNDS 300
+#define REOPEN_ROUNDS 1000
 #define REOPEN_RACERS 2
-static unsigned g_rounds;
 static struct {
     char stream[256];
     int stop, unexpected;
@@ -911,7 +910,7 @@ static int reopenAfterRacedClose(void)
     CHECK(CALL(PDevGetDataStreamID, DevGetDataStreamID, g_device, 0, g_reopen.stream, &size));
     for (i = 0; i < REOPEN_RACERS; ++i)
         EXPECT(pthread_create(&racers[i], NULL, raceTheClose, NULL) == 0);
-    for (round = 0; round < (g_rounds ? g_rounds : REOPEN_ROUNDS) && code == GC_ERR_SUCCESS; ++round) {
+    for (round = 0; round < REOPEN_ROUNDS && code == GC_ERR_SUCCESS; ++round) {
         /* The close meets the racers at a different step each round. */
         const unsigned before = __atomic_load_n(&g_reopen.calls, __ATOMIC_SEQ_CST);
         while (__atomic_load_n(&g_reopen.calls, __ATOMIC_SEQ_CST) < before + 1 + round % 16)
@@ -1125,7 +1124,7 @@ int main(int argc, char** argv)
 {
     size_t i;
     if (argc < 3) {
-        fprintf(stderr, "usage: %s producer.cti scenario [rounds]\n", argv[0]);
+        fprintf(stderr, "usage: %s producer.cti scenario\n", argv[0]);
         return 2;
     }
     g_loaderCall.real = (int (*)(const void*, Dl_info*))dlsym(RTLD_NEXT, "dladdr");
@@ -1135,7 +1134,6 @@ int main(int argc, char** argv)
         if (kScenarios[i].atExit && atexit(kScenarios[i].atExit) != 0)
             return 2;
         g_producerPath = argv[1];
-        g_rounds = argc > 3 ? (unsigned)strtoul(argv[3], NULL, 10) : 0;
         if (loadProducer(argv[1]) != 0)
             return 2;
         /* Whatever the scenario left open stays open. */
