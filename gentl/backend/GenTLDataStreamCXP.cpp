@@ -9,8 +9,8 @@ GenTLDataStreamCXP::~GenTLDataStreamCXP()
 {
     // The acquisition thread makes virtual calls on this object: it is
     // joined (also after an implicit stop) before any destructor changes
-    // the object's type.
-    StopStreaming();
+    // the object's type. A stream its device detached has no thread left.
+    DetachFromDigitizer();
 }
 
 CountedPtr<GenTLDataStream> MakeDataStreamCXP(const CountedPtr<PEXCore::StreamTagPEX>& tag)

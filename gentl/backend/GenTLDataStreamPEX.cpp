@@ -62,10 +62,19 @@ GenTLDataStreamPEX::GenTLDataStreamPEX(const CountedPtr<StreamTagPEX>& tag)
 
 GenTLDataStreamPEX::~GenTLDataStreamPEX()
 {
-    // The acquisition thread calls this object: it ends first (the leaf
-    // class has stopped it already).
-    if (IsStreaming())
-        StopStreaming();
+    DetachFromDigitizer();
+    m_engineSignal.Destroy();
+}
+
+void GenTLDataStreamPEX::DetachFromDigitizer()
+{
+    ScopedLock lock(GetModuleLock());
+    if (m_detached)
+        return;
+    m_detached = true;
+    // The acquisition thread calls this object: it ends first, also after
+    // an implicit stop.
+    StopStreaming();
     // Then the library: the running grab is aborted and the grab thread
     // freed and joined (its pending grabs report here, while the engine
     // still exists); after that no buffer hook and no grab-start hook runs.
@@ -79,7 +88,6 @@ GenTLDataStreamPEX::~GenTLDataStreamPEX()
         PexThrFree(m_grabEvent);
     PexDigControl(m_digitizer, kDigMissedFrameCount, kDisable);
     PexDigHookFunction(m_digitizer, kHookGrabStart + kUnhook, &GenTLDataStreamPEX::OnGrabStart, this);
-    m_engineSignal.Destroy();
 }
 
 template <class Call>

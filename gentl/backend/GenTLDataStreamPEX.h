@@ -57,6 +57,11 @@ public:
     uint64_t NextFrameId() { return static_cast<uint64_t>(m_frameCounter.fetch_add(1) + 1); }
 
     PEX_ID GetDigitizer() const { return m_digitizer; }
+    // Ends everything the stream has on the digitizer and the library: the
+    // acquisition, the grab thread and event, the grab-start hook. Once; the
+    // device calls it before it frees the digitizer, so that a stream that a
+    // racing call still holds never reaches a freed digitizer at its end.
+    void DetachFromDigitizer();
     // The colour-buffer attribute of a digitizer's image: image + grab,
     // packed BGR for three bands.
     static PEX_INT ColourAttribute(PEX_INT bands, PEX_INT type);
@@ -82,6 +87,7 @@ private:
     std::deque<GenTLBuffer*> m_grabbedBuffers;
     EventSignal m_engineSignal;
     bool m_aborting = false;
+    bool m_detached = false;
     bool m_stopping = false;
     std::atomic<uint32_t> m_callbackThreadId{0};
     std::atomic<size_t> m_queuedCount{0};

@@ -1,6 +1,6 @@
 #include "GenTLLocalDevicePEX.h"
 
-#include "GenTLDataStream.h"
+#include "GenTLDataStreamPEX.h"
 #include "PexErrorTracker.h"
 #include "PexIdRelease.h"
 #include "PexLibraryCodes.h"
@@ -19,6 +19,10 @@ GenTLLocalDevicePEX::~GenTLLocalDevicePEX() { ReleaseDigitizer(); }
 
 void GenTLLocalDevicePEX::ReleaseDigitizer()
 {
+    // A racing call may hold the stream past this close: what the stream
+    // has on the digitizer ends here all the same.
+    if (auto* stream = dynamic_cast<GenTLDataStreamPEX*>(m_dataStream.Get()))
+        stream->DetachFromDigitizer();
     m_dataStream.Reset();
     m_eventManager.reset();  // unhooks every event before the digitizer goes
     ReleasePexDigitizer(m_digitizer);

@@ -1,6 +1,5 @@
 #include "PexDriverFolder.h"
 
-#include "RegistryEnvironment.h"
 #include "RegistryKey.h"
 
 #include <platform/os/Environment.h>
@@ -22,14 +21,14 @@ CPEXString PexDriverFolder::Folder(const CPEXString& platformWord)
     return folder;
 }
 
-bool PexDriverFolder::HoldsEntry(const std::wstring& list, const std::wstring& entry)
+bool PexDriverFolder::HoldsEntry(const std::string& list, const std::string& entry)
 {
     for (size_t begin = 0;;) {
         const size_t end = list.find(kPathListSeparator, begin);
-        const size_t length = (end == std::wstring::npos ? list.size() : end) - begin;
+        const size_t length = (end == std::string::npos ? list.size() : end) - begin;
         if (list.compare(begin, length, entry) == 0)
             return true;
-        if (end == std::wstring::npos)
+        if (end == std::string::npos)
             return false;
         begin = end + 1;
     }
@@ -38,16 +37,20 @@ bool PexDriverFolder::HoldsEntry(const std::wstring& list, const std::wstring& e
 CPEXString PexDriverFolder::AppendToPath(const CPEXString& platformWord)
 {
     const CPEXString folder = Folder(platformWord);
-    CPEXString path;
-    ResolveEnvironmentFolder(path, L"PATH");
+    std::string entry;
+    if (!platform::os::wideToUtf8(folder.str(), &entry))
+        return folder;
+    // PATH's entries name folders in whatever bytes they hold: they are
+    // never converted. Without PATH the C library searches its default
+    // path, which a PATH of the folder alone would hide.
+    std::string path;
+    if (!platform::os::getEnvironmentBytes("PATH", &path))
+        path = platform::os::defaultSearchPath();
     // A consumer may load the producer any number of times: the folder
     // joins PATH once.
-    if (HoldsEntry(path.str(), folder.str()))
+    if (HoldsEntry(path, entry))
         return folder;
-    if (!path.empty())
-        path.str() += kPathListSeparator;
-    path += folder;
-    platform::os::setEnvironmentW(L"PATH", path.c_str());
+    platform::os::setEnvironmentBytes("PATH", path + kPathListSeparator + entry);
     return folder;
 }
 

@@ -7,12 +7,13 @@ namespace GenTLCore::PEXCore {
 // DriversPath (machine key row 3, every trailing '/' removed) followed by
 // "GenTLProducer" and the platform word ("Linux64" here; "Win64" on
 // Windows); without the value it is the relative "GenTLProducer/Linux64".
-// It joins PATH after a ':' ("folder" alone when PATH is unset or empty),
-// unless PATH holds it already.
+// It joins PATH after a ':', unless PATH holds it already. PATH is taken as
+// the bytes it holds, whatever their encoding, and keeps them; an unset PATH
+// stands for the system's default search path, which goes before the folder.
 class PexDriverFolder {
 public:
     static constexpr const wchar_t* kPlatformWord = L"Linux64";
-    static constexpr wchar_t kPathListSeparator = L':';
+    static constexpr char kPathListSeparator = ':';
 
     static CPEXString Folder(const CPEXString& platformWord);
     // Appends the folder to the process PATH unless one of PATH's entries is
@@ -21,7 +22,7 @@ public:
 
 private:
     // True when one of the ':'-separated entries of `list` is `entry`.
-    static bool HoldsEntry(const std::wstring& list, const std::wstring& entry);
+    static bool HoldsEntry(const std::string& list, const std::string& entry);
 };
 
 }  // namespace GenTLCore::PEXCore

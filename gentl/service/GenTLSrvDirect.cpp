@@ -38,28 +38,28 @@ GC_ERROR LookupAndCall(GenTLLibrary& library, LookupFn<T> lookup, void* handle, 
     return call(*object);
 }
 
+// Pattern 1 for calls that reach the hardware behind the handle: the call
+// runs under the object's lock, and an object closed between its lookup and
+// that lock (its device's close ran meanwhile) is refused as a stale handle
+// before anything touches the hardware. The pool clears the open flag under
+// the same lock when it closes the object.
+template <class T, class Call>
+GC_ERROR LookupOpenAndCall(GenTLLibrary& library, LookupFn<T> lookup, void* handle, Call call)
+{
+    CountedPtr<T> object;
+    const GC_ERROR code = (library.*lookup)(handle, &object);
+    if (code != GC_ERR_SUCCESS)
+        return code;
+    ScopedLock module(object->GetModuleLock());
+    if (!object->IsOpen())
+        return ReportError(GC_ERR_INVALID_HANDLE, "Requested handle was closed during the call");
+    return call(*object);
+}
+
 // An open refused for its output pointer, before anything is opened.
 GC_ERROR NoPlaceForTheHandle()
 {
     return ReportError(GC_ERR_INVALID_PARAMETER, "Open/Register: invalid output handle pointer.");
-}
-
-// Pattern 2: look the parent up, open the child, register it under the
-// parent. For children whose open leaves nothing to take back.
-template <class P, class T, class Open>
-GC_ERROR OpenAndRegister(GenTLLibrary& library, LookupFn<P> lookup, void* parentHandle, void** handle, Open open)
-{
-    CountedPtr<P> parent;
-    GC_ERROR code = (library.*lookup)(parentHandle, &parent);
-    if (code != GC_ERR_SUCCESS)
-        return code;
-    if (!handle)
-        return NoPlaceForTheHandle();
-    CountedPtr<T> child;
-    code = open(*parent, &child);
-    if (code != GC_ERR_SUCCESS)
-        return code;
-    return library.RegisterHandle(child, parentHandle, handle);
 }
 
 template <class P, class T>
@@ -84,7 +84,9 @@ private:
 // to the registration, so that no other thread sees a child whose open may
 // still be taken back; `undo` takes it back, before the locks are released,
 // when the registration fails or throws. A parent closed between its lookup
-// and the locks is refused as a stale handle before anything is opened on it.
+// and the locks is refused as a stale handle before anything is opened on it;
+// a child the parent hands out under its lock belongs to the parent's
+// present open, never to one that a close has ended.
 template <class P, class T, class Open, class Undo>
 GC_ERROR OpenAndRegisterLocked(GenTLLibrary& library, LookupFn<P> lookup, void* parentHandle, void** handle, Open open,
                                Undo undo)
@@ -117,18 +119,18 @@ GC_ERROR OpenAndRegisterLocked(GenTLLibrary& library, LookupFn<P> lookup, void* 
     return code;
 }
 
-// A stacked port access; a failed lookup also reports 0 entries done.
+// A stacked port access; a refused handle also reports 0 entries done.
 GC_ERROR StackedAccess(GenTLLibrary& library, GC_ERROR (GenTLPort::*access)(PORT_REGISTER_STACK_ENTRY*, size_t*),
                        PORT_HANDLE handle, PORT_REGISTER_STACK_ENTRY* entries, size_t* count)
 {
-    CountedPtr<GenTLPort> port;
-    const GC_ERROR code = library.LookupPortHandle(handle, &port);
-    if (code != GC_ERR_SUCCESS) {
-        if (count)
-            *count = 0;
-        return code;
-    }
-    return ((*port).*access)(entries, count);
+    bool called = false;
+    const GC_ERROR code = LookupOpenAndCall(library, &GenTLLibrary::LookupPortHandle, handle, [&](GenTLPort& port) {
+        called = true;
+        return (port.*access)(entries, count);
+    });
+    if (!called && count)
+        *count = 0;
+    return code;
 }
 
 // Reports a failure of GCGetLastError without storing it, so that the
@@ -199,26 +201,26 @@ GC_ERROR GenTLSrvDirect::GCCloseLib()
 
 GC_ERROR GenTLSrvDirect::GCReadPort(PORT_HANDLE hPort, uint64_t iAddress, void* pBuffer, size_t* piSize)
 {
-    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
-                         [&](GenTLPort& port) { return port.ReadPort(iAddress, pBuffer, piSize); });
+    return LookupOpenAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
+                             [&](GenTLPort& port) { return port.ReadPort(iAddress, pBuffer, piSize); });
 }
 
 GC_ERROR GenTLSrvDirect::GCWritePort(PORT_HANDLE hPort, uint64_t iAddress, const void* pBuffer, size_t* piSize)
 {
-    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
-                         [&](GenTLPort& port) { return port.WritePort(iAddress, pBuffer, piSize); });
+    return LookupOpenAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
+                             [&](GenTLPort& port) { return port.WritePort(iAddress, pBuffer, piSize); });
 }
 
 GC_ERROR GenTLSrvDirect::GCGetPortURL(PORT_HANDLE hPort, char* sURL, size_t* piSize)
 {
-    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
-                         [&](GenTLPort& port) { return port.GetPortURL(sURL, piSize); });
+    return LookupOpenAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
+                             [&](GenTLPort& port) { return port.GetPortURL(sURL, piSize); });
 }
 
 GC_ERROR GenTLSrvDirect::GCGetPortInfo(PORT_HANDLE hPort, PORT_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
                                        void* pBuffer, size_t* piSize)
 {
-    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort, [&](GenTLPort& port) {
+    return LookupOpenAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort, [&](GenTLPort& port) {
         return port.GetPortInfoLocked(iInfoCmd, piType, pBuffer, piSize);
     });
 }
@@ -397,9 +399,10 @@ GC_ERROR GenTLSrvDirect::IFOpenDevice(IF_HANDLE hIface, const char* sDeviceID, D
 
 GC_ERROR GenTLSrvDirect::DevGetPort(DEV_HANDLE hDevice, PORT_HANDLE* phRemoteDevice)
 {
-    return OpenAndRegister<GenTLLocalDevice, GenTLRemoteDevice>(
+    return OpenAndRegisterLocked<GenTLLocalDevice, GenTLRemoteDevice>(
         *m_library, &GenTLLibrary::LookupLocalDeviceHandle, hDevice, phRemoteDevice,
-        [](GenTLLocalDevice& device, CountedPtr<GenTLRemoteDevice>* port) { return device.GetRemotePort(port); });
+        [](GenTLLocalDevice& device, CountedPtr<GenTLRemoteDevice>* port) { return device.GetRemotePort(port); },
+        NothingToUndo<GenTLLocalDevice, GenTLRemoteDevice>);
 }
 
 GC_ERROR GenTLSrvDirect::DevGetNumDataStreams(DEV_HANDLE hDevice, uint32_t* piNumDataStreams)
@@ -417,11 +420,12 @@ GC_ERROR GenTLSrvDirect::DevGetDataStreamID(DEV_HANDLE hDevice, uint32_t iIndex,
 
 GC_ERROR GenTLSrvDirect::DevOpenDataStream(DEV_HANDLE hDevice, const char* sDataStreamID, DS_HANDLE* phDataStream)
 {
-    return OpenAndRegister<GenTLLocalDevice, GenTLDataStream>(
+    return OpenAndRegisterLocked<GenTLLocalDevice, GenTLDataStream>(
         *m_library, &GenTLLibrary::LookupLocalDeviceHandle, hDevice, phDataStream,
         [&](GenTLLocalDevice& device, CountedPtr<GenTLDataStream>* stream) {
             return device.StmOpen(sDataStreamID, stream);
-        });
+        },
+        NothingToUndo<GenTLLocalDevice, GenTLDataStream>);
 }
 
 GC_ERROR GenTLSrvDirect::DevGetInfo(DEV_HANDLE hDevice, DEVICE_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
@@ -478,9 +482,12 @@ GC_ERROR GenTLSrvDirect::DSStopAcquisition(DS_HANDLE hDataStream, ACQ_STOP_FLAGS
 GC_ERROR GenTLSrvDirect::DSGetInfo(DS_HANDLE hDataStream, STREAM_INFO_CMD iInfoCmd, INFO_DATATYPE* piType,
                                    void* pBuffer, size_t* piSize)
 {
-    return LookupAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream, [&](GenTLDataStream& stream) {
-        return stream.GetStreamInfo(iInfoCmd, piType, pBuffer, piSize);
-    });
+    // The payload and the statistics come from the hardware: a stream that
+    // its device's close took away meanwhile answers as a closed handle.
+    return LookupOpenAndCall(*m_library, &GenTLLibrary::LookupDataStreamHandle, hDataStream,
+                             [&](GenTLDataStream& stream) {
+                                 return stream.GetStreamInfo(iInfoCmd, piType, pBuffer, piSize);
+                             });
 }
 
 GC_ERROR GenTLSrvDirect::DSGetBufferID(DS_HANDLE hDataStream, uint32_t iIndex, BUFFER_HANDLE* phBuffer)
@@ -537,14 +544,14 @@ GC_ERROR GenTLSrvDirect::DSGetBufferInfo(DS_HANDLE hDataStream, BUFFER_HANDLE hB
 
 GC_ERROR GenTLSrvDirect::GCGetNumPortURLs(PORT_HANDLE hPort, uint32_t* piNumURLs)
 {
-    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
-                         [&](GenTLPort& port) { return port.GetNumPortURLs(piNumURLs); });
+    return LookupOpenAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort,
+                             [&](GenTLPort& port) { return port.GetNumPortURLs(piNumURLs); });
 }
 
 GC_ERROR GenTLSrvDirect::GCGetPortURLInfo(PORT_HANDLE hPort, uint32_t iURLIndex, URL_INFO_CMD iInfoCmd,
                                           INFO_DATATYPE* piType, void* pBuffer, size_t* piSize)
 {
-    return LookupAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort, [&](GenTLPort& port) {
+    return LookupOpenAndCall(*m_library, &GenTLLibrary::LookupPortHandle, hPort, [&](GenTLPort& port) {
         return port.GetPortURLInfo(iURLIndex, iInfoCmd, piType, pBuffer, piSize);
     });
 }

@@ -83,6 +83,31 @@ bool setEnvironmentW(const wchar_t* name, const wchar_t* value)
     return wideToUtf8(value, &v) && ::setenv(n.c_str(), v.c_str(), 1) == 0;
 }
 
+bool getEnvironmentBytes(const char* name, std::string* value)
+{
+    const char* v = name ? std::getenv(name) : nullptr;
+    if (!v)
+        return false;
+    *value = v;
+    return true;
+}
+
+bool setEnvironmentBytes(const char* name, const std::string& value)
+{
+    return name && ::setenv(name, value.c_str(), 1) == 0;
+}
+
+std::string defaultSearchPath()
+{
+    const size_t size = ::confstr(_CS_PATH, nullptr, 0);
+    if (size == 0)
+        return std::string();
+    std::string path(size, '\0');
+    ::confstr(_CS_PATH, &path[0], size);
+    path.resize(size - 1);
+    return path;
+}
+
 uint32_t getFileAttributesW(const wchar_t* path)
 {
     std::string p;

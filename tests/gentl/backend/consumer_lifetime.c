@@ -33,9 +33,15 @@
  *       each wait must end with GC_ERR_ABORT;
  *   reload_200_times  loads and unloads the producer 200 times: its driver
  *       folder must be on PATH once;
+ *   path_kept_by_loads  loads the producer with a PATH entry in Latin-1,
+ *       which stays as it was, and without PATH, after which `sh` is still
+ *       found by name;
  *   announce_while_device_closes  closes the device while a thread keeps
  *       announcing buffers on its stream, over many opens: the stream going
  *       away answers GC_ERR_INVALID_HANDLE, nothing else fails;
+ *   reopen_after_raced_close  closes and reopens the device 1000 times
+ *       while threads open its stream and remote port and read the camera:
+ *       every reopen succeeds;
  *   init_while_closing  calls GCInitLib and a second GCCloseLib while a
  *       held GCCloseLib cannot finish: the init waits for the close and
  *       initialises, the second close is refused; then threads keep
@@ -51,7 +57,9 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -741,6 +749,30 @@ static int reloadManyTimes(void)
     return 0;
 }
 
+/* PATH holds bytes: a load keeps an entry that is not UTF-8 as it was, and
+ * a load without PATH leaves the system's programs found by name. */
+static int pathKeptByLoads(void)
+{
+    static const char before[] = "/opt/caf\xe9/bin:/usr/bin:/bin";
+    char* const shell[] = {"sh", "-c", "exit 7", NULL};
+    const char* now;
+    pid_t child;
+    int status;
+    EXPECT(dlclose(g_producer) == 0);
+    EXPECT(setenv("PATH", before, 1) == 0);
+    if (loadProducer(g_producerPath) != 0)
+        return 1;
+    now = getenv("PATH");
+    EXPECT(now && strncmp(now, before, strlen(before)) == 0 && now[strlen(before)] == ':');
+    EXPECT(dlclose(g_producer) == 0);
+    EXPECT(unsetenv("PATH") == 0);
+    if (loadProducer(g_producerPath) != 0)
+        return 1;
+    EXPECT(posix_spawnp(&child, "sh", NULL, NULL, shell, environ) == 0);
+    EXPECT(waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 7);
+    return 0;
+}
+
 /* One thread announces buffers (consumer memory and the producer's in
  * turn) and revokes them again on the stream while the main thread closes
  * its device: the stream going away answers GC_ERR_INVALID_HANDLE to the
@@ -814,6 +846,88 @@ static int announceWhileDeviceCloses(void)
         EXPECT(pthread_join(announcer, NULL) == 0);
     }
     EXPECT(g_racing.unexpected == 0);
+    return 0;
+}
+
+/* Two threads open the device's stream, ask for its payload, announce a
+ * buffer, close the stream again and read the camera through the remote
+ * port, on the device handle that the main thread closes and opens again at
+ * once: every open after a close answers 0, and a read answers 0 or, once
+ * the port is gone, GC_ERR_INVALID_HANDLE. */
+#define REOPEN_ROUNDS 1000
+#define REOPEN_RACERS 2
+static struct {
+    char stream[256];
+    int stop, unexpected;
+    unsigned calls;
+} g_reopen;
+
+static void* raceTheClose(void* unused)
+{
+    (void)unused;
+    while (!__atomic_load_n(&g_reopen.stop, __ATOMIC_SEQ_CST)) {
+        DEV_HANDLE device = __atomic_load_n(&g_device, __ATOMIC_SEQ_CST);
+        DS_HANDLE stream;
+        BUFFER_HANDLE buffer;
+        PORT_HANDLE remote;
+        INFO_DATATYPE type;
+        uint64_t payload = 0;
+        uint32_t word;
+        size_t size = sizeof payload;
+        GC_ERROR code;
+        if (CALL(PDevOpenDataStream, DevOpenDataStream, device, g_reopen.stream, &stream) == GC_ERR_SUCCESS) {
+            if (CALL(PDSGetInfo, DSGetInfo, stream, STREAM_INFO_PAYLOAD_SIZE, &type, &payload, &size) ==
+                GC_ERR_SUCCESS)
+                CALL(PDSAllocAndAnnounceBuffer, DSAllocAndAnnounceBuffer, stream, payload, NULL, &buffer);
+            CALL(PDSClose, DSClose, stream);
+        }
+        size = sizeof word;
+        code = CALL(PDevGetPort, DevGetPort, device, &remote);
+        if (code == GC_ERR_SUCCESS)
+            code = CALL(PGCReadPort, GCReadPort, remote, 0, &word, &size);
+        if (code != GC_ERR_SUCCESS && code != GC_ERR_INVALID_HANDLE) {
+            fprintf(stderr, "a remote port racing DevClose answered %d\n", (int)code);
+            __atomic_add_fetch(&g_reopen.unexpected, 1, __ATOMIC_SEQ_CST);
+        }
+        __atomic_add_fetch(&g_reopen.calls, 1, __ATOMIC_SEQ_CST);
+    }
+    return NULL;
+}
+
+static int reopenAfterRacedClose(void)
+{
+    pthread_t racers[REOPEN_RACERS];
+    char device[256], text[512];
+    size_t size = sizeof device;
+    DEV_HANDLE opened;
+    GC_ERROR code = GC_ERR_SUCCESS, last;
+    unsigned round, i;
+    if (openInterface())
+        return 1;
+    CHECK(CALL(PIFGetDeviceID, IFGetDeviceID, g_interface, 0, device, &size));
+    CHECK(CALL(PIFOpenDevice, IFOpenDevice, g_interface, device, DEVICE_ACCESS_EXCLUSIVE, &g_device));
+    size = sizeof g_reopen.stream;
+    CHECK(CALL(PDevGetDataStreamID, DevGetDataStreamID, g_device, 0, g_reopen.stream, &size));
+    for (i = 0; i < REOPEN_RACERS; ++i)
+        EXPECT(pthread_create(&racers[i], NULL, raceTheClose, NULL) == 0);
+    for (round = 0; round < REOPEN_ROUNDS && code == GC_ERR_SUCCESS; ++round) {
+        /* The close meets the racers at a different step each round. */
+        const unsigned before = __atomic_load_n(&g_reopen.calls, __ATOMIC_SEQ_CST);
+        while (__atomic_load_n(&g_reopen.calls, __ATOMIC_SEQ_CST) < before + 1 + round % 16)
+            usleep(50);
+        CHECK(CALL(PDevClose, DevClose, g_device));
+        code = CALL(PIFOpenDevice, IFOpenDevice, g_interface, device, DEVICE_ACCESS_EXCLUSIVE, &opened);
+        if (code == GC_ERR_SUCCESS)
+            __atomic_store_n(&g_device, opened, __ATOMIC_SEQ_CST);
+    }
+    __atomic_store_n(&g_reopen.stop, 1, __ATOMIC_SEQ_CST);
+    for (i = 0; i < REOPEN_RACERS; ++i)
+        EXPECT(pthread_join(racers[i], NULL) == 0);
+    size = sizeof text;
+    if (code != GC_ERR_SUCCESS && CALL(PGCGetLastError, GCGetLastError, &last, text, &size) == GC_ERR_SUCCESS)
+        fprintf(stderr, "round %u: IFOpenDevice after DevClose answered %d: %s\n", round, (int)code, text);
+    EXPECT(code == GC_ERR_SUCCESS);
+    EXPECT(g_reopen.unexpected == 0);
     return 0;
 }
 
@@ -999,7 +1113,9 @@ static const struct {
     {"announce_refused_while_flushing", announceRefusedWhileFlushing, NULL},
     {"reregister_with_waiter", reregisterWithWaiter, NULL},
     {"reload_200_times", reloadManyTimes, NULL},
+    {"path_kept_by_loads", pathKeptByLoads, NULL},
     {"announce_while_device_closes", announceWhileDeviceCloses, NULL},
+    {"reopen_after_raced_close", reopenAfterRacedClose, NULL},
     {"init_while_closing", initWhileClosing, NULL},
     {"thread_ends_while_unloading", threadEndsWhileUnloading, NULL},
 };

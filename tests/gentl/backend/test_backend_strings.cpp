@@ -159,14 +159,18 @@ TEST_F(RegistryFixture, TheDriverFolderJoinsPathOnceAfterAColon)
     struct Case {
         const char* value;  // DriversPath, null: none
         const char* path;   // PATH before, null: unset
-        const char* result;
+        std::string result;
     };
+    char system[512] = {};
+    ASSERT_GT(confstr(_CS_PATH, system, sizeof system), 0u);
     const Case cases[] = {
         {"/opt/cvn", "/usr/bin", "/usr/bin:/opt/cvn/GenTLProducer/Linux64"},
         {"/opt/cvn///", "/usr/bin", "/usr/bin:/opt/cvn/GenTLProducer/Linux64"},
         {nullptr, "/usr/bin", "/usr/bin:GenTLProducer/Linux64"},
-        {"/opt/cvn", nullptr, "/opt/cvn/GenTLProducer/Linux64"},
-        {"/opt/cvn", "", "/opt/cvn/GenTLProducer/Linux64"},
+        // Without PATH the system's search path stays searched.
+        {"/opt/cvn", nullptr, std::string(system) + ":/opt/cvn/GenTLProducer/Linux64"},
+        // An empty PATH is one empty entry, the current folder: it stays.
+        {"/opt/cvn", "", ":/opt/cvn/GenTLProducer/Linux64"},
         {"/", "/bin", "/bin:/GenTLProducer/Linux64"},
         // Once there as a whole entry, it stays once; parts of entries are
         // other folders.
@@ -183,7 +187,7 @@ TEST_F(RegistryFixture, TheDriverFolderJoinsPathOnceAfterAColon)
         else
             unsetenv("PATH");
         PexDriverFolder::AppendToPath(PexDriverFolder::kPlatformWord);
-        EXPECT_STREQ(std::getenv("PATH"), c.result) << (c.value ? c.value : "no value");
+        EXPECT_STREQ(std::getenv("PATH"), c.result.c_str()) << (c.value ? c.value : "no value");
     }
     setenv("PATH", "/bin", 1);
     PexDriverFolder::AppendToPath(PexDriverFolder::kPlatformWord);

@@ -1,6 +1,7 @@
 #pragma once
 // Environment, file attributes and process texts in wide text (wchar_t),
-// converted to and from the UTF-8 of the system.
+// converted to and from the UTF-8 of the system; the environment also as the
+// bytes it holds.
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,14 @@ std::wstring utf8ToWide(const std::string& utf8);
 bool getEnvironmentW(const wchar_t* name, std::wstring* value);
 // SetEnvironmentVariableW; a null value removes the variable.
 bool setEnvironmentW(const wchar_t* name, const wchar_t* value);
+
+// The variable's bytes as the environment holds them, without conversion:
+// false when it is not set.
+bool getEnvironmentBytes(const char* name, std::string* value);
+bool setEnvironmentBytes(const char* name, const std::string& value);
+// The system's default search path for programs (confstr _CS_PATH), which
+// the C library searches where PATH is not set.
+std::string defaultSearchPath();
 
 constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
