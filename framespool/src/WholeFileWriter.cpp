@@ -225,8 +225,8 @@ bool WholeFileWriter::Write(const std::string& path, const uint8_t* data, int64_
     // A regular file, or none yet: the new file is written beside it and
     // takes its name once it is whole.
     std::string target = path, temp;
-    if (!followLinks(target))
-        return false;
+    if (!followLinks(target) || (found && ::access(target.c_str(), W_OK) != 0))
+        return false;  // an earlier file that may not be written is not replaced either
     const int fd = createBeside(target, temp);
     if (fd < 0)
         return false;

@@ -73,7 +73,8 @@ WholeFileOutput::WholeFileOutput(const std::string& path)
     if (found && !S_ISREG(named.st_mode)) {
         // A device or a pipe: no other file can stand in for it.
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } else if (followLinks(path_)) {
+    } else if (followLinks(path_) && (!found || ::access(path_.c_str(), W_OK) == 0)) {
+        // An earlier file that may not be written is not replaced either.
         replacing_ = found;
         fd_ = createBeside(path_, temp_);
         if (fd_ >= 0 && replacing_)
