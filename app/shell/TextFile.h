@@ -1,7 +1,9 @@
 #pragma once
-// Text files the user asked to save, written whole or not at all: a file the
-// disk took only part of (full, gone) is removed again, so that no cut file
-// is later taken for a saved one.
+// Text files the user asked to save, written whole or not at all: the new
+// text is written beside the file and takes its name only once it is whole,
+// so that a save that fails (a full disk, a network file system refusing the
+// data at close) leaves an earlier file of that name as it was, and no cut
+// file is later taken for a saved one.
 
 #include <QString>
 
@@ -9,8 +11,9 @@ namespace TextFile {
 
 enum class Written { Whole, NotOpened, Cut };
 
-// Writes `text` over the file at `path` (text mode, truncating). Only a
-// regular file is removed after a failed write, never a device.
+// Writes `text` to the file at `path` (text mode). A name that is a symbolic
+// link keeps its link: the file it leads to is replaced. A name that is no
+// regular file (a pipe, a device) is written in place and never removed.
 Written write(const QString& path, const QString& text);
 
 }  // namespace TextFile

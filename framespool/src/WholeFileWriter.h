@@ -9,10 +9,12 @@
 class WholeFileWriter
 {
 public:
-    // Creates or truncates path and writes size bytes of data into it. An
-    // open that would block (a pipe nobody reads) fails at once, and a pipe
-    // that takes no data for a second fails the write. A regular file whose
-    // write fails is removed, so no cut-off file is left under its name; a
-    // symbolic link in its place stays, and so does the file it points to.
+    // Writes size bytes of data as the file path. A regular file (or a name
+    // not yet taken) is written beside the name and takes it once whole: a
+    // write that fails leaves an earlier file as it was and no new file. A
+    // symbolic link keeps its link; the file it leads to is replaced. A pipe
+    // or device is written in place: an open that would block (a pipe nobody
+    // reads) fails at once, and a pipe that takes no data for a second fails
+    // the write. errno tells the error.
     static bool Write(const std::string& path, const uint8_t* data, int64_t size);
 };

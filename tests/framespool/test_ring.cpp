@@ -142,8 +142,8 @@ TEST(SpoolRing, AFileWhoseFolderIsRemovedWhileWrittenIsNotReportedWritten)
     ASSERT_EQ(Init_FrameSpool(path.c_str(), 2, 2, 1, 16, 1, 1, 2), 1);
     ASSERT_EQ(Append_FileBuffer(frame.data(), 8, 2), 1);
     ASSERT_EQ(Close_FrameSpool(2), 1);
-    // The writer has the file open and waits for the hold to go.
-    const bool opened = lumatest::waitFor([&] { return SpoolTestFiles::Exists(path); });
+    // The writer has the file open beside its name and waits for the hold to go.
+    const bool opened = lumatest::waitFor([&] { return !std::filesystem::is_empty(folder); });
     std::filesystem::remove_all(folder);
     std::filesystem::remove(hold);
     EXPECT_EQ(Uninit_FrameSpool(2), 0);
@@ -200,38 +200,52 @@ TEST(SpoolRing, ARefusingDiskDropsTheQueueAndABadNameOnlyItself)
     EXPECT_EQ(Uninit_FrameSpool(5), 1);
 }
 
-// A name that is a symbolic link keeps its link: only a regular file under
-// the name itself is removed.
-TEST(SpoolRing, WriteFailingPartWayLeavesNoCutFileBehind)
+// A write that fails part-way leaves no file under its name and an earlier
+// file as it was. A name that is a symbolic link keeps its link, whether the
+// write fails or replaces the file it leads to (with that file's mode).
+TEST(SpoolRing, WriteFailingPartWayLeavesAnEarlierFileAsItWas)
 {
     const struct {
         const char* name;
         const char* linkTo;  // null: a plain file
+        bool earlier;        // a file of 0640 is there before
+        bool fails;
         std::vector<std::string> left;
     } cases[] = {
-        {"cut.tif", nullptr, {}},
-        {"link.tif", "target.tif", {"link.tif", "target.tif"}},
+        {"cut.tif", nullptr, false, true, {}},
+        {"kept.tif", nullptr, true, true, {"kept.tif"}},
+        {"link.tif", "target.tif", false, true, {"link.tif"}},
+        {"link.tif", "target.tif", true, false, {"link.tif", "target.tif"}},
     };
+    const std::vector<uint8_t> earlier = Pattern(16, 7), frame = Pattern(128 * 1024, 4);
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         SpoolTestFiles dir;
-        const std::string path = dir.Path(c.name);
+        const std::string path = dir.Path(c.name), file = dir.Path(c.linkTo ? c.linkTo : c.name);
         if (c.linkTo)
-            std::filesystem::create_symlink(dir.Path(c.linkTo), path);
-        const std::vector<uint8_t> frame = Pattern(128 * 1024, 4);
+            std::filesystem::create_symlink(file, path);
+        if (c.earlier) {
+            std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(earlier.data()), 16);
+            ::chmod(file.c_str(), 0640);
+        }
         testing::internal::CaptureStderr();
         {
             // Half the file fits; the captured output is far below the limit.
-            lumatest::FileSizeLimit limit(64 * 1024);
+            lumatest::FileSizeLimit limit(c.fails ? 64 * 1024 : 1024 * 1024);
             ASSERT_EQ(Init_FrameSpool(path.c_str(), 256, 256, 1, 16, 1, 1, 1), 1);
             ASSERT_EQ(Append_FileBuffer(frame.data(), 128 * 1024, 1), 1);
-            EXPECT_EQ(Uninit_FrameSpool(1), 0);
+            EXPECT_EQ(Uninit_FrameSpool(1), c.fails ? 0 : 1);
         }
         const std::string out = testing::internal::GetCapturedStderr();
-        EXPECT_NE(out.find("Save file failed: " + path + "\n"), std::string::npos) << out;
-        EXPECT_NE(out.find("Unsaved file dropped: " + path + "\n"), std::string::npos) << out;
-        EXPECT_EQ(dir.Names(), c.left) << c.name;
-        if (c.linkTo) {
-            EXPECT_TRUE(std::filesystem::is_symlink(path));
+        EXPECT_EQ(out.find("Unsaved file dropped: " + path + "\n") != std::string::npos, c.fails) << out;
+        EXPECT_EQ(dir.Names(), c.left);
+        EXPECT_EQ(std::filesystem::is_symlink(path), c.linkTo != nullptr);
+        if (c.earlier && c.fails) {
+            EXPECT_EQ(SpoolTestFiles::Read(file), earlier);
+        } else if (c.earlier) {
+            EXPECT_EQ(SpoolTestFiles::Read(file).size(), frame.size() + 170);
+            struct stat st {};
+            EXPECT_EQ(::stat(file.c_str(), &st) == 0 ? st.st_mode & 0777 : 0, 0640u);
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "AviRecorder.h"
 
+#include "WholeFileOutput.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -113,13 +115,13 @@ bool AviRecorder::open(const std::string& path, uint32_t width, uint32_t height,
         return fail(errno);
     if (!writeHeaders()) {
         // A file without its headers is no video: it goes, unless the path
-        // names something other than a plain file.
-        struct stat st;
-        const bool plain = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+        // names something other than the file opened.
+        struct stat made {};
+        const bool known = ::fstat(fd_, &made) == 0;
         ::close(fd_);
         fd_ = -1;
-        if (plain)
-            ::unlink(path.c_str());
+        if (known)
+            WholeFileOutput::removeMade(path, made);
         return false;
     }
     return true;

@@ -16,7 +16,8 @@ class CalibrationFile {
 public:
     enum class Result { Ok, CannotOpen, BadFormat };
 
-    // False when the file cannot be written whole; no cut file stays.
+    // False when the file cannot be written whole; no cut file stays, and an
+    // earlier file of that name is left as it was.
     static bool write(const std::string& path, const std::string& kind, const std::string& serial,
                       const std::vector<int32_t>& values);
     // Reads a file of the given kind with exactly expectedCount values.

@@ -9,7 +9,8 @@ namespace ztcam {
 // Single-image files of the SDK's image saving: raw (packed samples), classic
 // TIFF (uncompressed, one strip, 8 or 16 bits), PNG (8 or 16 bits), JPEG and
 // BMP (8 bits). Each returns false when the file cannot be written, with
-// errno telling why, and then leaves no file of that name behind.
+// errno telling why, and then leaves no new file behind and an earlier file
+// of that name as it was.
 class ImageFileWriter {
 public:
     // The next `files` files (-1: every file until this is called with 0)

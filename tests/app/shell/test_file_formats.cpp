@@ -1,13 +1,21 @@
 // The user-set data file and the parameter configuration file without a
-// camera: firmware gate, window pieces, what a file must hold to be used, and
-// the order in which a parameter file's lines are set.
+// camera: firmware gate, window pieces, what a file must hold to be used, the
+// order in which a parameter file's lines are set, and how the text files
+// they are saved as replace earlier ones.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FileSizeLimit.h"
 #include "ParamConfigFile.h"
+#include "TextFile.h"
 #include "UserSetFile.h"
 
 #include <ZTCam.h>
@@ -153,4 +161,39 @@ TEST(ParamConfigFileFormat, IntegersAre64BitAndOld32BitValuesStillLoad)
             EXPECT_EQ(v, c.value) << c.text;
         }
     }
+}
+
+// A save that fails leaves an earlier file as it was and nothing beside it; a
+// symbolic link keeps its link, and a pipe is written where it is.
+TEST(TextFileWrite, AFailedSaveLeavesTheEarlierFileAndNamesKeepWhatTheyAre)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("keep.txt"), link = dir.filePath("link.txt"), pipe = dir.filePath("pipe");
+    const auto bytes = [](const QString& name) {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QString earlier(200 * 1024, QChar('e'));
+    ASSERT_EQ(TextFile::write(path, earlier), TextFile::Written::Whole);
+    {
+        lumatest::FileSizeLimit full(300 * 1024);
+        EXPECT_EQ(TextFile::write(path, QString(400 * 1024, QChar('n'))), TextFile::Written::Cut);
+    }
+    EXPECT_TRUE(bytes(path) == earlier.toLatin1());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"keep.txt"});
+
+    ASSERT_TRUE(QFile::link(path, link));
+    EXPECT_EQ(TextFile::write(link, "new\n"), TextFile::Written::Whole);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(bytes(path), QByteArray("new\n"));
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+    EXPECT_EQ(TextFile::write(pipe, "piped\n"), TextFile::Written::Whole);
+    char got[16] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got), 6);
+    ::close(reader);
+    EXPECT_FALSE(QFileInfo(pipe).isFile());
 }

@@ -6,9 +6,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -221,6 +223,64 @@ TEST_F(ZTCamFiles, AFileThatCannotBeWrittenWholeIsRemoved)
     for (const auto& format : formats)
         EXPECT_EQ(fileSize(dir + "/big" + format.extension), -1) << format.extension;
     EXPECT_EQ(fileSize(dsnu), -1);
+}
+
+// A save that fails leaves an earlier file of its name as it was and nothing
+// beside it, for every image format and for calibration data. One that
+// succeeds through a symbolic link keeps the link and the replaced file's
+// mode; a new file gets the mode open() gives.
+TEST_F(ZTCamFiles, AFailedSaveLeavesTheEarlierFileAsItWas)
+{
+    std::vector<uint8_t> block;
+    ZTCamFrame f = grab(1, block);
+    const std::string base = dir + "/keep";
+    ZTCamFileSaveParams p{};
+    p.frame = &f;
+    p.path = base.c_str();
+    const struct {
+        int32_t mask;  // 0: DSNU data
+        const char* extension;
+    } files[] = {{ZTCAM_FILE_RAW, ".raw"}, {ZTCAM_FILE_TIF, ".tif"}, {ZTCAM_FILE_PNG, ".png"},
+                 {ZTCAM_FILE_JPG, ".jpg"}, {ZTCAM_FILE_BMP, ".bmp"}, {0, ".txt"}};
+    const std::vector<uint8_t> earlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+    std::set<std::string> names;
+    for (const auto& file : files) {
+        const std::string path = base + file.extension;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(earlier.data()), 7);
+        names.insert(std::string("keep") + file.extension);
+        p.formatMask = file.mask;
+        errno = 0;
+        {
+            lumatest::FileSizeLimit limit(8);
+            EXPECT_EQ(file.mask != 0 ? ZTCAM_File_SaveImage(handle, p) : ZTCAM_GenICam_DSNUDataRW(handle, path.c_str(), 0),
+                      ZTCAM_STATUS_IO_ERROR)
+                << path;
+        }
+        EXPECT_EQ(errno, EFBIG) << path;
+        EXPECT_EQ(fileBytes(path), earlier) << path;
+    }
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, names);
+
+    ::chmod((base + ".raw").c_str(), 0640);
+    ASSERT_EQ(::symlink((base + ".raw").c_str(), (dir + "/link.raw").c_str()), 0);
+    const std::string link = dir + "/link", fresh = dir + "/fresh";
+    for (const std::string& name : {link, fresh}) {
+        p.path = name.c_str();
+        p.formatMask = ZTCAM_FILE_RAW;
+        EXPECT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_SUCCESS);
+    }
+    struct stat named {}, replaced {}, made {};
+    EXPECT_TRUE(::lstat((link + ".raw").c_str(), &named) == 0 && S_ISLNK(named.st_mode));
+    ASSERT_EQ(::stat((base + ".raw").c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_size, off_t(f.imageSize));
+    EXPECT_EQ(replaced.st_mode & 0777, 0640u);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ASSERT_EQ(::stat((fresh + ".raw").c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 0777, 0666u & ~mask);
 }
 
 TEST_F(ZTCamFiles, RecordsAviThatFfprobeReads)
