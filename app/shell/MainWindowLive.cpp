@@ -392,8 +392,8 @@ void MainWindow::onFinishImageCapture(int camIdx, bool isSuccess)
     }
 }
 
-void MainWindow::onSaveSeriesReport(int camIdx, int frames, int overwritten, int notSaved, QString folder,
-                                    QString reason)
+void MainWindow::onSaveSeriesReport(int camIdx, int frames, int overwritten, int notSaved,
+                                    bool stopped, QString folder, QString reason)
 {
     m_setCamsLostFrames.insert(camIdx);
     if (overwritten > 0)
@@ -402,7 +402,17 @@ void MainWindow::onSaveSeriesReport(int camIdx, int frames, int overwritten, int
                        .arg(camIdx)
                        .arg(overwritten)
                        .arg(frames));
-    if (notSaved > 0)
+    if (notSaved <= 0)
+        return;
+    if (stopped)
+        onWritelog(QStringLiteral("Camera%1 saved %2 and could not save %3 of the %4 frames before the capture was "
+                                  "stopped to %5: %6.")
+                       .arg(camIdx)
+                       .arg(frames - overwritten - notSaved)
+                       .arg(notSaved)
+                       .arg(frames)
+                       .arg(QDir::toNativeSeparators(folder), reason));
+    else
         onWritelog(QStringLiteral("Camera%1 could not save %2 of %3 frames to %4: %5.")
                        .arg(camIdx)
                        .arg(notSaved)

@@ -75,6 +75,64 @@ TEST_F(SingleImageSeries, ACaptureClickedDuringTheStoppedSeriesLastWriteStartsAf
     EXPECT_EQ(logRows().filter(finishRow).size(), 1) << logRows().join("\n").toStdString();
 }
 
+// A series whose folder cannot be made (the image folder is a link into a
+// folder that is gone) ends by itself with every frame counted: a time-lapse
+// gives up each frame when the next one is due; in trigger mode, where the
+// camera sends no more than the series' frames, after the retries the idle
+// limit allows. Stopped, a series in order counts the frames that arrived.
+struct FolderGoneCase {
+    const char* name;
+    bool trigger;
+    int intervalMs;
+    int stopAfter;     // frames delivered before the series is stopped; 0: it is not
+    const char* rows;  // of camera 1; %1 the folder
+    friend void PrintTo(const FolderGoneCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FolderGone : public SaveFixture, public ::testing::WithParamInterface<FolderGoneCase> {};
+
+TEST_P(FolderGone, EveryFrameOfTheSeriesIsCounted)
+{
+    const FolderGoneCase& c = GetParam();
+    open(kOneCamera, 1);
+    window->m_strImgDir = workDir.path() + "/lapse";
+    ASSERT_TRUE(QFile::link(workDir.path() + "/gone/img", window->m_strImgDir));
+    window->m_nSaveFormat = ZTCAM_FILE_PNG;
+    window->m_nInterval = c.intervalMs;
+    window->setPanelTriggerMode(1, c.trigger);
+    StandaloneSave s(*window, 1, false, 8);
+    QObject::connect(s.thread, &CZTThdSaveImg::SignalSendFinishSaveFlag, window.get(), &MainWindow::onFinishImageCapture);
+    s.start(5);
+    // The time-lapse camera sends a frame every 10 ms until the series ends.
+    const int frames = c.stopAfter > 0 ? c.stopAfter : c.intervalMs > 0 ? 1000 : 5;
+    for (int k = 0; k < frames && s.events->finished.empty(); ++k) {
+        s.deliver(k);
+        if (c.intervalMs > 0)
+            waitFor([] { return false; }, 10);
+    }
+    if (c.stopAfter > 0) {
+        waitFor([] { return false; }, 200);  // the saver tries the first frame
+        s.thread->StopThread();
+        ASSERT_TRUE(waitFor([&] { return seriesRows(1).reports > 0; }));
+    } else {
+        ASSERT_TRUE(s.waitForEnd());
+    }
+    EXPECT_EQ(logRows().filter(QRegularExpression("^Camera1 ")).join("\n").toStdString(),
+              QString(c.rows).arg(QDir::toNativeSeparators(imgDir())).toStdString());
+}
+
+constexpr const char* kFiveNotSaved = "Camera1 could not save 5 of 5 frames to %1: the folder could not be made.\n"
+                                      "Camera1 capture finished with lost frames.";
+
+INSTANTIATE_TEST_SUITE_P(
+    SaveSeries, FolderGone,
+    ::testing::Values(FolderGoneCase{"TimeLapse", false, 50, 0, kFiveNotSaved},
+                      FolderGoneCase{"Trigger", true, 0, 0, kFiveNotSaved},
+                      FolderGoneCase{"StoppedInOrder", false, 0, 3,
+                                     "Camera1 saved 0 and could not save 3 of the 3 frames before the capture was "
+                                     "stopped to %1: the folder could not be made."}),
+    [](const ::testing::TestParamInfo<FolderGoneCase>& info) { return std::string(info.param.name); });
+
 // A series of single files of a live camera (64 x 48 Mono 12, 50 frames per
 // second, frames stamped). Each row's saver either keeps up or is held in its
 // first image write until the camera has refilled the ring twice: the files
