@@ -299,7 +299,7 @@ void CZTThdSaveImg::reportSeries()
         LUMA_DEBUG("CZTThdSaveImg::reportSeries", "camera%d could not save %d of %d frames: %s", m_nCamIndex.load(),
                    m_nNotSaved, frames, reason.toLocal8Bit().constData());
     if (m_nLostCount > 0 || m_nNotSaved > 0)
-        emit SignalSendSeriesReport(m_nCamIndex, frames, m_nLostCount, m_nNotSaved, m_bStopped,
+        emit SignalSendSeriesReport(m_nCamIndex, m_settings.capCount, frames, m_nLostCount, m_nNotSaved, m_bStopped,
                                     m_settings.dir, reason);
 }
 

@@ -100,13 +100,13 @@ signals:
     void SignalSendSavedImageCount(int camIndex, int savedCount);
     void SignalSendFinishSaveFlag(int camIndex, bool isSuccess);
     void SignalStackCloseFinished();
-    // The series that ended lost `overwritten` of its `frames` frames in the
-    // ring and could not save `notSaved` of
+    // The series of capture number `capture` that ended lost `overwritten`
+    // of its `frames` frames in the ring and could not save `notSaved` of
     // them into `folder`, the first of them because of `reason`. `frames` is
     // the series' length, or, when it was stopped from outside, the frames
     // it handled before the stop. Sent once as a series ends, before its
     // finish flag, only when it lost or could not save any.
-    void SignalSendSeriesReport(int camIndex, int frames, int overwritten, int notSaved, bool stopped,
+    void SignalSendSeriesReport(int camIndex, int capture, int frames, int overwritten, int notSaved, bool stopped,
                                 QString folder, QString reason);
 
 protected:

@@ -392,10 +392,14 @@ void MainWindow::onFinishImageCapture(int camIdx, bool isSuccess)
     }
 }
 
-void MainWindow::onSaveSeriesReport(int camIdx, int frames, int overwritten, int notSaved,
+void MainWindow::onSaveSeriesReport(int camIdx, int capture, int frames, int overwritten, int notSaved,
                                     bool stopped, QString folder, QString reason)
 {
-    m_setCamsLostFrames.insert(camIdx);
+    // The report of a capture stopped part-way may come after the next
+    // capture began: its rows still tell what it lost, but the capture now
+    // running lost nothing by it.
+    if (capture == m_nCapCount)
+        m_setCamsLostFrames.insert(camIdx);
     if (overwritten > 0)
         onWritelog(QStringLiteral("Camera%1 lost %2 of the %3 frames of the capture because saving fell behind the "
                                   "camera. More acquisition buffers would keep them.")

@@ -232,7 +232,7 @@ public:
         connect(thread, &CZTThdSaveImg::SignalStackCloseFinished, this, [this] { ++closes; },
                 Qt::QueuedConnection);
         connect(thread, &CZTThdSaveImg::SignalSendSeriesReport, this,
-                [this](int, int, int overwritten, int notSavedFrames, bool, QString, QString) {
+                [this](int, int, int, int overwritten, int notSavedFrames, bool, QString, QString) {
                     lost += overwritten;
                     notSaved += notSavedFrames;
                 },
