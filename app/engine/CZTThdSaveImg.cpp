@@ -146,6 +146,8 @@ void CZTThdSaveImg::StartThread(int frames)
     m_nLostCount = 0;
     m_nFramesHandled = 0;
     m_retrying = Failure();
+    m_nTurnArrival = -1;
+    m_bStopped = false;
     m_notSaved.clear();
     m_nNotSaved = 0;
     m_firstFailure = Failure();
@@ -238,6 +240,14 @@ void CZTThdSaveImg::markNotSaved(int position, Failure failure)
         m_firstFailure = failure;
 }
 
+void CZTThdSaveImg::giveUpFrames(qint64 count)
+{
+    for (; count > 0; --count)
+        markNotSaved(m_nFramesHandled++, m_retrying);
+    m_retrying = Failure();
+    m_nTurnArrival = -1;
+}
+
 void CZTThdSaveImg::skipOverwritten(int count)
 {
     const int first = m_nFramesHandled;
@@ -280,7 +290,7 @@ void CZTThdSaveImg::reportSeries()
     if (!m_bReportOwed)
         return;
     m_bReportOwed = false;
-    const int frames = seriesFrames();
+    const int frames = m_bStopped ? m_nFramesHandled : seriesFrames();
     if (m_nLostCount > 0)
         LUMA_DEBUG("CZTThdSaveImg::reportSeries", "camera%d lost %d of %d frames", m_nCamIndex.load(), m_nLostCount,
                    frames);
@@ -289,7 +299,8 @@ void CZTThdSaveImg::reportSeries()
         LUMA_DEBUG("CZTThdSaveImg::reportSeries", "camera%d could not save %d of %d frames: %s", m_nCamIndex.load(),
                    m_nNotSaved, frames, reason.toLocal8Bit().constData());
     if (m_nLostCount > 0 || m_nNotSaved > 0)
-        emit SignalSendSeriesReport(m_nCamIndex, frames, m_nLostCount, m_nNotSaved, m_settings.dir, reason);
+        emit SignalSendSeriesReport(m_nCamIndex, m_settings.capCount, frames, m_nLostCount, m_nNotSaved, m_bStopped,
+                                    m_settings.dir, reason);
 }
 
 void CZTThdSaveImg::run()
@@ -344,12 +355,24 @@ void CZTThdSaveImg::run()
                 // Time-lapse: the newest frame, once it arrived at least the
                 // interval after the one saved before.
                 const qint64 newest = delivered - 1;
+                if (m_nTurnArrival >= 0 && newest >= m_nSeriesStart &&
+                    set->arrivalOf(newest) - m_nTurnArrival >= intervalNs) {
+                    // The next frame is due: this turn's frame cannot be
+                    // saved in time any more.
+                    m_nLastArrival = m_nTurnArrival;
+                    giveUpFrames(1);
+                    idle = 0;
+                    if (m_nFramesHandled >= seriesFrames()) {
+                        result = true;
+                        break;
+                    }
+                }
                 if (newest < m_nSeriesStart || newest <= m_nLastSavedFrame) {
                     QThread::msleep(5);
                     ++idle;
                     continue;
                 }
-                if (m_nSavedCount > 0 && set->arrivalOf(newest) - m_nLastArrival < intervalNs) {
+                if (m_nFramesHandled > 0 && set->arrivalOf(newest) - m_nLastArrival < intervalNs) {
                     const qint64 left = m_nLastArrival + intervalNs - FrameBufferSet::nowNs();
                     if (left > 0) {
                         // The interval runs: no frame is missing yet.
@@ -364,12 +387,34 @@ void CZTThdSaveImg::run()
             }
             const SaveResult saved = m_bStackSave ? SaveStackImging(frame) : SaveRamImging(frame);
             if (saved == SaveResult::Failed) {
+                if (trigger) {
+                    // No frame comes to overwrite it: the frame is tried for
+                    // as long as the idle limit allows.
+                    if (++idle > kIdleLimit) {
+                        giveUpFrames(1);
+                        m_nNextFrame = frame + 1;
+                        // The limit is spent: the frames after it are tried
+                        // once each, until one is saved.
+                        idle = kIdleLimit;
+                        if (m_nFramesHandled >= seriesFrames()) {
+                            result = true;
+                            break;
+                        }
+                        continue;
+                    }
+                } else if (intervalNs > 0) {
+                    if (m_nTurnArrival < 0)
+                        m_nTurnArrival = set->arrivalOf(frame);
+                    else if (FrameBufferSet::nowNs() - m_nTurnArrival >= intervalNs)
+                        ++idle;  // the next frame is late
+                }
                 QThread::msleep(5);
                 continue;
             }
             if (saved == SaveResult::Overwritten)
                 continue;  // the next pass finds the frame lost
             m_retrying = Failure();
+            m_nTurnArrival = -1;
             ++m_nSavedCount;
             m_nLastSavedFrame = frame;
             m_nLastArrival = m_nCopiedArrival;
@@ -383,14 +428,21 @@ void CZTThdSaveImg::run()
             }
         }
     }
-    // The frame being tried again as the series ended was not saved either.
-    if (m_retrying.cause != Cause::None)
-        markNotSaved(m_nFramesHandled, m_retrying);
-    m_retrying = Failure();
     // Whoever clears the flag first owns the end of the series: the loop
     // (finished or failed) or StopThread (stopped from outside), whose pool
     // task closes the stack files and reports.
     const bool endedByItself = m_bRunning.exchange(false);
+    m_bStopped = !endedByItself;
+    if (m_retrying.cause != Cause::None) {
+        // The frame being tried again as the series ended was not saved
+        // either, nor, in a series saved in order, the frames of the series
+        // that arrived behind it.
+        qint64 kept = 1;
+        if (set && (intervalNs <= 0 || m_pOwner->isTriggerMode(m_nCamIndex)))
+            kept = std::max<qint64>(1, std::min(set->deliveredCount(), seriesEnd) - m_nNextFrame);
+        giveUpFrames(kept);
+    }
+    m_retrying = Failure();
     if (endedByItself && m_bStackSave)
         CloseFrameSpool(true);
     m_nSavedCount = 0;

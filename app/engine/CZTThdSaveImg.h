@@ -35,10 +35,15 @@ class MainWindow;
 // Every frame of the series that the saver reached ends up in whole files or
 // is counted as not saved: an image write the SDK refuses, a frame a stack
 // file refuses, a stack file that did not reach the disk, and the frames lost
-// while a folder or the stack files could not be made. The series goes on
-// after such a frame. As the series ends (finished, failed or stopped) one
-// report tells how many frames were overwritten and how many could not be
-// saved, and why (SignalSendSeriesReport), before the finish flag.
+// while a folder or the stack files could not be made. A frame that waits for
+// the folder or the stack files is tried again for as long as it can still be
+// saved in time: in order, until the camera overwrites it; in a time-lapse,
+// until the next frame is due; in trigger mode, where no more frames come, as
+// long as the idle limit allows. The series goes on after such a frame, and
+// saves again once it can. As the series ends (finished, failed or stopped)
+// one report tells how many frames were overwritten and how many could not be
+// saved, and why (SignalSendSeriesReport), before the finish flag; a series
+// stopped from outside counts the frames it handled up to the stop.
 class CZTThdSaveImg : public QThread
 {
     Q_OBJECT
@@ -78,7 +83,7 @@ public:
     // (only positions 0 to 3 have stack slots).
     static int tifSlot(int camIndex);
     static int rawSlot(int camIndex);
-    // Idle polls of 5 ms after the last saved frame before a series fails.
+    // Idle polls of 5 ms after the last frame handled before a series fails.
     static constexpr int kIdleLimit = 600;
 
     // Why frames could not be saved.
@@ -95,12 +100,14 @@ signals:
     void SignalSendSavedImageCount(int camIndex, int savedCount);
     void SignalSendFinishSaveFlag(int camIndex, bool isSuccess);
     void SignalStackCloseFinished();
-    // The series of `frames` frames that ended lost `overwritten` frames in
-    // the ring and could not save `notSaved` frames into `folder`, the first
-    // of them because of `reason`. Sent once as a series ends, before its
+    // The series of capture number `capture` that ended lost `overwritten`
+    // of its `frames` frames in the ring and could not save `notSaved` of
+    // them into `folder`, the first of them because of `reason`. `frames` is
+    // the series' length, or, when it was stopped from outside, the frames
+    // it handled before the stop. Sent once as a series ends, before its
     // finish flag, only when it lost or could not save any.
-    void SignalSendSeriesReport(int camIndex, int frames, int overwritten, int notSaved, QString folder,
-                                QString reason);
+    void SignalSendSeriesReport(int camIndex, int capture, int frames, int overwritten, int notSaved, bool stopped,
+                                QString folder, QString reason);
 
 protected:
     void run() override;
@@ -166,6 +173,9 @@ private:
     // m_retrying says so.
     bool folderReady();
     void markNotSaved(int position, Failure failure);
+    // The frame being tried again (and the count - 1 after it) can no longer
+    // be saved in time: they are not saved, and the series goes on.
+    void giveUpFrames(qint64 count);
     // Sends the series' report, once per series.
     void reportSeries();
 
@@ -203,6 +213,10 @@ private:
     // The failure of the frame being tried again, if any: frames lost while
     // it lasts are frames it kept from being saved.
     Failure m_retrying;
+    // Time-lapse: arrival of the first frame tried for the turn that is
+    // being tried again, -1 for none.
+    qint64 m_nTurnArrival = -1;
+    bool m_bStopped = false;  // the series was stopped from outside
     std::vector<bool> m_notSaved;  // per series position
     int m_nNotSaved = 0;
     Failure m_firstFailure;

@@ -183,7 +183,8 @@ public slots:
     void onUpdateCamFrameCounter(int camIdx, qlonglong count);
     void onUpdateCamFps(int camIdx, double fps);
     void onFinishImageCapture(int camIdx, bool isSuccess);
-    void onSaveSeriesReport(int camIdx, int frames, int overwritten, int notSaved, QString folder, QString reason);
+    void onSaveSeriesReport(int camIdx, int capture, int frames, int overwritten, int notSaved, bool stopped,
+                            QString folder, QString reason);
     void onUpdatePropertyElemRange(CZTPropGrp* propGrp, QString id);
     void onUpdatePropertyElemEnum(CZTPropGrp* propGrp, QString id);
     void onUpdateStreamElemValue(CZTPropGrp* propGrp, QString id);

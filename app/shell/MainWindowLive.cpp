@@ -392,17 +392,31 @@ void MainWindow::onFinishImageCapture(int camIdx, bool isSuccess)
     }
 }
 
-void MainWindow::onSaveSeriesReport(int camIdx, int frames, int overwritten, int notSaved, QString folder,
-                                    QString reason)
+void MainWindow::onSaveSeriesReport(int camIdx, int capture, int frames, int overwritten, int notSaved,
+                                    bool stopped, QString folder, QString reason)
 {
-    m_setCamsLostFrames.insert(camIdx);
+    // The report of a capture stopped part-way may come after the next
+    // capture began: its rows still tell what it lost, but the capture now
+    // running lost nothing by it.
+    if (capture == m_nCapCount)
+        m_setCamsLostFrames.insert(camIdx);
     if (overwritten > 0)
         onWritelog(QStringLiteral("Camera%1 lost %2 of the %3 frames of the capture because saving fell behind the "
                                   "camera. More acquisition buffers would keep them.")
                        .arg(camIdx)
                        .arg(overwritten)
                        .arg(frames));
-    if (notSaved > 0)
+    if (notSaved <= 0)
+        return;
+    if (stopped)
+        onWritelog(QStringLiteral("Camera%1 saved %2 and could not save %3 of the %4 frames before the capture was "
+                                  "stopped to %5: %6.")
+                       .arg(camIdx)
+                       .arg(frames - overwritten - notSaved)
+                       .arg(notSaved)
+                       .arg(frames)
+                       .arg(QDir::toNativeSeparators(folder), reason));
+    else
         onWritelog(QStringLiteral("Camera%1 could not save %2 of %3 frames to %4: %5.")
                        .arg(camIdx)
                        .arg(notSaved)

@@ -101,11 +101,13 @@ inline QVector<qint64> stampsInRawFile(const QString& path)
 }
 
 // The end-of-series rows of a camera in the log: frames overwritten in the
-// ring, frames that could not be saved and why.
+// ring, frames that could not be saved and why (of a series that ended, or
+// that was stopped: then also the frames saved).
 struct SeriesRows {
-    int reports = 0;  // rows of either kind
+    int reports = 0;  // rows of any kind
     int lost = 0;
     int notSaved = 0;
+    int saved = -1;  // as a stopped series' row gives it
     int frames = -1;
     QString folder;
     QString reason;
@@ -119,7 +121,9 @@ inline SeriesRows seriesRows(const QStringList& rows, int cam)
                                              "them\\.$")
                                          .arg(cam));
     const QRegularExpression notSavedRow(
-        QString("^Camera%1 could not save (\\d+) of (\\d+) frames to (.*): ([^:]*)\\.$").arg(cam));
+        QString("^Camera%1 (?:could not save (\\d+) of (\\d+) frames|saved (\\d+) and could not save (\\d+) of "
+                "the (\\d+) frames before the capture was stopped) to (.*): ([^:]*)\\.$")
+            .arg(cam));
     for (const QString& row : rows) {
         QRegularExpressionMatch m = lostRow.match(row);
         if (m.hasMatch()) {
@@ -130,10 +134,13 @@ inline SeriesRows seriesRows(const QStringList& rows, int cam)
         m = notSavedRow.match(row);
         if (m.hasMatch()) {
             ++r.reports;
-            r.notSaved += m.captured(1).toInt();
-            r.frames = m.captured(2).toInt();
-            r.folder = m.captured(3);
-            r.reason = m.captured(4);
+            const bool stopped = !m.captured(3).isEmpty();
+            if (stopped)
+                r.saved = m.captured(3).toInt();
+            r.notSaved += m.captured(stopped ? 4 : 1).toInt();
+            r.frames = m.captured(stopped ? 5 : 2).toInt();
+            r.folder = m.captured(6);
+            r.reason = m.captured(7);
         }
     }
     return r;
@@ -225,7 +232,7 @@ public:
         connect(thread, &CZTThdSaveImg::SignalStackCloseFinished, this, [this] { ++closes; },
                 Qt::QueuedConnection);
         connect(thread, &CZTThdSaveImg::SignalSendSeriesReport, this,
-                [this](int, int, int overwritten, int notSavedFrames, QString, QString) {
+                [this](int, int, int, int overwritten, int notSavedFrames, bool, QString, QString) {
                     lost += overwritten;
                     notSaved += notSavedFrames;
                 },

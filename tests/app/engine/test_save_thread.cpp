@@ -49,15 +49,18 @@ TEST_F(SingleImageSeries, TifAndPngTakeOneSdkCallPerFrameWithNamedFiles)
 // in the SDK: the saver's settings for the next series (camera, handle, frame
 // geometry), which that pass still reads, are set only once it has ended; the
 // held frame keeps the name of its own capture and the next series saves all
-// its frames.
+// its frames. The stopped series' report (its first frame could not be
+// saved), which comes after the next series began, is not that series'.
 TEST_F(SingleImageSeries, ACaptureClickedDuringTheStoppedSeriesLastWriteStartsAfterIt)
 {
     open(kOneCamera, 1);
     goLive();
     chooseFormats(ZTCAM_FILE_TIF);
-    ZTCamSim_HoldFileSaves(1);
+    ZTCamSim_FailImageWrites(1, ENOSPC);
     ui()->txt_frames->setText("1000");
     ui()->pb_cap->click();
+    ASSERT_TRUE(waitFor([] { return simCallCount("ZTCAM_File_SaveImage") > 0; }));
+    ZTCamSim_HoldFileSaves(1);
     ASSERT_TRUE(waitFor([] { return ZTCamSim_HeldFileSaves() > 0; }));
     ui()->pb_cap->click();  // stopped; its loop is in the held write
     // The next click waits for that write, which is let go meanwhile.
@@ -69,11 +72,72 @@ TEST_F(SingleImageSeries, ACaptureClickedDuringTheStoppedSeriesLastWriteStartsAf
     release.join();
     ASSERT_TRUE(finished);
 
-    EXPECT_EQ(files("Cam0_TS_1_*.tif").size(), 1);
-    EXPECT_EQ(files("Cam0_TS_2_*.tif").size(), 2 - seriesRows().lost);
-    const QRegularExpression finishRow("^Camera0 capture (successfully|finished with lost frames\\.)$");
-    EXPECT_EQ(logRows().filter(finishRow).size(), 1) << logRows().join("\n").toStdString();
+    const SeriesRows r = seriesRows();
+    EXPECT_EQ(r.notSaved, 1);
+    EXPECT_EQ(files("Cam0_TS_1_*.tif").size(), r.saved);
+    EXPECT_EQ(files("Cam0_TS_2_*.tif").size(), 2 - r.lost);
+    const QRegularExpression finishRow("^Camera0 capture ");
+    const QString end = r.lost == 0 ? "Camera0 capture successfully" : "Camera0 capture finished with lost frames.";
+    EXPECT_EQ(logRows().filter(finishRow).join("\n").toStdString(), end.toStdString());
 }
+
+// A series whose folder cannot be made (the image folder is a link into a
+// folder that is gone) ends by itself with every frame counted: a time-lapse
+// gives up each frame when the next one is due; in trigger mode, where the
+// camera sends no more than the series' frames, after the retries the idle
+// limit allows. Stopped, a series in order counts the frames that arrived.
+struct FolderGoneCase {
+    const char* name;
+    bool trigger;
+    int intervalMs;
+    int stopAfter;     // frames delivered before the series is stopped; 0: it is not
+    const char* rows;  // of camera 1; %1 the folder
+    friend void PrintTo(const FolderGoneCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FolderGone : public SaveFixture, public ::testing::WithParamInterface<FolderGoneCase> {};
+
+TEST_P(FolderGone, EveryFrameOfTheSeriesIsCounted)
+{
+    const FolderGoneCase& c = GetParam();
+    open(kOneCamera, 1);
+    window->m_strImgDir = workDir.path() + "/lapse";
+    ASSERT_TRUE(QFile::link(workDir.path() + "/gone/img", window->m_strImgDir));
+    window->m_nSaveFormat = ZTCAM_FILE_PNG;
+    window->m_nInterval = c.intervalMs;
+    window->setPanelTriggerMode(1, c.trigger);
+    StandaloneSave s(*window, 1, false, 8);
+    QObject::connect(s.thread, &CZTThdSaveImg::SignalSendFinishSaveFlag, window.get(), &MainWindow::onFinishImageCapture);
+    s.start(5);
+    // The time-lapse camera sends a frame every 10 ms until the series ends.
+    const int frames = c.stopAfter > 0 ? c.stopAfter : c.intervalMs > 0 ? 1000 : 5;
+    for (int k = 0; k < frames && s.events->finished.empty(); ++k) {
+        s.deliver(k);
+        if (c.intervalMs > 0)
+            waitFor([] { return false; }, 10);
+    }
+    if (c.stopAfter > 0) {
+        waitFor([] { return false; }, 200);  // the saver tries the first frame
+        s.thread->StopThread();
+        ASSERT_TRUE(waitFor([&] { return seriesRows(1).reports > 0; }));
+    } else {
+        ASSERT_TRUE(s.waitForEnd());
+    }
+    EXPECT_EQ(logRows().filter(QRegularExpression("^Camera1 ")).join("\n").toStdString(),
+              QString(c.rows).arg(QDir::toNativeSeparators(imgDir())).toStdString());
+}
+
+constexpr const char* kFiveNotSaved = "Camera1 could not save 5 of 5 frames to %1: the folder could not be made.\n"
+                                      "Camera1 capture finished with lost frames.";
+
+INSTANTIATE_TEST_SUITE_P(
+    SaveSeries, FolderGone,
+    ::testing::Values(FolderGoneCase{"TimeLapse", false, 50, 0, kFiveNotSaved},
+                      FolderGoneCase{"Trigger", true, 0, 0, kFiveNotSaved},
+                      FolderGoneCase{"StoppedInOrder", false, 0, 3,
+                                     "Camera1 saved 0 and could not save 3 of the 3 frames before the capture was "
+                                     "stopped to %1: the folder could not be made."}),
+    [](const ::testing::TestParamInfo<FolderGoneCase>& info) { return std::string(info.param.name); });
 
 // A series of single files of a live camera (64 x 48 Mono 12, 50 frames per
 // second, frames stamped). Each row's saver either keeps up or is held in its
