@@ -145,6 +145,10 @@ public:
     // for the camera and the ring budget follow. Its panel's refresh sets
     // the display shift.
     void followPixelFormat(const OpenedCamera& camera);
+    // The Size label from the current camera's Width and Height as they are
+    // now: at start-up, on a camera switch and after edits, loads and
+    // reconnections; while live the frames' sizes come on top.
+    void showImageSize();
     // One tick of a level timer; false when timerId is no level timer.
     // timerEvent hands every tick here first.
     bool levelTimerTick(int timerId);
@@ -343,7 +347,8 @@ private:
     void setAutoLevelState(int which, bool automatic);
     void autoLevelClicked(int which);
     // Re-reads a device panel after its camera's settings changed: every
-    // row with ranges and entries (allValues) or from the root.
+    // row with ranges and entries (allValues) or from the root; the Size
+    // label follows.
     void refreshPanel(CZTPropGrp* panel, bool allValues);
     bool moveCalibrationData(const QString& path, int direction);
     // One log row per camera that refused a copied setting, naming what it

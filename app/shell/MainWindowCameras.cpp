@@ -228,6 +228,7 @@ void MainWindow::initUI()
     if (m_curCam.handle) {
         initImageControlRanges();
         updateImageControls();
+        showImageSize();
     }
     ui->pb_live->setEnabled(m_nCamCount > 0);
     ui->spinBox_bufferCount->setEnabled(m_nCamCount > 0);

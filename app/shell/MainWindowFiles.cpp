@@ -236,6 +236,7 @@ void MainWindow::refreshPanel(CZTPropGrp* panel, bool allValues)
         panel->refreshAllValues();
     else
         panel->refreshRoot();
+    showImageSize();
 }
 
 void MainWindow::on_pushButton_Save_clicked()

@@ -555,9 +555,7 @@ void MainWindow::onCamIndexCurrentIndexChanged(int index)
         if (m_pCurPropGrp)
             m_pCurPropGrp->refreshElements(QStringLiteral("root"));
         updateImageControls();
-        // The size of this camera's frames, before (or without) any frame of it.
-        const Geometry g = readGeometry(m_curCam.handle);
-        OnUpdateImageSize(QSize(static_cast<int>(g.width), static_cast<int>(g.height)));
+        showImageSize();
         if (m_bSingleViewport)
             for (int i = 0; i < m_vecCamView.size(); ++i)
                 if (m_vecCamView.at(i))
@@ -566,6 +564,15 @@ void MainWindow::onCamIndexCurrentIndexChanged(int index)
     m_nCurCamIndex = index;
     ui->pushButtonParamApply->setEnabled(m_nCamCount >= 2 && hostFlag(*this, index) && !m_bLive);
     ui->spinBox_previewFps->setEnabled(hostFlag(*this, index));
+}
+
+// The size of the current camera's frames, before (or without) any frame.
+void MainWindow::showImageSize()
+{
+    if (!m_curCam.handle)
+        return;
+    const Geometry g = readGeometry(m_curCam.handle);
+    OnUpdateImageSize(QSize(static_cast<int>(g.width), static_cast<int>(g.height)));
 }
 
 void MainWindow::on_cb_visibility_currentIndexChanged(int index)
@@ -592,6 +599,9 @@ void MainWindow::onRefreshPropUI(QString id)
     for (int i = m_vecPropGrp.size() - 1; i >= 0; --i)
         if (m_vecPropGrp.at(i))
             m_vecPropGrp.at(i)->refreshElements(id);
+    // Every edit in a tree comes here: Width, Height, binning or a user set
+    // may have changed the size.
+    showImageSize();
 }
 
 void MainWindow::onUpdatePropertyElemRange(CZTPropGrp* propGrp, QString id)

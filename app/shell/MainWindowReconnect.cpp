@@ -243,6 +243,7 @@ void MainWindow::reConnectCam(bool wasLive)
             if (camera.handle != m_curCam.handle)
                 followPixelFormat(camera);
         followPixelFormat(m_curCam);
+        showImageSize();
         setWindowTitle(m_strTitle);
         LUMA_DEBUG("MainWindow::reConnectCam", "Reconnect success");
         startConnectionPoll();

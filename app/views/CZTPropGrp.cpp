@@ -13,8 +13,6 @@
 #include <qttreepropertybrowser.h>
 #include <qtvariantproperty.h>
 
-#include <algorithm>
-
 #include "DebugLine.h"
 #include "ElementText.h"
 #include "MainWindow.h"
@@ -23,15 +21,6 @@
 #include "ZTStringFactory.h"
 #include "ZTStringPropertyManager.h"
 #include "ZtMsgBox.h"
-
-namespace {
-
-bool isRateWithoutBounds(const char* name)
-{
-    return name && (qstrcmp(name, "AcquisitionLineRate") == 0 || qstrcmp(name, "AcquisitionFrameRate") == 0);
-}
-
-}  // namespace
 
 CZTPropGrp::CZTPropGrp(OpenedCamera camera, QWidget* parent)
     : QWidget(parent)
@@ -129,7 +118,7 @@ QtProperty* CZTPropGrp::createRow(ZTCamElement& element)
             return row;
         }
         QtProperty* row = vm->addProperty(QVariant::Double, name);
-        setIntegerStep(row, element);
+        PanelTree::setNumberStep(vm, row, element);
         vm->setValue(row, static_cast<double>(element.value.intValue));
         return row;
     }
@@ -146,7 +135,7 @@ QtProperty* CZTPropGrp::createRow(ZTCamElement& element)
     }
     case ZTCAM_ELEM_FLOAT: {
         QtProperty* row = vm->addProperty(QVariant::Double, name);
-        setFloatRange(row, element);
+        PanelTree::setNumberStep(vm, row, element);
         vm->setValue(row, element.value.floatValue);
         return row;
     }
@@ -164,28 +153,6 @@ QtProperty* CZTPropGrp::createRow(ZTCamElement& element)
     default:
         return nullptr;
     }
-}
-
-void CZTPropGrp::setIntegerStep(QtProperty* property, const ZTCamElement& element)
-{
-    // No bounds: a spin box held to the range drops the keystroke that
-    // leaves it, so that 5000 typed into a row of 16..800 would become 500.
-    // The row takes any number, and the edit refuses one outside the range.
-    QtVariantPropertyManager* vm = m_pVariantManager;
-    vm->setAttribute(property, QStringLiteral("singleStep"), static_cast<double>(element.increment.intValue));
-    vm->setAttribute(property, QStringLiteral("decimals"), 0);
-}
-
-void CZTPropGrp::setFloatRange(QtProperty* property, const ZTCamElement& element)
-{
-    QtVariantPropertyManager* vm = m_pVariantManager;
-    if (!isRateWithoutBounds(element.name)) {
-        vm->setAttribute(property, QStringLiteral("minimum"), element.minimum.floatValue);
-        vm->setAttribute(property, QStringLiteral("maximum"), element.maximum.floatValue);
-    }
-    vm->setAttribute(property, QStringLiteral("decimals"), static_cast<int>(std::clamp<int64_t>(element.decimals, 1, 6)));
-    const double step = element.increment.floatValue;
-    vm->setAttribute(property, QStringLiteral("singleStep"), step < 1e-6 ? 1.0 : step);
 }
 
 void CZTPropGrp::registerProperty(QtProperty* property, const ZTCamElement& element)

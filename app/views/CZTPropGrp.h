@@ -120,8 +120,6 @@ private:
     // The node map, mutex, manager and ready flag the shared refreshes and
     // the poll use; the value read is not tested.
     PanelTree::Reader reader();
-    void setFloatRange(QtProperty* property, const ZTCamElement& element);
-    void setIntegerStep(QtProperty* property, const ZTCamElement& element);
     void setRowValue(QtProperty* property, const ZTCamElement& element, const QString& text);
     // Reads every static row (strings with their text) and hands it to
     // `apply` while values are set; then the scan-type lock.
@@ -138,7 +136,7 @@ private:
     ZTCamStatus writeAndLog(ZTCamElement& element);
     void readBack(ZTCamElement& element);
     bool writeInteger(QtProperty* property, ZTCamElement& element, const QVariant& value);
-    bool acceptInteger(QtProperty* property, ZTCamElement& element, double typed);
+    bool acceptNumber(QtProperty* property, ZTCamElement& element, double typed);
     void runCommand(ZTCamElement& element);
     bool writeString(QtProperty* property, ZTCamElement& element, const QVariant& value);
     void writeEnumeration(ZTCamElement& element, const QVariant& value);

@@ -82,6 +82,13 @@ const FollowUpRule kFollowUps[] = {
     {"FrameRateMode", FollowUp::OwnRange, {"ExposureTime", nullptr}},
 };
 
+// The rate rows have no bounds: their range follows the exposure and the
+// geometry, and the camera alone decides which rate it takes.
+bool isRateWithoutBounds(const ZTCamElement& element)
+{
+    return PanelTree::isName(element, "AcquisitionLineRate") || PanelTree::isName(element, "AcquisitionFrameRate");
+}
+
 }  // namespace
 
 using PanelTree::isName;
@@ -210,22 +217,18 @@ void CZTPropGrp::readBack(ZTCamElement& element)
     element.name = name;
 }
 
-// The row takes any number (setIntegerStep): one outside the feature's range
-// is refused as the camera refuses a float, with a row that names it, and
-// the row shows the camera's value again.
-bool CZTPropGrp::acceptInteger(QtProperty* property, ZTCamElement& element, double typed)
+// The row takes any number (PanelTree::setNumberStep): one outside the
+// feature's range is refused with a row that names it, nothing is written,
+// and the row shows the camera's value again.
+bool CZTPropGrp::acceptNumber(QtProperty* property, ZTCamElement& element, double typed)
 {
-    const int64_t minimum = element.minimum.intValue;
-    const int64_t maximum = element.maximum.intValue;
-    if (minimum > maximum || (typed >= static_cast<double>(minimum) && typed <= static_cast<double>(maximum)))
+    const QString refusal = PanelTree::rangeRefusal(element, typed);
+    if (refusal.isNull())
         return true;
-    writeLog(QStringLiteral("%1: %2 is outside %3..%4")
-                 .arg(QString::fromLocal8Bit(element.name))
-                 .arg(QString::number(typed, 'g', 17))
-                 .arg(minimum)
-                 .arg(maximum));
+    writeLog(refusal);
     readBack(element);
-    PanelTree::showKept(m_pVariantManager, m_bUiReady, property, static_cast<double>(element.value.intValue));
+    const NotReadyScope scope(m_bUiReady);
+    PanelTree::setValue(m_pVariantManager, property, element, QString());
     return false;
 }
 
@@ -247,7 +250,7 @@ bool CZTPropGrp::writeInteger(QtProperty* property, ZTCamElement& element, const
             return false;
         }
         element.value.intValue = static_cast<int64_t>(parsed);
-    } else if (value.userType() == QMetaType::Double && !acceptInteger(property, element, value.toDouble())) {
+    } else if (value.userType() == QMetaType::Double && !acceptNumber(property, element, value.toDouble())) {
         return false;
     } else {
         element.value.intValue = static_cast<int64_t>(value.toULongLong());
@@ -316,6 +319,8 @@ bool CZTPropGrp::writeEdit(QtProperty* property, ZTCamElement& element, const QV
         runCommand(element);  // with the command value the SDK filled in
         return true;
     case ZTCAM_ELEM_FLOAT:
+        if (!isRateWithoutBounds(element) && !acceptNumber(property, element, value.toDouble()))
+            return false;
         element.value.floatValue = value.toDouble();
         writeAndLog(element);
         readBack(element);
@@ -419,7 +424,7 @@ void CZTPropGrp::refreshElements(QString name)
             return;
         if (element.type == ZTCAM_ELEM_INTEGER && ElementText::representedText(element).isNull() && otherCamera &&
             key == QLatin1String("Height"))
-            setIntegerStep(row, element);
+            PanelTree::setNumberStep(m_pVariantManager, row, element);
         setRowValue(row, element, text);
         finishRow(row, element);
         if (isName(element, "DeviceVersion") && text.contains(QLatin1String("FF01")))
@@ -442,7 +447,7 @@ void CZTPropGrp::refreshAllValues()
 {
     forEachStaticRow([&](const QString& key, QtProperty* row, ZTCamElement& element, const QString& text) {
         if (element.type == ZTCAM_ELEM_INTEGER && ElementText::representedText(element).isNull())
-            setIntegerStep(row, element);
+            PanelTree::setNumberStep(m_pVariantManager, row, element);
         if (element.type == ZTCAM_ELEM_FLOAT && element.value.floatValue > element.maximum.floatValue) {
             element.value.floatValue = element.maximum.floatValue;
             // Shown at the maximum either way; the next refresh reads what
@@ -464,10 +469,10 @@ void CZTPropGrp::updateElemRange(QString name)
                           [this](const QString&, QtProperty* row, ZTCamElement& element, const QString&) {
                               if (element.type == ZTCAM_ELEM_INTEGER) {
                                   if (ElementText::representedText(element).isNull())
-                                      setIntegerStep(row, element);
+                                      PanelTree::setNumberStep(m_pVariantManager, row, element);
                                   setRowValue(row, element, QString());
                               } else if (element.type == ZTCAM_ELEM_FLOAT) {
-                                  setFloatRange(row, element);
+                                  PanelTree::setNumberStep(m_pVariantManager, row, element);
                                   setRowValue(row, element, QString());
                               }
                           });

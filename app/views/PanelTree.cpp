@@ -229,6 +229,36 @@ void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamEle
     }
 }
 
+void setNumberStep(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element)
+{
+    if (element.type == ZTCAM_ELEM_FLOAT) {
+        manager->setAttribute(row, QStringLiteral("decimals"),
+                              static_cast<int>(std::clamp<int64_t>(element.decimals, 1, 6)));
+        const double step = element.increment.floatValue;
+        manager->setAttribute(row, QStringLiteral("singleStep"), step < 1e-6 ? 1.0 : step);
+    } else {
+        manager->setAttribute(row, QStringLiteral("singleStep"), static_cast<double>(element.increment.intValue));
+        manager->setAttribute(row, QStringLiteral("decimals"), 0);
+    }
+}
+
+QString rangeRefusal(const ZTCamElement& element, double typed)
+{
+    const bool isFloat = element.type == ZTCAM_ELEM_FLOAT;
+    const double minimum = isFloat ? element.minimum.floatValue : static_cast<double>(element.minimum.intValue);
+    const double maximum = isFloat ? element.maximum.floatValue : static_cast<double>(element.maximum.intValue);
+    if (minimum > maximum || (typed >= minimum && typed <= maximum))
+        return QString();
+    // Fifteen digits: 0.1 reads 0.1, not as the nearest double's expansion.
+    const auto number = [](double v) { return QString::number(v, 'g', 15); };
+    const QString name = QString::fromLocal8Bit(element.name);
+    const QString text = QStringLiteral("%1: %2 is outside %3..%4");
+    if (isFloat)
+        return text.arg(name, number(typed), number(minimum), number(maximum));
+    return text.arg(name, QString::number(typed, 'g', 17), QString::number(element.minimum.intValue),
+                    QString::number(element.maximum.intValue));
+}
+
 void showKept(QtVariantPropertyManager* manager, bool& ready, QtProperty* row, const QVariant& value)
 {
     const NotReadyScope scope(ready);

@@ -124,6 +124,20 @@ void lockScanType(bool locked, ZTCamHandle handle, const QMap<QString, QtPropert
 // The element's value in its row: integers as numbers, strings as `text`.
 void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element, const QString& text);
 
+// The step and decimals of an integer or float row, and no bounds: a spin
+// box held to the range drops the keystroke that leaves it, so that 5000
+// typed into a row of 16..800 would become 500 and 20 typed into one of
+// 1..16 would become 2. The row takes any number; the edit refuses one
+// outside the range (rangeRefusal).
+void setNumberStep(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element);
+
+// The log row "Name: typed is outside minimum..maximum" for a number typed
+// into the row of an integer or float element whose range, as just read,
+// does not hold it; null when it does or when the range is empty (minimum
+// above maximum). Integers read as whole numbers, floats in their shortest
+// form.
+QString rangeRefusal(const ZTCamElement& element, double typed);
+
 // Shows in `row` the value the camera kept after an edit, with the ready
 // flag held off: a number it adjusted or refused is not taken for another
 // edit.

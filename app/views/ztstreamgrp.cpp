@@ -10,8 +10,6 @@
 #include <qttreepropertybrowser.h>
 #include <qtvariantproperty.h>
 
-#include <algorithm>
-
 #include "DebugLine.h"
 #include "ElementText.h"
 #include "MainWindow.h"
@@ -137,30 +135,17 @@ void ztstreamgrp::registerProperty(QtProperty* property, const ZTCamElement& ele
         m_staticMap[name] = property;
 }
 
-// Ranges of integer and float rows (every float gets its bounds) and the
-// entries of enumerations.
+// Step and decimals of integer and float rows (no bounds: the edit refuses
+// a number outside the range) and the entries of enumerations.
 void ztstreamgrp::setRanges(QtProperty* property, const ZTCamElement& element)
 {
-    QtVariantPropertyManager* vm = m_pVariantManager;
     switch (element.type) {
     case ZTCAM_ELEM_INTEGER:
-    case ZTCAM_ELEM_BOOLEAN:
-        vm->setAttribute(property, QStringLiteral("minimum"), static_cast<double>(element.minimum.intValue));
-        vm->setAttribute(property, QStringLiteral("maximum"), static_cast<double>(element.maximum.intValue));
-        vm->setAttribute(property, QStringLiteral("singleStep"), static_cast<double>(element.increment.intValue));
-        vm->setAttribute(property, QStringLiteral("decimals"), 0);
+    case ZTCAM_ELEM_FLOAT:
+        PanelTree::setNumberStep(m_pVariantManager, property, element);
         break;
-    case ZTCAM_ELEM_FLOAT: {
-        vm->setAttribute(property, QStringLiteral("minimum"), element.minimum.floatValue);
-        vm->setAttribute(property, QStringLiteral("maximum"), element.maximum.floatValue);
-        vm->setAttribute(property, QStringLiteral("decimals"),
-                         static_cast<int>(std::clamp<int64_t>(element.decimals, 1, 6)));
-        const double step = element.increment.floatValue;
-        vm->setAttribute(property, QStringLiteral("singleStep"), step < 1e-6 ? 1.0 : step);
-        break;
-    }
     case ZTCAM_ELEM_ENUMERATION:
-        vm->setAttribute(property, QStringLiteral("enumNames"), ElementText::entryNames(element));
+        m_pVariantManager->setAttribute(property, QStringLiteral("enumNames"), ElementText::entryNames(element));
         break;
     default:
         break;
@@ -264,11 +249,27 @@ void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
     (void)ZTCAM_GenICam_ElementAttr(handle(), &element, name.constData(), kStreamMap);
     element.name = name.constData();
 
-    auto writeAndReadBack = [&] {
-        (void)ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+    auto readBack = [&] {
         (void)ZTCAM_GenICam_GetElementValue(handle(), &element, kStreamMap);
         element.name = name.constData();
     };
+    auto writeAndReadBack = [&] {
+        (void)ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
+        readBack();
+    };
+    // A number outside the feature's range is never written: a row names
+    // it and the row shows the camera's value again.
+    if (element.type == ZTCAM_ELEM_INTEGER || element.type == ZTCAM_ELEM_FLOAT) {
+        const QString refusal = PanelTree::rangeRefusal(element, value.toDouble());
+        if (!refusal.isNull()) {
+            if (m_pMainWindow)
+                m_pMainWindow->onWritelog(refusal);
+            readBack();
+            const PanelTree::NotReadyScope scope(m_bUiReady);
+            PanelTree::setValue(m_pVariantManager, property, element, QString());
+            return;
+        }
+    }
 
     switch (element.type) {
     case ZTCAM_ELEM_INTEGER:

@@ -10,7 +10,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <qtvariantproperty.h>
+
 #include "../CaptureFixture.h"
+#include "CZTPropGrp.h"
 #include "DrawView.h"
 #include <QComboBox>
 
@@ -122,6 +125,19 @@ TEST_F(OpenCamerasTest, LiveShowsEveryOpenedCameraSideBySide)
         widget<QComboBox>(w, "cb_cam_idx")->setCurrentIndex(i);
         EXPECT_EQ(size->text(), i == 0 ? "Size: 64x48" : "Size: 32x16") << i;
     }
+}
+
+// With live off the size shown is the current camera's: from the start, and
+// after an edit in its tree.
+TEST_F(OpenCamerasTest, TheSizeShownFollowsTheCurrentCamerasFeatures)
+{
+    MainWindow& w = open(kOneCamera, 1);
+    QLabel* size = widget<QLabel>(w, "label_size");
+    EXPECT_EQ(size->text().toStdString(), "Size: 64x48");
+    CZTPropGrp* panel = w.m_vecPropGrp.value(0);
+    ASSERT_NE(panel, nullptr);
+    panel->m_pVariantManager->setValue(panel->m_propMap.value("Width"), 32.0);
+    EXPECT_EQ(size->text().toStdString(), "Size: 32x48");
 }
 
 TEST_F(OpenCamerasTest, ChosenCameraKeepsItsSdkIndex)

@@ -189,12 +189,14 @@ TEST_F(PanelTest, EditsReachTheCameraAndRefusedValuesAreRestored)
 TEST_F(PanelTest, ANumberTypedIntoARowIsWrittenAndLoggedOnce)
 {
     open(kOneCamera, 1);
-    auto* tree = panel()->m_pBrowser->findChild<QTreeWidget*>();
+    ztstreamgrp* stream = window->m_vecStreamGrp.value(0);
+    ASSERT_NE(stream, nullptr);
     const struct {
         const char* name;
         const char* typed;
         const char* logged;
         int writes;
+        bool stream = false;
     } cases[] = {{"ExposureTime", "5000", "ExposureTime set to 5000", 1},
                  {"Width", "32", "Width set to 32", 1},
                  // The camera keeps the width its step allows: the row shows it, no second write.
@@ -202,23 +204,41 @@ TEST_F(PanelTest, ANumberTypedIntoARowIsWrittenAndLoggedOnce)
                  // The rate row takes any number; the camera refuses this one and keeps its 50.
                  {"AcquisitionFrameRate", "5000", "AcquisitionFrameRate: 5000 is outside 0.1..1000", 1},
                  // So does an integer row, whose every keystroke counts; the panel refuses it.
-                 {"Width", "5000", "Width: 5000 is outside 16..64", 0}};
+                 {"Width", "5000", "Width: 5000 is outside 16..64", 0},
+                 // And so do float rows with bounds (the exposure ends at 20 ms at 50 frames a
+                 // second) and the stream panel's rows.
+                 {"AnalogGain", "20", "AnalogGain: 20 is outside 1..16", 0},
+                 {"ExposureTime", "2000000", "ExposureTime: 2000000 is outside 10..20000", 0},
+                 {"BufferHeight", "100", "BufferHeight: 100 is outside 1..48", 0, true},
+                 {"BufferHeight", "24", "", 1, true}};
+    // What the camera keeps, as a row shows it.
+    const auto kept = [&](const char* name, int32_t map) {
+        ZTCamElement e{};
+        ZTCAM_GenICam_ElementAttr(panel()->handle(), &e, name, map);
+        ZTCAM_GenICam_GetElementValue(panel()->handle(), &e, map);
+        return e.type == ZTCAM_ELEM_FLOAT ? e.value.floatValue : double(e.value.intValue);
+    };
     for (const auto& c : cases) {
-        tree->setCurrentItem(treeRow(c.name));
-        auto* spin = qobject_cast<QDoubleSpinBox*>(tree->itemWidget(treeRow(c.name), 1));
+        QtTreePropertyBrowser* browser = c.stream ? stream->m_pBrowser : panel()->m_pBrowser;
+        QtVariantPropertyManager* manager = c.stream ? stream->m_pVariantManager : panel()->m_pVariantManager;
+        QtProperty* property = (c.stream ? stream->m_propMap : panel()->m_propMap).value(c.name);
+        auto* tree = browser->findChild<QTreeWidget*>();
+        QTreeWidgetItem* item = tree->findItems(c.name, Qt::MatchExactly | Qt::MatchRecursive, 0).value(0);
+        ASSERT_NE(item, nullptr) << c.name;
+        tree->setCurrentItem(item);
+        auto* spin = qobject_cast<QDoubleSpinBox*>(tree->itemWidget(item, 1));
         ASSERT_NE(spin, nullptr) << c.name;
         const int rows = logTexts().size();
         ZTCamSim_CallLogClear();
         spin->selectAll();
         QTest::keyClicks(spin, c.typed);
         QTest::keyClick(spin, Qt::Key_Return);
-        tree->setCurrentItem(treeRow("DeviceControl"));  // the editor closes
+        tree->setCurrentItem(tree->topLevelItem(0));  // a category: the editor closes
         const std::vector<std::string> calls = simCalls(false);
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "ZTCAM_GenICam_SetElementValue"), c.writes) << c.name;
         EXPECT_EQ(logTexts().mid(rows).filter(c.name).join('|').toStdString(), c.logged);
-        const ZTCamElement kept = camera(c.name);
-        EXPECT_EQ(rowValue(c.name).toDouble(),
-                  kept.type == ZTCAM_ELEM_FLOAT ? kept.value.floatValue : double(kept.value.intValue))
+        EXPECT_EQ(manager->value(property).toDouble(),
+                  kept(c.name, c.stream ? ZTCAM_NODEMAP_STREAM : ZTCAM_NODEMAP_CAMERA))
             << c.name << " " << c.typed;
     }
 }
