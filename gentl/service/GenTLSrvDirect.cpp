@@ -46,14 +46,12 @@ GC_ERROR LookupAndCall(GenTLLibrary& library, LookupFn<T> lookup, void* handle, 
 template <class T, class Call>
 GC_ERROR LookupOpenAndCall(GenTLLibrary& library, LookupFn<T> lookup, void* handle, Call call)
 {
-    CountedPtr<T> object;
-    const GC_ERROR code = (library.*lookup)(handle, &object);
-    if (code != GC_ERR_SUCCESS)
-        return code;
-    ScopedLock module(object->GetModuleLock());
-    if (!object->IsOpen())
-        return ReportError(GC_ERR_INVALID_HANDLE, "Requested handle was closed during the call");
-    return call(*object);
+    return LookupAndCall(library, lookup, handle, [&](T& object) {
+        ScopedLock module(object.GetModuleLock());
+        if (!object.IsOpen())
+            return ReportError(GC_ERR_INVALID_HANDLE, "Requested handle was closed during the call");
+        return call(object);
+    });
 }
 
 // An open refused for its output pointer, before anything is opened.
