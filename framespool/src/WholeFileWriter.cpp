@@ -3,14 +3,12 @@
 #include "SpoolTestHooks.h"
 #include "WriteRates.h"
 
+#include <platform/os/ReplacingFile.h>
+
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <climits>
-#include <cstdio>
 #include <cstdlib>
-#include <vector>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -18,9 +16,6 @@
 
 namespace {
 
-constexpr int kMaxLinks = 40;                    // as the system follows them
-constexpr size_t kNameKept = 200;                // of the name, in the new file's name: room for the suffix
-constexpr int kCreateTries = 100;
 constexpr int kStallMs = 1000;                   // a pipe taking nothing this long has failed
 constexpr int64_t kMaxCall = 0x7ffff000;         // the most the system moves in one call, page-aligned
 constexpr int64_t kBlock = 4096;                 // direct writes go in whole blocks of this size
@@ -143,63 +138,6 @@ bool writeRouted(int fd, uint64_t device, const uint8_t* data, int64_t size, con
     return writeAll(fd, data + bulk, size - bulk, bulk);
 }
 
-// The name a write to path lands on: the end of its chain of symbolic
-// links, or path itself. False (errno set) when the chain cannot be followed.
-bool followLinks(std::string& path)
-{
-    for (int hops = 0; hops <= kMaxLinks; ++hops) {
-        struct stat named {};
-        if (::lstat(path.c_str(), &named) != 0 || !S_ISLNK(named.st_mode))
-            return true;  // a name not there yet is written as it is
-        std::vector<char> target(PATH_MAX);
-        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        if (n < 0)
-            return false;
-        if (static_cast<size_t>(n) >= target.size()) {
-            errno = ENAMETOOLONG;
-            return false;
-        }
-        std::string next(target.data(), static_cast<size_t>(n));
-        const size_t slash = path.rfind('/');
-        if (next[0] != '/' && slash != std::string::npos)
-            next = path.substr(0, slash + 1) + next;
-        path = next;
-    }
-    errno = ELOOP;
-    return false;
-}
-
-// Creates a new file in the folder of path under a hidden name of its own,
-// with the permissions open() gives a new file; -1 (errno set) when the
-// folder takes none.
-int createBeside(const std::string& path, std::string& made)
-{
-    static std::atomic<unsigned> serial{0};
-    const size_t slash = path.rfind('/');
-    const size_t start = slash == std::string::npos ? 0 : slash + 1;
-    const std::string stem = path.substr(0, start) + "." + path.substr(start, kNameKept);
-    for (int tries = 0; tries < kCreateTries; ++tries) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%x.%x", static_cast<unsigned>(::getpid()), serial.fetch_add(1));
-        made = stem + suffix;
-        const int fd = ::open(made.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-// Removes path only while it still names the regular file made; errno stays.
-void removeMade(const std::string& path, const struct stat& made)
-{
-    const int error = errno;
-    struct stat named {};
-    if (S_ISREG(made.st_mode) && ::lstat(path.c_str(), &named) == 0 && S_ISREG(named.st_mode) &&
-        named.st_dev == made.st_dev && named.st_ino == made.st_ino)
-        ::unlink(path.c_str());
-    errno = error;
-}
-
 // A pipe, a terminal or another device, written where it is. Not blocking on
 // open: a FIFO without a reader fails at once instead of holding the writer
 // thread for ever; a pipe that stalls fails the write.
@@ -218,28 +156,14 @@ bool writeInPlace(const std::string& path, const uint8_t* data, int64_t size)
 
 bool WholeFileWriter::Write(const std::string& path, const uint8_t* data, int64_t size)
 {
-    struct stat named {};
-    const bool found = ::stat(path.c_str(), &named) == 0;
-    if (found && !S_ISREG(named.st_mode))
+    if (platform::os::ReplacingFile::namesSpecialFile(path))
         return writeInPlace(path, data, size);
     // A regular file, or none yet: the new file is written beside it and
     // takes its name once it is whole.
-    std::string target = path, temp;
-    if (!followLinks(target) || (found && ::access(target.c_str(), W_OK) != 0))
-        return false;  // an earlier file that may not be written is not replaced either
-    const int fd = createBeside(target, temp);
-    if (fd < 0)
+    platform::os::ReplacingFile file;
+    if (!file.open(path))
         return false;
-    if (found)
-        (void)::fchmod(fd, named.st_mode & 0777);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        errno = error;
-        return false;
-    }
+    const int fd = file.fd();
     Slicing slicing;
     int64_t routed = kRoutedBytes;
 #ifdef FRAMESPOOL_TEST_HOOKS
@@ -257,18 +181,9 @@ bool WholeFileWriter::Write(const std::string& path, const uint8_t* data, int64_
     }
 #endif
     const bool aligned = reinterpret_cast<uintptr_t>(data) % kBlock == 0;
-    bool ok = size >= routed && aligned ? writeRouted(fd, static_cast<uint64_t>(info.st_dev), data, size, slicing)
-                                        : writeAll(fd, data, size, 0);
-    // An earlier file goes only once the new one is on the disk: a
-    // write-back that fails must not cost the earlier file.
-    if (ok && found && ::fdatasync(fd) != 0)
-        ok = false;
-    if (::close(fd) != 0)
-        ok = false;
-    // The rename fails too when the folder went while the file was written.
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        removeMade(temp, info);
-    return ok;
+    const bool ok = size >= routed && aligned
+                        ? writeRouted(fd, static_cast<uint64_t>(file.made().st_dev), data, size, slicing)
+                        : writeAll(fd, data, size, 0);
+    // A file that failed goes with `file`.
+    return ok && file.commit();
 }

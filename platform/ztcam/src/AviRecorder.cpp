@@ -1,6 +1,6 @@
 #include "AviRecorder.h"
 
-#include "WholeFileOutput.h"
+#include <platform/os/ReplacingFile.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -121,7 +121,7 @@ bool AviRecorder::open(const std::string& path, uint32_t width, uint32_t height,
         ::close(fd_);
         fd_ = -1;
         if (known)
-            WholeFileOutput::removeMade(path, made);
+            platform::os::ReplacingFile::removeMade(path, made);
         return false;
     }
     return true;

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include <sys/stat.h>
+#include <platform/os/ReplacingFile.h>
 
 namespace ztcam {
 
@@ -30,19 +30,10 @@ public:
     // Gives the file up as if a write had failed with `error`.
     bool fail(int error);
 
-    // Removes `path` only while it still names the regular file `made` (as
-    // fstat() gave it for the file this process made); a symbolic link, a
-    // device, or another file that took the name meanwhile stays.
-    static void removeMade(const std::string& path, const struct stat& made);
-
 private:
-    void discard();
-
-    std::string path_;  // the name the file goes under, its links followed
-    std::string temp_;  // the new file beside it; empty for a device written in place
-    bool replacing_ = false;
-    int fd_ = -1;
-    struct stat opened_ {};
+    platform::os::ReplacingFile file_;
+    bool inPlace_ = false;  // a device or a pipe, written where it is
+    int fd_ = -1;           // the file written: file_'s, or the device's
 };
 
 } // namespace ztcam
