@@ -1,21 +1,24 @@
 #include "TextFile.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
+
+#include <platform/os/ReplacingFile.h>
 
 namespace TextFile {
 
 namespace {
 
-// Writes the text to an open file; false when any of it did not go.
-bool put(QFileDevice& file, const QString& text)
+// Writes the text to an open file and closes it; false when any of it did
+// not go.
+bool put(QFile& file, const QString& text)
 {
     QTextStream out(&file);
     out << text;
     out.flush();
-    return out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+    const bool written = out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
 }
 
 }  // namespace
@@ -24,22 +27,21 @@ Written write(const QString& path, const QString& text)
 {
     if (path.isEmpty())
         return Written::NotOpened;
-    const QFileInfo named(path);
-    if (named.exists() && !named.isFile()) {
+    const std::string name = QFile::encodeName(path).toStdString();
+    QFile file;
+    if (platform::os::ReplacingFile::namesSpecialFile(name)) {
         // A pipe or a device: no other file can stand in for it.
-        QFile file(path);
+        file.setFileName(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
             return Written::NotOpened;
-        const bool written = put(file, text);
-        file.close();
-        return written && file.error() == QFileDevice::NoError ? Written::Whole : Written::Cut;
+        return put(file, text) ? Written::Whole : Written::Cut;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    platform::os::ReplacingFile replacing;
+    if (!replacing.open(name) ||
+        !file.open(replacing.fd(), QIODevice::WriteOnly | QIODevice::Text, QFileDevice::DontCloseHandle))
         return Written::NotOpened;
-    if (!put(file, text))
-        file.cancelWriting();
-    return file.commit() ? Written::Whole : Written::Cut;
+    // A text that did not go whole goes with `replacing`.
+    return put(file, text) && replacing.commit() ? Written::Whole : Written::Cut;
 }
 
 }  // namespace TextFile

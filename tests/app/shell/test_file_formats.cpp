@@ -184,6 +184,13 @@ TEST(TextFileWrite, AFailedSaveLeavesTheEarlierFileAndNamesKeepWhatTheyAre)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"keep.txt"});
 
+    // A name as long as a folder takes is replaced too.
+    const QString longName = dir.filePath(QString(250, QChar('n')));
+    for (const char* text : {"first\n", "second\n"})
+        EXPECT_EQ(TextFile::write(longName, text), TextFile::Written::Whole) << text;
+    EXPECT_EQ(bytes(longName), QByteArray("second\n"));
+    QFile::remove(longName);
+
     ASSERT_TRUE(QFile::link(path, link));
     EXPECT_EQ(TextFile::write(link, "new\n"), TextFile::Written::Whole);
     EXPECT_TRUE(QFileInfo(link).isSymLink());
