@@ -205,8 +205,9 @@ TEST(SpoolRing, ARefusingDiskDropsTheQueueAndABadNameOnlyItself)
 // write fails or replaces the file it leads to (with that file's mode).
 TEST(SpoolRing, WriteFailingPartWayLeavesAnEarlierFileAsItWas)
 {
+    const std::string longest = std::string(246, 'l') + ".tif";  // room for no more than a short suffix
     const struct {
-        const char* name;
+        std::string name;
         const char* linkTo;  // null: a plain file
         bool earlier;        // a file of 0640 is there before
         bool fails;
@@ -216,6 +217,7 @@ TEST(SpoolRing, WriteFailingPartWayLeavesAnEarlierFileAsItWas)
         {"kept.tif", nullptr, true, true, {"kept.tif"}},
         {"link.tif", "target.tif", false, true, {"link.tif"}},
         {"link.tif", "target.tif", true, false, {"link.tif", "target.tif"}},
+        {longest, nullptr, true, false, {longest}},
     };
     const std::vector<uint8_t> earlier = Pattern(16, 7), frame = Pattern(128 * 1024, 4);
     for (const auto& c : cases) {

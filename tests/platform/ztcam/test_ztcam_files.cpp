@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -228,7 +229,8 @@ TEST_F(ZTCamFiles, AFileThatCannotBeWrittenWholeIsRemoved)
 // A save that fails leaves an earlier file of its name as it was and nothing
 // beside it, for every image format and for calibration data. One that
 // succeeds through a symbolic link keeps the link and the replaced file's
-// mode; a new file gets the mode open() gives.
+// mode; a new file gets the mode open() gives, also under a name near the
+// longest the system takes; a pipe under the name gets the file and stays.
 TEST_F(ZTCamFiles, AFailedSaveLeavesTheEarlierFileAsItWas)
 {
     std::vector<uint8_t> block;
@@ -266,12 +268,18 @@ TEST_F(ZTCamFiles, AFailedSaveLeavesTheEarlierFileAsItWas)
 
     ::chmod((base + ".raw").c_str(), 0640);
     ASSERT_EQ(::symlink((base + ".raw").c_str(), (dir + "/link.raw").c_str()), 0);
-    const std::string link = dir + "/link", fresh = dir + "/fresh";
-    for (const std::string& name : {link, fresh}) {
+    const std::string link = dir + "/link", fresh = dir + "/fresh", pipe = dir + "/pipe";
+    ASSERT_EQ(::mkfifo((pipe + ".raw").c_str(), 0600), 0);
+    const int reader = ::open((pipe + ".raw").c_str(), O_RDONLY | O_NONBLOCK);
+    for (const std::string& name : {link, fresh, pipe, dir + "/" + std::string(246, 'l')}) {
         p.path = name.c_str();
         p.formatMask = ZTCAM_FILE_RAW;
-        EXPECT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_SUCCESS);
+        EXPECT_EQ(ZTCAM_File_SaveImage(handle, p), ZTCAM_STATUS_SUCCESS) << name;
     }
+    std::vector<char> piped(f.imageSize + 1);
+    EXPECT_EQ(::read(reader, piped.data(), piped.size()), ssize_t(f.imageSize));
+    ::close(reader);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe + ".raw"));
     struct stat named {}, replaced {}, made {};
     EXPECT_TRUE(::lstat((link + ".raw").c_str(), &named) == 0 && S_ISLNK(named.st_mode));
     ASSERT_EQ(::stat((base + ".raw").c_str(), &replaced), 0);
@@ -356,6 +364,18 @@ TEST_F(ZTCamFiles, AVideoWhoseWritesFailedHoldsItsWholeFramesAndPlays)
     EXPECT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_IO_ERROR);
     EXPECT_EQ(errno, EACCES);
     EXPECT_EQ(fileSize(videoPath), -1);
+    // Headers that do not fit: the cut file goes, a symbolic link under the name stays.
+    const std::string link = dir + "/link.avi";
+    ASSERT_EQ(::symlink((dir + "/target.avi").c_str(), link.c_str()), 0);
+    ZTCamSim_FailVideoWrites(0, 0);
+    for (const std::string& name : {videoPath, link}) {
+        ZTCamRecordParams cut = r;
+        cut.path = name.c_str();
+        lumatest::FileSizeLimit limit(64);
+        EXPECT_EQ(ZTCAM_Rec_Start(handle, &cut), ZTCAM_STATUS_IO_ERROR) << name;
+    }
+    EXPECT_EQ(fileSize(videoPath), -1);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
 
     // Headers, chunks and index tell of the whole frames and nothing else.
     const auto expectWholeFrames = [&](uint32_t frames) {
