@@ -85,13 +85,17 @@ TEST_F(SingleImageSeries, ACaptureClickedDuringTheStoppedSeriesLastWriteStartsAf
 // folder that is gone) ends by itself with every frame counted: a time-lapse
 // gives up each frame when the next one is due; in trigger mode, where the
 // camera sends no more than the series' frames, after the retries the idle
-// limit allows. Stopped, a series in order counts the frames that arrived.
+// limit allows; a time-lapse whose camera stops sending fails after it.
+// Stopped, a series in order counts the frames that arrived. A folder that
+// can be made while its frame is tried again costs no frame.
 struct FolderGoneCase {
     const char* name;
     bool trigger;
     int intervalMs;
     int stopAfter;     // frames delivered before the series is stopped; 0: it is not
     const char* rows;  // of camera 1; %1 the folder
+    int sent = 0;             // frames the camera sends; 0: as many as the series takes
+    bool folderBack = false;  // the folder can be made once the first frame was tried
     friend void PrintTo(const FolderGoneCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -110,9 +114,14 @@ TEST_P(FolderGone, EveryFrameOfTheSeriesIsCounted)
     QObject::connect(s.thread, &CZTThdSaveImg::SignalSendFinishSaveFlag, window.get(), &MainWindow::onFinishImageCapture);
     s.start(5);
     // The time-lapse camera sends a frame every 10 ms until the series ends.
-    const int frames = c.stopAfter > 0 ? c.stopAfter : c.intervalMs > 0 ? 1000 : 5;
+    const int frames = c.sent > 0 ? c.sent : c.stopAfter > 0 ? c.stopAfter : c.intervalMs > 0 ? 1000 : 5;
     for (int k = 0; k < frames && s.events->finished.empty(); ++k) {
         s.deliver(k);
+        if (k == 0 && c.folderBack) {
+            waitFor([] { return false; }, 200);  // the saver tries the first frame
+            ASSERT_TRUE(QDir().mkpath(workDir.path() + "/gone/img"));
+            ASSERT_TRUE(waitFor([&] { return !s.events->saved.empty(); }));
+        }
         if (c.intervalMs > 0)
             waitFor([] { return false; }, 10);
     }
@@ -121,7 +130,8 @@ TEST_P(FolderGone, EveryFrameOfTheSeriesIsCounted)
         s.thread->StopThread();
         ASSERT_TRUE(waitFor([&] { return seriesRows(1).reports > 0; }));
     } else {
-        ASSERT_TRUE(s.waitForEnd());
+        // The window's row of the finish flag, which the saver sends last.
+        ASSERT_TRUE(waitFor([&] { return !logRows().filter(QRegularExpression("^Camera1 capture ")).isEmpty(); }));
     }
     EXPECT_EQ(logRows().filter(QRegularExpression("^Camera1 ")).join("\n").toStdString(),
               QString(c.rows).arg(QDir::toNativeSeparators(imgDir())).toStdString());
@@ -134,6 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
     SaveSeries, FolderGone,
     ::testing::Values(FolderGoneCase{"TimeLapse", false, 50, 0, kFiveNotSaved},
                       FolderGoneCase{"Trigger", true, 0, 0, kFiveNotSaved},
+                      FolderGoneCase{"CameraStops", false, 50, 0,
+                                     "Camera1 could not save 1 of 5 frames to %1: the folder could not be made.\n"
+                                     "Camera1 capture failed", 2},
+                      FolderGoneCase{"FolderBack", false, 50, 0, "Camera1 capture successfully", 0, true},
                       FolderGoneCase{"StoppedInOrder", false, 0, 3,
                                      "Camera1 saved 0 and could not save 3 of the 3 frames before the capture was "
                                      "stopped to %1: the folder could not be made."}),
@@ -422,7 +436,7 @@ TEST_P(FramesNotSaved, AreCountedInOneRowAndTheFinishRowDoesNotClaimSuccess)
     limit.reset();
     if (c.fault == Fault::SetUp && c.stack)
         Uninit_FrameSpool(slot);
-    ASSERT_TRUE(waitFor([&] { return seriesRows(1).reports > 0; }));
+    ASSERT_TRUE(waitFor([&] { return !logRows().filter(QRegularExpression("^Camera1 capture ")).isEmpty(); }));
 
     const QStringList rows = logRows();
     const SeriesRows r = ::seriesRows(rows, 1);

@@ -424,6 +424,7 @@ TEST_F(DeviceFiles, ParameterFileRoundTripsGeometryFormatLutAndAddress)
     EXPECT_EQ(feature("LUTEnable").value.intValue, 1);
     EXPECT_EQ(feature("GevPersistentIPAddress").value.intValue, 0xC0A80001);
     EXPECT_DOUBLE_EQ(feature("ExposureTime").value.floatValue, 12345.7);
+    EXPECT_EQ(ui()->label_size->text().toStdString(), "Size: 640x1024");
     EXPECT_EQ(lastLogRow(), "Load Camera Prameter Success");
 }
 

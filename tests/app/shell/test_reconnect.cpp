@@ -238,7 +238,10 @@ TEST_F(ReconnectTest, ACameraThatFailsToReopenLeavesTheOthersByPosition)
     MainWindow& w = open("[camera]\nfail_open=1\nsensor_width=64\nsensor_height=48\n"
                          "[camera]\nsensor_width=64\nsensor_height=48\nframe_rate=50\n",
                          1);
+    // The camera comes back at its start width: the size shown follows.
+    w.m_vecPropGrp.value(0)->m_pVariantManager->setValue(w.m_vecPropGrp.value(0)->m_propMap.value("Width"), 32.0);
     ASSERT_TRUE(deviceReset());
+    EXPECT_EQ(w.ui->label_size->text().toStdString(), "Size: 64x48");
     EXPECT_EQ(logRows().count("Open camera failed!"), 1);
     ASSERT_EQ(w.m_vecOpenedCam.size(), 1);
     EXPECT_EQ(w.m_vecOpenedCam[0].index, 1u);
