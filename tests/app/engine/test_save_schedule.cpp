@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -36,96 +37,69 @@ struct History {
     friend void PrintTo(const History& h, std::ostream* os) { *os << h.name; }
 };
 
-// Runs the schedule the way the save thread does, recording its decisions.
-struct Replay {
-    explicit Replay(const History& h)
-        : h(h)
-    {
-        SaveSchedule::Settings s;
-        s.start = h.start;
-        s.frames = h.frames;
-        s.target = h.frames;
-        s.intervalNs = int64_t{h.intervalMs} * kMs;
-        s.idleLimit = h.idleLimit;
-        schedule = SaveSchedule(s);
-    }
+constexpr int64_t kMs = 1000000;
 
-    SaveSchedule::View view() const
-    {
-        SaveSchedule::View v;
-        v.delivered = t / h.periodMs + 1;
-        if (h.sent > 0)
-            v.delivered = std::min<int64_t>(v.delivered, h.sent);
-        v.oldestWhole = std::max<int64_t>(0, v.delivered - h.ring + 1);
-        v.newestArrival = (v.delivered - 1) * h.periodMs * kMs;
-        v.now = t * kMs;
-        v.trigger = h.trigger;
-        return v;
-    }
+// The ring and the clock at t ms: frame k arrives at k x period.
+SaveSchedule::View viewAt(const History& h, int64_t t)
+{
+    SaveSchedule::View v;
+    v.delivered = t / h.periodMs + 1;
+    if (h.sent > 0)
+        v.delivered = std::min<int64_t>(v.delivered, h.sent);
+    v.oldestWhole = std::max<int64_t>(0, v.delivered - h.ring + 1);
+    v.newestArrival = (v.delivered - 1) * h.periodMs * kMs;
+    v.now = t * kMs;
+    v.trigger = h.trigger;
+    return v;
+}
 
-    void note(const std::string& token)
-    {
-        if (token == last) {
-            ++repeats;
-            return;
+// Runs the schedule the way the save thread does; its decisions, repeats
+// folded, and the positions it handled.
+std::pair<std::string, int> replay(const History& h)
+{
+    SaveSchedule schedule({h.start, h.frames, h.frames, int64_t{h.intervalMs} * kMs, h.idleLimit});
+    const std::string outcomes = h.outcomes + std::string(100000, 'H');
+    std::vector<std::string> tokens;
+    int64_t t = 0;
+    bool retrying = false;
+    for (int saves = 0; tokens.size() < 100000;) {
+        if (h.stopMs > 0 && t >= h.stopMs) {
+            tokens.push_back("X");
+            break;
         }
-        flush();
-        last = token;
-    }
-    void flush()
-    {
-        if (!last.empty())
-            out << (out.tellp() > 0 ? " " : "") << last << (repeats > 1 ? "*" + std::to_string(repeats) : "");
-        last.clear();
-        repeats = 1;
-    }
-
-    std::string go()
-    {
-        bool retrying = false;
-        for (int steps = 0; steps < 100000; ++steps) {
-            if (h.stopMs > 0 && t >= h.stopMs) {
-                note("X");
-                break;
-            }
-            const SaveSchedule::Step step = schedule.next(view());
-            if (step.action == Action::Done) {
-                note(step.success ? "D+" : "D-@" + std::to_string(t));
-                break;
-            }
-            if (step.action == Action::Wait) {
-                if (step.forTrigger)
-                    note("T");
-                t += step.waitMs;
-            } else if (step.action == Action::Save) {
-                const bool failed = outcomes[saves++] == 'F';
-                note("S" + std::to_string(step.frame) + (failed ? "!" : ""));
-                t += h.saveMs;
-                schedule.saveEnded(failed ? Outcome::Failed : Outcome::Handled, step.frame * h.periodMs * kMs);
-                retrying = failed;
-            } else {
-                const bool giveUp = step.action == Action::GiveUp;
-                note(giveUp ? "G" + std::to_string(step.count) + "@" + std::to_string(step.position)
-                            : "O" + std::to_string(step.frame) + "+" + std::to_string(step.count));
-                retrying = false;
-            }
+        const SaveSchedule::Step step = schedule.next(viewAt(h, t));
+        if (step.action == Action::Done) {
+            tokens.push_back(step.success ? "D+" : "D-@" + std::to_string(t));
+            break;
         }
-        if (retrying)
-            note("A" + std::to_string(schedule.abandon(view()).count));
-        flush();
-        return out.str();
+        if (step.action == Action::Wait) {
+            if (step.forTrigger)
+                tokens.push_back("T");
+            t += step.waitMs;
+        } else if (step.action == Action::Save) {
+            retrying = outcomes[saves++] == 'F';
+            tokens.push_back("S" + std::to_string(step.frame) + (retrying ? "!" : ""));
+            t += h.saveMs;
+            schedule.saveEnded(retrying ? Outcome::Failed : Outcome::Handled, step.frame * h.periodMs * kMs);
+        } else {
+            retrying = false;
+            tokens.push_back(step.action == Action::GiveUp
+                                 ? "G" + std::to_string(step.count) + "@" + std::to_string(step.position)
+                                 : "O" + std::to_string(step.frame) + "+" + std::to_string(step.count));
+        }
     }
-
-    static constexpr int64_t kMs = 1000000;
-    const History& h;
-    std::string outcomes = std::string(h.outcomes) + std::string(100000, 'H');
-    SaveSchedule schedule;
-    int64_t t = 0;  // ms
-    int saves = 0;
-    std::ostringstream out;
-    std::string last;
-    int repeats = 1;
-};
+    if (retrying)
+        tokens.push_back("A" + std::to_string(schedule.abandon(viewAt(h, t)).count));
+    std::string out;
+    for (size_t k = 0; k < tokens.size();) {
+        size_t n = 1;
+        while (k + n < tokens.size() && tokens[k + n] == tokens[k])
+            ++n;
+        out += (out.empty() ? "" : " ") + tokens[k] + (n > 1 ? "*" + std::to_string(n) : "");
+        k += n;
+    }
+    return {out, schedule.handled()};
+}
 
 const std::string kFail(1000, 'F');
 
@@ -134,9 +108,7 @@ class SaveScheduleHistory : public ::testing::TestWithParam<History> {};
 TEST_P(SaveScheduleHistory, DecidesAndCountsAsTheSeriesGoes)
 {
     const History& h = GetParam();
-    Replay run(h);
-    EXPECT_EQ(run.go(), h.decisions);
-    EXPECT_EQ(run.schedule.handled(), h.handled);
+    EXPECT_EQ(replay(h), std::make_pair(std::string(h.decisions), h.handled));
 }
 
 INSTANTIATE_TEST_SUITE_P(
