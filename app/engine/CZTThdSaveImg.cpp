@@ -137,16 +137,17 @@ void CZTThdSaveImg::StartThread(int frames)
     m_nSavedCount = 0;
     m_nStackedCount = 0;
     m_nStackFill = 0;
+    SaveSchedule::Settings plan;
     // The series begins with the first frame delivered from now on.
-    m_nSeriesStart = set ? set->deliveredCount() : 0;
-    m_nNextFrame = m_nSeriesStart;
-    m_nLastSavedFrame = -1;
-    m_nLastArrival = 0;
+    plan.start = set ? set->deliveredCount() : 0;
+    plan.frames = seriesFrames();
+    plan.target = m_nTargetCount;
+    plan.intervalNs = m_settings.intervalNs;
+    plan.idleLimit = kIdleLimit;
+    m_schedule = SaveSchedule(plan);
     m_nCopiedArrival = 0;
     m_nLostCount = 0;
-    m_nFramesHandled = 0;
     m_retrying = Failure();
-    m_nTurnArrival = -1;
     m_bStopped = false;
     m_notSaved.clear();
     m_nNotSaved = 0;
@@ -226,6 +227,20 @@ QByteArray CZTThdSaveImg::timeText() const
     return QTime::currentTime().toString("hh_mm_ss_zzz").toLocal8Bit();
 }
 
+QByteArray CZTThdSaveImg::stackTime()
+{
+    // Stacks of a series differ only by their time of creation; a saver that
+    // catches up on buffered frames can create two stacks within one
+    // millisecond, and the second file would replace the first.
+    QByteArray time = timeText();
+    while (time == m_lastStackTime) {
+        QThread::usleep(100);
+        time = timeText();
+    }
+    m_lastStackTime = time;
+    return time;
+}
+
 void CZTThdSaveImg::markNotSaved(int position, Failure failure)
 {
     if (position < 0 || position >= seriesFrames())
@@ -240,18 +255,15 @@ void CZTThdSaveImg::markNotSaved(int position, Failure failure)
         m_firstFailure = failure;
 }
 
-void CZTThdSaveImg::giveUpFrames(qint64 count)
+void CZTThdSaveImg::giveUpFrames(int position, int count)
 {
-    for (; count > 0; --count)
-        markNotSaved(m_nFramesHandled++, m_retrying);
+    for (int i = 0; i < count; ++i)
+        markNotSaved(position + i, m_retrying);
     m_retrying = Failure();
-    m_nTurnArrival = -1;
 }
 
-void CZTThdSaveImg::skipOverwritten(int count)
+void CZTThdSaveImg::skipOverwritten(int position, int count)
 {
-    const int first = m_nFramesHandled;
-    m_nFramesHandled += count;
     // Frames the camera overwrote while the folder or the stack files could
     // not be made were kept from the disk by that, not by a saver too slow
     // for the camera: so when no frame is being tried again, the saver makes
@@ -260,7 +272,7 @@ void CZTThdSaveImg::skipOverwritten(int count)
         readyToSave();
     if (m_retrying.cause != Cause::None) {
         for (int i = 0; i < count; ++i)
-            markNotSaved(first + i, m_retrying);
+            markNotSaved(position + i, m_retrying);
     } else {
         m_nLostCount += count;
     }
@@ -290,7 +302,7 @@ void CZTThdSaveImg::reportSeries()
     if (!m_bReportOwed)
         return;
     m_bReportOwed = false;
-    const int frames = m_bStopped ? m_nFramesHandled : seriesFrames();
+    const int frames = m_bStopped ? m_schedule.handled() : seriesFrames();
     if (m_nLostCount > 0)
         LUMA_DEBUG("CZTThdSaveImg::reportSeries", "camera%d lost %d of %d frames", m_nCamIndex.load(), m_nLostCount,
                    frames);
@@ -303,131 +315,84 @@ void CZTThdSaveImg::reportSeries()
                                     m_settings.dir, reason);
 }
 
+SaveSchedule::View CZTThdSaveImg::observe() const
+{
+    SaveSchedule::View view;
+    view.trigger = m_pOwner->isTriggerMode(m_nCamIndex);
+    if (const FrameBufferSet* set = m_pSet.load()) {
+        view.delivered = set->deliveredCount();
+        view.oldestWhole = set->oldestWholeFrame();
+        view.newestArrival = set->arrivalOf(view.delivered - 1);
+    }
+    view.now = FrameBufferSet::nowNs();
+    return view;
+}
+
 void CZTThdSaveImg::run()
 {
-    FrameBufferSet* set = m_pSet;
-    int idle = 0;
     bool result = false;
-    // With an interval the series is a time-lapse of the newest frames; the
-    // interval counts between the arrivals of the frames saved.
-    const qint64 intervalNs = m_settings.intervalNs;
-    const qint64 seriesEnd = m_nSeriesStart + seriesFrames();
     if (m_bStackSave && tifSlot(m_nCamIndex) < 0) {
         LUMA_DEBUG("CZTThdSaveImg::run", "camera%d has no stack file slots", m_nCamIndex.load());
     } else {
+        // The schedule says what comes next; the loop does it.
         while (m_bRunning) {
-            if (idle > kIdleLimit)
-                break;
-            const qint64 delivered = set ? set->deliveredCount() : 0;
-            const bool trigger = m_pOwner->isTriggerMode(m_nCamIndex);
-            qint64 frame = -1;
-            if (trigger || intervalNs <= 0) {
-                // The frames of the series in order. In trigger mode no frame
-                // is saved before all N have arrived.
-                if (trigger && delivered - m_nSeriesStart < m_nTargetCount) {
-                    LUMA_DEBUG("CZTThdSaveImg::run", "Cam%d is trigger mode, wait for frame", m_nCamIndex.load());
-                    QThread::msleep(5);
-                    ++idle;
-                    continue;
-                }
-                if (m_nNextFrame >= delivered) {
-                    QThread::msleep(5);
-                    ++idle;
-                    continue;
-                }
-                const qint64 oldest = set->oldestWholeFrame();
-                if (m_nNextFrame < oldest) {
-                    // A whole ring behind: the frames up to the oldest whole
-                    // one have been overwritten.
-                    const qint64 resume = std::min(oldest, seriesEnd);
-                    LUMA_DEBUG("CZTThdSaveImg::run", "camera%d frames %lld to %lld overwritten before they were saved",
-                               m_nCamIndex.load(), static_cast<long long>(m_nNextFrame),
-                               static_cast<long long>(resume - 1));
-                    skipOverwritten(static_cast<int>(resume - m_nNextFrame));
-                    m_nNextFrame = resume;
-                    if (m_nNextFrame >= seriesEnd) {
-                        result = true;
-                        break;
-                    }
-                }
-                frame = m_nNextFrame;
-            } else {
-                // Time-lapse: the newest frame, once it arrived at least the
-                // interval after the one saved before.
-                const qint64 newest = delivered - 1;
-                if (m_nTurnArrival >= 0 && newest >= m_nSeriesStart &&
-                    set->arrivalOf(newest) - m_nTurnArrival >= intervalNs) {
-                    // The next frame is due: this turn's frame cannot be
-                    // saved in time any more.
-                    m_nLastArrival = m_nTurnArrival;
-                    giveUpFrames(1);
-                    idle = 0;
-                    if (m_nFramesHandled >= seriesFrames()) {
-                        result = true;
-                        break;
-                    }
-                }
-                if (newest < m_nSeriesStart || newest <= m_nLastSavedFrame) {
-                    QThread::msleep(5);
-                    ++idle;
-                    continue;
-                }
-                if (m_nFramesHandled > 0 && set->arrivalOf(newest) - m_nLastArrival < intervalNs) {
-                    const qint64 left = m_nLastArrival + intervalNs - FrameBufferSet::nowNs();
-                    if (left > 0) {
-                        // The interval runs: no frame is missing yet.
-                        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(5, left / 1000000 + 1)));
-                    } else {
-                        QThread::msleep(5);
-                        ++idle;
-                    }
-                    continue;
-                }
-                frame = newest;
-            }
-            const SaveResult saved = m_bStackSave ? SaveStackImging(frame) : SaveRamImging(frame);
-            if (saved == SaveResult::Failed) {
-                if (trigger) {
-                    // No frame comes to overwrite it: the frame is tried for
-                    // as long as the idle limit allows.
-                    if (++idle > kIdleLimit) {
-                        giveUpFrames(1);
-                        m_nNextFrame = frame + 1;
-                        // The limit is spent: the frames after it are tried
-                        // once each, until one is saved.
-                        idle = kIdleLimit;
-                        if (m_nFramesHandled >= seriesFrames()) {
-                            result = true;
-                            break;
-                        }
-                        continue;
-                    }
-                } else if (intervalNs > 0) {
-                    if (m_nTurnArrival < 0)
-                        m_nTurnArrival = set->arrivalOf(frame);
-                    else if (FrameBufferSet::nowNs() - m_nTurnArrival >= intervalNs)
-                        ++idle;  // the next frame is late
-                }
-                QThread::msleep(5);
-                continue;
-            }
-            if (saved == SaveResult::Overwritten)
-                continue;  // the next pass finds the frame lost
-            m_retrying = Failure();
-            m_nTurnArrival = -1;
-            ++m_nSavedCount;
-            m_nLastSavedFrame = frame;
-            m_nLastArrival = m_nCopiedArrival;
-            m_nNextFrame = frame + 1;
-            idle = 0;
-            if (saved == SaveResult::Saved)
-                emit SignalSendSavedImageCount(m_nCamIndex, m_nSavedCount);
-            if (m_nFramesHandled >= seriesFrames()) {
-                result = true;
+            const SaveSchedule::Step step = m_schedule.next(observe());
+            if (step.action == SaveSchedule::Action::Done) {
+                result = step.success;
                 break;
             }
+            act(step);
         }
     }
+    endSeries(result);
+}
+
+void CZTThdSaveImg::act(const SaveSchedule::Step& step)
+{
+    switch (step.action) {
+    case SaveSchedule::Action::Save:
+        saveFrame(step);
+        break;
+    case SaveSchedule::Action::Wait:
+        if (step.forTrigger)
+            LUMA_DEBUG("CZTThdSaveImg::run", "Cam%d is trigger mode, wait for frame", m_nCamIndex.load());
+        QThread::msleep(static_cast<unsigned long>(step.waitMs));
+        break;
+    case SaveSchedule::Action::GiveUp:
+        giveUpFrames(step.position, step.count);
+        break;
+    case SaveSchedule::Action::Overwritten:
+        LUMA_DEBUG("CZTThdSaveImg::run", "camera%d frames %lld to %lld overwritten before they were saved",
+                   m_nCamIndex.load(), static_cast<long long>(step.frame),
+                   static_cast<long long>(step.frame + step.count - 1));
+        skipOverwritten(step.position, step.count);
+        break;
+    case SaveSchedule::Action::Done:
+        break;
+    }
+}
+
+void CZTThdSaveImg::saveFrame(const SaveSchedule::Step& step)
+{
+    const SaveResult saved =
+        m_bStackSave ? SaveStackImging(step.frame, step.position) : SaveRamImging(step.frame, step.position);
+    if (saved == SaveResult::Failed || saved == SaveResult::Overwritten) {
+        m_schedule.saveEnded(saved == SaveResult::Failed ? SaveSchedule::Outcome::Failed
+                                                         : SaveSchedule::Outcome::Overwritten,
+                             0);
+        return;
+    }
+    m_schedule.saveEnded(SaveSchedule::Outcome::Handled, m_nCopiedArrival);
+    m_retrying = Failure();
+    if (m_bStackSave)
+        finishStackFrame();
+    ++m_nSavedCount;
+    if (saved == SaveResult::Saved)
+        emit SignalSendSavedImageCount(m_nCamIndex, m_nSavedCount);
+}
+
+void CZTThdSaveImg::endSeries(bool result)
+{
     // Whoever clears the flag first owns the end of the series: the loop
     // (finished or failed) or StopThread (stopped from outside), whose pool
     // task closes the stack files and reports.
@@ -437,17 +402,15 @@ void CZTThdSaveImg::run()
         // The frame being tried again as the series ended was not saved
         // either, nor, in a series saved in order, the frames of the series
         // that arrived behind it.
-        qint64 kept = 1;
-        if (set && (intervalNs <= 0 || m_pOwner->isTriggerMode(m_nCamIndex)))
-            kept = std::max<qint64>(1, std::min(set->deliveredCount(), seriesEnd) - m_nNextFrame);
-        giveUpFrames(kept);
+        const SaveSchedule::Step rest = m_schedule.abandon(observe());
+        giveUpFrames(rest.position, rest.count);
     }
     m_retrying = Failure();
     if (endedByItself && m_bStackSave)
         CloseFrameSpool(true);
     m_nSavedCount = 0;
     m_nStackedCount = 0;
-    if (set)
+    if (FrameBufferSet* set = m_pSet.load())
         set->receivedForSave = 0;
     if (endedByItself || !m_bStackSave)
         reportSeries();
@@ -456,7 +419,7 @@ void CZTThdSaveImg::run()
     const std::lock_guard<std::mutex> done(m_doneMutex);
 }
 
-CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveRamImging(qint64 frameNumber)
+CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveRamImging(qint64 frameNumber, int position)
 {
     if (!readyToSave())
         return SaveResult::Failed;
@@ -501,7 +464,6 @@ CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveRamImging(qint64 frameNumber)
             failure = Failure{Cause::Write, error};
     }
     LUMA_DEBUG("CZTThdSaveImg::SaveRamImging", "camera%d save image(%d) to file end", m_nCamIndex.load(), m_nSavedCount);
-    const int position = m_nFramesHandled++;
     if (failure.cause == Cause::None)
         return SaveResult::Saved;
     markNotSaved(position, failure);
@@ -521,7 +483,7 @@ bool CZTThdSaveImg::CallSdkSaveFile(ZTCamFileSaveParams params, int* error)
     return true;
 }
 
-CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveStackImging(qint64 frameNumber)
+CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveStackImging(qint64 frameNumber, int position)
 {
     if (!m_pSet.load() || m_pSet.load()->ringLength() <= 0)
         return SaveResult::Failed;
@@ -537,7 +499,6 @@ CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveStackImging(qint64 frameNumber)
     }
     if (!m_bRunning)
         return SaveResult::Failed;
-    const int position = m_nFramesHandled;
     bool appended = true;
     {
         std::lock_guard<std::mutex> lock(m_spoolMutex);
@@ -558,33 +519,29 @@ CZTThdSaveImg::SaveResult CZTThdSaveImg::SaveStackImging(qint64 frameNumber)
     // A refused frame keeps its place in the stack, so that the files of
     // both formats hold the same frames.
     ++m_nStackFill;
-    ++m_nFramesHandled;
+    return appended ? SaveResult::Saved : SaveResult::NotSaved;
+}
+
+void CZTThdSaveImg::finishStackFrame()
+{
+    const int handled = m_schedule.handled();
     if (m_nStackFill >= m_settings.stackNum) {
         CloseFrameSpool(false);
-        if (m_nFramesHandled < seriesFrames())
+        if (handled < seriesFrames())
             CreateFrameSpool(m_nWidth, m_nHeight, m_nChannels, m_nDepth);
     }
-    if (m_nFramesHandled >= seriesFrames())
+    if (handled >= seriesFrames())
         CloseFrameSpool(true);
-    return appended ? SaveResult::Saved : SaveResult::NotSaved;
 }
 
 bool CZTThdSaveImg::CreateFrameSpool(int width, int height, int channels, int depth)
 {
     std::lock_guard<std::mutex> lock(m_spoolMutex);
-    // Stacks of a series differ only by their time of creation; a saver that
-    // catches up on buffered frames can create two stacks within one
-    // millisecond, and the second file would replace the first.
-    QByteArray time = timeText();
-    while (time == m_lastStackTime) {
-        QThread::usleep(100);
-        time = timeText();
-    }
-    m_lastStackTime = time;
+    const QByteArray time = stackTime();
     m_nStackFill = 0;
     const int stackNum = m_settings.stackNum;
     // Frames of the series still to come (lost ones count as gone).
-    const int remaining = m_nTargetCount - m_nFramesHandled;
+    const int remaining = m_nTargetCount - m_schedule.handled();
     const int framesInStack = remaining / stackNum > 0 ? stackNum : remaining % stackNum;
     const int files = m_nTargetCount / stackNum + (m_nTargetCount % stackNum ? 1 : 0);
 

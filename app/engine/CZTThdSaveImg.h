@@ -13,6 +13,8 @@
 
 #include <ZTCam.h>
 
+#include "SaveSchedule.h"
+
 class FrameBufferSet;
 class MainWindow;
 
@@ -23,13 +25,8 @@ class MainWindow;
 // stack files through the FrameSpool slots camIndex (tif) and camIndex + 4
 // (raw).
 //
-// Which frames a series saves (frames numbered as the stream delivered them,
-// the series beginning with the first frame delivered after its start):
-// - without an interval, and in trigger mode, the N frames from the start,
-//   in order; a frame that the camera overwrote in the ring before the saver
-//   got to it is lost: the saver goes on with the oldest frame still whole;
-// - with an interval, N frames, each the newest one delivered once the
-//   interval has passed since the arrival of the one saved before.
+// Which frame comes next, when to wait and when a frame is given up is the
+// series' SaveSchedule; this class does what it says and keeps the files.
 // A frame is copied out of the ring only while it is whole (FrameBufferSet).
 //
 // Every frame of the series that the saver reached ends up in whole files or
@@ -153,9 +150,19 @@ private:
     size_t frameBytes() const { return m_nFrameBytes > 0 ? static_cast<size_t>(m_nFrameBytes) : 0; }
     // Frames of the series: N, or 1 for N = 0 (one frame is still saved).
     int seriesFrames() const { return m_nTargetCount > 0 ? m_nTargetCount : 1; }
-    SaveResult SaveRamImging(qint64 frame);
+    // The ring and the time as the schedule takes them.
+    SaveSchedule::View observe() const;
+    void act(const SaveSchedule::Step& step);
+    void saveFrame(const SaveSchedule::Step& step);
+    // After the loop: counts what the series left, closes and reports.
+    void endSeries(bool result);
+    // Frame `frame` of the stream as series position `position`.
+    SaveResult SaveRamImging(qint64 frame, int position);
     bool CallSdkSaveFile(ZTCamFileSaveParams params, int* error);
-    SaveResult SaveStackImging(qint64 frame);
+    SaveResult SaveStackImging(qint64 frame, int position);
+    // After a frame went into the stacks: starts the next stack once this
+    // one is full, and closes them all after the series' last frame.
+    void finishStackFrame();
     bool CreateFrameSpool(int width, int height, int channels, int depth);
     void CloseFrameSpool(bool uninit);
     // Hands the stack file of entry i to its slot's writer.
@@ -164,8 +171,10 @@ private:
     void checkWrittenStacks();
     qint64 stackFileBytes(const StackFile& file) const;
     QByteArray timeText() const;
-    // Frames of the series from the next one on that the camera overwrote.
-    void skipOverwritten(int count);
+    // The time text of a new stack, never that of the stack before.
+    QByteArray stackTime();
+    // Positions from `position` whose frames the camera overwrote.
+    void skipOverwritten(int position, int count);
     // Whether the folder and (stack mode) the stack files are there or can
     // be made; when not, m_retrying says why.
     bool readyToSave();
@@ -173,9 +182,9 @@ private:
     // m_retrying says so.
     bool folderReady();
     void markNotSaved(int position, Failure failure);
-    // The frame being tried again (and the count - 1 after it) can no longer
-    // be saved in time: they are not saved, and the series goes on.
-    void giveUpFrames(qint64 count);
+    // The frames of positions from `position` can no longer be saved in
+    // time: they are not saved (because of the failure being retried).
+    void giveUpFrames(int position, int count);
     // Sends the series' report, once per series.
     void reportSeries();
 
@@ -201,21 +210,13 @@ private:
     QVector<StackFile> m_closedStacks;  // handed to the writers, checked once they are done
     QByteArray m_lastStackTime;         // time text of the last stack created
 
-    // The series in stream frame numbers: its first frame, the next one to
-    // save (without interval), the last one saved and when it arrived.
-    qint64 m_nSeriesStart = 0;
-    qint64 m_nNextFrame = 0;
-    qint64 m_nLastSavedFrame = -1;
-    qint64 m_nLastArrival = 0;
+    // What the series does next, and the frames it handled.
+    SaveSchedule m_schedule;
     qint64 m_nCopiedArrival = 0;  // arrival of the frame copied last
     int m_nLostCount = 0;         // frames of the series overwritten unsaved
-    int m_nFramesHandled = 0;     // frames of the series saved, not saved or lost
     // The failure of the frame being tried again, if any: frames lost while
     // it lasts are frames it kept from being saved.
     Failure m_retrying;
-    // Time-lapse: arrival of the first frame tried for the turn that is
-    // being tried again, -1 for none.
-    qint64 m_nTurnArrival = -1;
     bool m_bStopped = false;  // the series was stopped from outside
     std::vector<bool> m_notSaved;  // per series position
     int m_nNotSaved = 0;
