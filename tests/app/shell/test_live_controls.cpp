@@ -3,6 +3,7 @@
 #include "../SaveFixture.h"
 
 #include <QAbstractItemModel>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -413,12 +414,48 @@ TEST_F(LiveControls, StoppingLiveClosesTheRecordingAndANewOneStarts)
     const QString first = files("Cam0_*.avi").value(0);
     EXPECT_EQ(aviFrames(imgDir() + "/" + first), appendsFor(0));
 
-    waitFor([] { return false; }, 1100);  // the next file gets another name
-    goLive();
+    const int firstFrames = appendsFor(0);
+    goLive();  // at once: the next file gets another name, in the same second too
     ui()->pb_video->click();
     ASSERT_TRUE(waitFor([&] { return files("Cam0_*.avi").size() == 2; }));
     ui()->pb_video->click();
     ASSERT_TRUE(waitFor([&] { return simCallCount("ZTCAM_Rec_Stop") == 2; }));
+    EXPECT_EQ(aviFrames(imgDir() + "/" + first), firstFrames);
+}
+
+TEST_F(LiveControls, AVideoWhoseNameIsTakenGetsANumberAndItsRowNamesIt)
+{
+    open(kOneCamera, 1);
+    goLive();
+    ZTCamSim_CallLogSkipFrameCalls(0);
+    // Earlier files under the names of this second and the two after it.
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList taken;
+    for (int s = 0; s < 3; ++s) {
+        QFile earlier(imgDir() + "/Cam0_" + now.addSecs(s).toString("yyyyMMddHHmmss") + ".avi");
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+        taken << earlier.fileName();
+    }
+    ZTCamSim_FailVideoWrites(2, ENOSPC);
+    ZTCamSim_CallLogClear();
+    ui()->pb_video->click();
+    ASSERT_TRUE(waitFor([&] { return appendsFor(0) >= 4; }));
+    ui()->pb_video->click();
+    ASSERT_TRUE(waitFor([&] { return ui()->pb_video->text() == "Start Video"; }));
+    ZTCamSim_FailVideoWrites(0, 0);
+    for (const QString& name : taken) {
+        QFile earlier(name);
+        ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+        EXPECT_EQ(earlier.readAll(), "earlier") << name.toStdString();
+    }
+    const QStringList numbered = files("Cam0_*_2.avi");
+    ASSERT_EQ(numbered.size(), 1);
+    const QString avi = imgDir() + "/" + numbered[0];
+    const QStringList rows = logRows().filter(QRegularExpression("^Camera0 could not record"));
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_TRUE(rows[0].contains(" frames to " + avi + ": the disk is full.")) << rows[0].toStdString();
+    EXPECT_EQ(aviFrames(avi), 2);
 }
 
 TEST_F(LiveControls, AFailedVideoStartAndLostVideoFramesEachGetARow)
