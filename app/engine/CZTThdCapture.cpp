@@ -19,6 +19,12 @@
 #include <emmintrin.h>
 #endif
 
+namespace {
+
+constexpr int kVideoNameTries = 100;  // names of one camera's videos within one second
+
+}  // namespace
+
 CZTThdCapture::CZTThdCapture(OpenedCamera camera, MainWindow* owner, int camIndex)
     : QThread(nullptr)
     , m_pOwner(owner)
@@ -546,23 +552,31 @@ void CZTThdCapture::startRecording()
 {
     // The path has no length of its own: the system says whether it takes it.
     const QDateTime now = QDateTime::currentDateTime();
-    m_strVideoPath = QStringLiteral("%1/Cam%2_%3.avi")
-                         .arg(m_pOwner->m_strImgDir, QString::number(m_nCamIndex),
-                              now.toString(QStringLiteral("yyyyMMddHHmmss")));
-    const QByteArray path = m_strVideoPath.toLocal8Bit();
+    const QString stem = QStringLiteral("%1/Cam%2_%3")
+                             .arg(m_pOwner->m_strImgDir, QString::number(m_nCamIndex),
+                                  now.toString(QStringLiteral("yyyyMMddHHmmss")));
     m_nVideoFramesWritten = 0;
     m_nVideoFramesFailed = 0;
     m_nVideoError = 0;
     ZTCamRecordParams params{};
     params.codec = ZTCAM_CODEC_DIB;
-    params.path = path.constData();
     params.frameRate = static_cast<float>(m_pOwner->videoFps());
-    errno = 0;
-    if (ZTCAM_Rec_Start(m_openedCamera.handle, &params) == ZTCAM_STATUS_SUCCESS) {
-        m_bRecording = true;
-        return;
+    // The SDK never replaces a file: a name taken, by a video begun in the
+    // same second for one, is numbered on until one is free.
+    int error = 0;
+    for (int copy = 1; copy <= kVideoNameTries; ++copy) {
+        m_strVideoPath = stem + (copy == 1 ? QString() : QStringLiteral("_%1").arg(copy)) + QStringLiteral(".avi");
+        const QByteArray path = m_strVideoPath.toLocal8Bit();
+        params.path = path.constData();
+        errno = 0;
+        if (ZTCAM_Rec_Start(m_openedCamera.handle, &params) == ZTCAM_STATUS_SUCCESS) {
+            m_bRecording = true;
+            return;
+        }
+        error = errno;
+        if (error != EEXIST)
+            break;
     }
-    const int error = errno;
     LUMA_DEBUG("CZTThdCapture::startRecording", "Start video record failed");
     emit sglWriteLog(QStringLiteral("Camera%1 could not start the video %2: %3.")
                          .arg(m_nCamIndex)

@@ -397,6 +397,8 @@ ZTCAM_API ZTCamStatus ZTCAM_Cap_ClearBuffer(ZTCamHandle handle);
  * returns ZTCAM_STATUS_IO_ERROR with errno set to the system's error of the
  * first such file. */
 ZTCAM_API ZTCamStatus ZTCAM_File_SaveImage(ZTCamHandle handle, ZTCamFileSaveParams params);
+/* Creates the video file; a path already taken is never replaced: the call
+ * returns ZTCAM_STATUS_IO_ERROR with errno EEXIST. */
 ZTCAM_API ZTCamStatus ZTCAM_Rec_Start(ZTCamHandle handle, ZTCamRecordParams* params);
 ZTCAM_API ZTCamStatus ZTCAM_Rec_AppendFrame(ZTCamHandle handle, ZTCamFrame* frame);
 ZTCAM_API ZTCamStatus ZTCAM_Rec_Stop(ZTCamHandle handle);

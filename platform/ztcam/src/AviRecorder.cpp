@@ -110,12 +110,14 @@ bool AviRecorder::open(const std::string& path, uint32_t width, uint32_t height,
     const WriteFault f = currentFault();
     if (f.error != 0 && f.framesWritten < 0)
         return fail(f.error);
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A name already taken, by an earlier video or anything else, is
+    // refused: a recording never empties another file.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0)
         return fail(errno);
     if (!writeHeaders()) {
         // A file without its headers is no video: it goes, unless the path
-        // names something other than the file opened.
+        // names another file by now.
         struct stat made {};
         const bool known = ::fstat(fd_, &made) == 0;
         ::close(fd_);

@@ -12,7 +12,8 @@ namespace ztcam {
 // colour frames. The frame size is fixed when the file is opened; headers
 // and the index are completed by close(). The file is written under its
 // name as the frames come, so that a recording cut off before close() (the
-// program ended) still holds the frames written until then.
+// program ended) still holds the frames written until then. open() makes a
+// new file: a name already taken fails it with EEXIST.
 //
 // A frame that cannot be written whole is taken back: the file is cut to the
 // frames before it, so that close() can still complete the headers and the

@@ -10,25 +10,26 @@ WholeFileOutput::WholeFileOutput(const std::string& path)
 {
     if (platform::os::ReplacingFile::namesSpecialFile(path)) {
         inPlace_ = true;
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } else if (file_.open(path)) {
-        fd_ = file_.fd();
+        device_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    } else {
+        (void)file_.open(path);
     }
 }
 
 WholeFileOutput::~WholeFileOutput()
 {
-    if (fd_ >= 0)
+    if (isOpen())
         fail(ECANCELED);
 }
 
 bool WholeFileOutput::write(const void* data, size_t bytes)
 {
-    if (fd_ < 0)
+    const int fd = this->fd();
+    if (fd < 0)
         return false;
     const char* p = static_cast<const char*>(data);
     while (bytes > 0) {
-        const ssize_t n = ::write(fd_, p, bytes);
+        const ssize_t n = ::write(fd, p, bytes);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -41,21 +42,22 @@ bool WholeFileOutput::write(const void* data, size_t bytes)
 
 bool WholeFileOutput::finish()
 {
-    if (fd_ < 0)
+    if (!inPlace_)
+        return file_.commit();
+    if (device_ < 0)
         return false;
-    const int fd = fd_;
-    fd_ = -1;
-    return inPlace_ ? ::close(fd) == 0 : file_.commit();
+    const int fd = device_;
+    device_ = -1;
+    return ::close(fd) == 0;
 }
 
 bool WholeFileOutput::fail(int error)
 {
-    if (fd_ >= 0) {
-        if (inPlace_)
-            ::close(fd_);
-        else
-            file_.discard();
-        fd_ = -1;
+    if (inPlace_ && device_ >= 0) {
+        ::close(device_);
+        device_ = -1;
+    } else if (!inPlace_) {
+        file_.discard();
     }
     errno = error;
     return false;

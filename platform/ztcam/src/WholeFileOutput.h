@@ -24,16 +24,18 @@ public:
     WholeFileOutput(const WholeFileOutput&) = delete;
     WholeFileOutput& operator=(const WholeFileOutput&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return fd() >= 0; }
     bool write(const void* data, size_t bytes);
     bool finish();
     // Gives the file up as if a write had failed with `error`.
     bool fail(int error);
 
 private:
+    int fd() const { return inPlace_ ? device_ : file_.fd(); }
+
     platform::os::ReplacingFile file_;
     bool inPlace_ = false;  // a device or a pipe, written where it is
-    int fd_ = -1;           // the file written: file_'s, or the device's
+    int device_ = -1;       // then its descriptor
 };
 
 } // namespace ztcam

@@ -3,6 +3,7 @@
 #include "../SaveFixture.h"
 
 #include <QAbstractItemModel>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -413,12 +414,39 @@ TEST_F(LiveControls, StoppingLiveClosesTheRecordingAndANewOneStarts)
     const QString first = files("Cam0_*.avi").value(0);
     EXPECT_EQ(aviFrames(imgDir() + "/" + first), appendsFor(0));
 
-    waitFor([] { return false; }, 1100);  // the next file gets another name
-    goLive();
+    const int firstFrames = appendsFor(0);
+    goLive();  // at once: the next file gets another name, in the same second too
     ui()->pb_video->click();
     ASSERT_TRUE(waitFor([&] { return files("Cam0_*.avi").size() == 2; }));
     ui()->pb_video->click();
     ASSERT_TRUE(waitFor([&] { return simCallCount("ZTCAM_Rec_Stop") == 2; }));
+    EXPECT_EQ(aviFrames(imgDir() + "/" + first), firstFrames);
+}
+
+TEST_F(LiveControls, AVideoWhoseNameIsTakenGetsANumberAndItsRowNamesIt)
+{
+    open(kOneCamera, 1);
+    goLive();
+    ZTCamSim_CallLogSkipFrameCalls(0);
+    QStringList taken;  // the names of this second and the two after it
+    for (int s = 0; s < 3; ++s) {
+        taken << imgDir() + "/Cam0_" + QDateTime::currentDateTime().addSecs(s).toString("yyyyMMddHHmmss") + ".avi";
+        QFile earlier(taken.last());
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+    }
+    ZTCamSim_FailVideoWrites(2, ENOSPC);
+    ZTCamSim_CallLogClear();
+    ui()->pb_video->click();
+    ASSERT_TRUE(waitFor([&] { return appendsFor(0) >= 4; }));
+    ui()->pb_video->click();
+    ASSERT_TRUE(waitFor([&] { return ui()->pb_video->text() == "Start Video"; }));
+    ZTCamSim_FailVideoWrites(0, 0);
+    for (const QString& name : taken)
+        EXPECT_EQ(QFileInfo(name).size(), 7) << name.toStdString();
+    const QString avi = imgDir() + "/" + files("Cam0_*_2.avi").value(0);
+    EXPECT_EQ(aviFrames(avi), 2);
+    const QStringList rows = logRows().filter(" frames to " + avi + ": the disk is full.");
+    EXPECT_EQ(rows.size(), 1) << logRows().join('\n').toStdString();
 }
 
 TEST_F(LiveControls, AFailedVideoStartAndLostVideoFramesEachGetARow)

@@ -411,6 +411,7 @@ TEST_F(ZTCamFiles, AVideoWhoseWritesFailedHoldsItsWholeFramesAndPlays)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        std::filesystem::remove(videoPath);
         ZTCamSim_FailVideoWrites(c.fitting, ENOSPC);
         ASSERT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_SUCCESS);
         for (int i = 0; i < c.appended; ++i) {
@@ -427,6 +428,12 @@ TEST_F(ZTCamFiles, AVideoWhoseWritesFailedHoldsItsWholeFramesAndPlays)
         ASSERT_EQ(ZTCAM_Rec_Stop(handle), ZTCAM_STATUS_SUCCESS);
         expectWholeFrames(c.whole);
     }
+    // A recording never opens a file that is there already.
+    const std::vector<uint8_t> earlier = fileBytes(videoPath);
+    errno = 0;
+    EXPECT_EQ(ZTCAM_Rec_Start(handle, &r), ZTCAM_STATUS_IO_ERROR);
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(fileBytes(videoPath), earlier);
     ASSERT_EQ(ZTCAM_Cap_Stop(handle), ZTCAM_STATUS_SUCCESS);
 }
 

@@ -22,10 +22,11 @@ public:
 
     // Creates the new file for `path`, a regular file or a name not taken
     // yet, under a hidden name in the same folder. A name that is a symbolic
-    // link keeps its link: the file it leads to is the one replaced. The new
-    // file takes an earlier file's permissions, a first file those open()
-    // gives. False, errno set, when the folder takes no new file or when an
-    // earlier file may not be written.
+    // link keeps its link: the file it leads to is the one replaced. While it
+    // is written the new file is its owner's alone; commit() gives it an
+    // earlier file's permissions, a first file those open() gives. False,
+    // errno set, when the folder takes no new file or when an earlier file
+    // may not be written.
     bool open(const std::string& path);
     int fd() const { return fd_; }
     // The new file as fstat() gives it.
@@ -44,9 +45,16 @@ public:
     static void removeMade(const std::string& path, const struct stat& made);
 
 private:
+    // Closes the new file's folder and removes the new file from it, where
+    // the folder went meanwhile too.
+    void removeTemp();
+
     std::string target_;  // the name the file goes under, its links followed
-    std::string temp_;
+    std::string temp_;    // the new file's path
+    std::string tempName_;  // and its name in its folder
     bool replacing_ = false;
+    mode_t mode_ = 0;   // the permissions the file takes once whole
+    int folder_ = -1;   // the folder the new file was made in
     int fd_ = -1;
     struct stat made_ {};
 };
