@@ -10,7 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QIcon>
@@ -23,7 +23,6 @@
 #include <QRegExpValidator>
 #include <QScrollBar>
 #include <QTableWidgetItem>
-#include <QTextStream>
 #include <QThread>
 
 #include <cstdarg>
@@ -37,7 +36,9 @@
 #include "DebugLine.h"
 #include "FontEditDialog.h"
 #include "FrameBufferSet.h"
+#include "TextFile.h"
 #include "UserPrompt.h"
+#include "WriteError.h"
 #include "ZTCamFunc.h"
 #include "ZTScanCamera.h"
 #include "ztstreamgrp.h"
@@ -482,20 +483,34 @@ void MainWindow::onTaskBoxContextMenuEvent()
                                                           QStringLiteral("File(*.log)"));
     if (name.isEmpty())
         return;
-    if (name.right(4) != QLatin1String(".log"))
+    if (name.right(4) != QLatin1String(".log")) {
         name += QStringLiteral(".log");
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
-        return;
-    QTextStream out(&file);
-    out.setCodec("UTF-8");
+        // The dialog asked about the name as typed, not about this one.
+        const QFileInfo taken(name);
+        if ((taken.exists() || taken.isSymLink()) &&
+            UserPrompt::instance().question(
+                this, QStringLiteral("LumaDeck"),
+                tr("%1 already exists. Do you want to replace it?").arg(QDir::toNativeSeparators(name)),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            return;
+    }
+    QString text;
     QTableWidget* table = ui->tableWidget;
     for (int row = 0; row < m_nLogRowCount; ++row) {
         const QTableWidgetItem* first = table->item(row, 0);
         const QTableWidgetItem* second = table->item(row, 1);
-        out << (first ? first->text() : QString()) << " " << (second ? second->text() : QString()) << Qt::endl;
+        text += (first ? first->text() : QString()) + QLatin1Char(' ') + (second ? second->text() : QString()) +
+                QLatin1Char('\n');
     }
-    file.close();
+    // Written whole or not at all: an earlier log of that name stays as it
+    // was when the save fails.
+    int error = 0;
+    if (TextFile::write(name, text, &error) != TextFile::Written::Whole) {
+        UserPrompt::instance().about(this, QStringLiteral("LumaDeck"),
+                                     tr("The log was not saved to %1: %2.")
+                                         .arg(QDir::toNativeSeparators(name), WriteError::reason(error)));
+        return;
+    }
     UserPrompt::instance().about(this, QStringLiteral("LumaDeck"), QStringLiteral("File saving was completed"));
 }
 

@@ -409,12 +409,12 @@ void MainWindow::onSaveSeriesReport(int camIdx, int capture, int frames, int ove
     if (notSaved <= 0)
         return;
     if (stopped)
-        onWritelog(QStringLiteral("Camera%1 saved %2 and could not save %3 of the %4 frames before the capture was "
-                                  "stopped to %5: %6.")
+        onWritelog(QStringLiteral("Camera%1 saved %2 of the %3 frames that arrived before the capture was stopped "
+                                  "and could not save %4 to %5: %6.")
                        .arg(camIdx)
                        .arg(frames - overwritten - notSaved)
-                       .arg(notSaved)
                        .arg(frames)
+                       .arg(notSaved)
                        .arg(QDir::toNativeSeparators(folder), reason));
     else
         onWritelog(QStringLiteral("Camera%1 could not save %2 of %3 frames to %4: %5.")

@@ -14,6 +14,8 @@ enum class Written { Whole, NotOpened, Cut };
 // Writes `text` to the file at `path` (text mode). A name that is a symbolic
 // link keeps its link: the file it leads to is replaced. A name that is no
 // regular file (a pipe, a device) is written in place and never removed.
-Written write(const QString& path, const QString& text);
+// When the text is not written whole and `error` is given, it takes the
+// errno of the step that failed (0 when that step gave none).
+Written write(const QString& path, const QString& text, int* error = nullptr);
 
 }  // namespace TextFile

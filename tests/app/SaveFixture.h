@@ -121,8 +121,8 @@ inline SeriesRows seriesRows(const QStringList& rows, int cam)
                                              "them\\.$")
                                          .arg(cam));
     const QRegularExpression notSavedRow(
-        QString("^Camera%1 (?:could not save (\\d+) of (\\d+) frames|saved (\\d+) and could not save (\\d+) of "
-                "the (\\d+) frames before the capture was stopped) to (.*): ([^:]*)\\.$")
+        QString("^Camera%1 (?:could not save (\\d+) of (\\d+) frames|saved (\\d+) of the (\\d+) frames that arrived "
+                "before the capture was stopped and could not save (\\d+)) to (.*): ([^:]*)\\.$")
             .arg(cam));
     for (const QString& row : rows) {
         QRegularExpressionMatch m = lostRow.match(row);
@@ -137,8 +137,8 @@ inline SeriesRows seriesRows(const QStringList& rows, int cam)
             const bool stopped = !m.captured(3).isEmpty();
             if (stopped)
                 r.saved = m.captured(3).toInt();
-            r.notSaved += m.captured(stopped ? 4 : 1).toInt();
-            r.frames = m.captured(stopped ? 5 : 2).toInt();
+            r.notSaved += m.captured(stopped ? 5 : 1).toInt();
+            r.frames = m.captured(stopped ? 4 : 2).toInt();
             r.folder = m.captured(6);
             r.reason = m.captured(7);
         }

@@ -149,8 +149,8 @@ INSTANTIATE_TEST_SUITE_P(
                                      "Camera1 capture failed", 2},
                       FolderGoneCase{"FolderBack", false, 50, 0, "Camera1 capture successfully", 0, true},
                       FolderGoneCase{"StoppedInOrder", false, 0, 3,
-                                     "Camera1 saved 0 and could not save 3 of the 3 frames before the capture was "
-                                     "stopped to %1: the folder could not be made."}),
+                                     "Camera1 saved 0 of the 3 frames that arrived before the capture was "
+                                     "stopped and could not save 3 to %1: the folder could not be made."}),
     [](const ::testing::TestParamInfo<FolderGoneCase>& info) { return std::string(info.param.name); });
 
 // A series of single files of a live camera (64 x 48 Mono 12, 50 frames per
