@@ -160,12 +160,28 @@ void MainWindow::setUpInputRules()
     ui->txt_fps_2->setValidator(validator("^([0-9]|[1-9][0-9]{0,2}|1000)$"));
     ui->txt_fps_2->installEventFilter(this);
     ui->txt_imgname->setValidator(validator("[^\\\\/:*?\"<>|!]*"));
-    ui->txt_contrast->setValidator(validator("[0-9]+$"));
+    // The contrast and level fields drop no keystroke: a validator of
+    // digits would turn a typed "1,5" into 15. Their text is read whole when
+    // editing finishes (on_txt_contrast_editingFinished and the level twins).
     ui->txt_contrast->installEventFilter(this);
-    ui->txt_llvl->setValidator(validator("[0-9]+$"));
     ui->txt_llvl->installEventFilter(this);
-    ui->txt_rlvl->setValidator(validator("[0-9]+$"));
     ui->txt_rlvl->installEventFilter(this);
+
+    // The boxes refuse what they cannot take with a row; below 4 buffers a
+    // ring has none (CZTThdCapture::ringCountFor).
+    ui->spinBox_bufferCount->setMinimum(static_cast<int>(CZTThdCapture::kMinRingBuffers));
+    const struct {
+        CheckedSpinBox* box;
+        const char* name;
+    } boxes[] = {{ui->spinBox_bufferCount, "Acquisition Buffers"},
+                 {ui->spinBox_previewFps, "Preview Refresh Speed"},
+                 {ui->spinBox_stackNum, "Stack"}};
+    for (const auto& b : boxes) {
+        b.box->setFieldName(QString::fromLatin1(b.name));
+        connect(b.box, &CheckedSpinBox::refused, this, &MainWindow::onWritelog);
+    }
+    ui->dbSpinBox_gamma->setFieldName(QStringLiteral("Gamma"));
+    connect(ui->dbSpinBox_gamma, &CheckedDoubleSpinBox::refused, this, &MainWindow::onWritelog);
 }
 
 MainWindow::~MainWindow()

@@ -138,6 +138,9 @@ public:
     // writes its remembered levels back; the camera switch calls it.
     void updateImageControls();
     void restoreCameraLevels();
+    // Live start: the current camera takes the levels (those set by hand)
+    // and the contrast its fields show.
+    void writeShownLevelsAndContrast();
     // The camera may have another pixel format now (chosen in its tree,
     // loaded from a file, copied from another camera), and the camera has
     // moved its levels to the new depth: the level pair and the line

@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "DebugLine.h"
+#include "NumberText.h"
 #include "ZTCamFunc.h"
 
 namespace {
@@ -66,34 +67,36 @@ void moveGuarded(bool& guard, QSlider* slider, int minimum, int maximum, int val
     guard = false;
 }
 
-// The number in a level or contrast field: empty reads 0; text that is no
-// int (a number too long for one) is refused.
-bool fieldNumber(const QLineEdit* field, int& value)
+// The number a level or contrast field shows, read whole: a whole number in
+// its slider's range. False for anything else, an empty field included.
+bool fieldNumber(const QLineEdit* field, const QSlider* slider, int& value, QString* refusal = nullptr,
+                 const char* name = "")
 {
     const QString text = field->text();
-    value = 0;
-    if (text.isEmpty())
-        return true;
-    bool ok = false;
-    value = text.toInt(&ok, 10);
-    return ok;
+    if (text.trimmed().isEmpty())
+        return false;
+    double number = 0;
+    const QString row = NumberText::refusal(QString::fromLatin1(name), text, slider->minimum(), slider->maximum(), 0,
+                                            QLocale(), &number);
+    if (refusal)
+        *refusal = row;
+    if (!row.isNull())
+        return false;
+    value = static_cast<int>(number);
+    return true;
 }
 
-// Input limits while typing: values at or below the bottom clear the field,
-// a value above the slider's maximum (or too long to be a number) loses the
-// last key press.
-void limitFieldInput(QLineEdit* field, const QSlider* slider, const QString& text, bool zeroAllowed)
+// While typing: values at or below the bottom clear the field, so that a
+// number never starts with a 0. Nothing else is taken away: a number out of
+// range is refused when editing finishes, never cut to one that fits.
+void limitFieldInput(QLineEdit* field, const QString& text, bool zeroAllowed)
 {
     if (text.isEmpty())
         return;
     bool ok = false;
     const int v = text.toInt(&ok, 10);
-    if (ok && (zeroAllowed ? v < 0 : v <= 0)) {
+    if (ok && (zeroAllowed ? v < 0 : v <= 0))
         field->clear();
-        return;
-    }
-    if (!ok || v > slider->maximum())
-        field->setText(text.left(text.size() - 1));
 }
 
 void showNumber(QLineEdit* field, int value)
@@ -104,16 +107,29 @@ void showNumber(QLineEdit* field, int value)
 }
 
 // The number of a field whose editing finished, read before the guard is
-// looked at; false when the guard swallows the edit or the text is refused
-// (the field then shows the slider's value again).
-bool editedNumber(QLineEdit* field, const QSlider* slider, bool& guard, int& value)
+// looked at; false when the guard swallows the edit or the field does not
+// take the text: a row names the field and its range, and the field shows
+// the slider's value again (as does a field left empty).
+bool editedNumber(MainWindow& w, QLineEdit* field, const QSlider* slider, bool& guard, const char* name, int& value)
 {
-    const bool ok = fieldNumber(field, value);
+    QString refusal;
+    const bool ok = fieldNumber(field, slider, value, &refusal, name);
     if (takeGuard(guard))
         return false;
+    if (!refusal.isNull())
+        w.onWritelog(refusal);
     if (!ok)
         showNumber(field, slider->value());
     return ok;
+}
+
+// The number a field shows for a write of its own: the slider's value when
+// the field holds no number it takes.
+int shownNumber(const QLineEdit* field, const QSlider* slider)
+{
+    int value = slider->value();
+    fieldNumber(field, slider, value);
+    return value;
 }
 
 }  // namespace
@@ -151,7 +167,7 @@ void MainWindow::on_hls_contrast_valueChanged(int value)
 void MainWindow::on_txt_contrast_editingFinished()
 {
     int a = 0;
-    if (!editedNumber(ui->txt_contrast, ui->hls_contrast, m_bContrastGuard, a))
+    if (!editedNumber(*this, ui->txt_contrast, ui->hls_contrast, m_bContrastGuard, "Contrast", a))
         return;
     if (m_curCam.handle)
         (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_CONTRAST, a, 0);
@@ -160,12 +176,25 @@ void MainWindow::on_txt_contrast_editingFinished()
 
 void MainWindow::on_txt_contrast_textEdited(QString text)
 {
-    limitFieldInput(ui->txt_contrast, ui->hls_contrast, text, false);
+    limitFieldInput(ui->txt_contrast, text, false);
 }
 
-void MainWindow::on_txt_llvl_textEdited(QString text) { limitFieldInput(ui->txt_llvl, ui->hls_llvl, text, true); }
+void MainWindow::on_txt_llvl_textEdited(QString text) { limitFieldInput(ui->txt_llvl, text, true); }
 
-void MainWindow::on_txt_rlvl_textEdited(QString text) { limitFieldInput(ui->txt_rlvl, ui->hls_rlvl, text, false); }
+void MainWindow::on_txt_rlvl_textEdited(QString text) { limitFieldInput(ui->txt_rlvl, text, false); }
+
+void MainWindow::writeShownLevelsAndContrast()
+{
+    if (!m_curCam.handle)
+        return;
+    // A camera that refuses them keeps its own.
+    if (!ui->chk_atl->isChecked())
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, shownNumber(ui->txt_llvl, ui->hls_llvl), 0);
+    if (!ui->chk_atr->isChecked())
+        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, shownNumber(ui->txt_rlvl, ui->hls_rlvl), 0);
+    (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_CONTRAST, shownNumber(ui->txt_contrast, ui->hls_contrast),
+                              0);
+}
 
 // ---------------------------------------------------------------- levels
 
@@ -210,7 +239,7 @@ void MainWindow::on_hls_rlvl_valueChanged(int value)
 void MainWindow::on_txt_llvl_editingFinished()
 {
     int a = 0;
-    if (!editedNumber(ui->txt_llvl, ui->hls_llvl, m_bLeftLevelGuard, a))
+    if (!editedNumber(*this, ui->txt_llvl, ui->hls_llvl, m_bLeftLevelGuard, "L Level", a))
         return;
     // The pair never crosses in the camera, not even for a moment: the typed
     // value is kept within the range below the right end, and the right level
@@ -238,7 +267,7 @@ void MainWindow::on_txt_llvl_editingFinished()
 void MainWindow::on_txt_rlvl_editingFinished()
 {
     int a = 0;
-    if (!editedNumber(ui->txt_rlvl, ui->hls_rlvl, m_bRightLevelGuard, a))
+    if (!editedNumber(*this, ui->txt_rlvl, ui->hls_rlvl, m_bRightLevelGuard, "R Level", a))
         return;
     if (m_curCam.handle)
         a = std::min(ui->hls_rlvl->maximum(), std::max(a, ui->hls_llvl->minimum() + 1));

@@ -8,11 +8,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegExp>
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <climits>
 #include <initializer_list>
 
 #include <platform/os/SystemInfo.h>
@@ -23,6 +25,7 @@
 #include "DebugLine.h"
 #include "FrameBufferSet.h"
 #include "MemoryBudget.h"
+#include "NumberText.h"
 #include "UserPrompt.h"
 #include "ZTCamFunc.h"
 #include "ztstreamgrp.h"
@@ -67,6 +70,27 @@ uint64_t availablePhysicalMemory(uint64_t* total = nullptr)
     if (total)
         *total = memory.totalBytes;
     return memory.availableBytes;
+}
+
+// The largest frame count of a series: what the frames field's validator
+// lets be typed.
+constexpr int kMaxFrames = 999999999;
+
+// The whole number an int field of the capture shows; an empty field reads
+// 0. False for a text that is no whole number or does not fit an int, which
+// a series never runs with.
+bool captureNumber(const QLineEdit* field, int* value)
+{
+    const QString text = field->text();
+    if (text.trimmed().isEmpty()) {
+        *value = 0;
+        return true;
+    }
+    double number = 0;
+    if (!NumberText::refusal(QString(), text, INT_MIN, INT_MAX, 0, QLocale(), &number).isNull())
+        return false;
+    *value = static_cast<int>(number);
+    return true;
 }
 
 bool hostFlag(const MainWindow& w, int position)
@@ -213,15 +237,8 @@ void MainWindow::startLive()
     if (started == 0)
         m_bLive = false;
     requestPanelRefresh();
-    if (m_curCam.handle) {
-        // The camera keeps the levels and contrast the fields show; a camera
-        // that refuses them keeps its own.
-        if (!ui->chk_atl->isChecked())
-            (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_LEFT_LEVEL, ui->txt_llvl->text().toInt(), 0);
-        if (!ui->chk_atr->isChecked())
-            (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_RIGHT_LEVEL, ui->txt_rlvl->text().toInt(), 0);
-        (void)ZTCAM_Prop_SetValue(m_curCam.handle, ZTCAM_PROP_CONTRAST, ui->txt_contrast->text().toInt(), 0);
-    }
+    // The camera keeps the levels and contrast the fields show.
+    writeShownLevelsAndContrast();
 }
 
 void MainWindow::stopLive()
@@ -323,8 +340,15 @@ void MainWindow::on_pb_cap_clicked()
         m_bStackSave = m_nStackNum > 1 && (m_nSaveFormat & (kRawBit | kTifBit)) != 0;
         m_nSavedFrames = 0;
         ++m_nCapCount;
-        m_nFrames = ui->txt_frames->text().toInt();
-        m_nInterval = ui->txt_intervaltm->text().toInt();
+        // A series runs with the numbers the fields show or not at all.
+        int frames = 0;
+        int interval = 0;
+        const bool framesFit = captureNumber(ui->txt_frames, &frames) && frames <= kMaxFrames;
+        const bool intervalFits = captureNumber(ui->txt_intervaltm, &interval) && interval >= 0;
+        if (framesFit)
+            m_nFrames = frames;
+        if (intervalFits)
+            m_nInterval = interval;
         ui->pb_video->setEnabled(false);
         // Reports of an earlier capture that was stopped part-way must not
         // count towards this one.
@@ -336,7 +360,14 @@ void MainWindow::on_pb_cap_clicked()
             ui->pb_cap->blockSignals(false);
             return;
         }
-        if (m_nFrames < 1 || m_nFormatCount < 1) {
+        if (!framesFit || !intervalFits) {
+            UserPrompt::instance().about(
+                this, tr("Capture"),
+                !framesFit ? tr("Frames must be a whole number from 1 to %1!").arg(kMaxFrames)
+                           : tr("Interval Time must be a whole number of ms from 0 to %1!").arg(INT_MAX));
+            m_bCapturing = false;
+            ui->pb_video->setEnabled(m_bLive);
+        } else if (m_nFrames < 1 || m_nFormatCount < 1) {
             UserPrompt::instance().about(this, tr("Capture"),
                                          tr("Capture picture number and format must be more than 1!"));
             m_bCapturing = false;
@@ -635,8 +666,13 @@ void MainWindow::on_chk_bmp_clicked(bool checked) { formatBoxClicked(*this, ui->
 void MainWindow::on_spinBox_stackNum_valueChanged(int arg1)
 {
     m_nStackNum = arg1;
-    m_nFrames = ui->txt_frames->text().toInt();
-    if (m_nFrames < m_nStackNum) {
+    // Pulled down to a frame count the field shows, never to one it does not
+    // (an emptied field, or a number no series runs with).
+    int frames = 0;
+    const bool shown = captureNumber(ui->txt_frames, &frames) && frames >= 1 && frames <= kMaxFrames;
+    if (shown)
+        m_nFrames = frames;
+    if (shown && m_nFrames < m_nStackNum) {
         m_nStackNum = m_nFrames.load();
         const QSignalBlocker blocker(ui->spinBox_stackNum);
         ui->spinBox_stackNum->setValue(static_cast<int>(m_nStackNum));

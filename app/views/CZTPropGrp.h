@@ -83,6 +83,9 @@ signals:
 
 public slots:
     void valueChanged(QtProperty* property, const QVariant& value);
+    // A text typed into a number row that reads as no number: a row says so
+    // and the camera keeps its value.
+    void refuseTypedText(QtProperty* property, const QString& text);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -218,11 +218,11 @@ void CZTPropGrp::readBack(ZTCamElement& element)
 }
 
 // The row takes any number (PanelTree::setNumberStep): one outside the
-// feature's range is refused with a row that names it, nothing is written,
-// and the row shows the camera's value again.
+// feature's range, or a fraction for an integer, is refused with a row that
+// names it, nothing is written, and the row shows the camera's value again.
 bool CZTPropGrp::acceptNumber(QtProperty* property, ZTCamElement& element, double typed)
 {
-    const QString refusal = PanelTree::rangeRefusal(element, typed);
+    const QString refusal = PanelTree::numberRefusal(element, typed);
     if (refusal.isNull())
         return true;
     writeLog(refusal);
@@ -397,6 +397,13 @@ void CZTPropGrp::valueChanged(QtProperty* property, const QVariant& value)
     if (wasLive && stopped && m_pMainWindow)
         m_pMainWindow->onCapturing();
     LUMA_DEBUG("CZTPropGrp::valueChanged", "Id name = %s", nameBytes.constData());
+}
+
+void CZTPropGrp::refuseTypedText(QtProperty* property, const QString& text)
+{
+    const QString name = m_propNames.value(property);
+    if (!name.isEmpty() && !m_pollMap.contains(name))  // polled rows take no edits
+        writeLog(PanelTree::textRefusal(name, text));
 }
 
 // ---------------------------------------------------------------- refreshes

@@ -9,8 +9,10 @@
 #include <qtvariantproperty.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "ElementText.h"
+#include "NumberText.h"
 #include "ZTStringFactory.h"
 #include "ZTStringPropertyManager.h"
 
@@ -99,6 +101,8 @@ void finish(const Parts& parts, QWidget* panel, const QVector<QtProperty*>& topL
                      SLOT(valueChanged(QtProperty*, const QVariant&)));
     QObject::connect(parts.variantManager, SIGNAL(valueChanged(QtProperty*, const QVariant&)), panel,
                      SLOT(valueChanged(QtProperty*, const QVariant&)));
+    QObject::connect(parts.variantFactory, SIGNAL(numberTextRefused(QtProperty*, const QString&)), panel,
+                     SLOT(refuseTypedText(QtProperty*, const QString&)));
 }
 
 void fitWidth(QtTreePropertyBrowser* browser, const QWidget* panel)
@@ -242,9 +246,11 @@ void setNumberStep(QtVariantPropertyManager* manager, QtProperty* row, const ZTC
     }
 }
 
-QString rangeRefusal(const ZTCamElement& element, double typed)
+QString numberRefusal(const ZTCamElement& element, double typed)
 {
     const bool isFloat = element.type == ZTCAM_ELEM_FLOAT;
+    if (!isFloat && typed != std::floor(typed))
+        return NumberText::notWhole(QString::fromLocal8Bit(element.name), QString::number(typed, 'g', 15));
     const double minimum = isFloat ? element.minimum.floatValue : static_cast<double>(element.minimum.intValue);
     const double maximum = isFloat ? element.maximum.floatValue : static_cast<double>(element.maximum.intValue);
     if (minimum > maximum || (typed >= minimum && typed <= maximum))
@@ -258,6 +264,8 @@ QString rangeRefusal(const ZTCamElement& element, double typed)
     return text.arg(name, QString::number(typed, 'g', 17), QString::number(element.minimum.intValue),
                     QString::number(element.maximum.intValue));
 }
+
+QString textRefusal(const QString& name, const QString& typed) { return NumberText::notANumber(name, typed); }
 
 void showKept(QtVariantPropertyManager* manager, bool& ready, QtProperty* row, const QVariant& value)
 {

@@ -45,7 +45,8 @@ void create(const Parts& parts, QWidget* panel);
 // first: it holds the factories' editors) and sets them to null.
 void destroy(const Parts& parts);
 // After the walk: the top-level rows join the browser, which is sized to the
-// panel, collapsed and wired to the panel's valueChanged slot.
+// panel, collapsed and wired to the panel's valueChanged slot, and texts
+// refused by its number rows to the panel's refuseTypedText slot.
 void finish(const Parts& parts, QWidget* panel, const QVector<QtProperty*>& topLevel);
 // On the panel's resize: the browser (null: none yet) takes the panel's
 // width. It may be built before the tab has its width, which follows the
@@ -128,15 +129,21 @@ void setValue(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamEle
 // box held to the range drops the keystroke that leaves it, so that 5000
 // typed into a row of 16..800 would become 500 and 20 typed into one of
 // 1..16 would become 2. The row takes any number; the edit refuses one
-// outside the range (rangeRefusal).
+// outside the range (numberRefusal).
 void setNumberStep(QtVariantPropertyManager* manager, QtProperty* row, const ZTCamElement& element);
 
-// The log row "Name: typed is outside minimum..maximum" for a number typed
-// into the row of an integer or float element whose range, as just read,
-// does not hold it; null when it does or when the range is empty (minimum
-// above maximum). Integers read as whole numbers, floats in their shortest
+// The log row for a number typed into the row of an integer or float
+// element that the element cannot take as typed: "Name: typed is not a whole
+// number" for a fraction typed for an integer, "Name: typed is outside
+// minimum..maximum" for a number outside the range as just read (an empty
+// range, minimum above maximum, holds every number). Null when the element
+// takes the number. Integers read as whole numbers, floats in their shortest
 // form.
-QString rangeRefusal(const ZTCamElement& element, double typed);
+QString numberRefusal(const ZTCamElement& element, double typed);
+
+// The log row for a text typed into the number row of `name` that reads as
+// no number; nothing is written and the row shows its value again.
+QString textRefusal(const QString& name, const QString& typed);
 
 // Shows in `row` the value the camera kept after an edit, with the ready
 // flag held off: a number it adjusted or refused is not taken for another

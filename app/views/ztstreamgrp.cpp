@@ -257,10 +257,11 @@ void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
         (void)ZTCAM_GenICam_SetElementValue(handle(), &element, kStreamMap);
         readBack();
     };
-    // A number outside the feature's range is never written: a row names
-    // it and the row shows the camera's value again.
+    // A number outside the feature's range, or a fraction for an integer,
+    // is never written: a row names it and the row shows the camera's value
+    // again.
     if (element.type == ZTCAM_ELEM_INTEGER || element.type == ZTCAM_ELEM_FLOAT) {
-        const QString refusal = PanelTree::rangeRefusal(element, value.toDouble());
+        const QString refusal = PanelTree::numberRefusal(element, value.toDouble());
         if (!refusal.isNull()) {
             if (m_pMainWindow)
                 m_pMainWindow->onWritelog(refusal);
@@ -303,6 +304,13 @@ void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
     }
     refreshElement();
     LUMA_DEBUG("ztstreamgrp::valueChanged", "Id name = %s", name.constData());
+}
+
+void ztstreamgrp::refuseTypedText(QtProperty* property, const QString& text)
+{
+    const QString name = m_propNames.value(property);
+    if (!name.isEmpty() && !m_pollMap.contains(name) && m_pMainWindow)  // polled rows take no edits
+        m_pMainWindow->onWritelog(PanelTree::textRefusal(name, text));
 }
 
 // ---------------------------------------------------------------- poll

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLocale>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -12,7 +13,8 @@
 #include "UserPrompt.h"
 #include "WaitFor.h"
 
-// The one application object of a test binary (offscreen platform).
+// The one application object of a test binary (offscreen platform). Numbers
+// are typed and shown in the C locale, whatever the machine's.
 inline QApplication* testApp()
 {
     static int argc = 1;
@@ -21,6 +23,7 @@ inline QApplication* testApp()
     static QApplication* app = [] {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        QLocale::setDefault(QLocale::c());
         return new QApplication(argc, argv);
     }();
     return app;

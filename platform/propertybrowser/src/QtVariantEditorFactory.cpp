@@ -1,11 +1,12 @@
 #include "propertybrowser/QtVariantEditorFactory.h"
 
 #include "EditorTracker.h"
+#include "NumberSpinBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QPointer>
 
 QtVariantEditorFactory::QtVariantEditorFactory(QObject *parent)
     : QtAbstractEditorFactory<QtVariantPropertyManager>(parent), m_editors(new EditorTracker(this))
@@ -30,12 +31,18 @@ QWidget *QtVariantEditorFactory::createEditor(QtVariantPropertyManager *manager,
     const int type = manager->propertyType(property);
     QWidget *editor = nullptr;
     if (type == QVariant::Double) {
-        // Without keyboard tracking the box reports a typed number once, on
-        // Enter or when the focus leaves, and every step of its arrows.
-        auto *spin = new QDoubleSpinBox(parent);
-        spin->setKeyboardTracking(false);
-        connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
-                [this, spin](double value) { commit(spin, value); });
+        // A typed number once, on Enter or when the focus leaves, and every
+        // step of the arrows; the box then shows the row's value, also when
+        // the row did not take the number or the text was none.
+        auto *spin = new NumberSpinBox(parent);
+        connect(spin, &NumberSpinBox::numberTyped, this, [this, spin](double value) { commitNumber(spin, value); });
+        connect(spin, &NumberSpinBox::numberStepped, this, [this, spin](double value) { commitNumber(spin, value); });
+        connect(spin, &NumberSpinBox::textRefused, this, [this, spin](const QString &text) {
+            QPointer<QWidget> alive(spin);
+            if (QtProperty *property = m_editors->property(spin))
+                emit numberTextRefused(property, text);
+            showValue(alive);
+        });
         editor = spin;
     } else if (type == QVariant::Bool) {
         auto *check = new QCheckBox(parent);
@@ -65,6 +72,21 @@ void QtVariantEditorFactory::commit(QWidget *editor, const QVariant &value)
         manager->setValue(property, value);
 }
 
+void QtVariantEditorFactory::commitNumber(QWidget *editor, double value)
+{
+    QPointer<QWidget> alive(editor);
+    commit(editor, value);
+    showValue(alive);
+}
+
+void QtVariantEditorFactory::showValue(QWidget *editor)
+{
+    if (!editor)
+        return;  // the commit closed it
+    if (QtProperty *property = m_editors->property(editor))
+        updateEditor(editor, property);
+}
+
 void QtVariantEditorFactory::updateEditor(QWidget *editor, QtProperty *property)
 {
     QtVariantPropertyManager *manager = propertyManager(property);
@@ -72,7 +94,7 @@ void QtVariantEditorFactory::updateEditor(QWidget *editor, QtProperty *property)
         return;
     const QSignalBlocker blocker(editor);
     const QVariant value = manager->value(property);
-    if (auto *spin = qobject_cast<QDoubleSpinBox *>(editor)) {
+    if (auto *spin = qobject_cast<NumberSpinBox *>(editor)) {
         spin->setDecimals(manager->attributeValue(property, QStringLiteral("decimals")).toInt());
         spin->setRange(manager->attributeValue(property, QStringLiteral("minimum")).toDouble(),
                        manager->attributeValue(property, QStringLiteral("maximum")).toDouble());

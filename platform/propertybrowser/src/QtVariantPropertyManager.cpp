@@ -1,5 +1,6 @@
 #include "propertybrowser/QtVariantPropertyManager.h"
 
+#include <QLocale>
 #include <QMetaType>
 
 #include <cmath>
@@ -177,8 +178,13 @@ QString QtVariantPropertyManager::valueText(const QtProperty *property) const
     const auto it = m_data.constFind(property);
     if (it == m_data.cend())
         return QString();
-    if (it->type == QVariant::Double)
-        return QString::number(it->value.toDouble(), 'f', it->decimals);
+    if (it->type == QVariant::Double) {
+        // As the row's editor shows and reads it: in the user's locale,
+        // without group separators.
+        QLocale locale;
+        locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+        return locale.toString(it->value.toDouble(), 'f', it->decimals);
+    }
     if (it->type == QVariant::Bool)
         return it->value.toBool() ? tr("True") : tr("False");
     if (it->type == QVariant::String)

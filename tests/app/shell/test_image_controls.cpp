@@ -2,13 +2,16 @@
 // automatic, remembered per camera.
 #include "../SaveFixture.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTableWidget>
+#include <QtTest/QTest>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -105,23 +108,98 @@ TEST_F(ImageControls, LevelAndContrastFieldsRefuseWhatIsNoLevel)
     typeInto(ui()->txt_rlvl, "99999999999");
     EXPECT_EQ(right(), 3000);
 
+    // While typing only a leading 0 goes; a number above the range stays
+    // as typed until editing finishes.
     struct Case {
         QLineEdit* field;
         const char* typed;
         const char* shown;
     } cases[] = {
-        {ui()->txt_llvl, "40960", "4096"},        // above the maximum: last key refused
-        {ui()->txt_llvl, "99999999999", "9999999999"},
-        {ui()->txt_llvl, "0", "0"},               // 0 is a left level
-        {ui()->txt_rlvl, "0", ""},                // but neither a right level
-        {ui()->txt_contrast, "0", ""},            // nor a contrast
-        {ui()->txt_contrast, "2001", "200"},
+        {ui()->txt_llvl, "40960", "40960"},
+        {ui()->txt_llvl, "0", "0"},     // 0 is a left level
+        {ui()->txt_rlvl, "0", ""},      // but neither a right level
+        {ui()->txt_contrast, "0", ""},  // nor a contrast
     };
     for (const Case& c : cases) {
         c.field->setText(c.typed);
         emit c.field->textEdited(c.typed);
         EXPECT_EQ(c.field->text(), c.shown) << c.field->objectName().toStdString() << " " << c.typed;
     }
+}
+
+// Every box of the page and of the column's buffer and rate settings takes a
+// typed number whole, or refuses it with a row and shows the value in use.
+TEST_F(ImageControls, TypedNumbersAreTakenWholeOrRefusedWithARow)
+{
+    open(kOneCamera, 1);
+    ui()->txt_frames->setText("5000");  // no pull-down of the stack size
+    typeInto(ui()->txt_llvl, "200");
+    ui()->hls_contrast->setValue(100);
+    const auto contrast = [&] { return prop(cam(), ZTCAM_PROP_CONTRAST); };
+    const auto leftLevel = [&] { return left(); };
+    const auto gamma = [&] { return prop(cam(), ZTCAM_PROP_GAMMA); };
+    const auto previewFps = [&] { return double(window->m_nPreviewFps); };
+    const auto buffers = [&] { return double(window->m_nBufferCount); };
+    const auto stack = [&] { return double(window->m_nStackNum); };
+    const QString contrastMax = QString::number(ui()->hls_contrast->maximum());
+    const struct {
+        QWidget* box;
+        const char* typed;
+        QString row;  // empty: taken
+        std::function<double()> inUse;
+        double expected;
+    } cases[] = {
+        {ui()->txt_contrast, "250", "Contrast: 250 is outside 0.." + contrastMax, contrast, 100},
+        {ui()->txt_contrast, "1,5", "Contrast: 1,5 is not a number", contrast, 100},
+        {ui()->txt_contrast, "1e1", "", contrast, 10},
+        {ui()->txt_llvl, "1.5", "L Level: 1.5 is not a whole number", leftLevel, 200},
+        {ui()->txt_rlvl, "5000", "R Level: 5000 is outside 0..4095", [&] { return right(); }, 3000},
+        {ui()->dbSpinBox_gamma, "1,5", "Gamma: 1,5 is not a number", gamma, 100},
+        {ui()->dbSpinBox_gamma, "1.155", "Gamma: 1.155 has more than 2 decimals", gamma, 100},
+        {ui()->dbSpinBox_gamma, "1.5e0", "", gamma, 150},
+        {ui()->spinBox_previewFps, "1000", "Preview Refresh Speed: 1000 is outside 0..60", previewFps, 25},
+        {ui()->spinBox_previewFps, "1e1", "", previewFps, 10},
+        {ui()->spinBox_bufferCount, "1,5", "Acquisition Buffers: 1,5 is not a number", buffers, 4},
+        {ui()->spinBox_bufferCount, "2", "Acquisition Buffers: 2 is outside 4..10000", buffers, 4},
+        {ui()->spinBox_stackNum, "1000", "Stack: 1000 is outside 1..999", stack, 1},
+        {ui()->spinBox_stackNum, "12", "", stack, 12},
+    };
+    typeInto(ui()->txt_rlvl, "3000");
+    for (const auto& c : cases) {
+        const int rows = logRows().size();
+        auto* spin = qobject_cast<QAbstractSpinBox*>(c.box);
+        auto* field = qobject_cast<QLineEdit*>(c.box);
+        if (spin) {
+            spin->selectAll();
+        } else {
+            field->clear();
+        }
+        QTest::keyClicks(c.box, c.typed);
+        QTest::keyClick(c.box, Qt::Key_Return);
+        const QString shown = spin ? spin->text() : field->text();
+        EXPECT_EQ(logRows().mid(rows).join('|'), c.row) << c.typed;
+        EXPECT_EQ(c.inUse(), c.expected) << c.typed;
+        if (!c.row.isEmpty()) {
+            EXPECT_NE(shown, c.typed) << "the box shows the value in use again";
+        }
+    }
+}
+
+// Where decimals are written with a comma, "1,5" is one and a half and a
+// point groups thousands: "1.000" is no number.
+TEST_F(ImageControls, BoxesReadTheUsersLocale)
+{
+    QLocale::setDefault(QLocale(QLocale::German));
+    open(kOneCamera, 1);
+    QLocale::setDefault(QLocale::c());
+    for (const char* typed : {"1,5", "1.000"}) {
+        ui()->dbSpinBox_gamma->selectAll();
+        QTest::keyClicks(ui()->dbSpinBox_gamma, typed);
+        QTest::keyClick(ui()->dbSpinBox_gamma, Qt::Key_Return);
+    }
+    EXPECT_EQ(prop(cam(), ZTCAM_PROP_GAMMA), 150);
+    EXPECT_EQ(lastLogRow(), "Gamma: 1.000 is not a number");
+    EXPECT_EQ(ui()->dbSpinBox_gamma->text(), "1,50");
 }
 
 TEST_F(ImageControls, AutomaticLeftLevelFollowsTheCameraEachTick)

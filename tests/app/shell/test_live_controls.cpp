@@ -167,6 +167,10 @@ TEST_F(LiveControls, AStackSizeOfTwoWithOnlyPngTicksTif)
     ui()->spinBox_stackNum->setValue(9);
     EXPECT_EQ(window->m_nStackNum.load(), 5);
     EXPECT_EQ(ui()->spinBox_stackNum->value(), 5);
+    // An emptied frame field shows no count to pull it down to.
+    ui()->txt_frames->clear();
+    ui()->spinBox_stackNum->setValue(4);
+    EXPECT_EQ(window->m_nStackNum.load(), 4);
 }
 
 TEST_F(LiveControls, FrameIntervalAndRateFields)
@@ -196,14 +200,30 @@ TEST_F(LiveControls, RefusedCaptureAsksAndStaysIdle)
 {
     open(kOneCamera, 1);
     goLive();
-    ui()->txt_frames->setText("0");
-    ui()->pb_cap->click();
-    EXPECT_FALSE(window->m_bCapturing);
-    ASSERT_FALSE(prompt.asked.isEmpty());
-    EXPECT_EQ(prompt.asked.last(), "about|Capture|Capture picture number and format must be more than 1!");
-    EXPECT_EQ(ui()->pb_cap->text(), "Capture");
-    EXPECT_TRUE(ui()->pb_video->isEnabled());
-    EXPECT_FALSE(capture()->isSaving());
+    // Numbers that do not fit are refused, never run as 0.
+    const struct {
+        const char* frames;
+        const char* typedInterval;
+        const char* box;
+        int interval;  // the series' interval afterwards
+    } cases[] = {
+        {"0", "0", "Capture picture number and format must be more than 1!", 0},
+        {"2", "99999999999", "Interval Time must be a whole number of ms from 0 to 2147483647!", 7},
+        {"99999999999", "0", "Frames must be a whole number from 1 to 999999999!", 0},
+    };
+    for (const auto& c : cases) {
+        window->m_nInterval = 7;
+        ui()->txt_frames->setText(c.frames);
+        ui()->txt_intervaltm->setText(c.typedInterval);
+        ui()->pb_cap->click();
+        EXPECT_FALSE(window->m_bCapturing);
+        ASSERT_FALSE(prompt.asked.isEmpty());
+        EXPECT_EQ(prompt.asked.last(), QString("about|Capture|") + c.box);
+        EXPECT_EQ(window->m_nInterval.load(), c.interval) << c.typedInterval;
+        EXPECT_EQ(ui()->pb_cap->text(), "Capture");
+        EXPECT_TRUE(ui()->pb_video->isEnabled());
+        EXPECT_FALSE(capture()->isSaving());
+    }
 }
 
 // ---- capture bookkeeping --------------------------------------------------

@@ -225,10 +225,6 @@ TEST_F(MainWindowTest, InputRulesOfTheFields)
     for (const char* bad : {"a\\b", "a/b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "a!b"})
         EXPECT_FALSE(accepts(name, QString::fromLatin1(bad))) << bad;
 
-    for (const char* field : {"txt_contrast", "txt_llvl", "txt_rlvl"}) {
-        EXPECT_TRUE(accepts(child<QLineEdit>(w, field), "4095"));
-        EXPECT_FALSE(accepts(child<QLineEdit>(w, field), "1.5"));
-    }
 }
 
 TEST_F(MainWindowTest, EmptyFieldsGetTheirFallbackWhenLeft)

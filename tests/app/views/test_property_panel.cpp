@@ -210,7 +210,14 @@ TEST_F(PanelTest, ANumberTypedIntoARowIsWrittenAndLoggedOnce)
                  {"AnalogGain", "20", "AnalogGain: 20 is outside 1..16", 0},
                  {"ExposureTime", "2000000", "ExposureTime: 2000000 is outside 10..20000", 0},
                  {"BufferHeight", "100", "BufferHeight: 100 is outside 1..48", 0, true},
-                 {"BufferHeight", "24", "", 1, true}};
+                 {"BufferHeight", "24", "", 1, true},
+                 // The typed text is read whole: an exponent counts, a group separator
+                 // (here, in the C locale) makes no number, nor does a fraction an integer.
+                 {"AnalogGain", "1e1", "AnalogGain set to 10", 1},
+                 {"AnalogGain", "1,5", "AnalogGain: 1,5 is not a number", 0},
+                 {"ExposureTime", "2e4", "ExposureTime set to 20000", 1},
+                 {"Width", "32.5", "Width: 32.5 is not a whole number", 0},
+                 {"BufferHeight", "1,5", "BufferHeight: 1,5 is not a number", 0, true}};
     // What the camera keeps, as a row shows it.
     const auto kept = [&](const char* name, int32_t map) {
         ZTCamElement e{};

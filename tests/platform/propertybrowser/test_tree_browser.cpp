@@ -158,6 +158,43 @@ TEST_F(TreeBrowser, TypedNumberIsWrittenOnceWhenEditingFinishes)
     EXPECT_EQ(spin->value(), 425.5);
 }
 
+TEST_F(TreeBrowser, TypedTextIsReadWholeInTheUsersLocale)
+{
+    QtVariantProperty *gain = add(QVariant::Double, "Gain");
+    gain->setAttribute("decimals", 1);
+    QSignalSpy refused(&factory, &QtVariantEditorFactory::numberTextRefused);
+    const struct {
+        QLocale::Language language;
+        const char *typed;
+        double value; // the row's afterwards
+        bool refused;
+    } cases[] = {
+        {QLocale::C, "1e1", 10.0, false},
+        {QLocale::C, "2.345", 2.345, false}, // as typed, not as the box rounds it
+        {QLocale::C, "1,5", 2.345, true},    // no group separator anywhere
+        {QLocale::English, "1,500", 2.345, true},
+        {QLocale::C, "12abc", 2.345, true},
+        {QLocale::German, "1,5", 1.5, false},
+        {QLocale::German, "1.500", 1.5, true},
+    };
+    const QLocale old;
+    for (const auto &c : cases) {
+        QLocale::setDefault(QLocale(c.language));
+        tree()->setCurrentItem(row("Device")); // the next editor reads in this locale
+        auto *spin = select<QDoubleSpinBox>("Gain");
+        ASSERT_NE(spin, nullptr);
+        const int before = refused.count();
+        spin->selectAll();
+        QTest::keyClicks(spin, c.typed);
+        QTest::keyClick(spin, Qt::Key_Return);
+        EXPECT_EQ(gain->value().toDouble(), c.value) << c.typed;
+        EXPECT_EQ(refused.count() - before, c.refused ? 1 : 0) << c.typed;
+        EXPECT_EQ(spin->text(), gain->valueText()) << c.typed; // the row's value again
+    }
+    QLocale::setDefault(old);
+    EXPECT_EQ(refused.first().at(1).toString(), "1,5");
+}
+
 TEST_F(TreeBrowser, ChoicesAreWrittenAtOnce)
 {
     QtVariantProperty *reverse = add(QVariant::Bool, "ReverseX");

@@ -6,9 +6,10 @@
 class EditorTracker;
 
 // Editors for variant properties: a double spin box (a typed number is
-// written back when editing finishes, never per keystroke; arrow steps at
-// once), a check box and a combo box (written at once), a line edit (written
-// when editing finishes). Groups get no editor.
+// read whole and written back when editing finishes, never per keystroke,
+// exactly as typed; arrow steps at once; a text that is no number is
+// refused), a check box and a combo box (written at once), a line edit
+// (written when editing finishes). Groups get no editor.
 class QtVariantEditorFactory : public QtAbstractEditorFactory<QtVariantPropertyManager>
 {
     Q_OBJECT
@@ -18,6 +19,12 @@ public:
 
     using QtAbstractEditorFactory<QtVariantPropertyManager>::createEditor;
 
+signals:
+    // A text typed into the number row `property` that reads as no number
+    // in the editor's locale: nothing was written, and the editor shows the
+    // row's value again.
+    void numberTextRefused(QtProperty *property, const QString &text);
+
 protected:
     void connectPropertyManager(QtVariantPropertyManager *manager) override;
     QWidget *createEditor(QtVariantPropertyManager *manager, QtProperty *property, QWidget *parent) override;
@@ -26,6 +33,9 @@ protected:
 private:
     void updateEditor(QWidget *editor, QtProperty *property) override;
     void commit(QWidget *editor, const QVariant &value);
+    void commitNumber(QWidget *editor, double value);
+    // The row's value in its open editor (null: closed meanwhile).
+    void showValue(QWidget *editor);
 
     EditorTracker *m_editors;
 };
