@@ -9,22 +9,27 @@ QLocale NumberText::typingLocale(const QLocale& base)
     return locale;
 }
 
-bool NumberText::read(const QString& text, const QLocale& locale, double* value)
+namespace {
+
+// `text` read whole as a finite number in `locale`.
+bool readWhole(const QString& text, const QLocale& locale, double* value)
 {
     bool ok = false;
-    const double number = typingLocale(locale).toDouble(text.trimmed(), &ok);
+    const double number = NumberText::typingLocale(locale).toDouble(text.trimmed(), &ok);
     if (!ok || !std::isfinite(number))
         return false;
     *value = number;
     return true;
 }
 
+}  // namespace
+
 QString NumberText::refusal(const QString& name, const QString& text, double minimum, double maximum, int decimals,
                             const QLocale& locale, double* value)
 {
     const QString typed = text.trimmed();
     double number = 0;
-    if (!read(typed, locale, &number))
+    if (!readWhole(typed, locale, &number))
         return notANumber(name, typed);
     const double scaled = number * std::pow(10.0, decimals);
     // A tolerance for the binary fraction: 1.15 is 114.999... hundredths.

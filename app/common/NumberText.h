@@ -15,9 +15,6 @@ public:
     // shown.
     static QLocale typingLocale(const QLocale& base = QLocale());
 
-    // `text` read whole as a finite number in `locale`.
-    static bool read(const QString& text, const QLocale& locale, double* value);
-
     // The log row that tells why the field `name`, which takes numbers from
     // minimum to maximum with at most `decimals` decimals (0: whole
     // numbers), does not take `text`; null when it does, with the number in

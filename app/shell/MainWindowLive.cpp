@@ -76,18 +76,15 @@ uint64_t availablePhysicalMemory(uint64_t* total = nullptr)
 // lets be typed.
 constexpr int kMaxFrames = 999999999;
 
-// The whole number an int field of the capture shows; an empty field reads
-// 0. False for a text that is no whole number or does not fit an int, which
-// a series never runs with.
-bool captureNumber(const QLineEdit* field, int* value)
+// The whole number from 0 to `maximum` that a field of the capture shows;
+// an empty field reads 0. False for anything else, which a series never
+// runs with.
+bool captureNumber(const QLineEdit* field, int maximum, int* value)
 {
     const QString text = field->text();
-    if (text.trimmed().isEmpty()) {
-        *value = 0;
-        return true;
-    }
     double number = 0;
-    if (!NumberText::refusal(QString(), text, INT_MIN, INT_MAX, 0, QLocale(), &number).isNull())
+    if (!text.trimmed().isEmpty() &&
+        !NumberText::refusal(QString(), text, 0, maximum, 0, QLocale(), &number).isNull())
         return false;
     *value = static_cast<int>(number);
     return true;
@@ -343,8 +340,8 @@ void MainWindow::on_pb_cap_clicked()
         // A series runs with the numbers the fields show or not at all.
         int frames = 0;
         int interval = 0;
-        const bool framesFit = captureNumber(ui->txt_frames, &frames) && frames <= kMaxFrames;
-        const bool intervalFits = captureNumber(ui->txt_intervaltm, &interval) && interval >= 0;
+        const bool framesFit = captureNumber(ui->txt_frames, kMaxFrames, &frames);
+        const bool intervalFits = captureNumber(ui->txt_intervaltm, INT_MAX, &interval);
         if (framesFit)
             m_nFrames = frames;
         if (intervalFits)
@@ -669,7 +666,7 @@ void MainWindow::on_spinBox_stackNum_valueChanged(int arg1)
     // Pulled down to a frame count the field shows, never to one it does not
     // (an emptied field, or a number no series runs with).
     int frames = 0;
-    const bool shown = captureNumber(ui->txt_frames, &frames) && frames >= 1 && frames <= kMaxFrames;
+    const bool shown = captureNumber(ui->txt_frames, kMaxFrames, &frames) && frames >= 1;
     if (shown)
         m_nFrames = frames;
     if (shown && m_nFrames < m_nStackNum) {
