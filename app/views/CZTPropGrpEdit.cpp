@@ -402,7 +402,7 @@ void CZTPropGrp::valueChanged(QtProperty* property, const QVariant& value)
 void CZTPropGrp::refuseTypedText(QtProperty* property, const QString& text)
 {
     const QString name = m_propNames.value(property);
-    if (!name.isEmpty() && !m_pollMap.contains(name))  // polled rows take no edits
+    if (!name.isEmpty())
         writeLog(PanelTree::textRefusal(name, text));
 }
 

@@ -309,7 +309,7 @@ void ztstreamgrp::valueChanged(QtProperty* property, const QVariant& value)
 void ztstreamgrp::refuseTypedText(QtProperty* property, const QString& text)
 {
     const QString name = m_propNames.value(property);
-    if (!name.isEmpty() && !m_pollMap.contains(name) && m_pMainWindow)  // polled rows take no edits
+    if (!name.isEmpty() && m_pMainWindow)
         m_pMainWindow->onWritelog(PanelTree::textRefusal(name, text));
 }
 

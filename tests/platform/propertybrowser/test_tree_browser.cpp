@@ -191,6 +191,14 @@ TEST_F(TreeBrowser, TypedTextIsReadWholeInTheUsersLocale)
         EXPECT_EQ(refused.count() - before, c.refused ? 1 : 0) << c.typed;
         EXPECT_EQ(spin->text(), gain->valueText()) << c.typed; // the row's value again
     }
+    // An arrow after a text that is no number takes no number from it.
+    QLocale::setDefault(QLocale::c());
+    tree()->setCurrentItem(row("Device"));
+    auto *spin = select<QDoubleSpinBox>("Gain");
+    spin->selectAll();
+    QTest::keyClicks(spin, "1,5");
+    QTest::keyClick(spin, Qt::Key_Up);
+    EXPECT_EQ(gain->value().toDouble(), 1.5);
     QLocale::setDefault(old);
     EXPECT_EQ(refused.first().at(1).toString(), "1,5");
 }
