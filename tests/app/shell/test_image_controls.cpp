@@ -62,6 +62,16 @@ TEST_F(ImageControls, GammaFromTheSpinBoxReachesTheCameraInHundredths)
     EXPECT_EQ(ui()->txt_contrast->text(), "150");
 }
 
+// Live start writes the contrast as the field shows it, read whole.
+TEST_F(ImageControls, LiveStartWritesTheContrastTheFieldShows)
+{
+    open(kOneCamera, 1);
+    ui()->hls_contrast->setValue(120);
+    ui()->txt_contrast->setText("1e1");  // typed, not yet finished
+    goLive();
+    EXPECT_EQ(prop(cam(), ZTCAM_PROP_CONTRAST), 10);
+}
+
 TEST_F(ImageControls, TheLevelPairKeepsLeftBelowRightAtBothEnds)
 {
     open(kOneCamera, 1);  // Mono 12: levels 0..4095
