@@ -167,6 +167,7 @@ TEST_F(ImageControls, TypedNumbersAreTakenWholeOrRefusedWithARow)
         {ui()->dbSpinBox_gamma, "1,5", "Gamma: 1,5 is not a number", gamma, 100},
         {ui()->dbSpinBox_gamma, "1.155", "Gamma: 1.155 has more than 2 decimals", gamma, 100},
         {ui()->dbSpinBox_gamma, "1.5e0", "", gamma, 150},
+        {ui()->dbSpinBox_gamma, "nan", "Gamma: nan is not a number", gamma, 150},
         {ui()->spinBox_previewFps, "1000", "Preview Refresh Speed: 1000 is outside 0..60", previewFps, 25},
         {ui()->spinBox_previewFps, "1e1", "", previewFps, 10},
         {ui()->spinBox_bufferCount, "1,5", "Acquisition Buffers: 1,5 is not a number", buffers, 4},

@@ -174,6 +174,7 @@ TEST_F(TreeBrowser, TypedTextIsReadWholeInTheUsersLocale)
         {QLocale::C, "1,5", 2.345, true},    // no group separator anywhere
         {QLocale::English, "1,500", 2.345, true},
         {QLocale::C, "12abc", 2.345, true},
+        {QLocale::C, "nan", 2.345, true},
         {QLocale::German, "1,5", 1.5, false},
         {QLocale::German, "1.500", 1.5, true},
     };
