@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPointer>
 
 QtVariantEditorFactory::QtVariantEditorFactory(QObject *parent)
     : QtAbstractEditorFactory<QtVariantPropertyManager>(parent), m_editors(new EditorTracker(this))
@@ -38,10 +37,9 @@ QWidget *QtVariantEditorFactory::createEditor(QtVariantPropertyManager *manager,
         connect(spin, &NumberSpinBox::numberTyped, this, [this, spin](double value) { commitNumber(spin, value); });
         connect(spin, &NumberSpinBox::numberStepped, this, [this, spin](double value) { commitNumber(spin, value); });
         connect(spin, &NumberSpinBox::textRefused, this, [this, spin](const QString &text) {
-            QPointer<QWidget> alive(spin);
             if (QtProperty *property = m_editors->property(spin))
                 emit numberTextRefused(property, text);
-            showValue(alive);
+            showValue(spin);
         });
         editor = spin;
     } else if (type == QVariant::Bool) {
@@ -74,15 +72,13 @@ void QtVariantEditorFactory::commit(QWidget *editor, const QVariant &value)
 
 void QtVariantEditorFactory::commitNumber(QWidget *editor, double value)
 {
-    QPointer<QWidget> alive(editor);
     commit(editor, value);
-    showValue(alive);
+    showValue(editor);
 }
 
 void QtVariantEditorFactory::showValue(QWidget *editor)
 {
-    if (!editor)
-        return;  // the commit closed it
+    // An editor that the commit closed is no longer tracked.
     if (QtProperty *property = m_editors->property(editor))
         updateEditor(editor, property);
 }

@@ -34,7 +34,7 @@ private:
     void updateEditor(QWidget *editor, QtProperty *property) override;
     void commit(QWidget *editor, const QVariant &value);
     void commitNumber(QWidget *editor, double value);
-    // The row's value in its open editor (null: closed meanwhile).
+    // The row's value in its editor, while the editor is open.
     void showValue(QWidget *editor);
 
     EditorTracker *m_editors;
